@@ -1,0 +1,132 @@
+#include "dlgMainU.h"
+
+#include "DriveUtils.h"
+#include "FailureDisplay.h"
+#include "Platform.h"
+#include "ShapeButton.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+
+QPointer<TForm1> Form1;
+
+TForm1::TForm1(Platform &platform, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_platform(platform)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quellmark"));
+    setFixedSize(494, 318);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+    createControls();
+    FailureDisplay::guard([this] { FormCreate(); });
+}
+
+void TForm1::createControls()
+{
+    auto label = [this](const char *name, const QString &text, QRect geometry) {
+        auto *result = new QLabel(text, this);
+        result->setObjectName(QLatin1String(name));
+        result->setGeometry(geometry);
+        return result;
+    };
+    Label1 = label("Label1", QStringLiteral("Netzwerklaufwerke"), {24, 24, 92, 13});
+    Label2 = label("Label2", QStringLiteral("UNC-Path"), {24, 46, 47, 13});
+    Label3 = label("Label3", QStringLiteral("zu setzende ADS.INI Einträge:"), {24, 85, 142, 15});
+
+    cmbDrives = new QComboBox(this);
+    cmbDrives->setObjectName(QStringLiteral("cmbDrives"));
+    cmbDrives->setEditable(true);
+    cmbDrives->setInsertPolicy(QComboBox::NoInsert);
+    cmbDrives->setMaxVisibleItems(8);
+    cmbDrives->setGeometry(122, 21, 47, 21);
+    // Typed, picked or set by code: every change of the text re-resolves it.
+    connect(cmbDrives, &QComboBox::currentTextChanged, this,
+            [this] { FailureDisplay::guard([this] { cmbDrivesChange(); }); });
+
+    wwDBEdit1 = new QLineEdit(this);
+    wwDBEdit1->setObjectName(QStringLiteral("wwDBEdit1"));
+    wwDBEdit1->setGeometry(122, 43, 351, 21);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setGeometry(24, 104, 449, 200);
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont memoFont(QStringLiteral("Courier New"));
+    memoFont.setPixelSize(11);
+    memoFont.setStyleHint(QFont::TypeWriter);
+    Memo1->setFont(memoFont);
+
+    fcShapeBtn1 = new ShapeButton(QStringLiteral("ADS Remote Check"), QColor(208, 255, 160), this);
+    fcShapeBtn1->setObjectName(QStringLiteral("fcShapeBtn1"));
+    fcShapeBtn1->setGeometry(328, 12, 145, 25);
+    connect(fcShapeBtn1, &ShapeButton::clicked, this,
+            [this] { FailureDisplay::guard([this] { fcShapeBtn1Click(); }); });
+
+    fcShapeBtn2 =
+        new ShapeButton(QStringLiteral("ADS.INI aktualisieren"), QColor(255, 255, 160), this);
+    fcShapeBtn2->setObjectName(QStringLiteral("fcShapeBtn2"));
+    fcShapeBtn2->setGeometry(323, 73, 150, 25);
+    connect(fcShapeBtn2, &ShapeButton::clicked, this,
+            [this] { FailureDisplay::guard([this] { fcShapeBtn2Click(); }); });
+
+    setTabOrder(cmbDrives, wwDBEdit1);
+    setTabOrder(wwDBEdit1, Memo1);
+    setTabOrder(Memo1, fcShapeBtn1);
+    setTabOrder(fcShapeBtn1, fcShapeBtn2);
+}
+
+void TForm1::FormCreate()
+{
+    QStringList drives;
+    ListDrivesOfType(m_platform, drives, DRIVE_REMOTE, true);
+    {
+        // Filling must not select: the first drive is selected below, as its own step.
+        const QSignalBlocker blocker(cmbDrives);
+        cmbDrives->clear();
+        cmbDrives->addItems(drives);
+        cmbDrives->setCurrentIndex(-1);
+        cmbDrives->setEditText(QString());
+    }
+
+    if (cmbDrives->count() > 0)
+        cmbDrives->setCurrentIndex(0);
+}
+
+void TForm1::cmbDrivesChange()
+{
+    QString uncPath;
+    QString errorText;
+    GetUNCPath(m_platform, cmbDrives->currentText(), uncPath, errorText);
+    wwDBEdit1->setText(uncPath);
+}
+
+void TForm1::fcShapeBtn1Click()
+{
+}
+
+void TForm1::fcShapeBtn2Click()
+{
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    if (!m_centred) {
+        m_centred = true;
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    QWidget::showEvent(event);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class Platform;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class ShapeButton;
+
+// The main window: network drives, the UNC path of the selected one, the ADS.INI preview
+// and the two commands.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(Platform &platform, QWidget *parent = nullptr);
+
+    QLabel *Label1;
+    QLabel *Label2;
+    QLabel *Label3;
+    QComboBox *cmbDrives;
+    QLineEdit *wwDBEdit1;
+    QPlainTextEdit *Memo1;
+    ShapeButton *fcShapeBtn1;
+    ShapeButton *fcShapeBtn2;
+
+    void FormCreate();
+    void cmbDrivesChange();
+    void fcShapeBtn1Click();
+    void fcShapeBtn2Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void createControls();
+
+    Platform &m_platform;
+    bool m_centred = false;
+};
+
+// The program-wide reference to the main window; empty until it is created.
+extern QPointer<TForm1> Form1;

@@ -1,0 +1,9 @@
+# Warnings are errors in our own code; Qt and GoogleTest come in as system headers.
+function(quellmark_warnings target)
+    target_compile_options(${target} PRIVATE
+        -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+        -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wformat=2)
+    if(QUELLMARK_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Platform.h"
+
+#include <QString>
+#include <QStringList>
+
+// Drive letters of one type, in letter order ("X:", without the backslash).
+void ListDrivesOfType(Platform &platform, QStringList &driveList, quint16 driveType,
+                      bool clearFirst);
+
+// Local path to UNC path. On failure uncPath is empty and errorText carries the network
+// code's message (empty for codes without one). Never raises.
+void GetUNCPath(Platform &platform, const QString &localPath, QString &uncPath,
+                QString &errorText);
+
+// Room the caller gives SplitUNCPath for the share part: 255 characters and a NUL.
+constexpr int ShareBufferLength = 256;
+
+// Server name of a UNC path (a drive path is resolved first). When shareBuffer is given,
+// receives the text after the server name, at most 255 characters and a NUL. Never raises.
+QString SplitUNCPath(Platform &platform, const QString &inputPath, QChar *shareBuffer = nullptr);

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "WinApi.h"
+
+#include <QString>
+#include <memory>
+
+// The operating-system calls the program makes, under their Windows names and with
+// their Windows arguments and result codes. The native backend is chosen at compile
+// time; tests hand a fake to whatever takes a Platform&.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Drives and network names.
+    virtual UINT GetDriveTypeW(const WideChar *rootPathName) = 0;
+    virtual DWORD WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel, void *buffer,
+                                        DWORD *bufferSize) = 0;
+
+    // Windows Sockets 1.1: start-up and clean-up come in pairs around every lookup.
+    virtual int WSAStartup(WORD versionRequested) = 0;
+    virtual const hostent *gethostbyname(const char *name) = 0;
+    virtual int WSACleanup() = 0;
+
+    // Linguistic comparison in the user's locale; answers CSTR_LESS_THAN, CSTR_EQUAL or
+    // CSTR_GREATER_THAN, 0 on failure. A length of -1 means NUL-terminated.
+    virtual int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
+                               const WideChar *string2, int count2) = 0;
+
+    // Full path of the running executable.
+    virtual QString executablePath() = 0;
+};
+
+// A QString's text as the NUL-terminated UTF-16 the wide calls take.
+inline const WideChar *wideText(const QString &text)
+{
+    return reinterpret_cast<const WideChar *>(text.utf16());
+}
+
+// The backend of the system we run on.
+std::unique_ptr<Platform> createNativePlatform();

@@ -1,0 +1,109 @@
+#include "PosixPlatform.h"
+
+#include "UniversalName.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QLocale>
+#include <filesystem>
+
+namespace {
+
+bool isDriveLetter(QChar c)
+{
+    const QChar lower = c.toLower();
+    return lower >= QLatin1Char('a') && lower <= QLatin1Char('z');
+}
+
+QString wide(const WideChar *text, int count)
+{
+    if (!text)
+        return {};
+    return count < 0 ? QString::fromUtf16(text) : QString::fromUtf16(text, count);
+}
+
+} // namespace
+
+PosixPlatform::PosixPlatform(QString winePrefix, QString mountInfoPath)
+    : m_drives(std::move(winePrefix), MountTable::load(mountInfoPath))
+{
+}
+
+QString PosixPlatform::defaultWinePrefix()
+{
+    const QString prefix = qEnvironmentVariable("WINEPREFIX");
+    return prefix.isEmpty() ? QDir::homePath() + QStringLiteral("/.wine") : prefix;
+}
+
+UINT PosixPlatform::GetDriveTypeW(const WideChar *rootPathName)
+{
+    // Windows takes "X:\" (and "X:"); anything else has no root directory.
+    const QString root = wide(rootPathName, -1);
+    if (root.size() < 2 || root.size() > 3 || !isDriveLetter(root[0]) ||
+        root[1] != QLatin1Char(':') ||
+        (root.size() == 3 && root[2] != QLatin1Char('\\') && root[2] != QLatin1Char('/')))
+        return DRIVE_NO_ROOT_DIR;
+    return m_drives.drive(root[0]).type;
+}
+
+DWORD PosixPlatform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel,
+                                           void *buffer, DWORD *bufferSize)
+{
+    if (!localPath || !bufferSize)
+        return ERROR_INVALID_PARAMETER;
+    if (infoLevel != UNIVERSAL_NAME_INFO_LEVEL)
+        return ERROR_NOT_SUPPORTED;
+
+    const QString path = wide(localPath, -1);
+    if (path.size() < 2 || !isDriveLetter(path[0]) || path[1] != QLatin1Char(':'))
+        return ERROR_BAD_DEVICE;
+    QString below = path.mid(2);
+    if (!below.isEmpty() && below[0] != QLatin1Char('\\') && below[0] != QLatin1Char('/'))
+        return ERROR_BAD_DEVICE;
+
+    const WineDrives::Drive drive = m_drives.drive(path[0]);
+    if (drive.type != DRIVE_REMOTE)
+        return ERROR_NOT_CONNECTED;
+
+    below.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return writeUniversalNameInfo(drive.uncName + below, buffer, bufferSize);
+}
+
+int PosixPlatform::WSAStartup(WORD)
+{
+    return 0;
+}
+
+const hostent *PosixPlatform::gethostbyname(const char *name)
+{
+    return ::gethostbyname(name);
+}
+
+int PosixPlatform::WSACleanup()
+{
+    return 0;
+}
+
+int PosixPlatform::CompareStringW(LCID, DWORD flags, const WideChar *string1, int count1,
+                                  const WideChar *string2, int count2)
+{
+    if (!string1 || !string2)
+        return 0;
+    QCollator collator(QLocale::system());
+    collator.setCaseSensitivity((flags & NORM_IGNORECASE) ? Qt::CaseInsensitive
+                                                          : Qt::CaseSensitive);
+    const int order = collator.compare(wide(string1, count1), wide(string2, count2));
+    return order < 0 ? CSTR_LESS_THAN : (order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN);
+}
+
+QString PosixPlatform::executablePath()
+{
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? QString() : QString::fromStdString(self.string());
+}
+
+std::unique_ptr<Platform> createNativePlatform()
+{
+    return std::make_unique<PosixPlatform>(PosixPlatform::defaultWinePrefix());
+}

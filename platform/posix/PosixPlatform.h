@@ -1,0 +1,27 @@
+#pragma once
+
+#include "Platform.h"
+#include "WineDrives.h"
+
+// Linux backend: drives from a Wine prefix, names from the C library's resolver.
+class PosixPlatform : public Platform {
+public:
+    explicit PosixPlatform(QString winePrefix,
+                           QString mountInfoPath = QStringLiteral("/proc/self/mountinfo"));
+
+    // $WINEPREFIX, or ~/.wine when it is unset.
+    static QString defaultWinePrefix();
+
+    UINT GetDriveTypeW(const WideChar *rootPathName) override;
+    DWORD WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel, void *buffer,
+                                DWORD *bufferSize) override;
+    int WSAStartup(WORD versionRequested) override;
+    const hostent *gethostbyname(const char *name) override;
+    int WSACleanup() override;
+    int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
+                       const WideChar *string2, int count2) override;
+    QString executablePath() override;
+
+private:
+    WineDrives m_drives;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "Platform.h"
+
+// Windows backend: the real calls, one to one.
+class Win32Platform : public Platform {
+public:
+    UINT GetDriveTypeW(const WideChar *rootPathName) override;
+    DWORD WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel, void *buffer,
+                                DWORD *bufferSize) override;
+    int WSAStartup(WORD versionRequested) override;
+    const hostent *gethostbyname(const char *name) override;
+    int WSACleanup() override;
+    int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
+                       const WideChar *string2, int count2) override;
+    QString executablePath() override;
+};

@@ -1,0 +1,162 @@
+#include "DriveUtils.h"
+#include "FakePlatform.h"
+#include "PingU.h"
+
+#include "QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ListDrivesOfType, TestsEachRootAndListsMatchingDrivesInLetterOrder)
+{
+    FakePlatform platform;
+    platform.addDrive(QLatin1Char('Z'), DRIVE_REMOTE, QStringLiteral("\\\\s\\z"));
+    platform.addDrive(QLatin1Char('C'), DRIVE_FIXED);
+    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\s\\f"));
+
+    QStringList drives{QStringLiteral("old")};
+    ListDrivesOfType(platform, drives, DRIVE_REMOTE, false);
+    EXPECT_EQ(drives, QStringList({QStringLiteral("old"), QStringLiteral("F:"), QStringLiteral("Z:")}));
+    ASSERT_EQ(platform.calls.size(), 26);
+    EXPECT_EQ(platform.calls.front(), QStringLiteral("GetDriveTypeW(A:\\)"));
+    EXPECT_EQ(platform.calls[25], QStringLiteral("GetDriveTypeW(Z:\\)"));
+
+    ListDrivesOfType(platform, drives, DRIVE_FIXED, true);
+    EXPECT_EQ(drives, QStringList{QStringLiteral("C:")});
+    ListDrivesOfType(platform, drives, DRIVE_CDROM, true);
+    EXPECT_TRUE(drives.isEmpty());
+}
+
+TEST(GetUNCPath, PassesThePathUnchangedWithTheCallersBuffer)
+{
+    FakePlatform platform;
+    platform.setUniversalName(QStringLiteral("X:"), QStringLiteral("\\\\srv\\share"));
+    platform.setUniversalName(QStringLiteral("X:\\"), QStringLiteral("\\\\srv\\share\\"));
+    QString unc, error;
+    GetUNCPath(platform, QStringLiteral("X:"), unc, error);
+    EXPECT_EQ(unc, QStringLiteral("\\\\srv\\share"));
+    EXPECT_TRUE(error.isEmpty());
+    GetUNCPath(platform, QStringLiteral("X:\\"), unc, error);
+    EXPECT_EQ(unc, QStringLiteral("\\\\srv\\share\\"));
+    EXPECT_EQ(platform.calls, QStringList({QStringLiteral("WNetGetUniversalNameW(X:,1,1024)"),
+                                           QStringLiteral("WNetGetUniversalNameW(X:\\,1,1024)")}));
+}
+
+TEST(GetUNCPath, ErrorCodesGiveTheirTextAndNoPath)
+{
+    const struct {
+        DWORD code;
+        const char *start;
+    } cases[] = {
+        {ERROR_NOT_SUPPORTED, "The dwInfoLevel parameter is set to UNIVERSAL_NAME_INFO_LEVEL"},
+        {ERROR_MORE_DATA, "The buffer pointed to by the lpBuffer parameter is too small."},
+        {ERROR_BAD_DEVICE, "The string pointed to by the lpLocalPath parameter is invalid."},
+        {ERROR_CONNECTION_UNAVAIL, "There is no current connection to the remote device"},
+        {ERROR_NO_NET_OR_BAD_PATH, "None of the network providers recognize the local name"},
+        {ERROR_EXTENDED_ERROR, "A network-specific error occurred."},
+        {ERROR_NO_NETWORK, "The network is unavailable."},
+        {ERROR_NOT_CONNECTED, "The device specified by the lpLocalPath parameter is not redirected."},
+        {ERROR_ACCESS_DENIED, ""},
+        {1234, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.code);
+        FakePlatform platform;
+        platform.setUniversalNameError(QStringLiteral("X:"), c.code);
+        QString unc = QStringLiteral("stale"), error = QStringLiteral("stale");
+        GetUNCPath(platform, QStringLiteral("X:"), unc, error);
+        EXPECT_TRUE(unc.isEmpty());
+        if (*c.start)
+            EXPECT_TRUE(error.startsWith(QString::fromUtf8(c.start))) << error.toStdString();
+        else
+            EXPECT_TRUE(error.isEmpty());
+    }
+}
+
+TEST(GetUNCPath, NameLongerThanTheBufferIsReportedNotRetried)
+{
+    FakePlatform platform;
+    platform.setUniversalName(QStringLiteral("X:"), QStringLiteral("\\\\srv\\") + QString(600, QLatin1Char('d')));
+    QString unc, error;
+    GetUNCPath(platform, QStringLiteral("X:"), unc, error);
+    EXPECT_TRUE(unc.isEmpty());
+    EXPECT_TRUE(error.startsWith(QStringLiteral("The buffer pointed to")));
+    EXPECT_EQ(platform.calls.size(), 1);
+}
+
+TEST(SplitUNCPath, ServerAndSharePart)
+{
+    FakePlatform platform;
+    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\FileSrv\\daten"));
+    platform.addDrive(QLatin1Char('C'), DRIVE_FIXED);
+    const QString longShare = QString(300, QLatin1Char('s'));
+    const struct {
+        QString input;
+        QString server;
+        QString share; // "-" when the buffer stays untouched
+    } cases[] = {
+        {QStringLiteral("\\\\FileSrv\\daten"), QStringLiteral("FileSrv"), QStringLiteral("daten")},
+        {QStringLiteral("\\\\srv\\share\\dir\\sub"), QStringLiteral("srv"), QStringLiteral("share\\dir\\sub")},
+        {QStringLiteral("F:"), QStringLiteral("FileSrv"), QStringLiteral("daten")},
+        {QStringLiteral("F:\\archiv"), QStringLiteral("FileSrv"), QStringLiteral("daten\\archiv")},
+        {QStringLiteral("C:"), QString(), QStringLiteral("-")},
+        {QStringLiteral("Q:"), QString(), QStringLiteral("-")},
+        {QString(), QString(), QStringLiteral("-")},
+        {QStringLiteral("F"), QString(), QStringLiteral("-")},
+        {QStringLiteral("srv\\share"), QString(), QStringLiteral("-")},
+        {QStringLiteral("\\\\srv"), QStringLiteral("srv"), QString()},
+        {QStringLiteral("\\\\srv\\") + longShare, QStringLiteral("srv"), longShare.left(255)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.input.toStdString());
+        QChar buffer[ShareBufferLength + 1];
+        std::fill(std::begin(buffer), std::end(buffer), QLatin1Char('#'));
+        EXPECT_EQ(SplitUNCPath(platform, c.input, buffer), c.server);
+        if (c.share == QLatin1String("-")) {
+            EXPECT_EQ(buffer[0], QLatin1Char('#'));
+        } else {
+            EXPECT_EQ(QString(buffer, c.share.size()), c.share);
+            EXPECT_EQ(buffer[c.share.size()], QChar(0));
+        }
+        EXPECT_EQ(buffer[ShareBufferLength], QLatin1Char('#'));
+        EXPECT_EQ(SplitUNCPath(platform, c.input), c.server);
+    }
+}
+
+TEST(HostNameToIP, FirstAddressInDottedFormWithAStartupCleanupPair)
+{
+    FakePlatform platform;
+    platform.addHost("multi", {{127, 0, 0, 9}, {127, 0, 0, 1}});
+    platform.addHost("edges", {{0, 255, 10, 1}});
+    platform.addHost("empty", {});
+    platform.setHostLookupThrows("broken");
+
+    const struct {
+        const char *name;
+        const char *address;
+    } cases[] = {
+        {"multi", "127.0.0.9"}, {"edges", "0.255.10.1"}, {"unknown", ""},
+        {"empty", ""},          {"broken", ""},          {"multi", "127.0.0.9"},
+        {"unknown", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(HostNameToIP(platform, c.name), QString::fromLatin1(c.address));
+    }
+    EXPECT_EQ(platform.startups, int(std::size(cases)));
+    EXPECT_EQ(platform.cleanups, int(std::size(cases)));
+    EXPECT_EQ(platform.calls.mid(0, 3),
+              QStringList({QStringLiteral("WSAStartup(0x0101)"), QStringLiteral("gethostbyname(multi)"),
+                           QStringLiteral("WSACleanup()")}));
+}
+
+TEST(HostNameToIP, RealResolverWithLiteralsAndLocalhost)
+{
+    const std::unique_ptr<Platform> platform = createNativePlatform();
+    EXPECT_EQ(HostNameToIP(*platform, "127.0.0.1"), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(HostNameToIP(*platform, "127.0.0.27"), QStringLiteral("127.0.0.27"));
+    EXPECT_TRUE(HostNameToIP(*platform, "localhost").startsWith(QStringLiteral("127.")));
+}
+
+} // namespace

@@ -1,0 +1,131 @@
+#include "FakePlatform.h"
+#include "ShapeButton.h"
+#include "dlgMainU.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include "QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest()
+    {
+        platform.addDrive(QLatin1Char('C'), DRIVE_FIXED);
+        platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.1\\daten"));
+        platform.addDrive(QLatin1Char('K'), DRIVE_REMOTE, QStringLiteral("\\\\localhost\\archiv"));
+    }
+
+    FakePlatform platform;
+};
+
+TEST_F(MainWindowTest, WindowAndControlsAsLaidOut)
+{
+    TForm1 form(platform);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Quellmark"));
+    EXPECT_EQ(form.size(), QSize(494, 318));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+
+    const struct {
+        QWidget *widget;
+        QRect geometry;
+        QString text;
+    } controls[] = {
+        {form.Label1, {24, 24, 92, 13}, QStringLiteral("Netzwerklaufwerke")},
+        {form.Label2, {24, 46, 47, 13}, QStringLiteral("UNC-Path")},
+        {form.Label3, {24, 85, 142, 15}, QStringLiteral("zu setzende ADS.INI Einträge:")},
+        {form.cmbDrives, {122, 21, 47, 21}, QString()},
+        {form.wwDBEdit1, {122, 43, 351, 21}, QString()},
+        {form.Memo1, {24, 104, 449, 200}, QString()},
+        {form.fcShapeBtn1, {328, 12, 145, 25}, QStringLiteral("ADS Remote Check")},
+        {form.fcShapeBtn2, {323, 73, 150, 25}, QStringLiteral("ADS.INI aktualisieren")},
+    };
+    for (const auto &c : controls) {
+        SCOPED_TRACE(c.widget->objectName().toStdString());
+        EXPECT_EQ(c.widget->geometry(), c.geometry);
+        if (auto *label = qobject_cast<QLabel *>(c.widget)) {
+            EXPECT_EQ(label->text(), c.text);
+        }
+        if (auto *button = qobject_cast<ShapeButton *>(c.widget)) {
+            EXPECT_EQ(button->text(), c.text);
+        }
+    }
+    EXPECT_EQ(form.fcShapeBtn1->faceColor(), QColor(208, 255, 160));
+    EXPECT_EQ(form.fcShapeBtn2->faceColor(), QColor(255, 255, 160));
+    EXPECT_TRUE(form.cmbDrives->isEditable());
+    EXPECT_EQ(form.cmbDrives->maxVisibleItems(), 8);
+    EXPECT_TRUE(form.Memo1->isReadOnly());
+    EXPECT_EQ(form.Memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(form.Memo1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(form.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(form.Memo1->font().family(), QStringLiteral("Courier New"));
+}
+
+TEST_F(MainWindowTest, TabOrder)
+{
+    TForm1 form(platform);
+    const QList<QWidget *> expected = {form.cmbDrives, form.wwDBEdit1, form.Memo1,
+                                       form.fcShapeBtn1, form.fcShapeBtn2};
+    // Walk the focus chain once round and keep the controls in the order met.
+    QList<QWidget *> order;
+    QWidget *widget = form.cmbDrives;
+    do {
+        if (expected.contains(widget) && !order.contains(widget))
+            order.append(widget);
+        widget = widget->nextInFocusChain();
+    } while (widget && widget != form.cmbDrives);
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(MainWindowTest, NetworkDrivesListedAndFirstSelected)
+{
+    TForm1 form(platform);
+    ASSERT_EQ(form.cmbDrives->count(), 2);
+    EXPECT_EQ(form.cmbDrives->itemText(0), QStringLiteral("F:"));
+    EXPECT_EQ(form.cmbDrives->itemText(1), QStringLiteral("K:"));
+    EXPECT_EQ(form.cmbDrives->currentText(), QStringLiteral("F:"));
+    EXPECT_EQ(form.wwDBEdit1->text(), QStringLiteral("\\\\127.0.0.1\\daten"));
+}
+
+TEST_F(MainWindowTest, EveryTextChangeReResolves)
+{
+    TForm1 form(platform);
+    form.cmbDrives->setCurrentIndex(1);
+    EXPECT_EQ(form.wwDBEdit1->text(), QStringLiteral("\\\\localhost\\archiv"));
+
+    form.cmbDrives->lineEdit()->clear();
+    EXPECT_EQ(form.wwDBEdit1->text(), QString());
+    QTest::keyClicks(form.cmbDrives->lineEdit(), QStringLiteral("F:\\jahr"));
+    EXPECT_EQ(form.wwDBEdit1->text(), QStringLiteral("\\\\127.0.0.1\\daten\\jahr"));
+    QTest::keyClick(form.cmbDrives->lineEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(form.wwDBEdit1->text(), QStringLiteral("\\\\127.0.0.1\\daten\\jah"));
+    QTest::keyClicks(form.cmbDrives->lineEdit(), QStringLiteral("?*"));
+    EXPECT_EQ(form.wwDBEdit1->text(), QStringLiteral("\\\\127.0.0.1\\daten\\jah?*"));
+
+    form.cmbDrives->setEditText(QStringLiteral("C:"));
+    EXPECT_EQ(form.wwDBEdit1->text(), QString());
+    form.cmbDrives->setEditText(QStringLiteral("kein Laufwerk"));
+    EXPECT_EQ(form.wwDBEdit1->text(), QString());
+    EXPECT_EQ(form.cmbDrives->count(), 2);
+}
+
+TEST(MainWindow, NoNetworkDrivesLeavesComboAndUncFieldEmpty)
+{
+    FakePlatform platform;
+    platform.addDrive(QLatin1Char('C'), DRIVE_FIXED);
+    TForm1 form(platform);
+    EXPECT_EQ(form.cmbDrives->count(), 0);
+    EXPECT_EQ(form.cmbDrives->currentIndex(), -1);
+    EXPECT_EQ(form.cmbDrives->currentText(), QString());
+    EXPECT_EQ(form.wwDBEdit1->text(), QString());
+}
+
+} // namespace

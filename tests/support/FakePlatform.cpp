@@ -1,0 +1,108 @@
+#include "FakePlatform.h"
+
+#include "UniversalName.h"
+
+#include <stdexcept>
+
+void FakePlatform::addDrive(QChar letter, UINT type, const QString &uncName)
+{
+    m_drives.insert(letter.toUpper(), Drive{type, uncName});
+}
+
+void FakePlatform::setUniversalName(const QString &localPath, const QString &uncName)
+{
+    m_answers.insert(localPath, Answer{NO_ERROR, uncName});
+}
+
+void FakePlatform::setUniversalNameError(const QString &localPath, DWORD code)
+{
+    m_answers.insert(localPath, Answer{code, {}});
+}
+
+void FakePlatform::addHost(const QByteArray &name, std::vector<Address> addresses)
+{
+    m_hosts.insert(name, std::move(addresses));
+}
+
+void FakePlatform::setHostLookupThrows(const QByteArray &name)
+{
+    m_throwingHosts.append(name);
+}
+
+UINT FakePlatform::GetDriveTypeW(const WideChar *rootPathName)
+{
+    const QString root = QString::fromUtf16(rootPathName);
+    calls.append(QStringLiteral("GetDriveTypeW(%1)").arg(root));
+    if (root.size() != 3 || root[1] != QLatin1Char(':') || root[2] != QLatin1Char('\\'))
+        return DRIVE_NO_ROOT_DIR;
+    const auto drive = m_drives.constFind(root[0].toUpper());
+    return drive == m_drives.constEnd() ? DRIVE_NO_ROOT_DIR : drive->type;
+}
+
+DWORD FakePlatform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel,
+                                          void *buffer, DWORD *bufferSize)
+{
+    const QString path = QString::fromUtf16(localPath);
+    calls.append(QStringLiteral("WNetGetUniversalNameW(%1,%2,%3)")
+                     .arg(path)
+                     .arg(infoLevel)
+                     .arg(*bufferSize));
+    if (const auto answer = m_answers.constFind(path); answer != m_answers.constEnd()) {
+        if (answer->code != NO_ERROR)
+            return answer->code;
+        return writeUniversalNameInfo(answer->uncName, buffer, bufferSize);
+    }
+    if (path.size() < 2 || !path[0].isLetter() || path[1] != QLatin1Char(':'))
+        return ERROR_BAD_DEVICE;
+    const auto drive = m_drives.constFind(path[0].toUpper());
+    if (drive == m_drives.constEnd() || drive->type != DRIVE_REMOTE)
+        return ERROR_NOT_CONNECTED;
+    QString below = path.mid(2);
+    below.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return writeUniversalNameInfo(drive->uncName + below, buffer, bufferSize);
+}
+
+int FakePlatform::WSAStartup(WORD versionRequested)
+{
+    calls.append(QStringLiteral("WSAStartup(0x%1)").arg(versionRequested, 4, 16, QLatin1Char('0')));
+    ++startups;
+    return 0;
+}
+
+const hostent *FakePlatform::gethostbyname(const char *name)
+{
+    calls.append(QStringLiteral("gethostbyname(%1)").arg(QString::fromLocal8Bit(name)));
+    if (m_throwingHosts.contains(QByteArray(name)))
+        throw std::runtime_error("resolver failed");
+    const auto host = m_hosts.constFind(QByteArray(name));
+    if (host == m_hosts.constEnd())
+        return nullptr;
+    m_entryAddresses = *host;
+    m_entryList.clear();
+    for (Address &address : m_entryAddresses)
+        m_entryList.push_back(reinterpret_cast<char *>(address.data()));
+    m_entryList.push_back(nullptr);
+    m_entry = hostent{};
+    m_entry.h_addrtype = AF_INET;
+    m_entry.h_length = 4;
+    m_entry.h_addr_list = m_entryList.data();
+    return &m_entry;
+}
+
+int FakePlatform::WSACleanup()
+{
+    calls.append(QStringLiteral("WSACleanup()"));
+    ++cleanups;
+    return 0;
+}
+
+int FakePlatform::CompareStringW(LCID, DWORD flags, const WideChar *string1, int count1,
+                                 const WideChar *string2, int count2)
+{
+    const QString a = count1 < 0 ? QString::fromUtf16(string1) : QString::fromUtf16(string1, count1);
+    const QString b = count2 < 0 ? QString::fromUtf16(string2) : QString::fromUtf16(string2, count2);
+    calls.append(QStringLiteral("CompareStringW(%1,%2)").arg(a, b));
+    const int order =
+        a.compare(b, (flags & NORM_IGNORECASE) ? Qt::CaseInsensitive : Qt::CaseSensitive);
+    return order < 0 ? CSTR_LESS_THAN : (order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN);
+}

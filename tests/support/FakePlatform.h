@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Platform.h"
+
+#include <QHash>
+#include <QStringList>
+#include <array>
+#include <optional>
+#include <vector>
+
+// A platform a test seeds with drives, UNC answers and host answers, and that records the
+// calls made to it.
+class FakePlatform : public Platform {
+public:
+    using Address = std::array<unsigned char, 4>;
+
+    // A drive; a network drive answers uncName for "X:" and uncName plus the rest for
+    // paths below it.
+    void addDrive(QChar letter, UINT type, const QString &uncName = {});
+    // A fixed answer for one exact local path, success or an error code.
+    void setUniversalName(const QString &localPath, const QString &uncName);
+    void setUniversalNameError(const QString &localPath, DWORD code);
+    void addHost(const QByteArray &name, std::vector<Address> addresses);
+    void setHostLookupThrows(const QByteArray &name);
+    void setExecutablePath(const QString &path) { m_executablePath = path; }
+
+    QStringList calls;
+    int startups = 0;
+    int cleanups = 0;
+
+    UINT GetDriveTypeW(const WideChar *rootPathName) override;
+    DWORD WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel, void *buffer,
+                                DWORD *bufferSize) override;
+    int WSAStartup(WORD versionRequested) override;
+    const hostent *gethostbyname(const char *name) override;
+    int WSACleanup() override;
+    int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
+                       const WideChar *string2, int count2) override;
+    QString executablePath() override { return m_executablePath; }
+
+private:
+    struct Drive {
+        UINT type;
+        QString uncName;
+    };
+    struct Answer {
+        DWORD code;
+        QString uncName;
+    };
+    QHash<QChar, Drive> m_drives;
+    QHash<QString, Answer> m_answers;
+    QHash<QByteArray, std::vector<Address>> m_hosts;
+    QList<QByteArray> m_throwingHosts;
+    QString m_executablePath = QStringLiteral("/opt/quellmark/Quellmark");
+
+    // Storage behind the last host entry handed out, as the C library keeps its own.
+    hostent m_entry{};
+    std::vector<Address> m_entryAddresses;
+    std::vector<char *> m_entryList;
+};

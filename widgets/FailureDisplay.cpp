@@ -1,0 +1,76 @@
+#include "FailureDisplay.h"
+
+#include "Exception.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace FailureDisplay {
+
+QString programTitle(const QString &executablePath)
+{
+    const QString fileName = QFileInfo(executablePath).fileName();
+    const QString stem = fileName.section(QLatin1Char('.'), 0, 0);
+    if (stem.isEmpty())
+        return stem;
+    return stem.left(1) + stem.mid(1).toLower();
+}
+
+QString withFullStop(const QString &message)
+{
+    if (!message.isEmpty() && message.back().unicode() > u'.')
+        return message + QLatin1Char('.');
+    return message;
+}
+
+QString messageOf(const std::exception &error)
+{
+    if (const auto *own = dynamic_cast<const Exception *>(&error))
+        return own->message();
+    return QString::fromLocal8Bit(error.what());
+}
+
+void show(const std::exception &error)
+{
+    QMessageBox box(QMessageBox::Critical,
+                    programTitle(QCoreApplication::applicationFilePath()),
+                    withFullStop(messageOf(error)), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+} // namespace FailureDisplay
+
+namespace FatalReport {
+
+QString text(const QString &className, const QString &moduleName, const void *address,
+             const QString &message)
+{
+    const QString addressText =
+        QStringLiteral("%1")
+            .arg(reinterpret_cast<quintptr>(address), int(sizeof(void *) * 2), 16, QLatin1Char('0'))
+            .toUpper();
+    const bool needsStop = !message.isEmpty() && !message.endsWith(QLatin1Char('.'));
+    return QStringLiteral("Exception %1 in Modul %2 bei %3.\r\n%4%5\r\n")
+        .arg(className, moduleName, addressText, message,
+             needsStop ? QStringLiteral(".") : QString());
+}
+
+int show(const std::exception &error)
+{
+    const auto *own = dynamic_cast<const Exception *>(&error);
+    const QString className = own ? QString::fromLatin1(own->className())
+                                  : QStringLiteral("Exception");
+    const QString report =
+        text(className, QFileInfo(QCoreApplication::applicationFilePath()).fileName(), &error,
+             FailureDisplay::messageOf(error));
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Anwendungsfehler"), report,
+                    QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+    return 1;
+}
+
+} // namespace FatalReport

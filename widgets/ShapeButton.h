@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QColor>
+
+// A push button drawn as a filled rounded rectangle with raised shading and a centred
+// caption; the corner ellipse is 25 pixels across.
+class ShapeButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit ShapeButton(const QString &caption, QColor face, QWidget *parent = nullptr);
+
+    QColor faceColor() const { return m_face; }
+    static constexpr qreal CornerEllipse = 25.0;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_face;
+};
