@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages listed in packages.txt that are missing. Sourced by ./run and ./test.
+set -euo pipefail
+
+quellmark_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+quellmark_install_packages() {
+    local wanted missing=()
+    wanted=$(grep -v '^\s*#' "$quellmark_root/packages.txt" | grep -v '^\s*$')
+    for pkg in $wanted; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
