@@ -20,3 +20,20 @@ private:
     QString m_message;
     mutable QByteArray m_what;
 };
+
+// A failure the operating system reports by code, such as a library or function that
+// cannot be bound: "Externe Exception C06D007E".
+class EExternalException : public Exception {
+public:
+    explicit EExternalException(quint32 code);
+
+    quint32 code() const { return m_code; }
+    const char *className() const override { return "EExternalException"; }
+
+private:
+    quint32 m_code;
+};
+
+// The codes a delay-loaded binding reports.
+constexpr quint32 DelayLoadModuleNotFound = 0xC06D007E;
+constexpr quint32 DelayLoadProcNotFound = 0xC06D007F;

@@ -27,6 +27,14 @@ public:
     virtual int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
                                const WideChar *string2, int count2) = 0;
 
+    // Libraries, searched as Windows does for a bare name: the executable's own directory
+    // first, then the system's normal search. Null when the library cannot be loaded.
+    using LibraryHandle = void *;
+    using ProcAddress = void (*)();
+    virtual LibraryHandle LoadLibraryW(const WideChar *fileName) = 0;
+    virtual ProcAddress GetProcAddress(LibraryHandle library, const char *procName) = 0;
+    virtual BOOL FreeLibrary(LibraryHandle library) = 0;
+
     // Full path of the running executable.
     virtual QString executablePath() = 0;
 };

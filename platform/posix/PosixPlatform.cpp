@@ -3,8 +3,12 @@
 #include "UniversalName.h"
 
 #include <QCollator>
+#include <QFile>
+#include <QFileInfo>
 #include <QDir>
 #include <QLocale>
+#include <cstring>
+#include <dlfcn.h>
 #include <filesystem>
 
 namespace {
@@ -94,6 +98,35 @@ int PosixPlatform::CompareStringW(LCID, DWORD flags, const WideChar *string1, in
                                                           : Qt::CaseSensitive);
     const int order = collator.compare(wide(string1, count1), wide(string2, count2));
     return order < 0 ? CSTR_LESS_THAN : (order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN);
+}
+
+Platform::LibraryHandle PosixPlatform::LoadLibraryW(const WideChar *fileName)
+{
+    const QString name = wide(fileName, -1);
+    if (name.isEmpty())
+        return nullptr;
+    // A bare name is looked for beside the executable before the loader's own search;
+    // a path is taken as it is.
+    if (!name.contains(QLatin1Char('/'))) {
+        const QString besideExecutable = QFileInfo(executablePath()).dir().filePath(name);
+        if (QFileInfo::exists(besideExecutable))
+            return dlopen(QFile::encodeName(besideExecutable).constData(), RTLD_NOW | RTLD_LOCAL);
+    }
+    return dlopen(QFile::encodeName(name).constData(), RTLD_NOW | RTLD_LOCAL);
+}
+
+Platform::ProcAddress PosixPlatform::GetProcAddress(LibraryHandle library, const char *procName)
+{
+    void *symbol = dlsym(library, procName);
+    ProcAddress function = nullptr;
+    static_assert(sizeof function == sizeof symbol);
+    std::memcpy(&function, &symbol, sizeof function);
+    return function;
+}
+
+BOOL PosixPlatform::FreeLibrary(LibraryHandle library)
+{
+    return dlclose(library) == 0 ? TRUE : FALSE;
 }
 
 QString PosixPlatform::executablePath()

@@ -20,6 +20,9 @@ public:
     int WSACleanup() override;
     int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
                        const WideChar *string2, int count2) override;
+    LibraryHandle LoadLibraryW(const WideChar *fileName) override;
+    ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;
+    BOOL FreeLibrary(LibraryHandle library) override;
     QString executablePath() override;
 
 private:

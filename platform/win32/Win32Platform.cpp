@@ -46,6 +46,22 @@ int Win32Platform::CompareStringW(LCID locale, DWORD flags, const WideChar *stri
     return ::CompareStringW(locale, flags, w(string1), count1, w(string2), count2);
 }
 
+Platform::LibraryHandle Win32Platform::LoadLibraryW(const WideChar *fileName)
+{
+    // The standard search order already starts in the executable's directory.
+    return ::LoadLibraryW(w(fileName));
+}
+
+Platform::ProcAddress Win32Platform::GetProcAddress(LibraryHandle library, const char *procName)
+{
+    return reinterpret_cast<ProcAddress>(::GetProcAddress(static_cast<HMODULE>(library), procName));
+}
+
+BOOL Win32Platform::FreeLibrary(LibraryHandle library)
+{
+    return ::FreeLibrary(static_cast<HMODULE>(library));
+}
+
 QString Win32Platform::executablePath()
 {
     std::vector<wchar_t> path(MAX_PATH);

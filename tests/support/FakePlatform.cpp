@@ -2,6 +2,9 @@
 
 #include "UniversalName.h"
 
+#include <QFile>
+#include <cstring>
+#include <dlfcn.h>
 #include <stdexcept>
 
 void FakePlatform::addDrive(QChar letter, UINT type, const QString &uncName)
@@ -105,4 +108,25 @@ int FakePlatform::CompareStringW(LCID, DWORD flags, const WideChar *string1, int
     const int order =
         a.compare(b, (flags & NORM_IGNORECASE) ? Qt::CaseInsensitive : Qt::CaseSensitive);
     return order < 0 ? CSTR_LESS_THAN : (order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN);
+}
+
+Platform::LibraryHandle FakePlatform::LoadLibraryW(const WideChar *fileName)
+{
+    const QString name = QString::fromUtf16(fileName);
+    calls.append(QStringLiteral("LoadLibraryW(%1)").arg(name));
+    return dlopen(QFile::encodeName(name).constData(), RTLD_NOW | RTLD_LOCAL);
+}
+
+Platform::ProcAddress FakePlatform::GetProcAddress(LibraryHandle library, const char *procName)
+{
+    calls.append(QStringLiteral("GetProcAddress(%1)").arg(QLatin1String(procName)));
+    void *symbol = dlsym(library, procName);
+    ProcAddress function = nullptr;
+    std::memcpy(&function, &symbol, sizeof function);
+    return function;
+}
+
+BOOL FakePlatform::FreeLibrary(LibraryHandle library)
+{
+    return dlclose(library) == 0 ? TRUE : FALSE;
 }

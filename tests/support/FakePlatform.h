@@ -36,6 +36,10 @@ public:
     int WSACleanup() override;
     int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
                        const WideChar *string2, int count2) override;
+    // Libraries load for real: tests bind real engine builds.
+    LibraryHandle LoadLibraryW(const WideChar *fileName) override;
+    ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;
+    BOOL FreeLibrary(LibraryHandle library) override;
     QString executablePath() override { return m_executablePath; }
 
 private:

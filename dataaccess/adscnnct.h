@@ -1,0 +1,114 @@
+#pragma once
+
+#include "DataErrors.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class TAdsDataSet;
+class TAdsConnection;
+
+// Misuse of a connection; the raiser gives the message.
+class AdsConnectionError : public Exception {
+public:
+    explicit AdsConnectionError(const QString &acMsg) : Exception(acMsg) {}
+    const char *className() const override { return "AdsConnectionError"; }
+};
+
+// A failed engine disconnect, with the engine's last-error text.
+class AdsError : public Exception {
+public:
+    explicit AdsError(quint32 ulRetCode);
+    const char *className() const override { return "AdsError"; }
+};
+
+enum class TAdsServerType { stADS_REMOTE, stADS_LOCAL, stADS_AIS };
+enum class TAdsConnectionTableTypes { ttAdsConnectUnspecified };
+
+class TAdsEncryptionOptions : public QObject {
+    Q_OBJECT
+public:
+    explicit TAdsEncryptionOptions(TAdsConnection *connection);
+    bool FIPSMode() const { return m_fipsMode; }
+    void setFIPSMode(bool on) { m_fipsMode = on; }
+
+private:
+    bool m_fipsMode = false;
+};
+
+using TAdsDatabaseLoginEvent =
+    std::function<void(TAdsConnection *connection, QString &username, QString &password)>;
+
+// Asks the user for a data-dictionary login: "Database Login". Answers false when
+// cancelled. The application installs the dialog; the data layer stays free of widgets.
+using LoginDialogHook =
+    std::function<bool(const QString &componentName, QString &username, QString &password)>;
+void setLoginDialogHook(LoginDialogHook hook);
+
+// One client-engine connection for one connect path; lends its handle to the datasets
+// bound to it and closes them when it disconnects.
+class TAdsConnection : public QObject {
+    Q_OBJECT
+public:
+    explicit TAdsConnection(QObject *owner = nullptr);
+    ~TAdsConnection() override;
+
+    virtual void setIsConnected(bool value);
+    bool IsConnected() const { return FConnected; }
+    virtual QString ConnectPath() const { return FConnectString; }
+    virtual void setConnectPath(const QString &path);
+    virtual quint32 ConnectionHandle() const { return FConnected ? FhConnection : 0; }
+    virtual bool IsDictionaryConn() const { return FIsDictionaryConn; }
+    virtual void Connect() { setIsConnected(true); }
+    virtual void Disconnect() { setIsConnected(false); }
+    virtual void AddTableToConnectList(TAdsDataSet *Table);
+    virtual QString GetConnectionPath() const;
+    virtual QString GetConnectionWithDDPath() const { return FConnectString; }
+    virtual TAdsConnectionTableTypes GetAdsTableType() const
+    {
+        return TAdsConnectionTableTypes::ttAdsConnectUnspecified;
+    }
+    virtual void RemoveTableFromConnectList(TAdsDataSet *oCallee);
+    virtual QString ConnectString() const;
+
+    bool StoreConnected() const { return FStoreConnected; }
+    void setStoreConnected(bool on) { FStoreConnected = on; }
+    bool LoginPrompt() const { return FLoginPrompt; }
+    void setLoginPrompt(bool on) { FLoginPrompt = on; }
+    QString Username() const { return FUsername; }
+    void setUsername(const QString &name) { FUsername = name; }
+    QString Password() const { return FPassword; }
+    void setPassword(const QString &password) { FPassword = password; }
+    QList<TAdsServerType> AdsServerTypes() const { return FAdsServerTypes; }
+    TAdsEncryptionOptions *EncryptionOptions() const { return FEncryptionOptions; }
+    TAdsDatabaseLoginEvent OnLogin;
+
+    // The datasets bound to this connection, in the order they were bound.
+    const QList<TAdsDataSet *> &TablesList() const { return FTablesList; }
+
+    // Loading from a window's stored description: IsConnected written true meanwhile is
+    // remembered and carried out by Loaded().
+    void BeginLoading() { FLoading = true; }
+    void Loaded();
+    bool IsLoading() const { return FLoading; }
+
+private:
+    void DoConnect();
+    void DoDisconnect();
+
+    bool FConnected = false;
+    QString FConnectString;
+    quint32 FhConnection = 0;
+    QList<TAdsDataSet *> FTablesList;
+    bool bConnectAfterLoad = false;
+    bool FIsDictionaryConn = false;
+    bool FStoreConnected = true;
+    bool FLoginPrompt = true;
+    QString FUsername;
+    QString FPassword;
+    QList<TAdsServerType> FAdsServerTypes;
+    TAdsEncryptionOptions *FEncryptionOptions;
+    bool FLoading = false;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+// The engine's bookkeeping: typed handles, the per-thread last error and the call log.
+
+#include "AceApi.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#define ACE_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace engine {
+
+struct Object {
+    explicit Object(UNSIGNED16 t) : type(t) {}
+    virtual ~Object() = default;
+    const UNSIGNED16 type;
+};
+
+// Handles are unique 32-bit values, never 0 and never reused within a process.
+class Handles {
+public:
+    static Handles &instance();
+
+    ADSHANDLE add(std::shared_ptr<Object> object);
+    std::shared_ptr<Object> find(ADSHANDLE handle) const;
+    template <typename T> std::shared_ptr<T> find(ADSHANDLE handle, UNSIGNED16 type) const
+    {
+        std::shared_ptr<Object> object = find(handle);
+        if (!object || object->type != type)
+            return nullptr;
+        return std::static_pointer_cast<T>(object);
+    }
+    void remove(ADSHANDLE handle);
+
+private:
+    mutable std::mutex m_mutex;
+    std::unordered_map<ADSHANDLE, std::shared_ptr<Object>> m_objects;
+    ADSHANDLE m_next = 0x1001;
+};
+
+// Records the failure as this thread's last error and gives its code back.
+UNSIGNED32 fail(UNSIGNED32 code, std::string text);
+UNSIGNED32 lastErrorCode();
+const std::string &lastErrorText();
+
+// Function names in call order, kept while a test has switched the log on.
+void logCall(const char *name);
+void logCall(const std::string &entry);
+bool callLogEnabled();
+
+} // namespace engine

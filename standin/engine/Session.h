@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Link.h"
+#include "Registry.h"
+
+#include <mutex>
+#include <string>
+
+namespace engine {
+
+// Answers wait this long at most; connecting gives up sooner.
+constexpr int ConnectTimeoutMs = 3000;
+constexpr int AnswerTimeoutMs = 10000;
+
+// A connection handle's object: the link to the server and what the server said of it.
+struct Session : Object {
+    Session() : Object(ADS_CONNECTION) {}
+
+    std::mutex mutex; // one request at a time on the link
+    Link link;
+    std::string serverName;
+    std::uint32_t connectionNumber = 0;
+
+    // Sends a request and reads its answer; an Error answer becomes the last error.
+    // Gives 0 and the answer's reader position after the type byte, or the failure code.
+    std::uint32_t request(const wire::Writer &message, std::vector<std::uint8_t> &answer,
+                          std::uint8_t expected, std::uint32_t maxAnswer = wire::MaxFrame,
+                          int timeoutMs = AnswerTimeoutMs);
+};
+
+} // namespace engine

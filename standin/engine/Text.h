@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+namespace engine {
+
+// The wire carries UTF-8; the 8-bit API speaks the locale's encoding.
+std::string utf8ToLocal(const std::string &utf8);
+std::string localToUtf8(const std::string &local);
+std::string utf16ToUtf8(const char16_t *text, std::size_t length);
+std::u16string utf8ToUtf16(const std::string &utf8);
+
+} // namespace engine

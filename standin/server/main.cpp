@@ -1,0 +1,76 @@
+// standin-server [--listen ADDR:PORT]... [--scenario FILE]
+// A stand-in database server for the demo and the tests. Its first line on standard
+// output names every address it listens on; SIGTERM stops it cleanly.
+
+#include "Server.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QStringList listens;
+    QString scenarioFile;
+    const QStringList args = application.arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--listen") && i + 1 < args.size()) {
+            listens.append(args[++i]);
+        } else if (args[i] == QLatin1String("--scenario") && i + 1 < args.size()) {
+            scenarioFile = args[++i];
+        } else {
+            std::fprintf(stderr, "usage: standin-server [--listen ADDR:PORT]... [--scenario FILE]\n");
+            return 2;
+        }
+    }
+    if (listens.isEmpty())
+        listens.append(QStringLiteral("127.0.0.1:6262"));
+
+    try {
+        Scenario scenario;
+        if (!scenarioFile.isEmpty()) {
+            QFile file(scenarioFile);
+            if (!file.open(QIODevice::ReadOnly))
+                throw std::runtime_error("cannot read " + scenarioFile.toStdString());
+            scenario = Scenario::fromJson(file.readAll());
+        }
+        Server server(std::move(scenario));
+        QStringList bound;
+        for (const QString &listen : listens)
+            bound.append(server.listen(listen));
+        server.log(QStringLiteral("listening ") + bound.join(QLatin1Char(' ')));
+
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+            throw std::runtime_error("socketpair failed");
+        QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(&notifier, &QSocketNotifier::activated, &application, &QCoreApplication::quit);
+        std::signal(SIGTERM, onSignal);
+        std::signal(SIGINT, onSignal);
+        std::signal(SIGPIPE, SIG_IGN);
+
+        const int code = application.exec();
+        server.log(QStringLiteral("stopped"));
+        return code;
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "standin-server: %s\n", error.what());
+        return 1;
+    }
+}

@@ -1,0 +1,85 @@
+#include "StandinServer.h"
+
+#include "Wire.h"
+
+#include <QDir>
+#include <QTcpSocket>
+#include <QTemporaryFile>
+#include <stdexcept>
+
+QString StandinServer::executable()
+{
+    return QStringLiteral(STANDIN_SERVER_PATH);
+}
+
+StandinServer::StandinServer(QStringList listen, const QByteArray &scenarioJson)
+{
+    QStringList args;
+    for (const QString &address : listen)
+        args << QStringLiteral("--listen") << address;
+    if (!scenarioJson.isEmpty()) {
+        QTemporaryFile file(QDir::tempPath() + QStringLiteral("/scenario-XXXXXX.json"));
+        file.setAutoRemove(false);
+        if (!file.open())
+            throw std::runtime_error("cannot write the scenario");
+        file.write(scenarioJson);
+        m_scenarioPath = file.fileName();
+        args << QStringLiteral("--scenario") << m_scenarioPath;
+    }
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(executable(), args);
+    if (!m_process.waitForStarted(10000))
+        throw std::runtime_error("standin-server did not start");
+    while (m_process.state() == QProcess::Running && !m_process.canReadLine())
+        m_process.waitForReadyRead(10000);
+    const QString first = QString::fromUtf8(m_process.readLine()).trimmed();
+    if (!first.startsWith(QLatin1String("listening ")))
+        throw std::runtime_error("standin-server said: " + first.toStdString());
+    m_addresses = first.mid(10).split(QLatin1Char(' '));
+}
+
+StandinServer::~StandinServer()
+{
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000))
+        m_process.kill();
+    m_process.waitForFinished(2000);
+    if (!m_scenarioPath.isEmpty())
+        QFile::remove(m_scenarioPath);
+}
+
+quint16 StandinServer::port(int listener) const
+{
+    const QString address = m_addresses.value(listener);
+    return static_cast<quint16>(address.mid(address.lastIndexOf(QLatin1Char(':')) + 1).toUInt());
+}
+
+QString StandinServer::connectPath(const QString &share, int listener) const
+{
+    return QStringLiteral("\\\\%1\\%2").arg(m_addresses.value(listener), share);
+}
+
+void StandinServer::control(const QByteArray &json)
+{
+    QTcpSocket socket;
+    const QString address = m_addresses.value(0);
+    socket.connectToHost(address.left(address.lastIndexOf(QLatin1Char(':'))), port(0));
+    if (!socket.waitForConnected(5000))
+        throw std::runtime_error("control: cannot connect");
+    const std::vector<std::uint8_t> frame = wire::Writer(wire::Control).str(json.toStdString()).frame();
+    socket.write(reinterpret_cast<const char *>(frame.data()), static_cast<qint64>(frame.size()));
+    socket.waitForBytesWritten(5000);
+    QByteArray answer;
+    while (answer.size() < 5 && socket.waitForReadyRead(5000))
+        answer += socket.readAll();
+    if (answer.size() < 5 || static_cast<std::uint8_t>(answer[4]) != wire::Ok)
+        throw std::runtime_error("control refused: " + json.toStdString());
+}
+
+QStringList StandinServer::log()
+{
+    m_process.waitForReadyRead(50);
+    while (m_process.canReadLine())
+        m_log.append(QString::fromUtf8(m_process.readLine()).trimmed());
+    return m_log;
+}
