@@ -2,6 +2,8 @@
 
 #include "FailureDisplay.h"
 #include "Fonts.h"
+#include "LoginDialog.h"
+#include "adscnnct.h"
 #include "dlgMainU.h"
 #include "dlgRemoteInfoU.h"
 
@@ -18,6 +20,7 @@ void applyApplicationFont(QApplication &application)
 
 int runEntrySequence(QApplication &application, Platform &platform)
 {
+    setLoginDialogHook(&LoginDialog::ask);
     try {
         // The main window is the first window, so closing it ends the loop.
         auto mainWindow = std::make_unique<TForm1>(platform);

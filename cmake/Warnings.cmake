@@ -2,7 +2,7 @@
 function(quellmark_warnings target)
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
-        -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wformat=2)
+        -Wcast-align -Woverloaded-virtual -Wformat=2)
     if(QUELLMARK_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()
