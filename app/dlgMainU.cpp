@@ -1,14 +1,17 @@
 #include "dlgMainU.h"
 
+#include "AdsIni.h"
 #include "DriveUtils.h"
 #include "FailureDisplay.h"
 #include "Platform.h"
 #include "ShapeButton.h"
+#include "adscnnct.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
 
@@ -25,6 +28,8 @@ TForm1::TForm1(Platform &platform, QWidget *parent)
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
     createControls();
+    AdsConnection = new TAdsConnection(this);
+    AdsConnection->setObjectName(QStringLiteral("AdsConnection"));
     FailureDisplay::guard([this] { FormCreate(); });
 }
 
@@ -98,8 +103,36 @@ void TForm1::FormCreate()
         cmbDrives->setEditText(QString());
     }
 
+    GetServerInfo();
+
     if (cmbDrives->count() > 0)
         cmbDrives->setCurrentIndex(0);
+
+    fillPreview();
+}
+
+void TForm1::GetServerInfo()
+{
+    if (!ServerInfo)
+        ServerInfo = std::make_unique<TServerInfoList>(m_platform);
+    DiscoverServers(m_platform, *AdsConnection, *ServerInfo);
+}
+
+QStringList TForm1::driveList() const
+{
+    QStringList drives;
+    for (int i = 0; i < cmbDrives->count(); ++i)
+        drives.append(cmbDrives->itemText(i));
+    return drives;
+}
+
+void TForm1::fillPreview()
+{
+    Memo1->clear();
+    const TServerInfoList none(m_platform);
+    Memo1->setPlainText(
+        AdsIni::PreviewLines(m_platform, driveList(), ServerInfo ? *ServerInfo : none)
+            .join(QLatin1Char('\n')));
 }
 
 void TForm1::cmbDrivesChange()
@@ -116,6 +149,15 @@ void TForm1::fcShapeBtn1Click()
 
 void TForm1::fcShapeBtn2Click()
 {
+    const QString filePath = AdsIni::FilePath(m_platform.executablePath());
+    const TServerInfoList none(m_platform);
+    AdsIni::Write(m_platform, filePath, driveList(), ServerInfo ? *ServerInfo : none);
+
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Informationen"),
+                    QStringLiteral("Die Konfigurationsdatei \"%1\" wurde aktualisiert!").arg(filePath),
+                    QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
 }
 
 void TForm1::showEvent(QShowEvent *event)

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "ServerDiscovery.h"
+
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 class Platform;
+class TAdsConnection;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -25,8 +29,12 @@ public:
     QPlainTextEdit *Memo1;
     ShapeButton *fcShapeBtn1;
     ShapeButton *fcShapeBtn2;
+    TAdsConnection *AdsConnection;
+    // The servers discovered at creation; created by the first discovery.
+    std::unique_ptr<TServerInfoList> ServerInfo;
 
     void FormCreate();
+    void GetServerInfo();
     void cmbDrivesChange();
     void fcShapeBtn1Click();
     void fcShapeBtn2Click();
@@ -36,6 +44,8 @@ protected:
 
 private:
     void createControls();
+    void fillPreview();
+    QStringList driveList() const;
 
     Platform &m_platform;
     bool m_centred = false;

@@ -27,6 +27,11 @@ public:
     virtual int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
                                const WideChar *string2, int count2) = 0;
 
+    // Profile files: writes one key (a null value removes the key, a null key the section);
+    // all three null flushes the cache for the file. FALSE when the write is refused.
+    virtual BOOL WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
+                                            const WideChar *string, const WideChar *fileName) = 0;
+
     // Libraries, searched as Windows does for a bare name: the executable's own directory
     // first, then the system's normal search. Null when the library cannot be loaded.
     using LibraryHandle = void *;

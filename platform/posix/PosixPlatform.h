@@ -20,6 +20,8 @@ public:
     int WSACleanup() override;
     int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
                        const WideChar *string2, int count2) override;
+    BOOL WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
+                                    const WideChar *string, const WideChar *fileName) override;
     LibraryHandle LoadLibraryW(const WideChar *fileName) override;
     ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;
     BOOL FreeLibrary(LibraryHandle library) override;

@@ -46,6 +46,12 @@ int Win32Platform::CompareStringW(LCID locale, DWORD flags, const WideChar *stri
     return ::CompareStringW(locale, flags, w(string1), count1, w(string2), count2);
 }
 
+BOOL Win32Platform::WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
+                                               const WideChar *string, const WideChar *fileName)
+{
+    return ::WritePrivateProfileStringW(w(appName), w(keyName), w(string), w(fileName));
+}
+
 Platform::LibraryHandle Win32Platform::LoadLibraryW(const WideChar *fileName)
 {
     // The standard search order already starts in the executable's directory.

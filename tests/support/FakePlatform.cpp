@@ -1,5 +1,6 @@
 #include "FakePlatform.h"
 
+#include "PosixPlatform.h"
 #include "UniversalName.h"
 
 #include <QFile>
@@ -129,4 +130,19 @@ Platform::ProcAddress FakePlatform::GetProcAddress(LibraryHandle library, const 
 BOOL FakePlatform::FreeLibrary(LibraryHandle library)
 {
     return dlclose(library) == 0 ? TRUE : FALSE;
+}
+
+BOOL FakePlatform::WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
+                                              const WideChar *string, const WideChar *fileName)
+{
+    const auto text = [](const WideChar *t) {
+        return t ? QString::fromUtf16(t) : QStringLiteral("(null)");
+    };
+    calls.append(QStringLiteral("WritePrivateProfileStringW(%1,%2,%3,%4)")
+                     .arg(text(appName), text(keyName), text(string), text(fileName)));
+    const int index = profileWrites++;
+    if (m_refuseWritesFrom >= 0 && index >= m_refuseWritesFrom)
+        return FALSE;
+    PosixPlatform files{QString()};
+    return files.WritePrivateProfileStringW(appName, keyName, string, fileName);
 }

@@ -23,6 +23,9 @@ public:
     void addHost(const QByteArray &name, std::vector<Address> addresses);
     void setHostLookupThrows(const QByteArray &name);
     void setExecutablePath(const QString &path) { m_executablePath = path; }
+    // Profile writes go to real files; from the n-th write on (0-based) they are refused.
+    void refuseProfileWritesFrom(int n) { m_refuseWritesFrom = n; }
+    int profileWrites = 0;
 
     QStringList calls;
     int startups = 0;
@@ -37,6 +40,8 @@ public:
     int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
                        const WideChar *string2, int count2) override;
     // Libraries load for real: tests bind real engine builds.
+    BOOL WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
+                                    const WideChar *string, const WideChar *fileName) override;
     LibraryHandle LoadLibraryW(const WideChar *fileName) override;
     ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;
     BOOL FreeLibrary(LibraryHandle library) override;
@@ -56,6 +61,7 @@ private:
     QHash<QByteArray, std::vector<Address>> m_hosts;
     QList<QByteArray> m_throwingHosts;
     QString m_executablePath = QStringLiteral("/opt/quellmark/Quellmark");
+    int m_refuseWritesFrom = -1;
 
     // Storage behind the last host entry handed out, as the C library keeps its own.
     hostent m_entry{};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <ostream>
@@ -16,4 +17,18 @@ inline void PrintTo(const QStringList &list, std::ostream *out)
     for (qsizetype i = 0; i < list.size(); ++i)
         *out << (i ? ", " : "") << '"' << list[i].toStdString() << '"';
     *out << ']';
+}
+
+inline void PrintTo(const QByteArray &bytes, std::ostream *out)
+{
+    *out << '"';
+    for (char c : bytes) {
+        if (c == '\r')
+            *out << "\\r";
+        else if (c == '\n')
+            *out << "\\n";
+        else
+            *out << c;
+    }
+    *out << '"';
 }

@@ -1,0 +1,81 @@
+#include "ServerDiscovery.h"
+
+#include "DriveUtils.h"
+#include "PingU.h"
+#include "adscnnct.h"
+
+#include <algorithm>
+
+int TServerInfoList::IndexOf(const QString &name) const
+{
+    for (int i = 0; i < Count(); ++i) {
+        const QString &known = m_entries[static_cast<std::size_t>(i)].name;
+        if (m_platform.CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wideText(known),
+                                      int(known.size()), wideText(name), int(name.size())) ==
+            CSTR_EQUAL)
+            return i;
+    }
+    return -1;
+}
+
+void TServerInfoList::Add(const QString &name, std::unique_ptr<TAdsServerInfo> record)
+{
+    m_entries.push_back(Entry{name, std::move(record)});
+}
+
+namespace {
+
+// The last component of a UNC path: what follows its last backslash or colon.
+QString lastComponent(const QString &uncPath)
+{
+    const qsizetype cut = std::max(uncPath.lastIndexOf(QLatin1Char('\\')),
+                                   uncPath.lastIndexOf(QLatin1Char(':')));
+    return uncPath.mid(cut + 1);
+}
+
+bool probe(TAdsConnection &connection, const QString &server, quint32 port, const QString &share)
+{
+    try {
+        connection.setConnectPath(
+            QStringLiteral("\\\\%1:%2\\%3").arg(server).arg(port).arg(share));
+        connection.Connect();
+        connection.Disconnect();
+        return true;
+    } catch (...) {
+        // A probe that fails only means nothing answers there.
+        return false;
+    }
+}
+
+} // namespace
+
+void DiscoverServers(Platform &platform, TAdsConnection &connection, TServerInfoList &servers)
+{
+    servers.Clear();
+    QStringList drives;
+    ListDrivesOfType(platform, drives, DRIVE_REMOTE, true);
+    for (const QString &drive : drives) {
+        QString uncPath;
+        QString errorText;
+        GetUNCPath(platform, drive, uncPath, errorText);
+        if (uncPath.isEmpty())
+            continue;
+        const QString server = SplitUNCPath(platform, uncPath);
+        if (servers.IndexOf(server) >= 0)
+            continue;
+
+        auto record = std::make_unique<TAdsServerInfo>();
+        record->ServerName = server;
+        record->LAN_IP = HostNameToIP(platform, server.toLocal8Bit());
+        const QString share = lastComponent(uncPath);
+        record->LAN_PORT = 6262;
+        record->AVaible = probe(connection, server, 6262, share);
+        if (!record->AVaible) {
+            record->LAN_PORT = 2001;
+            record->AVaible = probe(connection, server, 2001, share);
+            if (!record->AVaible)
+                record->LAN_PORT = 0;
+        }
+        servers.Add(server, std::move(record));
+    }
+}

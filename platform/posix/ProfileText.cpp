@@ -1,0 +1,138 @@
+#include "ProfileText.h"
+
+#include <QList>
+
+namespace {
+
+struct Line {
+    QString text;  // without its line end
+    QString end;   // "\r\n", "\n", "\r" or empty for a last line without one
+};
+
+QList<Line> splitLines(const QString &text)
+{
+    QList<Line> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        const bool crlf = c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n');
+        lines.append(Line{text.mid(start, i - start), crlf ? QStringLiteral("\r\n") : QString(c)});
+        if (crlf)
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append(Line{text.mid(start), QString()});
+    return lines;
+}
+
+QString joinLines(const QList<Line> &lines)
+{
+    QString text;
+    for (const Line &line : lines)
+        text += line.text + line.end;
+    return text;
+}
+
+// The name of a "[section]" line, or nothing.
+std::optional<QString> sectionName(const QString &line)
+{
+    const QString trimmed = line.trimmed();
+    if (!trimmed.startsWith(QLatin1Char('[')))
+        return std::nullopt;
+    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    return (close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1)).trimmed();
+}
+
+// The key of a "key=value" line, or nothing for comments and other lines.
+std::optional<QString> keyName(const QString &line)
+{
+    const QString trimmed = line.trimmed();
+    if (trimmed.startsWith(QLatin1Char(';')))
+        return std::nullopt;
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return std::nullopt;
+    return line.left(equals).trimmed();
+}
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+bool holdsLineBreak(const QString &text)
+{
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+}
+
+const QString CrLf = QStringLiteral("\r\n");
+
+} // namespace
+
+std::optional<QString> applyProfileWrite(const QString &text, const QString &section,
+                                         const std::optional<QString> &key,
+                                         const std::optional<QString> &value)
+{
+    if (holdsLineBreak(section) || (key && holdsLineBreak(*key)) || (value && holdsLineBreak(*value)))
+        return std::nullopt;
+
+    QList<Line> lines = splitLines(text);
+    qsizetype header = -1;
+    for (qsizetype i = 0; i < lines.size() && header < 0; ++i) {
+        const std::optional<QString> name = sectionName(lines[i].text);
+        if (name && sameName(*name, section))
+            header = i;
+    }
+    qsizetype sectionEnd = lines.size(); // first line after the section
+    if (header >= 0) {
+        for (qsizetype i = header + 1; i < lines.size(); ++i) {
+            if (sectionName(lines[i].text)) {
+                sectionEnd = i;
+                break;
+            }
+        }
+    }
+
+    if (!key) {
+        if (header >= 0)
+            lines.remove(header, sectionEnd - header);
+        return joinLines(lines);
+    }
+
+    if (header < 0) {
+        if (!value)
+            return text;
+        if (!lines.isEmpty() && lines.last().end.isEmpty())
+            lines.last().end = CrLf;
+        lines.append(Line{QLatin1Char('[') + section + QLatin1Char(']'), CrLf});
+        lines.append(Line{*key + QLatin1Char('=') + *value, CrLf});
+        return joinLines(lines);
+    }
+
+    for (qsizetype i = header + 1; i < sectionEnd; ++i) {
+        const std::optional<QString> name = keyName(lines[i].text);
+        if (!name || !sameName(*name, *key))
+            continue;
+        if (!value) {
+            lines.removeAt(i);
+        } else {
+            const qsizetype equals = lines[i].text.indexOf(QLatin1Char('='));
+            lines[i].text = lines[i].text.left(equals + 1) + *value;
+        }
+        return joinLines(lines);
+    }
+    if (!value)
+        return text;
+
+    qsizetype last = header;
+    for (qsizetype i = header + 1; i < sectionEnd; ++i)
+        if (!lines[i].text.trimmed().isEmpty())
+            last = i;
+    if (lines[last].end.isEmpty())
+        lines[last].end = CrLf;
+    lines.insert(last + 1, Line{*key + QLatin1Char('=') + *value, CrLf});
+    return joinLines(lines);
+}

@@ -1,0 +1,292 @@
+// Discovery, preview and ADS.INI through the real main window, the real engine and real
+// stand-in servers. The probe's ports are fixed (6262, 2001), so these tests hold a lock
+// on them and run one at a time.
+
+#include "AdsIni.h"
+#include "FakePlatform.h"
+#include "ModalWatcher.h"
+#include "PosixPlatform.h"
+#include "QtPrinters.h"
+#include "ServerDiscovery.h"
+#include "ShapeButton.h"
+#include "StandinServer.h"
+#include "TempPrefix.h"
+#include "adscnnct.h"
+#include "dlgMainU.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The Linux backend with the executable placed in a test's own folder.
+class PlacedPlatform : public PosixPlatform {
+public:
+    PlacedPlatform(const QString &prefix, const QString &executable)
+        : PosixPlatform(prefix), m_executable(executable)
+    {
+    }
+    QString executablePath() override { return m_executable; }
+
+private:
+    QString m_executable;
+};
+
+QStringList probes(StandinServer &server)
+{
+    QStringList shares;
+    for (const QString &line : server.log().filter(QRegularExpression(QStringLiteral("^(connect|refused) "))))
+        shares.append(line.section(QStringLiteral("share="), 1));
+    return shares;
+}
+
+// --- discovery on a seeded platform ------------------------------------------------------
+
+class DiscoveryTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        servers = std::make_unique<StandinServer>(
+            QStringList{QStringLiteral("127.0.0.41:6262"), QStringLiteral("127.0.0.42:2001")});
+    }
+    static void TearDownTestSuite() { servers.reset(); }
+
+    std::vector<TAdsServerInfo> discover()
+    {
+        TAdsConnection connection;
+        TServerInfoList list(platform);
+        DiscoverServers(platform, connection, list);
+        EXPECT_FALSE(connection.IsConnected());
+        std::vector<TAdsServerInfo> records;
+        for (int i = 0; i < list.Count(); ++i) {
+            EXPECT_EQ(list.Name(i), list.Record(i)->ServerName);
+            records.push_back(*list.Record(i));
+        }
+        return records;
+    }
+
+    FakePlatform platform;
+    static std::unique_ptr<StandinServer> servers;
+};
+std::unique_ptr<StandinServer> DiscoveryTest::servers;
+
+TEST_F(DiscoveryTest, PortOutcomesAndAddresses)
+{
+    platform.addDrive(QLatin1Char('D'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.41\\daten"));
+    platform.addDrive(QLatin1Char('E'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.42\\apps\\verwaltung"));
+    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.43\\archiv"));
+    platform.addHost("127.0.0.41", {{127, 0, 0, 41}});
+    platform.addHost("127.0.0.42", {{127, 0, 0, 42}});
+    // 127.0.0.43 does not resolve: it keeps an empty address and is probed by name.
+
+    const std::vector<TAdsServerInfo> records = discover();
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].ServerName, QStringLiteral("127.0.0.41"));
+    EXPECT_EQ(records[0].LAN_IP, QStringLiteral("127.0.0.41"));
+    EXPECT_EQ(records[0].LAN_PORT, 6262u);
+    EXPECT_TRUE(records[0].AVaible);
+    EXPECT_EQ(records[1].LAN_PORT, 2001u);
+    EXPECT_TRUE(records[1].AVaible);
+    EXPECT_EQ(records[2].LAN_IP, QString());
+    EXPECT_EQ(records[2].LAN_PORT, 0u);
+    EXPECT_FALSE(records[2].AVaible);
+    // The folder's name, not the share's, is what a probe below a share asks for.
+    EXPECT_EQ(probes(*servers), QStringList({QStringLiteral("daten"), QStringLiteral("verwaltung")}));
+}
+
+TEST_F(DiscoveryTest, OneRecordPerServerNamedAndProbedThroughItsFirstDrive)
+{
+    platform.addDrive(QLatin1Char('G'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.41\\erste"));
+    platform.addDrive(QLatin1Char('H'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.41\\zweite"));
+    const std::vector<TAdsServerInfo> records = discover();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(probes(*servers).filter(QStringLiteral("zweite")), QStringList());
+    EXPECT_TRUE(platform.calls.contains(QStringLiteral("CompareStringW(127.0.0.41,127.0.0.41)")));
+    EXPECT_EQ(platform.startups, 1);
+}
+
+TEST_F(DiscoveryTest, NamesDifferingOnlyInCaseAreOneServer)
+{
+    FakePlatform &p = platform;
+    p.addDrive(QLatin1Char('J'), DRIVE_REMOTE, QStringLiteral("\\\\LocalHost\\daten"));
+    p.addDrive(QLatin1Char('K'), DRIVE_REMOTE, QStringLiteral("\\\\localhost\\apps"));
+    // Nothing needs to answer: the records are what counts.
+    TAdsConnection connection;
+    TServerInfoList list(p);
+    DiscoverServers(p, connection, list);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Name(0), QStringLiteral("LocalHost"));
+}
+
+TEST_F(DiscoveryTest, UnresolvedDrivesAddNothingAndNoDrivesGiveAnEmptyList)
+{
+    EXPECT_TRUE(discover().empty());
+    platform.addDrive(QLatin1Char('L'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.41\\daten"));
+    platform.addDrive(QLatin1Char('M'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.42\\apps"));
+    platform.setUniversalNameError(QStringLiteral("L:"), ERROR_NO_NETWORK);
+    const std::vector<TAdsServerInfo> records = discover();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].ServerName, QStringLiteral("127.0.0.42"));
+}
+
+// --- the main window end to end ----------------------------------------------------------
+
+class MainWindowEndToEnd : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        servers = std::make_unique<StandinServer>(
+            QStringList{QStringLiteral("127.0.0.1:6262"), QStringLiteral("127.0.0.2:2001")},
+            R"({"name":"E2E","shares":["daten","apps","verwaltung","archiv"]})");
+    }
+    static void TearDownTestSuite() { servers.reset(); }
+
+    MainWindowEndToEnd()
+    {
+        prefix.makeDir(QStringLiteral("drive_c"));
+        prefix.link(QLatin1Char('c'), QStringLiteral("../drive_c"));
+        prefix.link(QLatin1Char('f'), QStringLiteral("unc/localhost/daten"));
+        prefix.link(QLatin1Char('g'), QStringLiteral("unc/127.0.0.1/daten"));
+        prefix.link(QLatin1Char('h'), QStringLiteral("unc/127.0.0.2/apps/verwaltung"));
+        prefix.link(QLatin1Char('k'), QStringLiteral("unc/127.0.0.3/archiv"));
+    }
+
+    QByteArray iniBytes() const
+    {
+        QFile file(iniPath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    }
+
+    static std::unique_ptr<StandinServer> servers;
+    TempPrefix prefix;
+    QTemporaryDir programDir;
+    QString iniPath = programDir.filePath(QStringLiteral("ADS.INI"));
+    PlacedPlatform platform{prefix.path(), programDir.filePath(QStringLiteral("Quellmark"))};
+};
+std::unique_ptr<StandinServer> MainWindowEndToEnd::servers;
+
+const char *const DemoPreview = "[DRIVES]\n"
+                                "F:=\\\\localhost\\daten\n"
+                                "G:=\\\\127.0.0.1\\daten\n"
+                                "H:=\\\\127.0.0.2\\apps\\verwaltung\n"
+                                "K:=\\\\127.0.0.3\\archiv\n"
+                                "\n"
+                                "[localhost]\nLAN_IP=127.0.0.1\nLAN_PORT=6262\n\n"
+                                "[127.0.0.1]\nLAN_IP=127.0.0.1\nLAN_PORT=6262\n\n"
+                                "[127.0.0.2]\nLAN_IP=127.0.0.2\nLAN_PORT=2001\n\n"
+                                "[127.0.0.3]\nLAN_IP=127.0.0.3\nLAN_PORT=0\n";
+
+const char *const DemoIni = "[DRIVES]\r\n"
+                            "F:=\\\\localhost\\daten\\\r\n"
+                            "G:=\\\\127.0.0.1\\daten\\\r\n"
+                            "H:=\\\\127.0.0.2\\apps\\verwaltung\\\r\n"
+                            "K:=\\\\127.0.0.3\\archiv\\\r\n"
+                            "[localhost]\r\nLAN_IP=127.0.0.1\r\nLAN_PORT=6262\r\n"
+                            "[127.0.0.1]\r\nLAN_IP=127.0.0.1\r\nLAN_PORT=6262\r\n"
+                            "[127.0.0.2]\r\nLAN_IP=127.0.0.2\r\nLAN_PORT=2001\r\n"
+                            "[127.0.0.3]\r\nLAN_IP=127.0.0.3\r\nLAN_PORT=0\r\n";
+
+TEST_F(MainWindowEndToEnd, PreviewAndWrittenFile)
+{
+    TForm1 form(platform);
+    EXPECT_EQ(form.cmbDrives->currentText(), QStringLiteral("F:"));
+    EXPECT_EQ(form.wwDBEdit1->text(), QStringLiteral("\\\\localhost\\daten"));
+    EXPECT_EQ(form.Memo1->toPlainText(), QString::fromUtf8(DemoPreview));
+    EXPECT_FALSE(form.AdsConnection->IsConnected());
+
+    ModalWatcher watcher;
+    form.fcShapeBtn2->click();
+    EXPECT_EQ(iniBytes(), QByteArray(DemoIni));
+    ASSERT_EQ(watcher.boxes.size(), 1);
+    EXPECT_EQ(watcher.boxes[0].caption, QStringLiteral("Informationen"));
+    EXPECT_EQ(watcher.boxes[0].icon, QMessageBox::Information);
+    EXPECT_EQ(watcher.boxes[0].buttons, QStringList{QStringLiteral("OK")});
+    EXPECT_EQ(watcher.boxes[0].text,
+              QStringLiteral("Die Konfigurationsdatei \"%1\" wurde aktualisiert!").arg(iniPath));
+
+    // Pressing it again replaces the same keys: nothing is duplicated.
+    form.fcShapeBtn2->click();
+    EXPECT_EQ(iniBytes(), QByteArray(DemoIni));
+}
+
+TEST_F(MainWindowEndToEnd, ExistingFileKeepsEverythingElse)
+{
+    const QByteArray existing = "; Von Hand gepflegt\r\n"
+                                "[SETTINGS]\r\nCOMPRESSION=ALWAYS\r\n\r\n"
+                                "[DRIVES]\r\nX:=\\\\alt\\laufwerk\r\nF:=\\\\vorher\\da\r\n\r\n"
+                                "[127.0.0.2]\nLAN_IP=10.0.0.2\nLAN_PORT=6262\n";
+    {
+        QFile file(iniPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(existing);
+    }
+    TForm1 form(platform);
+    ModalWatcher watcher;
+    form.fcShapeBtn2->click();
+    EXPECT_EQ(iniBytes(),
+              QByteArray("; Von Hand gepflegt\r\n"
+                         "[SETTINGS]\r\nCOMPRESSION=ALWAYS\r\n\r\n"
+                         "[DRIVES]\r\nX:=\\\\alt\\laufwerk\r\nF:=\\\\localhost\\daten\\\r\n"
+                         "G:=\\\\127.0.0.1\\daten\\\r\nH:=\\\\127.0.0.2\\apps\\verwaltung\\\r\n"
+                         "K:=\\\\127.0.0.3\\archiv\\\r\n\r\n"
+                         "[127.0.0.2]\nLAN_IP=127.0.0.2\nLAN_PORT=2001\n"
+                         "[localhost]\r\nLAN_IP=127.0.0.1\r\nLAN_PORT=6262\r\n"
+                         "[127.0.0.1]\r\nLAN_IP=127.0.0.1\r\nLAN_PORT=6262\r\n"
+                         "[127.0.0.3]\r\nLAN_IP=127.0.0.3\r\nLAN_PORT=0\r\n"));
+}
+
+TEST_F(MainWindowEndToEnd, UnwritableTargetShowsTheErrorAndNoSuccess)
+{
+    ASSERT_TRUE(QDir(programDir.path()).mkdir(QStringLiteral("ADS.INI")));
+    TForm1 form(platform);
+    ModalWatcher watcher;
+    form.fcShapeBtn2->click();
+    ASSERT_EQ(watcher.boxes.size(), 1);
+    EXPECT_EQ(watcher.boxes[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(watcher.boxes[0].text,
+              QStringLiteral("In %1 kann nicht geschrieben werden.").arg(iniPath));
+    EXPECT_TRUE(QFileInfo(iniPath).isDir());
+}
+
+TEST(MainWindowWriter, EntriesWrittenBeforeARefusalStay)
+{
+    QTemporaryDir programDir;
+    FakePlatform platform;
+    platform.setExecutablePath(programDir.filePath(QStringLiteral("Quellmark")));
+    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.3\\daten"));
+    platform.addDrive(QLatin1Char('G'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.3\\apps"));
+    TForm1 form(platform);
+    platform.refuseProfileWritesFrom(1);
+    ModalWatcher watcher;
+    form.fcShapeBtn2->click();
+    ASSERT_EQ(watcher.boxes.size(), 1);
+    EXPECT_EQ(watcher.boxes[0].icon, QMessageBox::Critical);
+    QFile file(programDir.filePath(QStringLiteral("ADS.INI")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("[DRIVES]\r\nF:=\\\\127.0.0.3\\daten\\\r\n"));
+    // No flush after the refusal.
+    EXPECT_TRUE(platform.calls.filter(QStringLiteral("(null),(null),(null)")).isEmpty());
+}
+
+TEST(MainWindowWriter, NoDrivesWritesNothingAndStillReportsSuccess)
+{
+    QTemporaryDir programDir;
+    FakePlatform platform;
+    platform.setExecutablePath(programDir.filePath(QStringLiteral("Quellmark")));
+    TForm1 form(platform);
+    EXPECT_EQ(form.Memo1->toPlainText(), QStringLiteral("[DRIVES]\n"));
+    ModalWatcher watcher;
+    form.fcShapeBtn2->click();
+    ASSERT_EQ(watcher.boxes.size(), 1);
+    EXPECT_EQ(watcher.boxes[0].caption, QStringLiteral("Informationen"));
+    EXPECT_EQ(platform.calls.filter(QStringLiteral("WritePrivateProfileStringW")),
+              QStringList{QStringLiteral("WritePrivateProfileStringW((null),(null),(null),%1)")
+                              .arg(programDir.filePath(QStringLiteral("ADS.INI")))});
+}
+
+} // namespace
