@@ -181,9 +181,12 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsConnect101(UNSIGNED8 *pucConnectString, ADSHA
     if (const std::uint32_t rc = session->link.connect(source.host, source.port, ConnectTimeoutMs))
         return fail(rc, utf8ToLocal(session->link.errorText()));
 
+    // Who we are does not change while the process runs.
+    static const std::string workstation = workstationName();
+    static const std::string login = osLoginName();
+    static const std::string application = applicationName();
     wire::Writer hello(wire::Hello);
-    hello.str(source.share).str(workstationName()).str(osLoginName()).str(applicationName())
-        .str(user).str(password);
+    hello.str(source.share).str(workstation).str(login).str(application).str(user).str(password);
     std::vector<std::uint8_t> answer;
     if (const std::uint32_t rc = session->request(hello, answer, wire::Welcome, wire::MaxHelloFrame,
                                                   ConnectTimeoutMs))

@@ -159,8 +159,13 @@ void ClientSession::answer(const std::vector<std::uint8_t> &frame, bool faultabl
         return;
     }
     if (faultable && faults.delayMs > 0) {
-        QTimer::singleShot(faults.delayMs, m_socket, [socket = m_socket, bytes] { socket->write(bytes); });
+        QTimer::singleShot(faults.delayMs, m_socket, [socket = m_socket, bytes] {
+            socket->write(bytes);
+            socket->flush();
+        });
         return;
     }
+    // Written at once rather than on the next turn of the event loop.
     m_socket->write(bytes);
+    m_socket->flush();
 }

@@ -26,15 +26,29 @@ StandinServer::StandinServer(QStringList listen, const QByteArray &scenarioJson)
         m_scenarioPath = file.fileName();
         args << QStringLiteral("--scenario") << m_scenarioPath;
     }
+    {
+        QTemporaryFile logFile(QDir::tempPath() + QStringLiteral("/standin-XXXXXX.log"));
+        logFile.setAutoRemove(false);
+        if (!logFile.open())
+            throw std::runtime_error("cannot create the server log");
+        m_logPath = logFile.fileName();
+    }
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.setStandardOutputFile(m_logPath);
     m_process.start(executable(), args);
     if (!m_process.waitForStarted(10000))
         throw std::runtime_error("standin-server did not start");
-    while (m_process.state() == QProcess::Running && !m_process.canReadLine())
-        m_process.waitForReadyRead(10000);
-    const QString first = QString::fromUtf8(m_process.readLine()).trimmed();
+    QString first;
+    for (int i = 0; i < 1000 && m_process.state() == QProcess::Running; ++i) {
+        const QStringList lines = log();
+        if (!lines.isEmpty()) {
+            first = lines.first();
+            break;
+        }
+        m_process.waitForFinished(10);
+    }
     if (!first.startsWith(QLatin1String("listening ")))
-        throw std::runtime_error("standin-server said: " + first.toStdString());
+        throw std::runtime_error("standin-server did not start listening: " + first.toStdString());
     m_addresses = first.mid(10).split(QLatin1Char(' '));
 }
 
@@ -46,6 +60,7 @@ StandinServer::~StandinServer()
     m_process.waitForFinished(2000);
     if (!m_scenarioPath.isEmpty())
         QFile::remove(m_scenarioPath);
+    QFile::remove(m_logPath);
 }
 
 quint16 StandinServer::port(int listener) const
@@ -78,8 +93,11 @@ void StandinServer::control(const QByteArray &json)
 
 QStringList StandinServer::log()
 {
-    m_process.waitForReadyRead(50);
-    while (m_process.canReadLine())
-        m_log.append(QString::fromUtf8(m_process.readLine()).trimmed());
-    return m_log;
+    // Only whole lines: the server may be writing the last one.
+    QFile file(m_logPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray text = file.readAll();
+    text.truncate(text.lastIndexOf('\n') + 1);
+    return QString::fromUtf8(text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }

@@ -30,6 +30,7 @@ public:
 private:
     QProcess m_process;
     QStringList m_addresses;
-    QStringList m_log;
+    // The server logs into a file, never into a pipe that nobody drains.
+    QString m_logPath;
     QString m_scenarioPath;
 };
