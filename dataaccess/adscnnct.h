@@ -73,6 +73,8 @@ public:
     virtual void RemoveTableFromConnectList(TAdsDataSet *oCallee);
     virtual QString ConnectString() const;
 
+    bool ReadOnly() const { return FReadOnly; }
+    void setReadOnly(bool on) { FReadOnly = on; }
     bool StoreConnected() const { return FStoreConnected; }
     void setStoreConnected(bool on) { FStoreConnected = on; }
     bool LoginPrompt() const { return FLoginPrompt; }
@@ -105,6 +107,7 @@ private:
     bool bConnectAfterLoad = false;
     bool FIsDictionaryConn = false;
     bool FStoreConnected = true;
+    bool FReadOnly = false;
     bool FLoginPrompt = true;
     QString FUsername;
     QString FPassword;

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "DataErrors.h"
+#include "DataSet.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <memory>
+#include <vector>
 
 class TAdsConnection;
 class TAdsDataSet;
@@ -54,22 +58,91 @@ struct AceLastError {
 };
 AceLastError readAceLastError(quint32 code);
 
-// The dataset base of the engine's components. A dataset is a named component owned by
-// its window and bound to one connection, which closes it on disconnect.
-class TAdsDataSet : public QObject {
+constexpr quint32 NoAceHandle = 0xFFFFFFFFu; // "no handle" in the components' members
+
+// The engine's description of one column of the open result.
+struct TACEFieldDef {
+    QString FName;
+    quint16 FNumber = 0;
+    int FOffset = 0;
+    qint32 FLength = 0;
+    quint16 FType = 0;
+    quint16 FDecimals = 0;
+    bool FModified = false;
+    quint8 FPermissions = 0;
+    bool FNullable = false;
+
+    QString FieldName() const { return FName; }
+    quint16 FieldNumber() const { return FNumber; }
+    int Offset() const { return FOffset; }
+    qint32 Length() const { return FLength; }
+    quint16 FieldType() const { return FType; }
+    quint16 Decimals() const { return FDecimals; }
+    bool Modified() const { return FModified; }
+    quint8 Permissions() const { return FPermissions; }
+    bool Nullable() const { return FNullable; }
+};
+
+class TACEFieldDefs {
+public:
+    void Add(const TACEFieldDef &def) { m_items.append(def); }
+    const TACEFieldDef &Items(int index) const { return m_items[index]; }
+    int Count() const { return int(m_items.size()); }
+    void Clear() { m_items.clear(); }
+    // Position of the first definition of that name (case ignored), or -1.
+    int IndexOf(const QString &FieldName) const;
+
+private:
+    QList<TACEFieldDef> m_items;
+};
+
+enum class TAdsRecordCache { rcNone, rcStandard, rcAggressive };
+enum class TAdsLockType { Proprietary, Compatible };
+enum class TAdsCharType { ANSI, OEM };
+enum class TAdsRespectFilters { IGNORE_WHEN_COUNTING, RESPECT_WHEN_COUNTING };
+enum class TAdsRespectScopes { IGNORE_SCOPES_WHEN_COUNTING, RESPECT_SCOPES_WHEN_COUNTING };
+enum class TAdsTableTypes { ttAdsCDX, ttAdsNTX, ttAdsADT, ttAdsDefault, ttAdsVFP };
+enum class TActiveIndexType { ndxNone, ndxIndexName, ndxIndexField, ndxDefault };
+
+struct TAdsTableOptions {
+    TAdsRecordCache meAdsRecordCache = TAdsRecordCache::rcStandard;
+    bool mbNumericsAsFloats = false;
+    bool mbCalcFieldsBeforeFilter = false;
+    TAdsRespectFilters meAdsRespectFilters = TAdsRespectFilters::IGNORE_WHEN_COUNTING;
+    TAdsRespectScopes meAdsRespectScopes = TAdsRespectScopes::IGNORE_SCOPES_WHEN_COUNTING;
+    bool mbRefreshCount = false;
+    TAdsLockType meAdsLockType = TAdsLockType::Proprietary;
+    bool mbAdsRightsCheck = true;
+    QString mstrCollation;
+    int meAdsCharType = 0; // 0 ANSI, 1 OEM, then the engine's collations
+    quint32 mulIndexPageSize = 0;
+};
+
+class TAdsStringField : public TField {
+public:
+    using TField::TField;
+    const char *className() const override { return "TAdsStringField"; }
+    bool CaseInsensitive = false;
+};
+
+class TAdsBCDField : public TField {
+public:
+    TAdsBCDField(TDataSet *dataSet, const TFieldDef &def) : TField(dataSet, def) { Currency = true; }
+    const char *className() const override { return "TAdsBCDField"; }
+};
+
+// The dataset base of the engine's components: turns the cursor a descendant creates into
+// field definitions, record buffers, rows and moves. A dataset is a named component owned
+// by its window and bound to one connection, which closes it on disconnect.
+class TAdsDataSet : public TDataSet {
     Q_OBJECT
 public:
     explicit TAdsDataSet(QObject *owner = nullptr);
     ~TAdsDataSet() override;
 
-    virtual bool Active() const = 0;
-    virtual void setActive(bool active) = 0;
-    void Open() { setActive(true); }
-    void Close() { setActive(false); }
-
     // Forgets every engine handle without calling the engine; the connection calls it
     // after closing the dataset on disconnect.
-    virtual void InvalidateAceHandles() = 0;
+    virtual void InvalidateAceHandles() {}
 
     TAdsConnection *AdsConnection() const { return mpoAdsConnection; }
     virtual void setAdsConnection(TAdsConnection *connection);
@@ -80,7 +153,60 @@ public:
     virtual QString DatabasePath() const;
     virtual QString TableName() const { return {}; }
 
+    const TACEFieldDefs &ACEFieldDefs() const { return FACEFieldDefs; }
+    quint32 Handle() const { return mlHandle; }
+    quint32 ActiveHandle() const { return mlActiveHandle; }
+    int RecordSize() const { return musRecordSize; }
+    bool CanModify() const { return mbCanModify && !mbReadOnly; }
+    bool IsSequenced() const { return mbIsSequenced; }
+    TAdsTableOptions &AdsTableOptions() { return *mpoAdsTableOptions; }
+    int RecNo() const override;
+    int RecordCount() override;
+
+    TFieldValue GetFieldValue(const TField &field, const QByteArray &buffer) const override;
+
 protected:
+    // The cursor of this dataset; for a query, the executed statement's.
+    virtual quint32 CreateCursor();
+    // Connects the bound connection when needed and gives its handle.
+    quint32 ConnectAndGetHandle();
+
+    void InternalOpen() override;
+    void InternalClose() override;
+    void InternalFirst() override;
+    void InternalLast() override;
+    TGetResult GetRecord(QByteArray &buffer, TGetMode mode) override;
+    void InternalSetToRecord(const QByteArray &buffer) override;
+    int RecordBufferSize() const override { return musRecBufSize; }
+    void CreateFields() override;
+
+    TACEFieldDefs FACEFieldDefs;
+    quint32 mlHandle = NoAceHandle;
+    quint32 mlActiveHandle = NoAceHandle;
+    TActiveIndexType meActiveIndexType = TActiveIndexType::ndxNone;
+    int musRecordSize = 0;
+    int musBlobCacheOfs = 0;
+    int musRecInfoOfs = 0;
+    int musBookmarkOfs = 0;
+    int musRecBufSize = 0;
+    bool mbCanModify = false;
+    bool mbReadOnly = false;
+    quint32 mulTableOptions = 0;
+    bool mbExclusive = false;
+    quint16 musAceTableType = 0;
+    quint16 musOpenCharType = 0;
+    bool mbIsSequenced = false;
+    std::unique_ptr<TAdsTableOptions> mpoAdsTableOptions;
+    TAdsTableTypes meTableType = TAdsTableTypes::ttAdsADT;
     TAdsConnection *mpoAdsConnection = nullptr;
     QString mstrDatabaseName;
+
+private:
+    void BuildFieldDefs();
+    void ReadRecord(QByteArray &buffer);
+    qint32 RecordNumber();
+    const TACEFieldDef *DefOf(const TField &field) const;
+
+    std::vector<QByteArray> m_keyBuffers;
+    int m_blobFields = 0;
 };
