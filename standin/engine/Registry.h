@@ -35,6 +35,23 @@ public:
         return std::static_pointer_cast<T>(object);
     }
     void remove(ADSHANDLE handle);
+    // Removes every object the predicate picks; gives how many.
+    template <typename Predicate> int removeIf(Predicate pick)
+    {
+        std::vector<std::shared_ptr<Object>> doomed;
+        {
+            const std::lock_guard lock(m_mutex);
+            for (auto it = m_objects.begin(); it != m_objects.end();) {
+                if (pick(*it->second)) {
+                    doomed.push_back(std::move(it->second));
+                    it = m_objects.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+        }
+        return int(doomed.size());
+    }
 
 private:
     mutable std::mutex m_mutex;

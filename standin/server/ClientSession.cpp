@@ -1,12 +1,14 @@
 #include "ClientSession.h"
 
 #include "AceCodes.h"
+#include "Procedures.h"
 #include "Server.h"
 #include "Wire.h"
 
 #include <QTcpSocket>
 #include <QTimer>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -98,6 +100,29 @@ bool ClientSession::handle(const std::uint8_t *payload, std::size_t size)
         }
         return true;
     }
+    case wire::Execute:
+    case wire::Fetch:
+    case wire::CloseCursor:
+        if (!m_number) {
+            drop(QStringLiteral("request before hello"));
+            return false;
+        }
+        if (type == wire::Execute)
+            return execute(payload + 1, size - 1);
+        if (type == wire::Fetch)
+            return fetch(payload + 1, size - 1);
+        {
+            const std::uint32_t id = reader.u32();
+            if (!reader.ok()) {
+                drop(QStringLiteral("malformed close"));
+                return false;
+            }
+            if (m_cursors.erase(id) == 0)
+                error(acecode::InvalidHandle, QStringLiteral("No such cursor."));
+            else
+                answer(wire::Writer(wire::Ok).u32(0).str("closed").frame());
+        }
+        return true;
     case wire::Bye:
         drop(QString());
         return false;
@@ -124,6 +149,7 @@ bool ClientSession::hello(const std::uint8_t *payload, std::size_t size)
     Scenario &scenario = m_server.scenario();
     if (scenario.faults.refuseConnects > 0) {
         --scenario.faults.refuseConnects;
+        m_server.countRefusal();
         refuse(acecode::ConnectionRefused,
                QStringLiteral("The server %1 refused the connection.").arg(scenario.name));
         return false;
@@ -136,6 +162,76 @@ bool ClientSession::hello(const std::uint8_t *payload, std::size_t size)
     info.peer = m_socket->peerAddress().toString();
     m_number = m_server.registerConnection(info);
     answer(wire::Writer(wire::Welcome).u32(m_number).str(scenario.name.toStdString()).frame());
+    return true;
+}
+
+void ClientSession::error(std::uint32_t code, const QString &text)
+{
+    answer(wire::Writer(wire::Error).u32(code).str(text.toStdString()).frame());
+}
+
+bool ClientSession::execute(const std::uint8_t *payload, std::size_t size)
+{
+    wire::Reader reader(payload, size);
+    const QString sql = text(reader.str());
+    const std::uint16_t count = reader.u16();
+    std::vector<std::optional<QString>> params;
+    for (std::uint16_t i = 0; i < count && reader.ok(); ++i) {
+        const bool present = reader.u8() != 0;
+        const QString value = text(reader.str());
+        params.push_back(present ? std::optional<QString>(value) : std::nullopt);
+    }
+    if (!reader.ok() || !reader.atEnd()) {
+        drop(QStringLiteral("malformed execute"));
+        return false;
+    }
+    const ProcedureOutcome outcome = m_server.procedures().execute(sql, params);
+    m_server.log(QStringLiteral("execute #%1 %2").arg(m_number).arg(outcome.procedure.isEmpty() ? sql.simplified() : outcome.procedure));
+    if (!outcome.result) {
+        error(outcome.code, outcome.text);
+        return true;
+    }
+    const std::uint32_t id = m_nextCursor++;
+    m_cursors[id] = outcome.result;
+    const ResultBuilder &result = *outcome.result;
+    wire::Writer reply(wire::Result);
+    reply.u32(id).u32(result.rowCount()).u32(result.recordLength()).u16(std::uint16_t(result.columns().size()));
+    for (const wire::Column &c : result.columns())
+        reply.str(c.name).u16(c.type).u32(c.length).u16(c.decimals).u32(c.offset).u8(c.nullable).u8(c.permissions);
+    const int slow = m_server.scenario().faults.procedures.value("slowMs", 0);
+    if (slow > 0) {
+        const std::vector<std::uint8_t> frame = reply.frame();
+        QTimer::singleShot(slow, m_socket, [this, frame] { answer(frame); });
+        return true;
+    }
+    answer(reply.frame());
+    return true;
+}
+
+bool ClientSession::fetch(const std::uint8_t *payload, std::size_t size)
+{
+    wire::Reader reader(payload, size);
+    const std::uint32_t id = reader.u32();
+    const std::uint32_t first = reader.u32();
+    const std::uint32_t count = reader.u32();
+    if (!reader.ok() || !reader.atEnd()) {
+        drop(QStringLiteral("malformed fetch"));
+        return false;
+    }
+    const auto cursor = m_cursors.find(id);
+    if (cursor == m_cursors.end()) {
+        error(acecode::InvalidHandle, QStringLiteral("No such cursor."));
+        return true;
+    }
+    const ResultBuilder &result = *cursor->second;
+    const std::uint64_t bytes = std::uint64_t(count) * result.recordLength();
+    if (first > result.rowCount() || count > result.rowCount() - first || bytes > wire::MaxFrame - 64) {
+        error(acecode::InvalidArgument, QStringLiteral("The rows asked for are not there."));
+        return true;
+    }
+    wire::Writer reply(wire::Rows);
+    reply.u32(first).u32(count).raw(result.data().data() + std::size_t(first) * result.recordLength(), std::size_t(bytes));
+    answer(reply.frame());
     return true;
 }
 

@@ -9,9 +9,16 @@ void readFaults(const nlohmann::json &object, Faults &faults)
 {
     if (!object.is_object())
         throw std::runtime_error("faults must be an object");
-    faults.refuseConnects = object.value("refuseConnects", faults.refuseConnects);
-    faults.delayMs = object.value("delayMs", faults.delayMs);
-    faults.closeMidAnswer = object.value("closeMidAnswer", faults.closeMidAnswer);
+    for (const auto &[key, value] : object.items()) {
+        if (key == "refuseConnects")
+            faults.refuseConnects = value.get<int>();
+        else if (key == "delayMs")
+            faults.delayMs = value.get<int>();
+        else if (key == "closeMidAnswer")
+            faults.closeMidAnswer = value.get<int>();
+        else
+            faults.procedures[key] = value;
+    }
 }
 
 } // namespace
@@ -27,6 +34,18 @@ Scenario Scenario::fromJson(const QByteArray &json)
         if (root.contains("shares"))
             for (const auto &share : root.at("shares"))
                 scenario.shares.append(QString::fromStdString(share.get<std::string>()));
+        scenario.owner = QString::fromStdString(root.value("owner", scenario.owner.toStdString()));
+        scenario.seed = root.value("seed", scenario.seed);
+        if (root.contains("workstations")) {
+            scenario.workstations.clear();
+            for (const auto &w : root.at("workstations"))
+                scenario.workstations.append(
+                    {QString::fromStdString(w.value("name", std::string())),
+                     QString::fromStdString(w.value("login", std::string())),
+                     QString::fromStdString(w.value("application", std::string())),
+                     QString::fromStdString(w.value("address", std::string())),
+                     QString::fromStdString(w.value("dictionaryUser", std::string()))});
+        }
         if (root.contains("faults"))
             readFaults(root.at("faults"), scenario.faults);
     } catch (const nlohmann::json::exception &error) {

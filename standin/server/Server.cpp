@@ -1,6 +1,7 @@
 #include "Server.h"
 
 #include "ClientSession.h"
+#include "Procedures.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>
@@ -9,6 +10,15 @@
 
 Server::Server(Scenario scenario, QObject *parent) : QObject(parent), m_scenario(std::move(scenario))
 {
+}
+
+Server::~Server() = default;
+
+Procedures &Server::procedures()
+{
+    if (!m_procedures)
+        m_procedures = std::make_unique<Procedures>(*this);
+    return *m_procedures;
 }
 
 QString Server::listen(const QString &addressAndPort)

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QObject>
 #include <QTcpServer>
+#include <memory>
 
 class ClientSession;
 
@@ -28,6 +29,7 @@ class Server : public QObject {
     Q_OBJECT
 public:
     explicit Server(Scenario scenario, QObject *parent = nullptr);
+    ~Server() override;
 
     // "ADDR:PORT" with an IP literal; port 0 picks a free one. Gives the bound
     // "ADDR:PORT", or raises std::runtime_error.
@@ -39,6 +41,9 @@ public:
     quint32 registerConnection(ConnectionInfo info);
     void unregisterConnection(quint32 number);
     void log(const QString &line);
+    void countRefusal() { ++m_refused; }
+    int refusedConnects() const { return m_refused; }
+    class Procedures &procedures();
 
 private:
     void accept(QTcpServer *listener);
@@ -47,4 +52,6 @@ private:
     QList<QTcpServer *> m_listeners;
     QMap<quint32, ConnectionInfo> m_connections;
     quint32 m_nextNumber = 1;
+    int m_refused = 0;
+    std::unique_ptr<class Procedures> m_procedures;
 };

@@ -1,0 +1,541 @@
+// Cursors: metadata, moves, rows and the rest of the result-set calls.
+
+#include "AceCodes.h"
+#include "Cursor.h"
+#include "Text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <strings.h>
+
+using namespace engine;
+
+namespace engine {
+
+int columnIndex(const Cursor &cursor, const UNSIGNED8 *field)
+{
+    const auto number = reinterpret_cast<std::uintptr_t>(field);
+    if (number == 0)
+        return -1;
+    if (number <= 0xFFFF)
+        return number <= cursor.columns.size() ? int(number) - 1 : -1;
+    const std::string name = localToUtf8(reinterpret_cast<const char *>(field));
+    for (std::size_t i = 0; i < cursor.columns.size(); ++i)
+        if (strcasecmp(cursor.columns[i].name.c_str(), name.c_str()) == 0)
+            return int(i);
+    return -1;
+}
+
+const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
+{
+    failure = 0;
+    if (!onRow()) {
+        failure = fail(acecode::NoCurrentRecord, "There is no current record.");
+        return nullptr;
+    }
+    const std::uint32_t index = position - 1;
+    const std::uint32_t batch = index / batchRows;
+    std::vector<std::uint8_t> &rows = batches[batch];
+    if (rows.empty()) {
+        auto owner = session.lock();
+        if (!owner) {
+            failure = fail(acecode::ConnectionLost, "The cursor's connection is closed.");
+            return nullptr;
+        }
+        const std::uint32_t first = batch * batchRows;
+        const std::uint32_t count = std::min(batchRows, rowCount - first);
+        wire::Writer request(wire::Fetch);
+        request.u32(serverId).u32(first).u32(count);
+        std::vector<std::uint8_t> answer;
+        {
+            const std::lock_guard lock(owner->mutex);
+            if ((failure = owner->request(request, answer, wire::Rows)))
+                return nullptr;
+        }
+        wire::Reader reader(answer.data() + 1, answer.size() - 1);
+        const std::uint32_t gotFirst = reader.u32();
+        const std::uint32_t gotCount = reader.u32();
+        const std::size_t bytes = std::size_t(count) * recordLength;
+        const std::uint8_t *data = reader.bytes(bytes);
+        if (!reader.ok() || gotFirst != first || gotCount != count || !data || !reader.atEnd()) {
+            failure = fail(acecode::BrokenAnswer, "The server sent malformed rows.");
+            return nullptr;
+        }
+        rows.assign(data, data + bytes);
+    }
+    return rows.data() + std::size_t(index - batch * batchRows) * recordLength;
+}
+
+} // namespace engine
+
+namespace {
+
+std::shared_ptr<Cursor> cursorOf(ADSHANDLE handle)
+{
+    return Handles::instance().find<Cursor>(handle, ADS_CURSOR);
+}
+
+UNSIGNED32 badCursor()
+{
+    return fail(acecode::InvalidHandle, "Invalid cursor handle.");
+}
+
+UNSIGNED32 badField()
+{
+    return fail(acecode::InvalidArgument, "No such column.");
+}
+
+// Resolves cursor and column or answers the failure.
+#define WITH_COLUMN(handle, field)                                                             \
+    const auto cursor = cursorOf(handle);                                                      \
+    if (!cursor)                                                                               \
+        return badCursor();                                                                    \
+    const int column = columnIndex(*cursor, field);                                            \
+    if (column < 0)                                                                            \
+        return badField();                                                                     \
+    const wire::Column &info = cursor->columns[std::size_t(column)];
+
+#define WITH_CURSOR(handle)                                                                    \
+    const auto cursor = cursorOf(handle);                                                      \
+    if (!cursor)                                                                               \
+        return badCursor();
+
+} // namespace
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSqlPeekStatement(ADSHANDLE hCursor, UNSIGNED8 *pbLive)
+{
+    logCall("AdsSqlPeekStatement");
+    WITH_CURSOR(hCursor)
+    if (pbLive)
+        *pbLive = 0; // every result of a stand-in server is static
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetTableCharType(ADSHANDLE hTable, UNSIGNED16 *pusCharType)
+{
+    logCall("AdsGetTableCharType");
+    WITH_CURSOR(hTable)
+    if (pusCharType)
+        *pusCharType = 1;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetTableCollation(ADSHANDLE hTable, UNSIGNED8 *, UNSIGNED16 *)
+{
+    logCall("AdsGetTableCollation");
+    WITH_CURSOR(hTable)
+    return fail(acecode::PropertyNotSet, "The result has no collation of its own.");
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecordCount(ADSHANDLE hTable, UNSIGNED16, UNSIGNED32 *pulCount)
+{
+    logCall("AdsGetRecordCount");
+    if (Handles::instance().find<Statement>(hTable, ADS_STATEMENT))
+        return fail(acecode::RecordCountUnknown, "A statement has no record count.");
+    WITH_CURSOR(hTable)
+    if (pulCount)
+        *pulCount = cursor->rowCount;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetTableType(ADSHANDLE hTable, UNSIGNED16 *pusType)
+{
+    logCall("AdsGetTableType");
+    WITH_CURSOR(hTable)
+    if (pusType)
+        *pusType = 3; // ADT
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecordLength(ADSHANDLE hTable, UNSIGNED32 *pulLength)
+{
+    logCall("AdsGetRecordLength");
+    WITH_CURSOR(hTable)
+    if (pulLength)
+        *pulLength = cursor->recordLength;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetTableOpenOptions(ADSHANDLE hTable, UNSIGNED32 *pulOptions)
+{
+    logCall("AdsGetTableOpenOptions");
+    WITH_CURSOR(hTable)
+    if (pulOptions)
+        *pulOptions = 2; // read-only
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsCacheRecords(ADSHANDLE hTable, UNSIGNED16)
+{
+    logCall("AdsCacheRecords");
+    WITH_CURSOR(hTable)
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetAllIndexes(ADSHANDLE hTable, ADSHANDLE *, UNSIGNED16 *pusArrayLen)
+{
+    logCall("AdsGetAllIndexes");
+    WITH_CURSOR(hTable)
+    if (pusArrayLen)
+        *pusArrayLen = 0;
+    return fail(acecode::NoIndexes, "The result has no indexes.");
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetIndexPageSize(ADSHANDLE, UNSIGNED32 *)
+{
+    logCall("AdsGetIndexPageSize");
+    return fail(acecode::InvalidHandle, "Invalid index handle.");
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetBookmarkLength(ADSHANDLE hTable, UNSIGNED32 *pulLength)
+{
+    logCall("AdsGetBookmarkLength");
+    WITH_CURSOR(hTable)
+    if (pulLength)
+        *pulLength = 4;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetNumFields(ADSHANDLE hTable, UNSIGNED16 *pusCount)
+{
+    logCall("AdsGetNumFields");
+    WITH_CURSOR(hTable)
+    if (pusCount)
+        *pusCount = static_cast<UNSIGNED16>(cursor->columns.size());
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetNullRecord(ADSHANDLE hTable, UNSIGNED8 *pucBuf, UNSIGNED32 *pulLen)
+{
+    logCall("AdsGetNullRecord");
+    WITH_CURSOR(hTable)
+    if (!pucBuf || !pulLen)
+        return fail(acecode::InvalidArgument, "No buffer.");
+    std::memset(pucBuf, 0, std::min(*pulLen, cursor->recordLength));
+    *pulLen = std::min(*pulLen, cursor->recordLength);
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldType(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pusType)
+{
+    logCall("AdsGetFieldType");
+    WITH_COLUMN(hTable, pucFldName)
+    if (pusType)
+        *pusType = info.type;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldLength(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED32 *pulLength)
+{
+    logCall("AdsGetFieldLength");
+    WITH_COLUMN(hTable, pucFldName)
+    // Unicode columns report characters, not bytes.
+    if (pulLength)
+        *pulLength = (info.type == 26 || info.type == 27) ? info.length / 2 : info.length;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldDecimals(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
+                                                     UNSIGNED16 *pusDecimals)
+{
+    logCall("AdsGetFieldDecimals");
+    WITH_COLUMN(hTable, pucFldName)
+    if (pusDecimals)
+        *pusDecimals = info.decimals;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldName(ADSHANDLE hTable, UNSIGNED16 usFld, UNSIGNED8 *pucName,
+                                                 UNSIGNED16 *pusBufLen)
+{
+    logCall("AdsGetFieldName");
+    WITH_CURSOR(hTable)
+    if (usFld == 0 || usFld > cursor->columns.size() || !pucName || !pusBufLen || *pusBufLen == 0)
+        return badField();
+    const std::string name = utf8ToLocal(cursor->columns[usFld - 1u].name);
+    const std::size_t length = std::min<std::size_t>(name.size(), *pusBufLen - 1u);
+    std::memcpy(pucName, name.data(), length);
+    pucName[length] = 0;
+    *pusBufLen = static_cast<UNSIGNED16>(length);
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsNullable(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pbNullable)
+{
+    logCall("AdsIsNullable");
+    WITH_COLUMN(hTable, pucFldName)
+    if (pbNullable)
+        *pbNullable = info.nullable;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldOffset(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED32 *pulOffset)
+{
+    logCall("AdsGetFieldOffset");
+    WITH_COLUMN(hTable, pucFldName)
+    if (pulOffset)
+        *pulOffset = info.offset;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetColumnPermissions(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
+                                                         UNSIGNED8 *pucPermissions)
+{
+    logCall("AdsGetColumnPermissions");
+    WITH_COLUMN(hTable, pucFldName)
+    if (pucPermissions)
+        *pucPermissions = info.permissions;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetNumIndexes(ADSHANDLE hTable, UNSIGNED16 *pusNum)
+{
+    logCall("AdsGetNumIndexes");
+    WITH_CURSOR(hTable)
+    if (pusNum)
+        *pusNum = 0;
+    return acecode::Success;
+}
+
+namespace {
+
+UNSIGNED32 noIndex()
+{
+    return fail(acecode::InvalidHandle, "Invalid index handle.");
+}
+
+} // namespace
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetIndexName(ADSHANDLE, UNSIGNED8 *, UNSIGNED16 *) { return noIndex(); }
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetNumSegments(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetSegmentFieldname(ADSHANDLE, UNSIGNED16, UNSIGNED8 *, UNSIGNED16 *)
+{
+    return noIndex();
+}
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsIndexDescending(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsIndexUnique(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsIndexCandidate(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsIndexPrimaryKey(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGotoBOF(ADSHANDLE hTable)
+{
+    logCall("AdsGotoBOF");
+    WITH_CURSOR(hTable)
+    cursor->position = 0;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGotoEOF(ADSHANDLE hTable)
+{
+    logCall("AdsGotoEOF");
+    WITH_CURSOR(hTable)
+    cursor->position = cursor->rowCount + 1;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSkip(ADSHANDLE hTable, SIGNED32 lRecs)
+{
+    logCall("AdsSkip");
+    WITH_CURSOR(hTable)
+    const long long target = static_cast<long long>(cursor->position) + lRecs;
+    cursor->position = static_cast<std::uint32_t>(std::clamp<long long>(target, 0, cursor->rowCount + 1LL));
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsAtEOF(ADSHANDLE hTable, UNSIGNED16 *pbAtEOF)
+{
+    logCall("AdsAtEOF");
+    WITH_CURSOR(hTable)
+    if (pbAtEOF)
+        *pbAtEOF = cursor->rowCount == 0 || cursor->position > cursor->rowCount;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsAtBOF(ADSHANDLE hTable, UNSIGNED16 *pbAtBOF)
+{
+    logCall("AdsAtBOF");
+    WITH_CURSOR(hTable)
+    if (pbAtBOF)
+        *pbAtBOF = cursor->rowCount == 0 || cursor->position == 0;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsRecordVisible(ADSHANDLE hTable, UNSIGNED16 *pbVisible)
+{
+    logCall("AdsIsRecordVisible");
+    WITH_CURSOR(hTable)
+    if (!cursor->onRow())
+        return fail(acecode::RecordNotVisible, "The cursor stands on no row.");
+    if (pbVisible)
+        *pbVisible = 1;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecord(ADSHANDLE hTable, UNSIGNED8 *pucRec, UNSIGNED32 *pulLen)
+{
+    logCall("AdsGetRecord");
+    WITH_CURSOR(hTable)
+    if (!pucRec || !pulLen)
+        return fail(acecode::InvalidArgument, "No buffer.");
+    UNSIGNED32 failure = 0;
+    const std::uint8_t *row = cursor->row(failure);
+    if (!row)
+        return failure;
+    const UNSIGNED32 length = std::min(*pulLen, cursor->recordLength);
+    std::memcpy(pucRec, row, length);
+    *pulLen = length;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetBookmark60(ADSHANDLE hTable, UNSIGNED8 *pucBookmark, UNSIGNED32 *pulLength)
+{
+    logCall("AdsGetBookmark60");
+    WITH_CURSOR(hTable)
+    if (!pucBookmark || !pulLength || *pulLength < 4)
+        return fail(acecode::InvalidArgument, "The bookmark needs 4 bytes.");
+    if (!cursor->onRow())
+        return fail(acecode::NoCurrentRecord, "There is no current record.");
+    std::memcpy(pucBookmark, &cursor->position, 4);
+    *pulLength = 4;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGotoBookmark(ADSHANDLE hTable, ADSHANDLE hBookmark)
+{
+    logCall("AdsGotoBookmark");
+    WITH_CURSOR(hTable)
+    if (hBookmark < 1 || hBookmark > cursor->rowCount)
+        return fail(acecode::NoCurrentRecord, "The bookmark names no row.");
+    cursor->position = hBookmark;
+    return acecode::Success;
+}
+
+namespace {
+
+// Blob columns hold a nonzero marker when they have data.
+bool blobEmpty(Cursor &cursor, const wire::Column &info, UNSIGNED32 &failure)
+{
+    const std::uint8_t *row = cursor.row(failure);
+    if (!row)
+        return true;
+    std::uint32_t marker = 0;
+    std::memcpy(&marker, row + info.offset, std::min<std::uint32_t>(4, info.length));
+    return marker == 0;
+}
+
+} // namespace
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsEmpty(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pbEmpty)
+{
+    logCall("AdsIsEmpty");
+    WITH_COLUMN(hTable, pucFldName)
+    UNSIGNED32 failure = 0;
+    const bool empty = blobEmpty(*cursor, info, failure);
+    if (failure)
+        return failure;
+    if (pbEmpty)
+        *pbEmpty = empty;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsNull(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pbNull)
+{
+    logCall("AdsIsNull");
+    WITH_COLUMN(hTable, pucFldName)
+    UNSIGNED32 failure = 0;
+    const bool empty = blobEmpty(*cursor, info, failure);
+    if (failure)
+        return failure;
+    if (pbNull)
+        *pbNull = empty;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetField(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED8 *pucBuf,
+                                             UNSIGNED32 *pulLen, UNSIGNED16)
+{
+    logCall("AdsGetField");
+    WITH_COLUMN(hTable, pucFldName)
+    UNSIGNED32 failure = 0;
+    const std::uint8_t *row = cursor->row(failure);
+    if (!row)
+        return failure;
+    if (!pucBuf || !pulLen || *pulLen == 0)
+        return fail(acecode::InvalidArgument, "No buffer.");
+    const UNSIGNED32 length = std::min(*pulLen - 1, info.length);
+    std::memcpy(pucBuf, row + info.offset, length);
+    pucBuf[length] = 0;
+    *pulLen = length;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldW(ADSHANDLE hTable, UNSIGNED8 *pucFldName, WCHAR16 *pwcBuf,
+                                              UNSIGNED32 *pulLen, UNSIGNED16)
+{
+    logCall("AdsGetFieldW");
+    WITH_COLUMN(hTable, pucFldName)
+    UNSIGNED32 failure = 0;
+    const std::uint8_t *row = cursor->row(failure);
+    if (!row)
+        return failure;
+    if (!pwcBuf || !pulLen || *pulLen == 0)
+        return fail(acecode::InvalidArgument, "No buffer.");
+    const UNSIGNED32 units = std::min(*pulLen - 1, info.length / 2);
+    std::memcpy(pwcBuf, row + info.offset, units * 2);
+    pwcBuf[units] = 0;
+    *pulLen = units;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetIndexHandle(ADSHANDLE hTable, UNSIGNED8 *, ADSHANDLE *phIndex)
+{
+    logCall("AdsGetIndexHandle");
+    WITH_CURSOR(hTable)
+    if (phIndex)
+        *phIndex = 0; // natural order
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecordNum(ADSHANDLE hTable, UNSIGNED16, UNSIGNED32 *pulRecNum)
+{
+    logCall("AdsGetRecordNum");
+    WITH_CURSOR(hTable)
+    if (pulRecNum)
+        *pulRecNum = cursor->onRow() ? cursor->position : 0;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsCloseTable(ADSHANDLE hTable)
+{
+    logCall("AdsCloseTable");
+    WITH_CURSOR(hTable)
+    Handles::instance().remove(hTable);
+    auto session = cursor->session.lock();
+    if (!session)
+        return fail(acecode::ConnectionLost, "The cursor's connection is closed.");
+    std::vector<std::uint8_t> answer;
+    const std::lock_guard lock(session->mutex);
+    return session->request(wire::Writer(wire::CloseCursor).u32(cursor->serverId), answer, wire::Ok, 4096);
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsConvertStringToJulian(UNSIGNED8 *pucJulian, UNSIGNED16 usLen, double *pdJulian)
+{
+    logCall("AdsConvertStringToJulian");
+    // "YYYYMMDD": the Julian day number of that Gregorian date.
+    if (!pucJulian || !pdJulian || usLen < 8)
+        return fail(acecode::InvalidArgument, "Dates are written YYYYMMDD.");
+    int parts[3] = {0, 0, 0};
+    const int widths[3] = {4, 2, 2};
+    const UNSIGNED8 *p = pucJulian;
+    for (int i = 0; i < 3; ++i)
+        for (int k = 0; k < widths[i]; ++k, ++p) {
+            if (*p < '0' || *p > '9')
+                return fail(acecode::InvalidArgument, "Dates are written YYYYMMDD.");
+            parts[i] = parts[i] * 10 + (*p - '0');
+        }
+    const long long a = (14 - parts[1]) / 12;
+    const long long y = parts[0] + 4800 - a;
+    const long long m = parts[1] + 12 * a - 3;
+    *pdJulian = double(parts[2] + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045);
+    return acecode::Success;
+}

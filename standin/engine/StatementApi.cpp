@@ -1,0 +1,229 @@
+// Statements: options, prepare, parameters and execution.
+
+#include "AceCodes.h"
+#include "Cursor.h"
+#include "Text.h"
+
+#include <algorithm>
+
+using namespace engine;
+
+namespace {
+
+std::shared_ptr<Statement> statementOf(ADSHANDLE handle)
+{
+    return Handles::instance().find<Statement>(handle, ADS_STATEMENT);
+}
+
+UNSIGNED32 badStatement()
+{
+    return fail(acecode::InvalidHandle, "Invalid statement handle.");
+}
+
+// Logs "Name(value)" and checks the statement; the options themselves change nothing on
+// a stand-in server.
+UNSIGNED32 option(const char *name, ADSHANDLE handle, long value)
+{
+    if (callLogEnabled())
+        logCall(std::string(name) + "(" + std::to_string(value) + ")");
+    return statementOf(handle) ? acecode::Success : badStatement();
+}
+
+std::size_t parameterNumber(const UNSIGNED8 *field)
+{
+    return static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(field));
+}
+
+} // namespace
+
+void closeSessionObjects(ADSHANDLE connection)
+{
+    Handles::instance().removeIf([connection](const Object &object) {
+        if (object.type == ADS_STATEMENT)
+            return static_cast<const Statement &>(object).connection == connection;
+        if (object.type == ADS_CURSOR)
+            return static_cast<const Cursor &>(object).connection == connection;
+        return false;
+    });
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsCreateSQLStatement(ADSHANDLE hConnect, ADSHANDLE *phStatement)
+{
+    logCall("AdsCreateSQLStatement");
+    auto session = Handles::instance().find<Session>(hConnect, ADS_CONNECTION);
+    if (!session || !phStatement)
+        return fail(acecode::InvalidConnectionHandle, "Invalid connection handle.");
+    auto statement = std::make_shared<Statement>();
+    statement->connection = hConnect;
+    statement->session = session;
+    *phStatement = Handles::instance().add(statement);
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSetSQLTimeout(ADSHANDLE hStatement, UNSIGNED32 ulTimeout)
+{
+    logCall("AdsSetSQLTimeout");
+    auto statement = statementOf(hStatement);
+    if (!statement)
+        return badStatement();
+    statement->timeout = ulTimeout;
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtSetTableLockType(ADSHANDLE h, UNSIGNED16 v)
+{
+    return option("AdsStmtSetTableLockType", h, v);
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtSetTableCollation(ADSHANDLE h, UNSIGNED8 *pucCollation)
+{
+    if (callLogEnabled())
+        logCall(std::string("AdsStmtSetTableCollation(") +
+                (pucCollation ? reinterpret_cast<const char *>(pucCollation) : "") + ")");
+    return statementOf(h) ? acecode::Success : badStatement();
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtSetTableRights(ADSHANDLE h, UNSIGNED16 v)
+{
+    return option("AdsStmtSetTableRights", h, v);
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtSetTableReadOnly(ADSHANDLE h, UNSIGNED16 v)
+{
+    return option("AdsStmtSetTableReadOnly", h, v);
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtSetTableType(ADSHANDLE h, UNSIGNED16 v)
+{
+    return option("AdsStmtSetTableType", h, v);
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtConstrainUpdates(ADSHANDLE h, UNSIGNED16 v)
+{
+    return option("AdsStmtConstrainUpdates", h, v);
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtReadAllColumns(ADSHANDLE h, UNSIGNED16 v)
+{
+    return option("AdsStmtReadAllColumns", h, v);
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsPrepareSQLW(ADSHANDLE hStatement, WCHAR16 *pwcSQL)
+{
+    logCall("AdsPrepareSQLW");
+    auto statement = statementOf(hStatement);
+    if (!statement)
+        return badStatement();
+    if (!pwcSQL)
+        return fail(acecode::InvalidArgument, "No SQL text.");
+    std::size_t length = 0;
+    while (pwcSQL[length])
+        ++length;
+    statement->sql = utf16ToUtf8(reinterpret_cast<const char16_t *>(pwcSQL), length);
+    statement->params.clear();
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSetStringW(ADSHANDLE hObj, UNSIGNED8 *pucFldName, WCHAR16 *pwcBuf,
+                                              UNSIGNED32 ulLen)
+{
+    const std::size_t number = parameterNumber(pucFldName);
+    if (callLogEnabled())
+        logCall("AdsSetStringW(" + std::to_string(number) + "," + std::to_string(ulLen) + ")");
+    auto statement = statementOf(hObj);
+    if (!statement)
+        return badStatement();
+    if (number == 0 || number > 0xFFFF || (!pwcBuf && ulLen > 0))
+        return fail(acecode::InvalidArgument, "Parameters are bound by number here.");
+    if (statement->params.size() < number)
+        statement->params.resize(number);
+    statement->params[number - 1] = utf16ToUtf8(reinterpret_cast<const char16_t *>(pwcBuf), ulLen);
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSetEmpty(ADSHANDLE hObj, UNSIGNED8 *pucFldName)
+{
+    const std::size_t number = parameterNumber(pucFldName);
+    if (callLogEnabled())
+        logCall("AdsSetEmpty(" + std::to_string(number) + ")");
+    auto statement = statementOf(hObj);
+    if (!statement)
+        return badStatement();
+    if (number == 0 || number > 0xFFFF)
+        return fail(acecode::InvalidArgument, "Parameters are bound by number here.");
+    if (statement->params.size() < number)
+        statement->params.resize(number);
+    statement->params[number - 1].reset();
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE *phCursor)
+{
+    logCall("AdsExecuteSQL");
+    auto statement = statementOf(hStatement);
+    if (!statement || !phCursor)
+        return badStatement();
+    *phCursor = 0;
+    auto session = statement->session.lock();
+    if (!session)
+        return fail(acecode::InvalidConnectionHandle, "The statement's connection is closed.");
+
+    wire::Writer request(wire::Execute);
+    request.str(statement->sql).u16(static_cast<std::uint16_t>(statement->params.size()));
+    for (const auto &param : statement->params) {
+        request.u8(param ? 1 : 0);
+        request.str(param ? *param : std::string());
+    }
+    std::vector<std::uint8_t> answer;
+    {
+        const std::lock_guard lock(session->mutex);
+        const int timeout = statement->timeout ? int(statement->timeout) : AnswerTimeoutMs;
+        if (const UNSIGNED32 rc = session->request(request, answer, wire::Result, wire::MaxFrame, timeout))
+            return rc;
+    }
+    wire::Reader reader(answer.data() + 1, answer.size() - 1);
+    auto cursor = std::make_shared<Cursor>();
+    cursor->serverId = reader.u32();
+    cursor->rowCount = reader.u32();
+    cursor->recordLength = reader.u32();
+    const std::uint16_t columnCount = reader.u16();
+    for (std::uint16_t i = 0; i < columnCount && reader.ok(); ++i) {
+        wire::Column column;
+        column.name = reader.str();
+        column.type = reader.u16();
+        column.length = reader.u32();
+        column.decimals = reader.u16();
+        column.offset = reader.u32();
+        column.nullable = reader.u8();
+        column.permissions = reader.u8();
+        // Every column must lie inside the row image, with room for a length word.
+        if (column.name.size() > 128 || column.length > cursor->recordLength ||
+            column.offset > cursor->recordLength - column.length)
+            return fail(acecode::BrokenAnswer, "The server described a column that does not fit its rows.");
+        cursor->columns.push_back(std::move(column));
+    }
+    if (!reader.ok() || !reader.atEnd() || cursor->recordLength > wire::MaxFrame / 2)
+        return fail(acecode::BrokenAnswer, "The server sent a malformed result.");
+    if (cursor->serverId == 0)
+        return acecode::Success; // no cursor: a statement without a result
+    cursor->connection = statement->connection;
+    cursor->statement = hStatement;
+    cursor->session = session;
+    cursor->batchRows = std::max<std::uint32_t>(1, std::min<std::uint32_t>(1000, (512u * 1024) /
+                                                                                 std::max<std::uint32_t>(1, cursor->recordLength)));
+    cursor->batches.resize((cursor->rowCount + cursor->batchRows - 1) / cursor->batchRows);
+    *phCursor = Handles::instance().add(cursor);
+    return acecode::Success;
+}
+
+ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsCloseSQLStatement(ADSHANDLE hStatement)
+{
+    logCall("AdsCloseSQLStatement");
+    if (!statementOf(hStatement))
+        return fail(acecode::StatementAlreadyClosed, "The statement is already closed.");
+    Handles::instance().removeIf([hStatement](const Object &object) {
+        return object.type == ADS_CURSOR && static_cast<const Cursor &>(object).statement == hStatement;
+    });
+    Handles::instance().remove(hStatement);
+    return acecode::Success;
+}

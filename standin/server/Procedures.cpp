@@ -1,0 +1,344 @@
+#include "Procedures.h"
+
+#include "AceCodes.h"
+#include "Server.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <set>
+
+namespace {
+
+const QStringList TablePool = {
+    QStringLiteral("kunden.adt"),   QStringLiteral("artikel.adt"),  QStringLiteral("auftraege.adt"),
+    QStringLiteral("rechnungen.adt"), QStringLiteral("lager.adt"),  QStringLiteral("personal.adt"),
+    QStringLiteral("lohn2026.adt"), QStringLiteral("buchungen.adt"), QStringLiteral("mahnungen.adt"),
+    QStringLiteral("lieferanten.adt")};
+
+QString sqlError(int native, const QString &what)
+{
+    return QStringLiteral("ERROR 7200:  AQE Error:  State = HY000;   NativeError = %1;  %2").arg(native).arg(what);
+}
+
+bool listed(const nlohmann::json &faults, const char *key, const QString &procedure)
+{
+    if (!faults.contains(key) || !faults.at(key).is_array())
+        return false;
+    for (const auto &name : faults.at(key))
+        if (name.is_string() && QString::fromStdString(name.get<std::string>()).compare(procedure, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+Procedures::Procedures(Server &server)
+    : m_server(server), m_random(server.scenario().seed), m_started(QDateTime::currentDateTime())
+{
+    seedWorkstations();
+}
+
+void Procedures::seedWorkstations()
+{
+    const Scenario &scenario = m_server.scenario();
+    for (const Scenario::Workstation &w : scenario.workstations) {
+        Workstation ws{w.name, w.login, w.application, w.address, w.dictionaryUser,
+                       m_started.addSecs(-3600 - qint64(m_random() % 7200)), {}};
+        m_workstations.push_back(ws);
+    }
+    for (int i = 0; i < 3; ++i)
+        step();
+}
+
+// One turn of the simulation: some workstations open a table, some close one.
+void Procedures::step()
+{
+    for (Workstation &ws : m_workstations) {
+        const unsigned roll = m_random() % 10;
+        if (roll < 4 && ws.tables.size() < 6) {
+            const QString name = TablePool[int(m_random() % unsigned(TablePool.size()))];
+            const bool exclusive = m_random() % 5 == 0;
+            ws.tables.push_back(Table{QStringLiteral("\\\\%1\\daten\\%2").arg(m_server.scenario().name, name),
+                                      exclusive ? QStringLiteral("EXCL") : QStringLiteral("SHRD"),
+                                      exclusive ? 2 : 1, int(m_random() % 4),
+                                      QDateTime::currentDateTime()});
+        } else if (roll < 7 && !ws.tables.empty()) {
+            ws.tables.erase(ws.tables.begin() + long(m_random() % ws.tables.size()));
+        }
+    }
+}
+
+ProcedureOutcome Procedures::execute(const QString &sql, const std::vector<std::optional<QString>> &params)
+{
+    ProcedureOutcome outcome;
+    static const QRegularExpression call(
+        QStringLiteral("^\\s*EXECUTE\\s+PROCEDURE\\s+(\\w+)\\s*\\((.*)\\)\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = call.match(sql);
+    if (!match.hasMatch()) {
+        outcome.code = acecode::ProcedureFailed;
+        outcome.text = sqlError(2115, QStringLiteral("Only EXECUTE PROCEDURE statements are served here."));
+        return outcome;
+    }
+    const QString procedure = match.captured(1);
+    outcome.procedure = procedure;
+
+    // Arguments: parameter markers take the bound values in order; quoted text is literal.
+    QStringList arguments;
+    std::size_t next = 0;
+    for (const QString &raw : match.captured(2).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString arg = raw.trimmed();
+        if (arg.startsWith(QLatin1Char(':')) || arg == QLatin1String("?")) {
+            arguments.append(next < params.size() && params[next] ? *params[next] : QString());
+            ++next;
+        } else if (arg.size() >= 2 && arg.startsWith(QLatin1Char('\'')) && arg.endsWith(QLatin1Char('\''))) {
+            arguments.append(arg.mid(1, arg.size() - 2));
+        } else {
+            arguments.append(arg);
+        }
+    }
+
+    Faults &faults = m_server.scenario().faults;
+    const nlohmann::json &shape = faults.procedures;
+    if (shape.contains("procedureErrors") && shape.at("procedureErrors").is_object()) {
+        for (auto &[name, error] : faults.procedures["procedureErrors"].items()) {
+            if (QString::fromStdString(name).compare(procedure, Qt::CaseInsensitive) != 0)
+                continue;
+            const int count = error.value("count", -1);
+            if (count == 0)
+                continue;
+            if (count > 0)
+                error["count"] = count - 1;
+            outcome.code = error.value("code", 7200u);
+            outcome.text = QString::fromStdString(error.value("text", std::string("procedure failed")));
+            return outcome;
+        }
+    }
+
+    auto result = std::make_shared<ResultBuilder>();
+    const QString name = procedure.toLower();
+    if (name == QLatin1String("sp_mggetconnectedusers")) {
+        step();
+        *result = connectedUsers();
+    } else if (name == QLatin1String("sp_mggetusertables")) {
+        if (arguments.size() != 1) {
+            outcome.code = acecode::ProcedureFailed;
+            outcome.text = sqlError(7200, QStringLiteral("sp_mgGetUserTables takes one argument."));
+            return outcome;
+        }
+        *result = userTables(arguments.first());
+    } else if (name == QLatin1String("sp_mggetinstallinfo")) {
+        *result = installInfo();
+    } else if (name == QLatin1String("sp_mggetusageinfo")) {
+        *result = usageInfo();
+    } else {
+        outcome.code = acecode::ProcedureFailed;
+        outcome.text = sqlError(5154, QStringLiteral("The procedure %1 does not exist.").arg(procedure));
+        return outcome;
+    }
+    applyShapeFaults(procedure, *result);
+    outcome.result = result;
+    return outcome;
+}
+
+void Procedures::applyShapeFaults(const QString &procedure, ResultBuilder &result) const
+{
+    const nlohmann::json &faults = m_server.scenario().faults.procedures;
+    const bool empty = listed(faults, "emptyResults", procedure);
+    const bool changesShape = (faults.contains("dropFields") && faults.at("dropFields").contains(procedure.toStdString())) ||
+                              listed(faults, "lowerCaseFields", procedure) ||
+                              listed(faults, "unknownTypeColumn", procedure);
+    if (!empty && !changesShape)
+        return;
+    // Rebuilding with another shape: keep the row data by copying column by column.
+    ResultBuilder reshaped;
+    std::vector<int> sources;
+    QStringList dropped;
+    if (faults.contains("dropFields") && faults.at("dropFields").contains(procedure.toStdString()))
+        for (const auto &field : faults.at("dropFields").at(procedure.toStdString()))
+            dropped.append(QString::fromStdString(field.get<std::string>()));
+    for (std::size_t i = 0; i < result.columns().size(); ++i) {
+        const wire::Column &c = result.columns()[i];
+        if (dropped.contains(QString::fromStdString(c.name), Qt::CaseInsensitive))
+            continue;
+        const std::uint32_t length = c.type == 26 ? c.length / 2 : c.length;
+        reshaped.column(c.name, c.type, length, c.decimals);
+        sources.push_back(int(i));
+    }
+    if (listed(faults, "unknownTypeColumn", procedure))
+        reshaped.column("Mystery", 25, 4);
+    if (listed(faults, "lowerCaseFields", procedure))
+        reshaped.lowerCaseNames();
+    if (!empty) {
+        for (std::uint32_t row = 0; row < result.rowCount(); ++row) {
+            reshaped.newRow();
+            for (std::size_t k = 0; k < sources.size(); ++k) {
+                const wire::Column &from = result.columns()[std::size_t(sources[k])];
+                const std::uint8_t *src = result.data().data() + std::size_t(row) * result.recordLength() + from.offset;
+                reshaped.copyInto(int(k), src, from.length);
+            }
+        }
+    }
+    result = std::move(reshaped);
+}
+
+ResultBuilder Procedures::connectedUsers()
+{
+    ResultBuilder r;
+    r.column("UserName", 4, 50);
+    r.column("ConnNumber", 11);
+    r.column("Address", 4, 30);
+    r.column("OSUserLoginName", 4, 50);
+    r.column("TSAddress", 4, 30);
+    r.column("DictionaryUser", 4, 50);
+    r.column("ApplicationID", 26, 70);
+    r.column("AverageCost", 11);
+    r.column("LoginTime", 14);
+    r.column("LockCount", 12);
+    const auto row = [&r](const QString &user, int number, const QString &address, const QString &login,
+                          const QString &ts, const QString &dictionary, const QString &application, int cost,
+                          const QDateTime &loginTime, int locks) {
+        r.newRow();
+        r.setChar(0, user);
+        r.setInt(1, number);
+        r.setChar(2, address);
+        r.setChar(3, login);
+        if (!ts.isEmpty())
+            r.setChar(4, ts);
+        if (!dictionary.isEmpty())
+            r.setChar(5, dictionary);
+        r.setWide(6, application);
+        r.setInt(7, cost);
+        r.setTimestamp(8, loginTime);
+        r.setShort(9, std::int16_t(locks));
+    };
+    for (const ConnectionInfo &c : m_server.connections())
+        row(c.workstation, int(c.number), c.peer, c.osLogin, QString(), c.user, c.application, 1, c.connectTime, 0);
+    int number = 1000;
+    for (const Workstation &ws : m_workstations) {
+        int locks = 0;
+        for (const Table &t : ws.tables)
+            locks += t.locks;
+        row(ws.name, ++number, ws.address, ws.login, QString(), ws.dictionaryUser, ws.application,
+            int(2 + ws.tables.size() * 3), ws.loginTime, locks);
+    }
+    const int synthetic = m_server.scenario().faults.procedures.value("syntheticUsers", 0);
+    for (int i = 0; i < synthetic; ++i)
+        row(QStringLiteral("WS%1").arg(i, 5, 10, QLatin1Char('0')), 20000 + i,
+            QStringLiteral("127.0.%1.%2").arg(1 + i / 250).arg(1 + i % 250), QStringLiteral("user%1").arg(i),
+            QString(), QString(), QStringLiteral("Warenwirtschaft.exe"), i % 97, m_started, i % 5);
+    return r;
+}
+
+ResultBuilder Procedures::userTables(const QString &user)
+{
+    ResultBuilder r;
+    r.column("TableName", 4, 260);
+    r.column("LockType", 4, 4);
+    r.column("LockTypeValue", 12);
+    r.column("LockCount", 11);
+    r.column("OpenedAt", 14);
+    const QString workstation = user.section(QLatin1Char('\\'), 0, 0);
+    const QString login = user.section(QLatin1Char('\\'), 1);
+    for (const Workstation &ws : m_workstations) {
+        if (ws.name.compare(workstation, Qt::CaseInsensitive) != 0 || ws.login.compare(login, Qt::CaseInsensitive) != 0)
+            continue;
+        for (const Table &t : ws.tables) {
+            r.newRow();
+            r.setChar(0, t.name);
+            r.setChar(1, t.lockType);
+            r.setShort(2, std::int16_t(t.lockValue));
+            r.setInt(3, t.locks);
+            r.setTimestamp(4, t.openedAt);
+        }
+    }
+    return r;
+}
+
+ResultBuilder Procedures::installInfo()
+{
+    ResultBuilder r;
+    r.column("Owner", 26, 60);
+    r.column("SerialNumber", 4, 12);
+    r.column("UserOption", 11);
+    r.column("MaxStatefulUsers", 11);
+    r.column("MaxStatelessUsers", 11);
+    r.column("ReplicationEnabled", 1);
+    r.column("Version", 4, 20);
+    r.column("InstallDate", 3);
+    r.column("EvalExpireDate", 3);
+    r.column("ANSI", 4, 30);
+    r.column("OEM", 4, 30);
+    r.column("LicenseValue", 18);
+    r.newRow();
+    const Scenario &scenario = m_server.scenario();
+    r.setWide(0, scenario.owner);
+    r.setChar(1, QStringLiteral("QM-4711-0815"));
+    r.setInt(2, 50);
+    r.setInt(3, 50);
+    r.setInt(4, 10);
+    r.setLogical(5, false);
+    r.setChar(6, QStringLiteral("10.10.0.28"));
+    r.setDate(7, QDate(2024, 3, 18));
+    r.setChar(9, QStringLiteral("German"));
+    r.setChar(10, QStringLiteral("German"));
+    r.setMoney(11, 4890.5);
+    return r;
+}
+
+ResultBuilder Procedures::usageInfo()
+{
+    ResultBuilder r;
+    r.column("ResourceName", 4, 25);
+    r.column("InUse", 11);
+    r.column("MaxUsed", 11);
+    r.column("Configured", 11);
+    r.column("Rejected", 11);
+    r.column("PercentUsed", 2, 7, 2);
+    r.column("AvgWaitMs", 10);
+
+    std::set<QString> users;
+    int tables = 0;
+    int locks = 0;
+    std::set<QString> distinctTables;
+    for (const ConnectionInfo &c : m_server.connections())
+        users.insert(c.workstation.toLower() + QLatin1Char('\\') + c.osLogin.toLower());
+    for (const Workstation &ws : m_workstations) {
+        users.insert(ws.name.toLower() + QLatin1Char('\\') + ws.login.toLower());
+        tables += int(ws.tables.size());
+        for (const Table &t : ws.tables) {
+            locks += t.locks;
+            distinctTables.insert(t.name.toLower());
+        }
+    }
+    const int connections = int(m_server.connections().size() + m_workstations.size());
+    const struct {
+        const char *name;
+        int inUse;
+        int configured;
+        int rejected;
+    } resources[] = {
+        {"Users", int(users.size()), 50, 0},
+        {"Connections", connections, 100, m_server.refusedConnects()},
+        {"Work Areas", tables + 3 * int(m_server.connections().size()), 500, 0},
+        {"Tables", int(distinctTables.size()), 250, 0},
+        {"Index Files", int(distinctTables.size()), 250, 0},
+        {"Locks", locks, 5000, 0},
+        {"Worker Threads", 1 + int(m_random() % 3), 16, 0},
+    };
+    m_maxUsed.resize(std::size(resources));
+    int i = 0;
+    for (const auto &resource : resources) {
+        m_maxUsed[std::size_t(i)] = std::max(m_maxUsed[std::size_t(i)], resource.inUse);
+        r.newRow();
+        r.setChar(0, QString::fromLatin1(resource.name));
+        r.setInt(1, resource.inUse);
+        r.setInt(2, m_maxUsed[std::size_t(i)]);
+        r.setInt(3, resource.configured);
+        r.setInt(4, resource.rejected);
+        r.setNumeric(5, 100.0 * resource.inUse / resource.configured);
+        r.setDouble(6, 0.25 * double(m_random() % 40));
+        ++i;
+    }
+    return r;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "RowImage.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <random>
+#include <vector>
+
+class Server;
+
+// The outcome of one EXECUTE PROCEDURE: a result or an error with its code and text.
+struct ProcedureOutcome {
+    std::shared_ptr<ResultBuilder> result;
+    std::uint32_t code = 0;
+    QString text;
+    QString procedure;
+};
+
+// The four system procedures, on the server's live connections and on synthetic
+// workstations that open and close tables as time goes on (seeded, reproducible).
+class Procedures {
+public:
+    explicit Procedures(Server &server);
+
+    ProcedureOutcome execute(const QString &sql, const std::vector<std::optional<QString>> &params);
+
+private:
+    struct Table {
+        QString name;
+        QString lockType;
+        int lockValue = 0;
+        int locks = 0;
+        QDateTime openedAt;
+    };
+    struct Workstation {
+        QString name;
+        QString login;
+        QString application;
+        QString address;
+        QString dictionaryUser;
+        QDateTime loginTime;
+        std::vector<Table> tables;
+    };
+
+    void seedWorkstations();
+    void step();
+    ResultBuilder connectedUsers();
+    ResultBuilder userTables(const QString &user);
+    ResultBuilder installInfo();
+    ResultBuilder usageInfo();
+    void applyShapeFaults(const QString &procedure, ResultBuilder &result) const;
+
+    Server &m_server;
+    std::mt19937 m_random;
+    std::vector<Workstation> m_workstations;
+    std::vector<int> m_maxUsed;
+    QDateTime m_started;
+};

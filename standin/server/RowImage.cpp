@@ -1,0 +1,186 @@
+#include "RowImage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+std::uint32_t bytesOf(std::uint16_t type, std::uint32_t length)
+{
+    switch (type) {
+    case 1: return 1;
+    case 3: return 4;
+    case 10: case 14: case 18: return 8;
+    case 11: return 4;
+    case 12: return 2;
+    case 26: return length * 2;
+    default: return length;
+    }
+}
+
+template <typename T> void put(std::uint8_t *p, T value)
+{
+    std::memcpy(p, &value, sizeof value);
+}
+
+} // namespace
+
+void ResultBuilder::column(const std::string &name, std::uint16_t type, std::uint32_t length,
+                           std::uint16_t decimals)
+{
+    wire::Column c;
+    c.name = name;
+    c.type = type;
+    c.length = bytesOf(type, length);
+    c.decimals = decimals;
+    m_columns.push_back(c);
+}
+
+void ResultBuilder::dropColumn(const QString &name)
+{
+    for (auto it = m_columns.begin(); it != m_columns.end(); ++it)
+        if (QString::fromStdString(it->name).compare(name, Qt::CaseInsensitive) == 0) {
+            m_columns.erase(it);
+            return;
+        }
+}
+
+void ResultBuilder::lowerCaseNames()
+{
+    for (wire::Column &c : m_columns)
+        c.name = QString::fromStdString(c.name).toLower().toStdString();
+}
+
+void ResultBuilder::layout()
+{
+    std::uint32_t offset = 0;
+    for (wire::Column &c : m_columns) {
+        c.offset = offset;
+        offset += c.length;
+    }
+    m_recordLength = std::max<std::uint32_t>(offset, 1);
+    m_laidOut = true;
+}
+
+int ResultBuilder::indexOf(const std::string &name) const
+{
+    for (std::size_t i = 0; i < m_columns.size(); ++i)
+        if (m_columns[i].name == name)
+            return int(i);
+    return -1;
+}
+
+void ResultBuilder::newRow()
+{
+    if (!m_laidOut)
+        layout();
+    m_data.resize(m_data.size() + m_recordLength, 0);
+    ++m_rows;
+    for (int i = 0; i < int(m_columns.size()); ++i)
+        setNull(i);
+}
+
+std::uint8_t *ResultBuilder::at(int column)
+{
+    return m_data.data() + std::size_t(m_rows - 1) * m_recordLength + m_columns[std::size_t(column)].offset;
+}
+
+void ResultBuilder::setNull(int column)
+{
+    if (column < 0)
+        return;
+    const wire::Column &c = m_columns[std::size_t(column)];
+    std::uint8_t *p = at(column);
+    std::memset(p, 0, c.length);
+    switch (c.type) {
+    case 1: p[0] = ' '; break;
+    case 10: put<std::uint32_t>(p, 0x20); put<std::uint32_t>(p + 4, 0x80000000u); break;
+    case 11: put<std::uint32_t>(p, 0x80000000u); break;
+    case 12: put<std::uint16_t>(p, 0x8000u); break;
+    case 18: put<std::uint32_t>(p + 4, 0x80000000u); break;
+    default: break;
+    }
+}
+
+void ResultBuilder::setChar(int column, const QString &text)
+{
+    if (column < 0)
+        return;
+    const wire::Column &c = m_columns[std::size_t(column)];
+    const QByteArray bytes = text.toUtf8().left(int(c.length));
+    std::uint8_t *p = at(column);
+    std::memset(p, ' ', c.length);
+    std::memcpy(p, bytes.constData(), std::size_t(bytes.size()));
+}
+
+void ResultBuilder::setWide(int column, const QString &text)
+{
+    if (column < 0)
+        return;
+    const wire::Column &c = m_columns[std::size_t(column)];
+    std::uint8_t *p = at(column);
+    const std::uint32_t units = c.length / 2;
+    for (std::uint32_t i = 0; i < units; ++i)
+        put<char16_t>(p + 2 * i, i < std::uint32_t(text.size()) ? char16_t(text[i].unicode()) : u' ');
+}
+
+void ResultBuilder::setInt(int column, std::int32_t value)
+{
+    if (column >= 0)
+        put(at(column), value);
+}
+
+void ResultBuilder::setShort(int column, std::int16_t value)
+{
+    if (column >= 0)
+        put(at(column), value);
+}
+
+void ResultBuilder::setLogical(int column, bool value)
+{
+    if (column >= 0)
+        *at(column) = value ? 'T' : 'F';
+}
+
+void ResultBuilder::setDate(int column, const QDate &date)
+{
+    if (column >= 0)
+        put(at(column), std::int32_t(date.toJulianDay()));
+}
+
+void ResultBuilder::setTimestamp(int column, const QDateTime &stamp)
+{
+    if (column < 0)
+        return;
+    put(at(column), std::int32_t(stamp.date().toJulianDay()));
+    put(at(column) + 4, std::int32_t(stamp.time().msecsSinceStartOfDay()));
+}
+
+void ResultBuilder::setNumeric(int column, double value)
+{
+    if (column < 0)
+        return;
+    const wire::Column &c = m_columns[std::size_t(column)];
+    const QByteArray text = QByteArray::number(value, 'f', c.decimals).rightJustified(int(c.length), ' ', true);
+    std::memcpy(at(column), text.constData(), c.length);
+}
+
+void ResultBuilder::setMoney(int column, double value)
+{
+    if (column >= 0)
+        put(at(column), std::int64_t(std::llround(value * 10000.0)));
+}
+
+void ResultBuilder::setDouble(int column, double value)
+{
+    if (column >= 0)
+        put(at(column), value);
+}
+
+void ResultBuilder::copyInto(int column, const std::uint8_t *bytes, std::uint32_t length)
+{
+    if (column < 0)
+        return;
+    std::memcpy(at(column), bytes, std::min(length, m_columns[std::size_t(column)].length));
+}

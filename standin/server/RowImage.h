@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Wire.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// Builds ADT row images column by column, with the null patterns the client tests for.
+class ResultBuilder {
+public:
+    // A column of the engine's type code; length in characters for the Unicode types.
+    void column(const std::string &name, std::uint16_t type, std::uint32_t length = 0,
+                std::uint16_t decimals = 0);
+    void dropColumn(const QString &name);
+    void lowerCaseNames();
+
+    void newRow();
+    void setNull(int column);
+    void setChar(int column, const QString &text);
+    void setWide(int column, const QString &text);
+    void setInt(int column, std::int32_t value);
+    void setShort(int column, std::int16_t value);
+    void setLogical(int column, bool value);
+    void setDate(int column, const QDate &date);
+    void setTimestamp(int column, const QDateTime &stamp);
+    void setNumeric(int column, double value);
+    void setMoney(int column, double value);
+    void setDouble(int column, double value);
+    // Raw bytes of one column of the current row.
+    void copyInto(int column, const std::uint8_t *bytes, std::uint32_t length);
+
+    int indexOf(const std::string &name) const;
+    const std::vector<wire::Column> &columns() const { return m_columns; }
+    std::uint32_t recordLength() const { return m_recordLength; }
+    std::uint32_t rowCount() const { return m_rows; }
+    const std::vector<std::uint8_t> &data() const { return m_data; }
+
+private:
+    std::uint8_t *at(int column);
+    void layout();
+
+    std::vector<wire::Column> m_columns;
+    std::uint32_t m_recordLength = 0;
+    std::uint32_t m_rows = 0;
+    std::vector<std::uint8_t> m_data;
+    bool m_laidOut = false;
+};
