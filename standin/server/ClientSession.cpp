@@ -186,7 +186,12 @@ bool ClientSession::execute(const std::uint8_t *payload, std::size_t size)
         return false;
     }
     const ProcedureOutcome outcome = m_server.procedures().execute(sql, params);
-    m_server.log(QStringLiteral("execute #%1 %2").arg(m_number).arg(outcome.procedure.isEmpty() ? sql.simplified() : outcome.procedure));
+    QStringList shown;
+    for (const auto &param : params)
+        shown.append(param ? QLatin1Char('\'') + *param + QLatin1Char('\'') : QStringLiteral("NULL"));
+    m_server.log(QStringLiteral("execute #%1 %2(%3)")
+                     .arg(m_number)
+                     .arg(outcome.procedure.isEmpty() ? sql.simplified() : outcome.procedure, shown.join(QLatin1Char(','))));
     if (!outcome.result) {
         error(outcome.code, outcome.text);
         return true;

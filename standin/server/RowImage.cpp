@@ -35,6 +35,7 @@ void ResultBuilder::column(const std::string &name, std::uint16_t type, std::uin
     c.length = bytesOf(type, length);
     c.decimals = decimals;
     m_columns.push_back(c);
+    layout();
 }
 
 void ResultBuilder::dropColumn(const QString &name)
@@ -42,6 +43,7 @@ void ResultBuilder::dropColumn(const QString &name)
     for (auto it = m_columns.begin(); it != m_columns.end(); ++it)
         if (QString::fromStdString(it->name).compare(name, Qt::CaseInsensitive) == 0) {
             m_columns.erase(it);
+            layout();
             return;
         }
 }
@@ -60,7 +62,6 @@ void ResultBuilder::layout()
         offset += c.length;
     }
     m_recordLength = std::max<std::uint32_t>(offset, 1);
-    m_laidOut = true;
 }
 
 int ResultBuilder::indexOf(const std::string &name) const
@@ -73,8 +74,6 @@ int ResultBuilder::indexOf(const std::string &name) const
 
 void ResultBuilder::newRow()
 {
-    if (!m_laidOut)
-        layout();
     m_data.resize(m_data.size() + m_recordLength, 0);
     ++m_rows;
     for (int i = 0; i < int(m_columns.size()); ++i)

@@ -13,6 +13,7 @@
 class ResultBuilder {
 public:
     // A column of the engine's type code; length in characters for the Unicode types.
+    // Columns are added before the first row.
     void column(const std::string &name, std::uint16_t type, std::uint32_t length = 0,
                 std::uint16_t decimals = 0);
     void dropColumn(const QString &name);
@@ -47,5 +48,4 @@ private:
     std::uint32_t m_recordLength = 0;
     std::uint32_t m_rows = 0;
     std::vector<std::uint8_t> m_data;
-    bool m_laidOut = false;
 };

@@ -1,0 +1,144 @@
+#include "FieldValues.h"
+#include "QtPrinters.h"
+
+#include <QDate>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A row image of one column at offset 3 (the bytes before it are noise).
+struct Image {
+    QByteArray bytes;
+    FieldDecode::Column column;
+};
+
+template <typename T> Image image(quint16 type, TFieldType kind, T value, int length = sizeof(T), int decimals = 0)
+{
+    Image result{QByteArray(3 + length + 2, '\x5A'), {type, 3, length, decimals, kind}};
+    std::memcpy(result.bytes.data() + 3, &value, sizeof(T));
+    return result;
+}
+
+Image text(quint16 type, TFieldType kind, const QByteArray &bytes, int length, int decimals = 0)
+{
+    Image result{QByteArray(3 + length + 2, '\x5A'), {type, 3, length, decimals, kind}};
+    std::memcpy(result.bytes.data() + 3, bytes.constData(), std::min<qsizetype>(bytes.size(), length));
+    return result;
+}
+
+Image bytes(quint16 type, TFieldType kind, std::initializer_list<uchar> raw, int length)
+{
+    Image result{QByteArray(3 + length + 2, '\x5A'), {type, 3, length, 0, kind}};
+    int i = 0;
+    for (uchar b : raw)
+        result.bytes[3 + i++] = char(b);
+    return result;
+}
+
+qint64 pair(quint32 low, quint32 high)
+{
+    return qint64((quint64(high) << 32) | low);
+}
+
+struct Case {
+    const char *name;
+    Image image;
+    bool currency;
+    int precision;
+    bool isNull;
+    const char *german;
+    const char *english;
+};
+
+TEST(FieldValues, EveryTypeCodeInTwoLocales)
+{
+    const qint32 jan2000 = qint32(QDate(2000, 1, 1).toJulianDay());
+    const Case cases[] = {
+        {"logical T", text(1, TFieldType::ftBoolean, "T", 1), false, 0, false, "Wahr", "Wahr"},
+        {"logical y", text(1, TFieldType::ftBoolean, "y", 1), false, 0, false, "Wahr", "Wahr"},
+        {"logical other", text(1, TFieldType::ftBoolean, "N", 1), false, 0, false, "Falsch", "Falsch"},
+        {"logical blank is null", text(1, TFieldType::ftBoolean, " ", 1), false, 0, true, "", ""},
+        {"numeric BCD", text(2, TFieldType::ftBCD, "   1234.50", 10, 2), false, 8, false, "1234,5", "1234.5"},
+        {"numeric zeros are null", text(2, TFieldType::ftBCD, QByteArray(10, '\0'), 10, 2), false, 8, true, "", ""},
+        {"numeric as small integer", text(2, TFieldType::ftSmallint, "  42", 4), false, 0, false, "42", "42"},
+        {"numeric as float", text(2, TFieldType::ftFloat, "  -3.25", 7, 2), false, 0, false, "-3,25", "-3.25"},
+        {"numeric wide BCD", text(2, TFieldType::ftFMTBcd, "  123456789012345678.5000", 25, 4), false, 23, false,
+         "123456789012345678,5", "123456789012345678.5"},
+        {"numeric BCD overflow", text(2, TFieldType::ftBCD, "  9999999999999999", 18, 0), false, 17, false,
+         "BCD-Überlauf", "BCD-Überlauf"},
+        {"date", image<qint32>(3, TFieldType::ftDate, jan2000), false, 0, false, "01.01.00", "1/1/00"},
+        {"date zero is null", image<qint32>(3, TFieldType::ftDate, 0), false, 0, true, "", ""},
+        {"character trailing blanks", text(4, TFieldType::ftString, "abc   ", 6), false, 0, false, "abc", "abc"},
+        {"character leading blanks stay", text(4, TFieldType::ftString, "  ab  ", 6), false, 0, false, "  ab", "  ab"},
+        {"character only blanks", text(4, TFieldType::ftString, "      ", 6), false, 0, false, "", ""},
+        {"character zeros are null", text(4, TFieldType::ftString, QByteArray(6, '\0'), 6), false, 0, true, "", ""},
+        {"memo with data", image<quint32>(5, TFieldType::ftMemo, 0xFFFFFFFFu), false, 0, false, "(MEMO)", "(MEMO)"},
+        {"memo null", image<quint32>(5, TFieldType::ftMemo, 0), false, 0, true, "(Memo)", "(Memo)"},
+        {"blob", image<quint32>(6, TFieldType::ftBlob, 1), false, 0, false, "(BLOB)", "(BLOB)"},
+        {"compact date 2026-12-10", bytes(9, TFieldType::ftDate, {uchar((2026 << 1) >> 8), uchar(((2026 << 1) & 0xFF) | 1), uchar((4 << 5) | 10)}, 3),
+         false, 0, false, "10.12.26", "12/10/26"},
+        {"double", image<double>(10, TFieldType::ftFloat, 1234.5678), false, 0, false, "1234,5678", "1234.5678"},
+        {"double null pattern", image<qint64>(10, TFieldType::ftFloat, pair(0x20, 0x80000000u)), false, 0, true, "", ""},
+        {"integer", image<qint32>(11, TFieldType::ftInteger, -17), false, 0, false, "-17", "-17"},
+        {"integer minimum is null", image<quint32>(11, TFieldType::ftInteger, 0x80000000u), false, 0, true, "", ""},
+        {"short", image<qint16>(12, TFieldType::ftSmallint, 300), false, 0, false, "300", "300"},
+        {"short null", image<quint16>(12, TFieldType::ftSmallint, 0x8000), false, 0, true, "", ""},
+        {"time", image<quint32>(13, TFieldType::ftTime, (14 * 3600 + 30 * 60 + 5) * 1000), false, 0, false,
+         "14:30:05", "2:30:05 PM"},
+        {"time null", image<quint32>(13, TFieldType::ftTime, 0xFFFFFFFFu), false, 0, true, "", ""},
+        {"timestamp", image<qint64>(14, TFieldType::ftDateTime, pair(quint32(jan2000), 9 * 3600000)), false, 0, false,
+         "01.01.00 09:00:00", "1/1/00 9:00:00 AM"},
+        {"timestamp at midnight", image<qint64>(14, TFieldType::ftDateTime, pair(quint32(jan2000), 0)), false, 0, false,
+         "01.01.00", "1/1/00"},
+        {"timestamp date zero is null", image<qint64>(14, TFieldType::ftDateTime, pair(0, 5000)), false, 0, true, "", ""},
+        {"autoinc", image<qint32>(15, TFieldType::ftAutoInc, 7), false, 0, false, "7", "7"},
+        {"currency double", image<double>(17, TFieldType::ftCurrency, 1234.5), true, 0, false, "1.234,50\u00A0€", "$1,234.50"},
+        {"money", image<qint64>(18, TFieldType::ftBCD, 12345000), true, 20, false, "1.234,50\u00A0€", "$1,234.50"},
+        {"money null", image<qint64>(18, TFieldType::ftBCD, pair(0, 0x80000000u)), true, 20, true, "", ""},
+        {"64-bit integer", image<qint64>(19, TFieldType::ftLargeint, 1234567890123LL), false, 0, false,
+         "1234567890123", "1234567890123"},
+        {"row version", image<qint64>(21, TFieldType::ftBCD, 99), false, 20, false, "99", "99"},
+        {"unicode", text(26, TFieldType::ftWideString, QByteArray("M\0\xfc\0l\0l\0 \0 \0", 12), 12), false, 0, false,
+         "Müll", "Müll"},
+        {"GUID", bytes(29, TFieldType::ftGuid, {0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}, 16),
+         false, 0, false, "{00112233-4455-6677-8899-AABBCCDDEEFF}", "{00112233-4455-6677-8899-AABBCCDDEEFF}"},
+        {"type 25 is always null", image<qint32>(25, TFieldType::ftInteger, 5), false, 0, true, "", ""},
+    };
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const FieldDecode::JulianFromText julian = [](const QByteArray &t, double &day) {
+        const QDate date = QDate::fromString(QString::fromLatin1(t), QStringLiteral("yyyyMMdd"));
+        day = double(date.toJulianDay());
+        return date.isValid();
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto *row = reinterpret_cast<const uchar *>(c.image.bytes.constData());
+        EXPECT_EQ(FieldDecode::isNull(c.image.column, row), c.isNull);
+        const TFieldValue value = FieldDecode::decode(c.image.column, row, julian);
+        EXPECT_EQ(value.isNull, c.isNull);
+        const TFieldType kind = c.image.column.kind;
+        EXPECT_EQ(FieldText::displayText(kind, c.currency, c.precision, value, german), QString::fromUtf8(c.german));
+        EXPECT_EQ(FieldText::displayText(kind, c.currency, c.precision, value, english), QString::fromUtf8(c.english));
+    }
+}
+
+TEST(FieldValues, DisplayWidths)
+{
+    const struct {
+        TFieldType kind;
+        int size;
+        int precision;
+        int width;
+    } cases[] = {
+        {TFieldType::ftString, 35, 0, 35}, {TFieldType::ftWideString, 70, 0, 70}, {TFieldType::ftLargeint, 0, 0, 15},
+        {TFieldType::ftBoolean, 0, 0, 6},  {TFieldType::ftDate, 0, 0, 10},        {TFieldType::ftTime, 0, 0, 10},
+        {TFieldType::ftDateTime, 0, 0, 18}, {TFieldType::ftBCD, 4, 8, 9},          {TFieldType::ftBCD, 0, 0, 10},
+        {TFieldType::ftFMTBcd, 4, 23, 24}, {TFieldType::ftGuid, 38, 0, 38},        {TFieldType::ftInteger, 0, 0, 10},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(FieldText::displayWidth(c.kind, c.size, c.precision), c.width) << int(c.kind);
+}
+
+} // namespace
