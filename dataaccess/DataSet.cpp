@@ -34,7 +34,10 @@ QString TField::DisplayText() const
     const QByteArray *buffer = m_dataSet->ActiveBuffer();
     if (!buffer)
         return {};
-    return FieldText::displayText(DataType, Currency, Precision, m_dataSet->GetFieldValue(*this, *buffer));
+    // QLocale() is the system's locale unless the program set another; it is cheaper to
+    // copy than QLocale::system() is to build.
+    return FieldText::displayText(DataType, Currency, Precision, m_dataSet->GetFieldValue(*this, *buffer),
+                                  QLocale());
 }
 
 QString TField::DisplayTextAt(int recordIndex) const
@@ -42,7 +45,7 @@ QString TField::DisplayTextAt(int recordIndex) const
     if (recordIndex < 0 || recordIndex >= m_dataSet->WindowRecordCount())
         return {};
     return FieldText::displayText(DataType, Currency, Precision,
-                                  m_dataSet->GetFieldValue(*this, m_dataSet->RecordBuffer(recordIndex)));
+                                  m_dataSet->GetFieldValue(*this, m_dataSet->RecordBuffer(recordIndex)), QLocale());
 }
 
 // --- data links and sources ----------------------------------------------------------------

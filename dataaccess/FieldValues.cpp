@@ -25,29 +25,26 @@ bool allZero(const uchar *p, int length)
     return true;
 }
 
-// The bytes up to the first NUL, trailing blanks removed.
-QByteArray trimmedChars(const uchar *p, int length)
+// The characters up to the first NUL, trailing blanks removed, from the 8-bit code page.
+QString trimmedChars(const uchar *p, int length)
 {
     int end = 0;
     while (end < length && p[end])
         ++end;
     while (end > 0 && p[end - 1] == ' ')
         --end;
-    return QByteArray(reinterpret_cast<const char *>(p), end);
+    return QString::fromLocal8Bit(reinterpret_cast<const char *>(p), end);
 }
 
 QString trimmedWide(const uchar *p, int units)
 {
-    QString text;
-    text.reserve(units);
-    for (int i = 0; i < units; ++i) {
-        const char16_t unit = read<char16_t>(p + 2 * i);
-        if (!unit)
-            break;
-        text.append(QChar(unit));
-    }
-    while (text.endsWith(QLatin1Char(' ')))
-        text.chop(1);
+    int end = 0;
+    while (end < units && read<char16_t>(p + 2 * end))
+        ++end;
+    while (end > 0 && read<char16_t>(p + 2 * (end - 1)) == u' ')
+        --end;
+    QString text(end, Qt::Uninitialized);
+    std::memcpy(text.data(), p, std::size_t(end) * 2);
     return text;
 }
 
@@ -154,7 +151,7 @@ TFieldValue decode(const Column &c, const uchar *row, const JulianFromText &juli
         return ok(dateOfJulian(qint64(day)));
     }
     case 4: case 20:
-        return ok(QString::fromLocal8Bit(trimmedChars(p, c.length)));
+        return ok(trimmedChars(p, c.length));
     case 9: {
         const int year = ((p[0] << 8) | p[1]) >> 1;
         const int month = (p[1] & 1) * 8 + (p[2] >> 5);
@@ -198,7 +195,7 @@ TFieldValue decode(const Column &c, const uchar *row, const JulianFromText &juli
         return bcdFromText(QByteArray::number(read<qint64>(p)));
     case 23: {
         const int length = std::min<int>(read<quint16>(p + c.length), c.length);
-        return ok(QString::fromLocal8Bit(trimmedChars(p, length)));
+        return ok(trimmedChars(p, length));
     }
     case 24: {
         const int length = std::min<int>(read<quint16>(p + c.length), c.length);

@@ -56,11 +56,16 @@ void *AceBinding::load(const char *name)
 
 void *AceBinding::function(int index, const char *name)
 {
+    std::atomic<void *> &slot = m_functions[static_cast<std::size_t>(index)];
+    if (void *bound = slot.load(std::memory_order_acquire))
+        return bound;
     const std::lock_guard lock(m_mutex);
-    void *&slot = m_functions[static_cast<std::size_t>(index)];
-    if (!slot)
-        slot = load(name);
-    return slot;
+    void *bound = slot.load(std::memory_order_relaxed);
+    if (!bound) {
+        bound = load(name);
+        slot.store(bound, std::memory_order_release);
+    }
+    return bound;
 }
 
 void *AceBinding::resolveExtra(const char *name)

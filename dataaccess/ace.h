@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <array>
+#include <atomic>
 #include <mutex>
 
 class Platform;
@@ -47,7 +48,8 @@ private:
     bool m_keepLoaded = false;
     std::mutex m_mutex;
     void *m_library = nullptr;
-    std::array<void *, FunctionCount> m_functions{};
+    // Bound functions; read without the lock once set.
+    std::array<std::atomic<void *>, FunctionCount> m_functions{};
 };
 
 // The engine's functions as the data access layer calls them, through the program's

@@ -26,7 +26,9 @@ struct Cursor : Object {
     std::uint32_t recordLength = 0;
     std::vector<wire::Column> columns;
     std::uint32_t batchRows = 1;
-    std::vector<std::vector<std::uint8_t>> batches; // empty: not fetched yet
+    // Each batch is the answer frame as read, rows from its offset on; empty: not fetched.
+    std::vector<std::vector<std::uint8_t>> batches;
+    static constexpr std::size_t RowsOffset = 9; // type byte, first row, count
     // 0 before the first row, 1..rowCount on a row, rowCount + 1 after the last.
     std::uint32_t position = 0;
 

@@ -61,18 +61,18 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
             failure = fail(acecode::BrokenAnswer, "The server sent malformed rows.");
             return nullptr;
         }
-        rows.assign(data, data + bytes);
+        rows = std::move(answer);
     }
-    return rows.data() + std::size_t(index - batch * batchRows) * recordLength;
+    return rows.data() + RowsOffset + std::size_t(index - batch * batchRows) * recordLength;
 }
 
 } // namespace engine
 
 namespace {
 
-std::shared_ptr<Cursor> cursorOf(ADSHANDLE handle)
+Cursor *cursorOf(ADSHANDLE handle)
 {
-    return Handles::instance().find<Cursor>(handle, ADS_CURSOR);
+    return Handles::instance().findHere<Cursor>(handle, ADS_CURSOR);
 }
 
 UNSIGNED32 badCursor()
@@ -508,7 +508,9 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecordNum(ADSHANDLE hTable, UNSIGNED16, UN
 ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsCloseTable(ADSHANDLE hTable)
 {
     logCall("AdsCloseTable");
-    WITH_CURSOR(hTable)
+    const auto cursor = Handles::instance().find<Cursor>(hTable, ADS_CURSOR);
+    if (!cursor)
+        return badCursor();
     Handles::instance().remove(hTable);
     auto session = cursor->session.lock();
     if (!session)

@@ -40,11 +40,31 @@ std::shared_ptr<Object> Handles::find(ADSHANDLE handle) const
     return it == m_objects.end() ? nullptr : it->second;
 }
 
+Object *Handles::lookupHere(ADSHANDLE handle) const
+{
+    struct Remembered {
+        const Handles *owner = nullptr;
+        ADSHANDLE handle = 0;
+        std::uint64_t generation = 0;
+        std::shared_ptr<Object> object;
+    };
+    thread_local Remembered last;
+    const std::uint64_t generation = m_generation.load(std::memory_order_acquire);
+    if (last.owner == this && last.handle == handle && last.generation == generation && last.object)
+        return last.object.get();
+    last.object = find(handle);
+    last.owner = this;
+    last.handle = handle;
+    last.generation = generation;
+    return last.object.get();
+}
+
 void Handles::remove(ADSHANDLE handle)
 {
     std::shared_ptr<Object> object;
     {
         const std::lock_guard lock(m_mutex);
+        m_generation.fetch_add(1, std::memory_order_acq_rel);
         const auto it = m_objects.find(handle);
         if (it == m_objects.end())
             return;

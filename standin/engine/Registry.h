@@ -4,6 +4,7 @@
 
 #include "AceApi.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -34,6 +35,14 @@ public:
             return nullptr;
         return std::static_pointer_cast<T>(object);
     }
+    // The object behind a handle for the rest of this call: the thread's last lookup is
+    // remembered (and kept alive) until a handle is removed, so a cursor walked row by row
+    // costs no lock.
+    template <typename T> T *findHere(ADSHANDLE handle, UNSIGNED16 type) const
+    {
+        Object *object = lookupHere(handle);
+        return object && object->type == type ? static_cast<T *>(object) : nullptr;
+    }
     void remove(ADSHANDLE handle);
     // Removes every object the predicate picks; gives how many.
     template <typename Predicate> int removeIf(Predicate pick)
@@ -43,6 +52,7 @@ public:
             const std::lock_guard lock(m_mutex);
             for (auto it = m_objects.begin(); it != m_objects.end();) {
                 if (pick(*it->second)) {
+                    m_generation.fetch_add(1, std::memory_order_acq_rel);
                     doomed.push_back(std::move(it->second));
                     it = m_objects.erase(it);
                 } else {
@@ -54,7 +64,10 @@ public:
     }
 
 private:
+    Object *lookupHere(ADSHANDLE handle) const;
+
     mutable std::mutex m_mutex;
+    std::atomic<std::uint64_t> m_generation{0};
     std::unordered_map<ADSHANDLE, std::shared_ptr<Object>> m_objects;
     ADSHANDLE m_next = 0x1001;
 };

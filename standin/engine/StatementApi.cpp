@@ -209,7 +209,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE *p
     cursor->connection = statement->connection;
     cursor->statement = hStatement;
     cursor->session = session;
-    cursor->batchRows = std::max<std::uint32_t>(1, std::min<std::uint32_t>(1000, (512u * 1024) /
+    cursor->batchRows = std::max<std::uint32_t>(1, std::min<std::uint32_t>(10000, (2048u * 1024) /
                                                                                  std::max<std::uint32_t>(1, cursor->recordLength)));
     cursor->batches.resize((cursor->rowCount + cursor->batchRows - 1) / cursor->batchRows);
     *phCursor = Handles::instance().add(cursor);

@@ -223,10 +223,25 @@ ResultBuilder Procedures::connectedUsers()
             int(2 + ws.tables.size() * 3), ws.loginTime, locks);
     }
     const int synthetic = m_server.scenario().faults.procedures.value("syntheticUsers", 0);
-    for (int i = 0; i < synthetic; ++i)
-        row(QStringLiteral("WS%1").arg(i, 5, 10, QLatin1Char('0')), 20000 + i,
-            QStringLiteral("127.0.%1.%2").arg(1 + i / 250).arg(1 + i % 250), QStringLiteral("user%1").arg(i),
-            QString(), QString(), QStringLiteral("Warenwirtschaft.exe"), i % 97, m_started, i % 5);
+    if (synthetic != m_syntheticCount) {
+        ResultBuilder block;
+        for (const wire::Column &c : r.columns())
+            block.column(c.name, c.type, c.type == 26 ? c.length / 2 : c.length, c.decimals);
+        for (int i = 0; i < synthetic; ++i) {
+            block.newRow();
+            block.setChar(0, QStringLiteral("WS%1").arg(i, 5, 10, QLatin1Char('0')));
+            block.setInt(1, 20000 + i);
+            block.setChar(2, QStringLiteral("127.0.%1.%2").arg(1 + i / 250).arg(1 + i % 250));
+            block.setChar(3, QStringLiteral("user%1").arg(i));
+            block.setWide(6, QStringLiteral("Warenwirtschaft.exe"));
+            block.setInt(7, i % 97);
+            block.setTimestamp(8, m_started);
+            block.setShort(9, std::int16_t(i % 5));
+        }
+        m_syntheticRows = block.data();
+        m_syntheticCount = synthetic;
+    }
+    r.appendRows(m_syntheticRows, std::uint32_t(synthetic));
     return r;
 }
 

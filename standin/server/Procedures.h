@@ -53,6 +53,10 @@ private:
     ResultBuilder usageInfo();
     void applyShapeFaults(const QString &procedure, ResultBuilder &result) const;
 
+    // The synthetic users' rows do not change between calls: built once per count.
+    int m_syntheticCount = -1;
+    std::vector<std::uint8_t> m_syntheticRows;
+
     Server &m_server;
     std::mt19937 m_random;
     std::vector<Workstation> m_workstations;

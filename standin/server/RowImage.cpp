@@ -183,3 +183,9 @@ void ResultBuilder::copyInto(int column, const std::uint8_t *bytes, std::uint32_
         return;
     std::memcpy(at(column), bytes, std::min(length, m_columns[std::size_t(column)].length));
 }
+
+void ResultBuilder::appendRows(const std::vector<std::uint8_t> &rows, std::uint32_t count)
+{
+    m_data.insert(m_data.end(), rows.begin(), rows.end());
+    m_rows += count;
+}

@@ -31,6 +31,8 @@ public:
     void setNumeric(int column, double value);
     void setMoney(int column, double value);
     void setDouble(int column, double value);
+    // Whole rows of this builder's layout.
+    void appendRows(const std::vector<std::uint8_t> &rows, std::uint32_t count);
     // Raw bytes of one column of the current row.
     void copyInto(int column, const std::uint8_t *bytes, std::uint32_t length);
 
