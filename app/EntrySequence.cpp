@@ -26,7 +26,7 @@ int runEntrySequence(QApplication &application, Platform &platform)
         auto mainWindow = std::make_unique<TForm1>(platform);
         Form1 = mainWindow.get();
 
-        dlgRemoteInfo = new TdlgRemoteInfo(mainWindow.get());
+        dlgRemoteInfo = new TdlgRemoteInfo(platform, mainWindow.get());
 
         mainWindow->show();
         return application.exec();

@@ -5,6 +5,7 @@
 #include "FailureDisplay.h"
 #include "Platform.h"
 #include "ShapeButton.h"
+#include "dlgRemoteInfoU.h"
 #include "adscnnct.h"
 
 #include <QComboBox>
@@ -145,6 +146,10 @@ void TForm1::cmbDrivesChange()
 
 void TForm1::fcShapeBtn1Click()
 {
+    if (!dlgRemoteInfo)
+        dlgRemoteInfo = new TdlgRemoteInfo(m_platform, this);
+    dlgRemoteInfo->setAdsServer(wwDBEdit1->text());
+    dlgRemoteInfo->exec();
 }
 
 void TForm1::fcShapeBtn2Click()

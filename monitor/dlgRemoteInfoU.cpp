@@ -1,12 +1,375 @@
 #include "dlgRemoteInfoU.h"
 
+#include "DBEdit.h"
+#include "DBGrid.h"
+#include "DriveUtils.h"
+#include "FailureDisplay.h"
+#include "ShapeButton.h"
+#include "SpinEdit.h"
+#include "Timer.h"
+#include "adscnnct.h"
+#include "adstable.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <climits>
+#include <cmath>
+
 QPointer<TdlgRemoteInfo> dlgRemoteInfo;
 
-TdlgRemoteInfo::TdlgRemoteInfo(QWidget *owner)
+namespace {
+
+QFont tahoma(int pixels, bool bold = false)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+const QStringList ConnectedUserColumns = {
+    QStringLiteral("UserName\t35\tClienc PC Name\tF"),
+    QStringLiteral("OSUserLoginName\t35\tOS User Login Name\tF"),
+    QStringLiteral("DictionaryUser\t30\tDictionary User\tF"),
+    QStringLiteral("ApplicationID\t40\tApplication\tF"),
+    QStringLiteral("Address\t20\tAddress\tF"),
+    QStringLiteral("AverageCost\t10\tAverageCost"),
+    QStringLiteral("ConnNumber\t10\tConnNumber"),
+    QStringLiteral("TSAddress\t15\tTSAddress\tF"),
+};
+
+const QStringList UserTableColumns = {
+    QStringLiteral("TableName\t110\tTableName\tF"),
+    QStringLiteral("LockType\t4\tLockType"),
+    QStringLiteral("LockTypeValue\t10\tLockTypeValue"),
+};
+
+} // namespace
+
+TdlgRemoteInfo::TdlgRemoteInfo(Platform &platform, QWidget *owner)
     : QDialog(owner, Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                         Qt::WindowCloseButtonHint)
+                         Qt::WindowCloseButtonHint),
+      m_platform(platform)
 {
     setObjectName(QStringLiteral("dlgRemoteInfo"));
     setWindowTitle(QStringLiteral("Remote Server Info"));
+    setFont(tahoma(11));
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
     resize(840, 491);
+    loadComponents();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    createPanel();
+    layout->addWidget(Panel1);
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    layout->addWidget(PageControl1, 1);
+    createDatabaseTab();
+    createInstallationTab();
+    createUsersTab();
+    PageControl1->setCurrentIndex(0);
+}
+
+TdlgRemoteInfo::~TdlgRemoteInfo()
+{
+    // The timer must not tick into a window that is going away.
+    Timer1->setEnabled(false);
+}
+
+// The window's stored description: its components, created in a loading phase, so the
+// queries hand their SQL to the engine as it is read.
+void TdlgRemoteInfo::loadComponents()
+{
+    AdsConnect = new TAdsConnection(this);
+    AdsConnect->setObjectName(QStringLiteral("AdsConnect"));
+    AdsConnect->BeginLoading();
+    // No preset connect path: nothing is connected before the first remote check.
+
+    const auto query = [this](const char *name, const QString &sql) {
+        auto *q = new TAdsQuery(this);
+        q->setObjectName(QLatin1String(name));
+        q->BeginLoading();
+        q->setAdsConnection(AdsConnect);
+        q->setSQL({sql});
+        return q;
+    };
+    qUsageInfo = query("qUsageInfo", QStringLiteral("EXECUTE PROCEDURE sp_mgGetUsageInfo();"));
+    qInstallInfo = query("qInstallInfo", QStringLiteral("EXECUTE PROCEDURE sp_mgGetInstallInfo();"));
+    qCnctUsers = query("qCnctUsers", QStringLiteral("EXECUTE PROCEDURE sp_mgGetConnectedUsers();"));
+    qUserTables = query("qUserTables", QStringLiteral("EXECUTE PROCEDURE sp_mgGetUserTables(:usr);"));
+    TParam usr;
+    usr.Name = QStringLiteral("usr");
+    usr.DataType = TFieldType::ftWideString;
+    usr.Value = QStringLiteral("WS01\\Administrator");
+    qUserTables->setStoredParams({usr});
+    qCnctUsers->AfterScroll = [this](TDataSet *dataSet) { qCnctUsersAfterScroll(dataSet); };
+
+    const auto source = [this](const char *name, TAdsQuery *dataSet) {
+        auto *s = new TDataSource(this);
+        s->setObjectName(QLatin1String(name));
+        s->setDataSet(dataSet);
+        return s;
+    };
+    dsUsageInfo = source("dsUsageInfo", qUsageInfo);
+    dsInstallInfo = source("dsInstallInfo", qInstallInfo);
+    dsCnctUsers = source("dsCnctUsers", qCnctUsers);
+    dsUserTables = source("dsUserTables", qUserTables);
+
+    Timer1 = new TTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(3000);
+    Timer1->setOnTimer([this] { Timer1Timer(); });
+
+    for (TAdsQuery *q : {qUsageInfo, qInstallInfo, qCnctUsers, qUserTables})
+        q->Loaded();
+    AdsConnect->Loaded();
+}
+
+void TdlgRemoteInfo::createPanel()
+{
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(66);
+    const auto label = [this](const char *name, const QString &text, QRect geometry) {
+        auto *l = new QLabel(text, Panel1);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(geometry);
+        return l;
+    };
+    Label1 = label("Label1", QStringLiteral("Server Connect Path"), {16, 16, 100, 13});
+    edConnectPath = new QLineEdit(Panel1);
+    edConnectPath->setObjectName(QStringLiteral("edConnectPath"));
+    edConnectPath->setGeometry(122, 13, 391, 21);
+    Label14 = label("Label14", QStringLiteral("Refresh every"), {47, 42, 69, 13});
+    wwDBSpinEdit1 = new SpinEdit(Panel1);
+    wwDBSpinEdit1->setObjectName(QStringLiteral("wwDBSpinEdit1"));
+    wwDBSpinEdit1->setGeometry(122, 39, 47, 21);
+    wwDBSpinEdit1->setText(QStringLiteral("3"));
+    connect(wwDBSpinEdit1, &SpinEdit::textChanged, this,
+            [this] { FailureDisplay::guard([this] { wwDBSpinEdit1Change(); }); });
+    Label15 = label("Label15", QStringLiteral("Second(s)"), {174, 42, 48, 13});
+    fcShapeBtn1 = new ShapeButton(QStringLiteral("Refresh"), QColor(192, 220, 192), Panel1);
+    fcShapeBtn1->setObjectName(QStringLiteral("fcShapeBtn1"));
+    fcShapeBtn1->setGeometry(230, 37, 93, 25);
+    connect(fcShapeBtn1, &ShapeButton::clicked, this,
+            [this] { FailureDisplay::guard([this] { fcShapeBtn1Click(); }); });
+}
+
+void TdlgRemoteInfo::createDatabaseTab()
+{
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    auto *layout = new QHBoxLayout(TabSheet1);
+    layout->setContentsMargins(20, 15, 3, 15);
+    Splitter2 = new QSplitter(Qt::Horizontal, TabSheet1);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    Splitter2->setHandleWidth(5);
+    Splitter2->setStyleSheet(QStringLiteral("QSplitter::handle { background: palette(dark); }"));
+    wwDBGrid1 = new DBGrid(Splitter2);
+    wwDBGrid1->setObjectName(QStringLiteral("wwDBGrid1"));
+    wwDBGrid1->setFont(tahoma(13, true));
+    wwDBGrid1->setTitleFont(tahoma(11));
+    wwDBGrid1->setFixedColumns(1);
+    wwDBGrid1->setInPlaceEditing(false);
+    wwDBGrid1->setDataSource(dsUsageInfo);
+    Splitter2->addWidget(wwDBGrid1);
+    Splitter2->addWidget(new QWidget(Splitter2));
+    Splitter2->setSizes({513, 840 - 513});
+    Splitter2->setChildrenCollapsible(false);
+    layout->addWidget(Splitter2);
+    PageControl1->addTab(TabSheet1, QStringLiteral("Database Information"));
+}
+
+void TdlgRemoteInfo::createInstallationTab()
+{
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    const struct {
+        const char *caption;
+        int labelTop;
+        const char *field;
+        int editTop;
+        int width;
+        int height;
+        int tabOrder;
+    } rows[] = {
+        {"Registered To:", 42, "Owner", 37, 249, 19, 0},
+        {"Serial Number:", 67, "SerialNumber", 62, 249, 22, 8},
+        {"User Options (Total Users):", 95, "UserOption", 90, 250, 22, 1},
+        {"Maximum Users:", 124, "MaxStatefulUsers", 119, 250, 22, 2},
+        {"Max. Web Platform Users:", 153, "MaxStatelessUsers", 148, 250, 22, 3},
+        {"Replications:", 182, "ReplicationEnabled", 177, 249, 22, 4},
+        {"ADS Version:", 210, "Version", 205, 249, 22, 5},
+        {"Install Date:", 238, "InstallDate", 233, 249, 22, 6},
+        {"Eval Expiration Date:", 266, "EvalExpireDate", 261, 249, 22, 7},
+        {"ANSI Character Set:", 294, "ANSI", 289, 249, 22, 9},
+        {"OEM Character Set:", 322, "OEM", 317, 249, 22, 10},
+    };
+    int number = 0;
+    QList<DBEdit *> byTabOrder(std::size(rows));
+    for (const auto &row : rows) {
+        ++number;
+        auto *label = new QLabel(QString::fromUtf8(row.caption), TabSheet2);
+        label->setGeometry(12, row.labelTop, 154, 13);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        installLabels.append(label);
+        auto *edit = new DBEdit(TabSheet2);
+        edit->setObjectName(QStringLiteral("wwDBEdit%1").arg(number));
+        edit->setGeometry(181, row.editTop, row.width, row.height);
+        edit->setFont(tahoma(13, true));
+        edit->setDataField(QString::fromLatin1(row.field));
+        edit->setDataSource(dsInstallInfo);
+        installEdits.append(edit);
+        byTabOrder[row.tabOrder] = edit;
+    }
+    for (qsizetype i = 0; i + 1 < byTabOrder.size(); ++i)
+        setTabOrder(byTabOrder[i], byTabOrder[i + 1]);
+    PageControl1->addTab(TabSheet2, QStringLiteral("Installation Information"));
+}
+
+void TdlgRemoteInfo::createUsersTab()
+{
+    TabSheet3 = new QWidget;
+    TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
+    auto *layout = new QVBoxLayout(TabSheet3);
+    layout->setContentsMargins(0, 0, 0, 0);
+    Splitter1 = new QSplitter(Qt::Vertical, TabSheet3);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(5);
+    Splitter1->setStyleSheet(QStringLiteral("QSplitter::handle { background: palette(dark); }"));
+    wwDBGrid2 = new DBGrid(Splitter1);
+    wwDBGrid2->setObjectName(QStringLiteral("wwDBGrid2"));
+    wwDBGrid2->setTitleFont(tahoma(11));
+    wwDBGrid2->setColumnList(ConnectedUserColumns, DBGrid::ColumnMode::OwnColumns);
+    wwDBGrid2->setDataSource(dsCnctUsers);
+    auto *lower = new QWidget(Splitter1);
+    auto *lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->setSpacing(0);
+    Label13 = new QLabel(QStringLiteral("Tables Open by User"), lower);
+    Label13->setObjectName(QStringLiteral("Label13"));
+    Label13->setFixedHeight(21);
+    Label13->setAlignment(Qt::AlignCenter);
+    Label13->setFont(tahoma(11, true));
+    wwDBGrid3 = new DBGrid(lower);
+    wwDBGrid3->setObjectName(QStringLiteral("wwDBGrid3"));
+    wwDBGrid3->setTitleFont(tahoma(11));
+    wwDBGrid3->setColumnList(UserTableColumns, DBGrid::ColumnMode::ApplyToFields);
+    wwDBGrid3->setDataSource(dsUserTables);
+    lowerLayout->addWidget(Label13);
+    lowerLayout->addWidget(wwDBGrid3, 1);
+    Splitter1->addWidget(wwDBGrid2);
+    Splitter1->addWidget(lower);
+    Splitter1->setSizes({185, 235});
+    Splitter1->setChildrenCollapsible(false);
+    layout->addWidget(Splitter1);
+    PageControl1->addTab(TabSheet3, QStringLiteral("Connected Users"));
+}
+
+void TdlgRemoteInfo::setAdsServer(const QString &path)
+{
+    m_lastTickFailure.clear();
+    AdsConnect->setIsConnected(false);
+    QChar buffer[ShareBufferLength];
+    std::fill(std::begin(buffer), std::end(buffer), QLatin1Char(' '));
+    const QString server = SplitUNCPath(m_platform, path, buffer);
+    // The buffer's whole text without surrounding blanks and control characters: the
+    // terminator and the spaces after it go too.
+    QString share(buffer, ShareBufferLength - 1);
+    const qsizetype nul = share.indexOf(QChar(0));
+    if (nul >= 0)
+        share.truncate(nul);
+    share = share.trimmed();
+    const auto connectPath = [&] { return QStringLiteral("\\\\%1:%2\\%3").arg(server).arg(6262).arg(share); };
+    AdsConnect->setConnectPath(connectPath());
+    try {
+        AdsConnect->Connect();
+    } catch (...) {
+        AdsConnect->setConnectPath(connectPath());
+        AdsConnect->Connect();
+    }
+    if (AdsConnect->IsConnected()) {
+        edConnectPath->setText(connectPath());
+        Refresh();
+    }
+}
+
+void TdlgRemoteInfo::Refresh()
+{
+    qUsageInfo->Close();
+    qInstallInfo->Close();
+    qCnctUsers->Close();
+    qUsageInfo->Open();
+    qInstallInfo->Open();
+    qCnctUsers->Open();
+}
+
+void TdlgRemoteInfo::fcShapeBtn1Click()
+{
+    m_lastTickFailure.clear();
+    const bool wasEnabled = Timer1->Enabled();
+    Timer1->setEnabled(false);
+    Refresh();
+    Timer1->setEnabled(wasEnabled);
+}
+
+void TdlgRemoteInfo::Timer1Timer()
+{
+    if (AdsConnect->ConnectPath().isEmpty() || m_tickBoxOpen)
+        return;
+    try {
+        Refresh();
+        m_lastTickFailure.clear();
+    } catch (const std::exception &error) {
+        const QString message = FailureDisplay::messageOf(error);
+        if (message == m_lastTickFailure)
+            return;
+        m_lastTickFailure = message;
+        m_tickBoxOpen = true;
+        FailureDisplay::show(error);
+        m_tickBoxOpen = false;
+    }
+}
+
+void TdlgRemoteInfo::wwDBSpinEdit1Change()
+{
+    m_lastTickFailure.clear();
+    // Half goes to the even neighbour; the period is a whole number of seconds.
+    const double seconds = std::nearbyint(wwDBSpinEdit1->value());
+    const double milliseconds = seconds * 1000.0;
+    // Beyond what 32 bits of milliseconds hold, the longest period is taken.
+    const int period = milliseconds > double(INT_MAX) ? INT_MAX : int(std::max(milliseconds, double(INT_MIN)));
+    Timer1->setEnabled(false);
+    if (period > 0) {
+        Timer1->setInterval(period);
+        Timer1->setEnabled(true);
+    }
+}
+
+void TdlgRemoteInfo::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    FailureDisplay::guard([this] { FormHide(); });
+}
+
+void TdlgRemoteInfo::FormHide()
+{
+    AdsConnect->Disconnect();
+}
+
+void TdlgRemoteInfo::qCnctUsersAfterScroll(TDataSet *)
+{
+    qUserTables->Close();
+    const QString user = qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString();
+    const QString login = qCnctUsers->FieldByName(QStringLiteral("OSUserLoginName"))->AsString();
+    qUserTables->Params()[0].setAsString(QStringLiteral("%1\\%2").arg(user, login));
+    qUserTables->Open();
 }

@@ -3,11 +3,86 @@
 #include <QDialog>
 #include <QPointer>
 
-// The remote server monitor: one server's usage, installation data and users.
+class DBEdit;
+class DBGrid;
+class Platform;
+class QLabel;
+class QLineEdit;
+class QSplitter;
+class QTabWidget;
+class QWidget;
+class ShapeButton;
+class SpinEdit;
+class TAdsConnection;
+class TAdsQuery;
+class TDataSet;
+class TDataSource;
+class TTimer;
+
+// The remote server monitor: one server's usage counters, installation data, connected
+// users and the tables the selected user holds open, refreshed on a timer.
 class TdlgRemoteInfo : public QDialog {
     Q_OBJECT
 public:
-    explicit TdlgRemoteInfo(QWidget *owner = nullptr);
+    TdlgRemoteInfo(Platform &platform, QWidget *owner = nullptr);
+    ~TdlgRemoteInfo() override;
+
+    // Connects to the server behind a share's path (one retry) and refreshes.
+    void setAdsServer(const QString &path);
+    void Refresh();
+
+    void fcShapeBtn1Click();
+    void Timer1Timer();
+    void wwDBSpinEdit1Change();
+    void FormHide();
+    void qCnctUsersAfterScroll(TDataSet *dataSet);
+
+    TAdsConnection *AdsConnect;
+    TAdsQuery *qUsageInfo;
+    TAdsQuery *qInstallInfo;
+    TAdsQuery *qCnctUsers;
+    TAdsQuery *qUserTables;
+    TDataSource *dsUsageInfo;
+    TDataSource *dsInstallInfo;
+    TDataSource *dsCnctUsers;
+    TDataSource *dsUserTables;
+    TTimer *Timer1;
+
+    QWidget *Panel1;
+    QLabel *Label1;
+    QLineEdit *edConnectPath;
+    QLabel *Label14;
+    SpinEdit *wwDBSpinEdit1;
+    QLabel *Label15;
+    ShapeButton *fcShapeBtn1;
+    QTabWidget *PageControl1;
+    QWidget *TabSheet1;
+    QWidget *TabSheet2;
+    QWidget *TabSheet3;
+    DBGrid *wwDBGrid1;
+    QSplitter *Splitter2;
+    QList<QLabel *> installLabels;
+    QList<DBEdit *> installEdits; // wwDBEdit1 .. wwDBEdit11
+    DBGrid *wwDBGrid2;
+    QSplitter *Splitter1;
+    QLabel *Label13;
+    DBGrid *wwDBGrid3;
+
+protected:
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void loadComponents();
+    void createPanel();
+    void createDatabaseTab();
+    void createInstallationTab();
+    void createUsersTab();
+
+    Platform &m_platform;
+    // A timer's failure is shown once: no tick refreshes while its box is open, and the
+    // same message again shows nothing until something resets it.
+    bool m_tickBoxOpen = false;
+    QString m_lastTickFailure;
 };
 
 // The program-wide reference to the monitor; empty until it is created.

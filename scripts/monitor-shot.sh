@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Starts the demo program on a private Xvfb display, presses "ADS Remote Check" on the
+# first drive and saves screenshots of the monitor's tabs into the folder $2.
+set -euo pipefail
+program="$1" out="$2"
+display=":$((500 + RANDOM % 400))"
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $app $xvfb 2>/dev/null || true' EXIT
+for _ in $(seq 50); do xwininfo -display "$display" -root >/dev/null 2>&1 && break; sleep 0.1; done
+export DISPLAY="$display"
+"$program" &
+app=$!
+wait_for() {
+    local id=""
+    for _ in $(seq 150); do
+        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1) || true
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.2
+    done
+    echo "window \"$1\" did not appear" >&2
+    return 1
+}
+main=$(wait_for "Quellmark")
+sleep 0.5
+# "ADS Remote Check" sits at 328,12 (145 x 25) in the main window's client area.
+xdotool mousemove --window "$main" 400 24 click 1
+monitor=$(wait_for "Remote Server Info")
+sleep 1.5
+mkdir -p "$out"
+import -window "$monitor" "$out/monitor-usage.png"
+# The tabs sit right under the 66-pixel panel.
+xdotool mousemove --window "$monitor" 198 78 click 1
+sleep 0.5
+import -window "$monitor" "$out/monitor-installation.png"
+xdotool mousemove --window "$monitor" 320 78 click 1
+sleep 0.5
+# The second connected user, whose open tables then show below.
+xdotool mousemove --window "$monitor" 100 127 click 1
+sleep 0.5
+import -window "$monitor" "$out/monitor-users.png"

@@ -1,0 +1,372 @@
+#include "DBGrid.h"
+
+#include "FailureDisplay.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+class DBGrid::Link : public TDataLink {
+public:
+    explicit Link(DBGrid &grid) : m_grid(grid) {}
+    void ActiveChanged() override { m_grid.layoutColumns(); }
+    void DataSetChanged() override { m_grid.dataChanged(); }
+    void DataSetScrolled(int) override { m_grid.dataChanged(); }
+
+private:
+    DBGrid &m_grid;
+};
+
+DBGrid::DBGrid(QWidget *parent) : QAbstractScrollArea(parent), m_link(std::make_unique<Link>(*this))
+{
+    m_titleFont = font();
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setMouseTracking(true);
+    viewport()->setAutoFillBackground(true);
+    viewport()->setBackgroundRole(QPalette::Base);
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this](int) {
+        if (m_syncingScrollBar)
+            return;
+        TDataSet *dataSet = m_link->DataSet();
+        if (!dataSet || !dataSet->Active())
+            return;
+        const int target = verticalScrollBar()->sliderPosition() + 1;
+        moveBy(target - dataSet->RecNo());
+    });
+}
+
+DBGrid::~DBGrid() = default;
+
+void DBGrid::setDataSource(TDataSource *source)
+{
+    m_link->setDataSource(source);
+    m_link->setBufferCount(visibleRowCount());
+    layoutColumns();
+}
+
+TDataSource *DBGrid::dataSource() const
+{
+    return m_link->DataSource();
+}
+
+void DBGrid::setColumnList(const QStringList &entries, ColumnMode mode)
+{
+    m_entries = entries;
+    m_mode = mode;
+    layoutColumns();
+}
+
+void DBGrid::setTitleFont(const QFont &font)
+{
+    m_titleFont = font;
+    layoutColumns();
+}
+
+int DBGrid::rowHeight() const
+{
+    return fontMetrics().height() + 4;
+}
+
+int DBGrid::titleHeight() const
+{
+    return QFontMetrics(m_titleFont).height() + 4;
+}
+
+int DBGrid::visibleRowCount() const
+{
+    return std::max(1, (viewport()->height() - titleHeight()) / rowHeight());
+}
+
+int DBGrid::columnWidth(const QString &title, int characters) const
+{
+    const int cells = characters * fontMetrics().horizontalAdvance(QLatin1Char('0')) + 4;
+    const int heading = QFontMetrics(m_titleFont).horizontalAdvance(title) + 4;
+    return std::max(cells, heading);
+}
+
+void DBGrid::layoutColumns()
+{
+    m_columns.clear();
+    TDataSet *dataSet = m_link->DataSet();
+    if (dataSet && dataSet->Active()) {
+        const auto entryParts = [](const QString &entry) { return entry.split(QLatin1Char('\t')); };
+        switch (m_mode) {
+        case ColumnMode::AllFields:
+            for (const auto &field : dataSet->Fields())
+                if (field->Visible)
+                    m_columns.append({field->FieldName, field->DisplayLabel(), field->DisplayWidth(), 0,
+                                      field->ReadOnly, field.get()});
+            break;
+        case ColumnMode::OwnColumns:
+            for (qsizetype i = 0; i < m_entries.size();) {
+                const QStringList parts = entryParts(m_entries[i]);
+                TField *field = dataSet->FindField(parts.value(0));
+                if (!field) {
+                    // Gone for the rest of the run, even if a later result has the field.
+                    m_entries.removeAt(i);
+                    continue;
+                }
+                const QString title = parts.size() > 2 ? parts[2] : field->DisplayLabel();
+                m_columns.append({field->FieldName, title, parts.value(1).toInt(), 0,
+                                  parts.value(3) == QLatin1String("T"), field});
+                ++i;
+            }
+            break;
+        case ColumnMode::ApplyToFields: {
+            for (const auto &field : dataSet->Fields())
+                field->Visible = false;
+            int position = 0;
+            for (const QString &entry : m_entries) {
+                const QStringList parts = entryParts(entry);
+                TField *field = dataSet->FindField(parts.value(0));
+                if (!field)
+                    continue;
+                field->setDisplayWidth(parts.value(1).toInt());
+                if (parts.size() > 2)
+                    field->setDisplayLabel(parts[2]);
+                field->ReadOnly = parts.value(3) == QLatin1String("T");
+                dataSet->MoveField(field, position++);
+                field->Visible = true;
+            }
+            for (const auto &field : dataSet->Fields())
+                if (field->Visible)
+                    m_columns.append({field->FieldName, field->DisplayLabel(), field->DisplayWidth(), 0,
+                                      field->ReadOnly, field.get()});
+            break;
+        }
+        }
+        for (Column &column : m_columns)
+            column.width = columnWidth(column.title, column.characters);
+    }
+    dataChanged();
+}
+
+void DBGrid::dataChanged()
+{
+    updateScrollBars();
+    viewport()->update();
+}
+
+void DBGrid::updateScrollBars()
+{
+    int total = 0;
+    for (int i = m_fixedColumns; i < m_columns.size(); ++i)
+        total += m_columns[i].width;
+    int fixed = IndicatorWidth;
+    for (int i = 0; i < std::min<int>(m_fixedColumns, m_columns.size()); ++i)
+        fixed += m_columns[i].width;
+    horizontalScrollBar()->setRange(0, std::max(0, total - (viewport()->width() - fixed)));
+    horizontalScrollBar()->setPageStep(std::max(1, viewport()->width() - fixed));
+
+    m_syncingScrollBar = true;
+    TDataSet *dataSet = m_link->DataSet();
+    if (dataSet && dataSet->Active() && !dataSet->IsEmpty()) {
+        const int count = dataSet->RecordCount();
+        verticalScrollBar()->setRange(0, std::max(0, count - 1));
+        verticalScrollBar()->setPageStep(visibleRowCount());
+        verticalScrollBar()->setValue(dataSet->RecNo() - 1);
+    } else {
+        verticalScrollBar()->setRange(0, 0);
+    }
+    m_syncingScrollBar = false;
+}
+
+int DBGrid::columnLeft(int column) const
+{
+    int x = IndicatorWidth;
+    for (int i = 0; i < column; ++i)
+        x += m_columns[i].width;
+    if (column >= m_fixedColumns)
+        x -= horizontalScrollBar()->value();
+    return x;
+}
+
+int DBGrid::columnAt(int x, bool *onBorder) const
+{
+    *onBorder = false;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        const int right = columnLeft(i) + m_columns[i].width;
+        if (std::abs(x - right) <= 3) {
+            *onBorder = true;
+            return i;
+        }
+        if (x >= columnLeft(i) && x < right)
+            return i;
+    }
+    return -1;
+}
+
+QString DBGrid::cellText(int row, int column) const
+{
+    if (column < 0 || column >= m_columns.size() || !m_columns[column].field)
+        return {};
+    return m_columns[column].field->DisplayTextAt(row);
+}
+
+void DBGrid::paintEvent(QPaintEvent *)
+{
+    QPainter painter(viewport());
+    const QPalette &pal = palette();
+    const int titleH = titleHeight();
+    const int rowH = rowHeight();
+    const int width = viewport()->width();
+    const QColor line = pal.color(QPalette::Mid);
+
+    // Title row.
+    painter.fillRect(QRect(0, 0, width, titleH), pal.color(QPalette::Button));
+    painter.setFont(m_titleFont);
+    painter.setPen(pal.color(QPalette::WindowText));
+    for (int pass = 0; pass < 2; ++pass) {
+        // Scrolling columns first, fixed ones drawn over them.
+        for (int i = 0; i < m_columns.size(); ++i) {
+            if ((pass == 0) != (i >= m_fixedColumns))
+                continue;
+            const QRect cell(columnLeft(i), 0, m_columns[i].width, titleH);
+            if (pass == 1)
+                painter.fillRect(cell, pal.color(QPalette::Button));
+            painter.drawText(cell.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                             m_columns[i].title);
+            painter.setPen(line);
+            painter.drawLine(cell.topRight(), cell.bottomRight());
+            painter.setPen(pal.color(QPalette::WindowText));
+        }
+    }
+    painter.fillRect(QRect(0, 0, IndicatorWidth, viewport()->height()), pal.color(QPalette::Button));
+    painter.setPen(line);
+    painter.drawLine(0, titleH - 1, width, titleH - 1);
+
+    TDataSet *dataSet = m_link->DataSet();
+    if (!dataSet || !dataSet->Active())
+        return;
+    painter.setFont(font());
+    const int rows = std::min(dataSet->WindowRecordCount(), visibleRowCount());
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < m_columns.size(); ++i) {
+            if ((pass == 0) != (i >= m_fixedColumns))
+                continue;
+            const int left = columnLeft(i);
+            if (pass == 0 && left + m_columns[i].width < IndicatorWidth)
+                continue;
+            for (int r = 0; r < rows; ++r) {
+                const QRect cell(left, titleH + r * rowH, m_columns[i].width, rowH);
+                const bool current = r == dataSet->ActiveRecord();
+                painter.fillRect(cell, current ? pal.color(QPalette::Highlight)
+                                               : (pass == 1 ? pal.color(QPalette::Button).lighter(104)
+                                                            : pal.color(QPalette::Base)));
+                painter.setPen(current ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+                painter.drawText(cell.adjusted(2, 1, -2, -1), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+                                 m_columns[i].field->DisplayTextAt(r));
+                painter.setPen(line);
+                painter.drawLine(cell.topRight(), cell.bottomRight());
+                painter.drawLine(cell.bottomLeft(), cell.bottomRight());
+            }
+        }
+        if (pass == 0)
+            painter.fillRect(QRect(0, titleH, IndicatorWidth, viewport()->height()), pal.color(QPalette::Button));
+    }
+    // The row indicator marks the current row.
+    if (rows > 0 && dataSet->ActiveRecord() < rows) {
+        const int y = titleH + dataSet->ActiveRecord() * rowH + rowH / 2;
+        const QPoint arrow[3] = {{3, y - 4}, {8, y}, {3, y + 4}};
+        painter.setBrush(pal.color(QPalette::WindowText));
+        painter.setPen(Qt::NoPen);
+        painter.drawPolygon(arrow, 3);
+    }
+    painter.setPen(line);
+    painter.drawLine(IndicatorWidth - 1, 0, IndicatorWidth - 1, viewport()->height());
+}
+
+void DBGrid::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    m_link->setBufferCount(visibleRowCount());
+    dataChanged();
+}
+
+void DBGrid::moveBy(int distance)
+{
+    TDataSet *dataSet = m_link->DataSet();
+    if (!dataSet || !dataSet->Active() || distance == 0)
+        return;
+    FailureDisplay::guard([dataSet, distance] { dataSet->MoveBy(distance); });
+    dataChanged();
+}
+
+void DBGrid::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    bool onBorder = false;
+    const int column = columnAt(at.x(), &onBorder);
+    if (at.y() < titleHeight()) {
+        if (onBorder && column >= 0) {
+            m_resizing = column;
+            m_resizeStart = at.x();
+            m_resizeWidth = m_columns[column].width;
+        }
+        return;
+    }
+    TDataSet *dataSet = m_link->DataSet();
+    if (!dataSet || !dataSet->Active())
+        return;
+    const int row = (at.y() - titleHeight()) / rowHeight();
+    if (row < dataSet->WindowRecordCount())
+        moveBy(row - dataSet->ActiveRecord());
+}
+
+void DBGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    if (m_resizing >= 0) {
+        m_columns[m_resizing].width = std::max(4, m_resizeWidth + at.x() - m_resizeStart);
+        dataChanged();
+        return;
+    }
+    bool onBorder = false;
+    columnAt(at.x(), &onBorder);
+    viewport()->setCursor(onBorder && at.y() < titleHeight() ? Qt::SplitHCursor : Qt::ArrowCursor);
+}
+
+void DBGrid::mouseReleaseEvent(QMouseEvent *)
+{
+    m_resizing = -1;
+}
+
+void DBGrid::wheelEvent(QWheelEvent *event)
+{
+    const int steps = event->angleDelta().y() / 120;
+    moveBy(-3 * steps);
+}
+
+void DBGrid::keyPressEvent(QKeyEvent *event)
+{
+    TDataSet *dataSet = m_link->DataSet();
+    const int page = visibleRowCount();
+    switch (event->key()) {
+    case Qt::Key_Down: moveBy(1); break;
+    case Qt::Key_Up: moveBy(-1); break;
+    case Qt::Key_PageDown: moveBy(page); break;
+    case Qt::Key_PageUp: moveBy(-page); break;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        if (dataSet && dataSet->Active() && (event->modifiers() & Qt::ControlModifier)) {
+            const bool first = event->key() == Qt::Key_Home;
+            FailureDisplay::guard([dataSet, first] { first ? dataSet->First() : dataSet->Last(); });
+            dataChanged();
+        } else {
+            horizontalScrollBar()->setValue(event->key() == Qt::Key_Home ? 0 : horizontalScrollBar()->maximum());
+        }
+        break;
+    case Qt::Key_Left: horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+    case Qt::Key_Right: horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+    default: QAbstractScrollArea::keyPressEvent(event); return;
+    }
+}
+
+void DBGrid::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "DataSet.h"
+
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QStringList>
+
+// A data-aware grid: shows the rows a dataset keeps buffered for it (only the visible
+// ones), with a title row, a row indicator, fixed columns at the left and user-resizable
+// columns. Moving the current row moves the dataset's cursor.
+//
+// Columns come from the result's fields, or from a column list of tab-separated entries
+// "field <TAB> width in characters <TAB> title <TAB> T|F", applied either as the grid's
+// own columns (an entry whose field the result lacks is dropped for good) or to the
+// result's fields at each opening (missing entries skipped but kept).
+class DBGrid : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    enum class ColumnMode { AllFields, OwnColumns, ApplyToFields };
+
+    struct Column {
+        QString fieldName;
+        QString title;
+        int characters = 0;
+        int width = 0; // pixels
+        bool readOnly = false;
+        TField *field = nullptr;
+    };
+
+    explicit DBGrid(QWidget *parent = nullptr);
+    ~DBGrid() override;
+
+    void setDataSource(TDataSource *source);
+    TDataSource *dataSource() const;
+    void setColumnList(const QStringList &entries, ColumnMode mode);
+    QStringList columnList() const { return m_entries; }
+    void setFixedColumns(int count) { m_fixedColumns = count; viewport()->update(); }
+    int fixedColumns() const { return m_fixedColumns; }
+    void setTitleFont(const QFont &font);
+    QFont titleFont() const { return m_titleFont; }
+    void setInPlaceEditing(bool on) { m_inPlaceEditing = on; }
+    bool inPlaceEditing() const { return m_inPlaceEditing; }
+
+    const QList<Column> &columns() const { return m_columns; }
+    int visibleRowCount() const;
+    QString cellText(int row, int column) const;
+    int rowHeight() const;
+    int titleHeight() const;
+    static constexpr int IndicatorWidth = 12;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    class Link;
+    void layoutColumns();
+    void dataChanged();
+    void updateScrollBars();
+    void moveBy(int distance);
+    int columnWidth(const QString &title, int characters) const;
+    int columnAt(int x, bool *onBorder) const;
+    int columnLeft(int column) const;
+
+    std::unique_ptr<Link> m_link;
+    ColumnMode m_mode = ColumnMode::AllFields;
+    QStringList m_entries;
+    QList<Column> m_columns;
+    int m_fixedColumns = 0;
+    QFont m_titleFont;
+    bool m_inPlaceEditing = true;
+    int m_resizing = -1;
+    int m_resizeStart = 0;
+    int m_resizeWidth = 0;
+    bool m_syncingScrollBar = false;
+};
