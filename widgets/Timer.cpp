@@ -2,7 +2,7 @@
 
 TTimer::TTimer(QObject *owner) : QObject(owner)
 {
-    m_timer.setTimerType(Qt::CoarseTimer);
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         if (m_onTimer)
             m_onTimer();

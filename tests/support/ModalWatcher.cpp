@@ -21,6 +21,8 @@ void ModalWatcher::poll()
         for (QAbstractButton *button : box->buttons())
             buttons.append(button->text());
         boxes.append(Box{box->windowTitle(), box->text(), box->icon(), buttons});
+        if (whileOpen)
+            whileOpen(boxes.last());
         QAbstractButton *answer = box->defaultButton() ? static_cast<QAbstractButton *>(box->defaultButton())
                                                        : box->buttons().value(0);
         if (answer)

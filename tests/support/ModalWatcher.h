@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 
 // Answers message boxes as a user would: records what each showed and presses its
 // default button. Lives for the duration of a test.
@@ -19,6 +20,8 @@ public:
     ModalWatcher();
 
     QList<Box> boxes;
+    // Runs while a box is still open, before it is answered.
+    std::function<void(const Box &)> whileOpen;
 
 private:
     void poll();

@@ -1,0 +1,333 @@
+// The remote server monitor through its real window (offscreen), the real engine and a
+// stand-in server. "ADS Remote Check" always asks port 6262, so these tests hold the lock
+// on the probe ports.
+
+#include "DBEdit.h"
+#include "DBGrid.h"
+#include "FakePlatform.h"
+#include "ModalWatcher.h"
+#include "QtPrinters.h"
+#include "ShapeButton.h"
+#include "SpinEdit.h"
+#include "StandinServer.h"
+#include "Timer.h"
+#include "adscnnct.h"
+#include "adstable.h"
+#include "dlgMainU.h"
+#include "dlgRemoteInfoU.h"
+
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Path = QStringLiteral("\\\\127.0.0.51\\daten");
+
+class MonitorTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        server = std::make_unique<StandinServer>(QStringList{QStringLiteral("127.0.0.51:6262")},
+                                                 R"({"name":"MON","shares":["daten","apps"]})");
+    }
+    static void TearDownTestSuite() { server.reset(); }
+
+    MonitorTest()
+    {
+        server->control(R"({"refuseConnects":0,"procedureErrors":{},"dropFields":{},"lowerCaseFields":[],
+            "emptyResults":[]})");
+        platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, Path);
+    }
+
+    QStringList executions(const QString &procedure)
+    {
+        QStringList calls;
+        for (const QString &line : server->log().filter(QRegularExpression(QStringLiteral("^execute #\\d+ ") + procedure)))
+            calls.append(line.section(QLatin1Char(' '), 2));
+        return calls;
+    }
+    static QStringList titles(const DBGrid *grid)
+    {
+        QStringList result;
+        for (const DBGrid::Column &column : grid->columns())
+            result.append(column.title);
+        return result;
+    }
+
+    static std::unique_ptr<StandinServer> server;
+    FakePlatform platform;
+};
+std::unique_ptr<StandinServer> MonitorTest::server;
+
+TEST_F(MonitorTest, WindowAsLaidOut)
+{
+    TdlgRemoteInfo dlg(platform);
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Remote Server Info"));
+    EXPECT_EQ(dlg.size(), QSize(840, 491));
+    EXPECT_TRUE(dlg.Timer1->Enabled());
+    EXPECT_EQ(dlg.Timer1->Interval(), 3000);
+    EXPECT_EQ(dlg.wwDBSpinEdit1->text(), QStringLiteral("3"));
+    EXPECT_TRUE(dlg.AdsConnect->ConnectPath().isEmpty());
+    EXPECT_FALSE(dlg.qUsageInfo->Active());
+    ASSERT_EQ(dlg.PageControl1->count(), 3);
+    EXPECT_EQ(dlg.PageControl1->tabText(0), QStringLiteral("Database Information"));
+    EXPECT_EQ(dlg.PageControl1->tabText(1), QStringLiteral("Installation Information"));
+    EXPECT_EQ(dlg.PageControl1->tabText(2), QStringLiteral("Connected Users"));
+    EXPECT_EQ(dlg.PageControl1->currentIndex(), 0);
+    EXPECT_EQ(dlg.edConnectPath->geometry(), QRect(122, 13, 391, 21));
+    EXPECT_EQ(dlg.fcShapeBtn1->geometry(), QRect(230, 37, 93, 25));
+    EXPECT_EQ(dlg.fcShapeBtn1->text(), QStringLiteral("Refresh"));
+    EXPECT_EQ(dlg.fcShapeBtn1->faceColor(), QColor(192, 220, 192));
+    EXPECT_EQ(dlg.wwDBGrid1->fixedColumns(), 1);
+    EXPECT_FALSE(dlg.wwDBGrid1->inPlaceEditing());
+    ASSERT_EQ(dlg.installEdits.size(), 11);
+    EXPECT_EQ(dlg.installEdits[0]->geometry(), QRect(181, 37, 249, 19));
+    EXPECT_EQ(dlg.installEdits[10]->dataField(), QStringLiteral("OEM"));
+    EXPECT_TRUE(dlg.installEdits[0]->isReadOnly());
+    EXPECT_EQ(dlg.qUserTables->ParamCount(), 1);
+    EXPECT_EQ(dlg.qUserTables->Params()[0].DataType, TFieldType::ftWideString);
+}
+
+TEST_F(MonitorTest, GridsAndEditsShowTheProceduresFields)
+{
+    TdlgRemoteInfo dlg(platform);
+    dlg.resize(840, 491);
+    dlg.setAdsServer(Path);
+    EXPECT_EQ(dlg.edConnectPath->text(), QStringLiteral("\\\\127.0.0.51:6262\\daten"));
+    EXPECT_EQ(titles(dlg.wwDBGrid1), QStringList({QStringLiteral("ResourceName"), QStringLiteral("InUse"),
+                                                  QStringLiteral("MaxUsed"), QStringLiteral("Configured"),
+                                                  QStringLiteral("Rejected"), QStringLiteral("PercentUsed"),
+                                                  QStringLiteral("AvgWaitMs")}));
+    EXPECT_EQ(dlg.wwDBGrid1->cellText(0, 0), QStringLiteral("Users"));
+    EXPECT_EQ(dlg.installEdits[0]->text(), QStringLiteral("Müller & Söhne Datentechnik GmbH"));
+    EXPECT_EQ(dlg.installEdits[5]->text(), QStringLiteral("Falsch"));
+    EXPECT_EQ(titles(dlg.wwDBGrid2),
+              QStringList({QStringLiteral("Clienc PC Name"), QStringLiteral("OS User Login Name"),
+                           QStringLiteral("Dictionary User"), QStringLiteral("Application"), QStringLiteral("Address"),
+                           QStringLiteral("AverageCost"), QStringLiteral("ConnNumber"), QStringLiteral("TSAddress")}));
+    EXPECT_EQ(titles(dlg.wwDBGrid3),
+              QStringList({QStringLiteral("TableName"), QStringLiteral("LockType"), QStringLiteral("LockTypeValue")}));
+
+    // Widths: characters times the width of "0" plus 4, never narrower than the title.
+    const QFontMetrics cells(dlg.wwDBGrid3->font());
+    const QFontMetrics heading(dlg.wwDBGrid3->titleFont());
+    const QList<DBGrid::Column> &columns = dlg.wwDBGrid3->columns();
+    EXPECT_EQ(columns[0].width, 110 * cells.horizontalAdvance(QLatin1Char('0')) + 4);
+    EXPECT_EQ(columns[1].width, heading.horizontalAdvance(QStringLiteral("LockType")) + 4);
+}
+
+TEST_F(MonitorTest, MovingThroughUsersReloadsTheirTablesOncePerMove)
+{
+    TdlgRemoteInfo dlg(platform);
+    dlg.resize(840, 491);
+    dlg.PageControl1->setCurrentIndex(2);
+    dlg.setAdsServer(Path);
+    const int before = executions(QStringLiteral("sp_mgGetUserTables")).size();
+    QStringList expected;
+    for (int move = 0; move < 3; ++move) {
+        QTest::keyClick(dlg.wwDBGrid2, Qt::Key_Down);
+        expected.append(QStringLiteral("sp_mgGetUserTables('%1\\%2')")
+                            .arg(dlg.qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString(),
+                                 dlg.qCnctUsers->FieldByName(QStringLiteral("OSUserLoginName"))->AsString()));
+    }
+    EXPECT_EQ(executions(QStringLiteral("sp_mgGetUserTables")).mid(before), expected);
+    EXPECT_EQ(expected[0], QStringLiteral("sp_mgGetUserTables('WS07\\jdoe')"));
+
+    // A refresh puts the cursor back on the first user, and the tables follow.
+    dlg.Refresh();
+    EXPECT_EQ(dlg.qCnctUsers->RecNo(), 1);
+    const QString first = dlg.qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString();
+    EXPECT_TRUE(executions(QStringLiteral("sp_mgGetUserTables")).last().startsWith(
+        QStringLiteral("sp_mgGetUserTables('") + first + QLatin1Char('\\')));
+}
+
+TEST_F(MonitorTest, MissingTSAddressIsGoneForGoodAndLowerCaseNamesStillMatch)
+{
+    TdlgRemoteInfo dlg(platform);
+    server->control(R"({"dropFields":{"sp_mgGetConnectedUsers":["TSAddress"]},"lowerCaseFields":["sp_mgGetUserTables"]})");
+    dlg.setAdsServer(Path);
+    EXPECT_FALSE(titles(dlg.wwDBGrid2).contains(QStringLiteral("TSAddress")));
+    EXPECT_EQ(titles(dlg.wwDBGrid3),
+              QStringList({QStringLiteral("TableName"), QStringLiteral("LockType"), QStringLiteral("LockTypeValue")}));
+    server->control(R"({"dropFields":{},"lowerCaseFields":[]})");
+    dlg.Refresh();
+    EXPECT_EQ(titles(dlg.wwDBGrid2).size(), 7);
+    EXPECT_FALSE(titles(dlg.wwDBGrid2).contains(QStringLiteral("TSAddress")));
+}
+
+TEST_F(MonitorTest, InstallationEditOnAMissingFieldStopsTheRefresh)
+{
+    TdlgRemoteInfo dlg(platform);
+    dlg.setAdsServer(Path);
+    server->control(R"({"dropFields":{"sp_mgGetInstallInfo":["Owner"]}})");
+    try {
+        dlg.Refresh();
+        FAIL() << "refreshed";
+    } catch (const EDataAccessError &error) {
+        EXPECT_EQ(error.message(), QStringLiteral("wwDBEdit1: Das Feld 'Owner' wurde nicht gefunden"));
+    }
+    EXPECT_TRUE(dlg.qUsageInfo->Active());
+    EXPECT_FALSE(dlg.qCnctUsers->Active());
+}
+
+TEST_F(MonitorTest, SpinEditSetsThePeriod)
+{
+    TdlgRemoteInfo dlg(platform);
+    const struct {
+        const char *text;
+        bool enabled;
+        int interval;
+    } cases[] = {
+        {"2.5", true, 2000}, {"3.5", true, 4000}, {"0.4", false, 4000}, {"1", true, 1000},
+        {"0.5", false, 1000}, {"", false, 1000}, {"5", true, 5000},   {"+-", false, 5000},
+        {"-3", false, 5000}, {"7", true, 7000},  {"99999999", true, 2147483647},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        dlg.wwDBSpinEdit1->setText(QString::fromUtf8(c.text));
+        EXPECT_EQ(dlg.Timer1->Enabled(), c.enabled);
+        EXPECT_EQ(dlg.Timer1->Interval(), c.interval);
+    }
+    dlg.wwDBSpinEdit1->setText(QStringLiteral("1"));
+    dlg.wwDBSpinEdit1->downButton()->click();
+    EXPECT_EQ(dlg.wwDBSpinEdit1->text(), QStringLiteral("0"));
+    EXPECT_FALSE(dlg.Timer1->Enabled());
+    dlg.wwDBSpinEdit1->downButton()->click();
+    EXPECT_EQ(dlg.wwDBSpinEdit1->text(), QStringLiteral("-1"));
+    EXPECT_FALSE(dlg.Timer1->Enabled());
+    dlg.wwDBSpinEdit1->upButton()->click();
+    dlg.wwDBSpinEdit1->upButton()->click();
+    EXPECT_EQ(dlg.wwDBSpinEdit1->text(), QStringLiteral("1"));
+    EXPECT_TRUE(dlg.Timer1->Enabled());
+
+    // Typing takes digits, signs and the decimal separator only.
+    dlg.wwDBSpinEdit1->lineEdit()->clear();
+    QTest::keyClicks(dlg.wwDBSpinEdit1->lineEdit(), QStringLiteral("4x2"));
+    EXPECT_EQ(dlg.wwDBSpinEdit1->text(), QStringLiteral("42"));
+}
+
+TEST_F(MonitorTest, AnyPeriodChangeRestartsTheCountdown)
+{
+    TdlgRemoteInfo dlg(platform);
+    dlg.wwDBSpinEdit1->setText(QStringLiteral("60"));
+    QTest::qWait(300);
+    EXPECT_LT(dlg.Timer1->remainingTime(), 59800);
+    dlg.wwDBSpinEdit1->setText(QStringLiteral("60.2"));
+    EXPECT_GT(dlg.Timer1->remainingTime(), 59800);
+
+    // Setting what the timer already has does nothing.
+    QTest::qWait(300);
+    const int left = dlg.Timer1->remainingTime();
+    EXPECT_LT(left, 59800);
+    dlg.Timer1->setInterval(60000);
+    dlg.Timer1->setEnabled(true);
+    EXPECT_LE(dlg.Timer1->remainingTime(), left);
+}
+
+TEST_F(MonitorTest, ManualRefreshKeepsTheTimersStateAndRestartsItsPeriod)
+{
+    TdlgRemoteInfo dlg(platform);
+    dlg.setAdsServer(Path);
+    dlg.wwDBSpinEdit1->setText(QStringLiteral("0"));
+    const int before = executions(QStringLiteral("sp_mgGetUsageInfo")).size();
+    dlg.fcShapeBtn1->click();
+    EXPECT_EQ(executions(QStringLiteral("sp_mgGetUsageInfo")).size(), before + 1);
+    EXPECT_FALSE(dlg.Timer1->Enabled());
+
+    dlg.wwDBSpinEdit1->setText(QStringLiteral("60"));
+    QTest::qWait(300);
+    dlg.fcShapeBtn1->click();
+    EXPECT_TRUE(dlg.Timer1->Enabled());
+    EXPECT_GT(dlg.Timer1->remainingTime(), 59800);
+}
+
+TEST_F(MonitorTest, ClosingDisconnectsAndTheNextTickReconnects)
+{
+    TdlgRemoteInfo dlg(platform);
+    dlg.setAdsServer(Path);
+    dlg.show();
+    dlg.hide();
+    EXPECT_FALSE(dlg.AdsConnect->IsConnected());
+    EXPECT_FALSE(dlg.qCnctUsers->Active());
+    EXPECT_FALSE(dlg.qUserTables->Active());
+    dlg.Timer1Timer();
+    EXPECT_TRUE(dlg.AdsConnect->IsConnected());
+    EXPECT_TRUE(dlg.qCnctUsers->Active());
+}
+
+TEST_F(MonitorTest, RemoteCheckConnectsWithOneRetryAndShowsTheWindow)
+{
+    TForm1 form(platform);
+    server->control(R"({"refuseConnects":1})");
+    const int before = server->log().filter(QStringLiteral("refused")).size();
+    bool shown = false;
+    QTimer::singleShot(50, [&] {
+        shown = dlgRemoteInfo && dlgRemoteInfo->isVisible();
+        if (dlgRemoteInfo)
+            dlgRemoteInfo->reject();
+    });
+    form.fcShapeBtn1->click();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(server->log().filter(QStringLiteral("refused")).size(), before + 1);
+    ASSERT_TRUE(dlgRemoteInfo);
+    EXPECT_EQ(dlgRemoteInfo->edConnectPath->text(), QStringLiteral("\\\\127.0.0.51:6262\\daten"));
+    EXPECT_FALSE(dlgRemoteInfo->AdsConnect->IsConnected()); // closing disconnected
+    delete dlgRemoteInfo;
+}
+
+TEST_F(MonitorTest, BothAttemptsFailingShowsTheEngineTextAndNoWindow)
+{
+    TForm1 form(platform);
+    server->control(R"({"refuseConnects":2})");
+    ModalWatcher watcher;
+    form.fcShapeBtn1->click();
+    ASSERT_EQ(watcher.boxes.size(), 1);
+    EXPECT_EQ(watcher.boxes[0].text, QStringLiteral("The server MON refused the connection."));
+    ASSERT_TRUE(dlgRemoteInfo);
+    EXPECT_FALSE(dlgRemoteInfo->isVisible());
+    EXPECT_TRUE(dlgRemoteInfo->edConnectPath->text().isEmpty());
+    delete dlgRemoteInfo;
+}
+
+TEST_F(MonitorTest, TickFailuresAreShownOnceAndNoTickRunsWhileTheBoxIsOpen)
+{
+    TdlgRemoteInfo dlg(platform);
+    // Nothing to connect to yet: ticks do nothing, and say nothing.
+    ModalWatcher watcher;
+    dlg.Timer1Timer();
+    EXPECT_TRUE(watcher.boxes.isEmpty());
+
+    dlg.setAdsServer(Path);
+    server->control(R"({"procedureErrors":{"sp_mgGetUsageInfo":{"code":7200,"text":"ERROR 7200: kaputt"}}})");
+    int executionsWhileOpen = -1;
+    watcher.whileOpen = [&](const ModalWatcher::Box &) {
+        const int before = executions(QStringLiteral("sp_mgGetUsageInfo")).size();
+        dlg.Timer1Timer();
+        executionsWhileOpen = executions(QStringLiteral("sp_mgGetUsageInfo")).size() - before;
+    };
+    dlg.Timer1Timer();
+    dlg.Timer1Timer();
+    dlg.Timer1Timer();
+    ASSERT_EQ(watcher.boxes.size(), 1);
+    EXPECT_EQ(watcher.boxes[0].text, QStringLiteral("qUsageInfo: ERROR 7200: kaputt."));
+    EXPECT_EQ(executionsWhileOpen, 0);
+
+    // A change of the period shows the next failure again.
+    watcher.whileOpen = nullptr;
+    dlg.wwDBSpinEdit1->setText(QStringLiteral("4"));
+    dlg.Timer1Timer();
+    EXPECT_EQ(watcher.boxes.size(), 2);
+
+    // A successful refresh too.
+    server->control(R"({"procedureErrors":{}})");
+    dlg.Timer1Timer();
+    server->control(R"({"procedureErrors":{"sp_mgGetUsageInfo":{"code":7200,"text":"ERROR 7200: kaputt"}}})");
+    dlg.Timer1Timer();
+    EXPECT_EQ(watcher.boxes.size(), 3);
+}
+
+} // namespace
