@@ -6,7 +6,7 @@
 
 // --- TField --------------------------------------------------------------------------------
 
-TField::TField(TDataSet *dataSet, const TFieldDef &def)
+TField::TField(TDataSetBase *dataSet, const TFieldDef &def)
     : FieldName(def.Name), DataType(def.DataType), Size(def.Size), FieldNo(def.FieldNo),
       Precision(def.Precision), m_dataSet(dataSet)
 {
@@ -64,25 +64,25 @@ void TDataLink::setDataSource(TDataSource *source)
     m_source = source;
     if (m_source)
         m_source->m_links.append(this);
-    if (TDataSet *dataSet = DataSet())
+    if (TDataSetBase *dataSet = DataSet())
         dataSet->UpdateBufferCount();
 }
 
-TDataSet *TDataLink::DataSet() const
+TDataSetBase *TDataLink::DataSet() const
 {
     return m_source ? m_source->DataSet() : nullptr;
 }
 
 bool TDataLink::Active() const
 {
-    const TDataSet *dataSet = DataSet();
+    const TDataSetBase *dataSet = DataSet();
     return dataSet && dataSet->Active();
 }
 
 void TDataLink::setBufferCount(int count)
 {
     m_bufferCount = std::max(1, count);
-    if (TDataSet *dataSet = DataSet())
+    if (TDataSetBase *dataSet = DataSet())
         dataSet->UpdateBufferCount();
 }
 
@@ -95,7 +95,7 @@ TDataSource::~TDataSource()
         link->m_source = nullptr;
 }
 
-void TDataSource::setDataSet(TDataSet *dataSet)
+void TDataSource::setDataSet(TDataSetBase *dataSet)
 {
     if (dataSet == m_dataSet)
         return;
@@ -110,17 +110,17 @@ void TDataSource::setDataSet(TDataSet *dataSet)
         link->ActiveChanged();
 }
 
-// --- TDataSet ------------------------------------------------------------------------------
+// --- TDataSetBase ------------------------------------------------------------------------------
 
-TDataSet::TDataSet(QObject *owner) : QObject(owner) {}
+TDataSetBase::TDataSetBase(QObject *owner) : QObject(owner) {}
 
-TDataSet::~TDataSet()
+TDataSetBase::~TDataSetBase()
 {
     for (TDataSource *source : QList<TDataSource *>(m_sources))
         source->m_dataSet = nullptr;
 }
 
-void TDataSet::setActive(bool active)
+void TDataSetBase::setActive(bool active)
 {
     if (active == Active())
         return;
@@ -141,7 +141,7 @@ void TDataSet::setActive(bool active)
     }
 }
 
-void TDataSet::OpenCursor()
+void TDataSetBase::OpenCursor()
 {
     try {
         InternalOpen();
@@ -161,7 +161,7 @@ void TDataSet::OpenCursor()
     notifyActiveChanged();
 }
 
-void TDataSet::CloseCursor()
+void TDataSetBase::CloseCursor()
 {
     const bool wasActive = m_state != TDataSetState::dsInactive;
     m_state = TDataSetState::dsInactive;
@@ -184,14 +184,14 @@ void TDataSet::CloseCursor()
         notifyActiveChanged();
 }
 
-void TDataSet::CreateFields()
+void TDataSetBase::CreateFields()
 {
     m_fields.clear();
     for (const TFieldDef &def : m_fieldDefs)
         m_fields.push_back(std::make_unique<TField>(this, def));
 }
 
-TField *TDataSet::FindField(const QString &name) const
+TField *TDataSetBase::FindField(const QString &name) const
 {
     for (const auto &field : m_fields)
         if (field->FieldName.compare(name, Qt::CaseInsensitive) == 0)
@@ -199,7 +199,7 @@ TField *TDataSet::FindField(const QString &name) const
     return nullptr;
 }
 
-TField *TDataSet::FieldByName(const QString &name) const
+TField *TDataSetBase::FieldByName(const QString &name) const
 {
     if (TField *field = FindField(name))
         return field;
@@ -207,7 +207,7 @@ TField *TDataSet::FieldByName(const QString &name) const
     throw EDataAccessError(objectName().isEmpty() ? message : objectName() + QStringLiteral(": ") + message);
 }
 
-void TDataSet::MoveField(TField *field, int index)
+void TDataSetBase::MoveField(TField *field, int index)
 {
     const auto it = std::find_if(m_fields.begin(), m_fields.end(),
                                  [field](const auto &f) { return f.get() == field; });
@@ -219,14 +219,14 @@ void TDataSet::MoveField(TField *field, int index)
     m_fields.insert(m_fields.begin() + index, std::move(owned));
 }
 
-const QByteArray *TDataSet::ActiveBuffer() const
+const QByteArray *TDataSetBase::ActiveBuffer() const
 {
     if (m_state == TDataSetState::dsInactive || m_recordCount == 0)
         return nullptr;
     return &m_buffers[static_cast<std::size_t>(m_activeRecord)];
 }
 
-void TDataSet::UpdateBufferCount()
+void TDataSetBase::UpdateBufferCount()
 {
     if (m_state == TDataSetState::dsInactive)
         return;
@@ -237,7 +237,7 @@ void TDataSet::UpdateBufferCount()
     SetBufferCount(wanted);
 }
 
-void TDataSet::SetBufferCount(int count)
+void TDataSetBase::SetBufferCount(int count)
 {
     if (count == m_bufferCount)
         return;
@@ -263,7 +263,7 @@ void TDataSet::SetBufferCount(int count)
     DataEvent(0, true);
 }
 
-void TDataSet::ClearBuffers()
+void TDataSetBase::ClearBuffers()
 {
     m_recordCount = 0;
     m_activeRecord = 0;
@@ -271,7 +271,7 @@ void TDataSet::ClearBuffers()
     m_bof = m_eof = false;
 }
 
-void TDataSet::SetCurrentRecord(int index)
+void TDataSetBase::SetCurrentRecord(int index)
 {
     if (m_currentRecord != index) {
         InternalSetToRecord(m_buffers[static_cast<std::size_t>(index)]);
@@ -279,7 +279,7 @@ void TDataSet::SetCurrentRecord(int index)
     }
 }
 
-bool TDataSet::GetNextRecord()
+bool TDataSetBase::GetNextRecord()
 {
     if (m_recordCount > 0)
         SetCurrentRecord(m_recordCount - 1);
@@ -296,7 +296,7 @@ bool TDataSet::GetNextRecord()
     return true;
 }
 
-bool TDataSet::GetPriorRecord()
+bool TDataSetBase::GetPriorRecord()
 {
     if (m_recordCount > 0)
         SetCurrentRecord(0);
@@ -313,7 +313,7 @@ bool TDataSet::GetPriorRecord()
     return true;
 }
 
-int TDataSet::GetNextRecords()
+int TDataSetBase::GetNextRecords()
 {
     int fetched = 0;
     while (m_recordCount < m_bufferCount && GetNextRecord())
@@ -321,7 +321,7 @@ int TDataSet::GetNextRecords()
     return fetched;
 }
 
-void TDataSet::First()
+void TDataSetBase::First()
 {
     if (BeforeScroll)
         BeforeScroll(this);
@@ -335,7 +335,7 @@ void TDataSet::First()
     DoAfterScroll();
 }
 
-void TDataSet::Last()
+void TDataSetBase::Last()
 {
     if (BeforeScroll)
         BeforeScroll(this);
@@ -351,7 +351,7 @@ void TDataSet::Last()
     DoAfterScroll();
 }
 
-int TDataSet::MoveBy(int distance)
+int TDataSetBase::MoveBy(int distance)
 {
     int moved = 0;
     if (m_state == TDataSetState::dsInactive)
@@ -404,7 +404,7 @@ int TDataSet::MoveBy(int distance)
     return moved;
 }
 
-void TDataSet::setRecNo(int recNo)
+void TDataSetBase::setRecNo(int recNo)
 {
     if (m_state == TDataSetState::dsInactive)
         return;
@@ -426,13 +426,13 @@ void TDataSet::setRecNo(int recNo)
     DoAfterScroll();
 }
 
-void TDataSet::DoAfterScroll()
+void TDataSetBase::DoAfterScroll()
 {
     if (AfterScroll)
         AfterScroll(this);
 }
 
-void TDataSet::DataEvent(int distance, bool changed)
+void TDataSetBase::DataEvent(int distance, bool changed)
 {
     for (TDataSource *source : QList<TDataSource *>(m_sources))
         for (TDataLink *link : QList<TDataLink *>(source->Links())) {
@@ -443,7 +443,7 @@ void TDataSet::DataEvent(int distance, bool changed)
         }
 }
 
-void TDataSet::notifyActiveChanged()
+void TDataSetBase::notifyActiveChanged()
 {
     for (TDataSource *source : QList<TDataSource *>(m_sources))
         for (TDataLink *link : QList<TDataLink *>(source->Links()))

@@ -15,7 +15,7 @@
 // controls, navigation with its events, field objects, and data sources through which
 // controls follow a dataset. Descendants supply the cursor through the Internal* hooks.
 
-class TDataSet;
+class TDataSetBase;
 class TDataSource;
 
 enum class TDataSetState { dsInactive, dsBrowse };
@@ -48,11 +48,11 @@ struct TFieldValue {
 // One column of the open result; reads its value from the current record buffer.
 class TField {
 public:
-    TField(TDataSet *dataSet, const TFieldDef &def);
+    TField(TDataSetBase *dataSet, const TFieldDef &def);
     virtual ~TField() = default;
     virtual const char *className() const { return "TField"; }
 
-    TDataSet *DataSet() const { return m_dataSet; }
+    TDataSetBase *DataSet() const { return m_dataSet; }
     QString FieldName;
     TFieldType DataType;
     int Size;
@@ -76,7 +76,7 @@ public:
     QString DisplayTextAt(int recordIndex) const;
 
 private:
-    TDataSet *m_dataSet;
+    TDataSetBase *m_dataSet;
     int m_displayWidth = -1;
     QString m_displayLabel;
 };
@@ -88,7 +88,7 @@ public:
 
     void setDataSource(TDataSource *source);
     TDataSource *DataSource() const { return m_source; }
-    TDataSet *DataSet() const;
+    TDataSetBase *DataSet() const;
     bool Active() const;
 
     // How many records the control shows; the dataset keeps at least that many buffered.
@@ -111,24 +111,24 @@ public:
     explicit TDataSource(QObject *owner = nullptr);
     ~TDataSource() override;
 
-    TDataSet *DataSet() const { return m_dataSet; }
-    void setDataSet(TDataSet *dataSet);
+    TDataSetBase *DataSet() const { return m_dataSet; }
+    void setDataSet(TDataSetBase *dataSet);
     const QList<TDataLink *> &Links() const { return m_links; }
 
 private:
     friend class TDataLink;
-    friend class TDataSet;
-    TDataSet *m_dataSet = nullptr;
+    friend class TDataSetBase;
+    TDataSetBase *m_dataSet = nullptr;
     QList<TDataLink *> m_links;
 };
 
-class TDataSet : public QObject {
+class TDataSetBase : public QObject {
     Q_OBJECT
 public:
-    using TDataSetNotifyEvent = std::function<void(TDataSet *)>;
+    using TDataSetNotifyEvent = std::function<void(TDataSetBase *)>;
 
-    explicit TDataSet(QObject *owner = nullptr);
-    ~TDataSet() override;
+    explicit TDataSetBase(QObject *owner = nullptr);
+    ~TDataSetBase() override;
 
     virtual bool Active() const { return m_state != TDataSetState::dsInactive; }
     virtual void setActive(bool active);

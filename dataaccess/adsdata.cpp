@@ -105,7 +105,7 @@ int TACEFieldDefs::IndexOf(const QString &FieldName) const
 }
 
 TAdsDataSet::TAdsDataSet(QObject *owner)
-    : TDataSet(owner), mpoAdsTableOptions(std::make_unique<TAdsTableOptions>())
+    : TDataSetBase(owner), mpoAdsTableOptions(std::make_unique<TAdsTableOptions>())
 {
 }
 

@@ -127,14 +127,14 @@ public:
 
 class TAdsBCDField : public TField {
 public:
-    TAdsBCDField(TDataSet *dataSet, const TFieldDef &def) : TField(dataSet, def) { Currency = true; }
+    TAdsBCDField(TDataSetBase *dataSet, const TFieldDef &def) : TField(dataSet, def) { Currency = true; }
     const char *className() const override { return "TAdsBCDField"; }
 };
 
 // The dataset base of the engine's components: turns the cursor a descendant creates into
 // field definitions, record buffers, rows and moves. A dataset is a named component owned
 // by its window and bound to one connection, which closes it on disconnect.
-class TAdsDataSet : public TDataSet {
+class TAdsDataSet : public TDataSetBase {
     Q_OBJECT
 public:
     explicit TAdsDataSet(QObject *owner = nullptr);

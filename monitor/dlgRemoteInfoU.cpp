@@ -110,7 +110,7 @@ void TdlgRemoteInfo::loadComponents()
     usr.DataType = TFieldType::ftWideString;
     usr.Value = QStringLiteral("WS01\\Administrator");
     qUserTables->setStoredParams({usr});
-    qCnctUsers->AfterScroll = [this](TDataSet *dataSet) { qCnctUsersAfterScroll(dataSet); };
+    qCnctUsers->AfterScroll = [this](TDataSetBase *dataSet) { qCnctUsersAfterScroll(dataSet); };
 
     const auto source = [this](const char *name, TAdsQuery *dataSet) {
         auto *s = new TDataSource(this);
@@ -365,7 +365,7 @@ void TdlgRemoteInfo::FormHide()
     AdsConnect->Disconnect();
 }
 
-void TdlgRemoteInfo::qCnctUsersAfterScroll(TDataSet *)
+void TdlgRemoteInfo::qCnctUsersAfterScroll(TDataSetBase *)
 {
     qUserTables->Close();
     const QString user = qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString();

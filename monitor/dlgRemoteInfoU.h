@@ -15,7 +15,7 @@ class ShapeButton;
 class SpinEdit;
 class TAdsConnection;
 class TAdsQuery;
-class TDataSet;
+class TDataSetBase;
 class TDataSource;
 class TTimer;
 
@@ -35,7 +35,7 @@ public:
     void Timer1Timer();
     void wwDBSpinEdit1Change();
     void FormHide();
-    void qCnctUsersAfterScroll(TDataSet *dataSet);
+    void qCnctUsersAfterScroll(TDataSetBase *dataSet);
 
     TAdsConnection *AdsConnect;
     TAdsQuery *qUsageInfo;

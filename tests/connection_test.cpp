@@ -59,6 +59,7 @@ TEST_F(ConnectionTest, ConnectsAndDisconnects)
     EXPECT_NE(connection.ConnectionHandle(), handle);
     connection.setIsConnected(false);
 
+    server->waitForLog(QStringLiteral("disconnect #"), 2);
     const QStringList log = server->log();
     EXPECT_FALSE(log.filter(QStringLiteral("application=connection_tests")).isEmpty()) << log.join('\n').toStdString();
     EXPECT_FALSE(log.filter(QStringLiteral("share=daten")).isEmpty());
@@ -335,10 +336,7 @@ TEST_F(ConnectionTest, DestructionUnbindsDataSetsAndDisconnects)
     }
     EXPECT_EQ(query.AdsConnection(), nullptr);
     EXPECT_EQ(journal, QStringList({QStringLiteral("q.close"), QStringLiteral("q.invalidate")}));
-    QStringList log;
-    for (int i = 0; i < 100 && log.filter(QStringLiteral("disconnect #")).size() == before; ++i)
-        log = server->log();
-    EXPECT_EQ(log.filter(QStringLiteral("disconnect #")).size(), before + 1);
+    EXPECT_EQ(server->waitForLog(QStringLiteral("disconnect #"), before + 1).size(), before + 1);
 }
 
 TEST_F(ConnectionTest, ServesHundredsOfClientsAtOnce)

@@ -245,7 +245,7 @@ TEST_F(QueryTest, ResultShapes)
 
     TAdsQuery *install = query("qInstallInfo", InstallSql);
     int scrolls = 0;
-    install->AfterScroll = [&](TDataSet *) { ++scrolls; };
+    install->AfterScroll = [&](TDataSetBase *) { ++scrolls; };
     install->Open();
     EXPECT_TRUE(install->Active());
     EXPECT_TRUE(install->IsEmpty());
@@ -263,7 +263,7 @@ TEST_F(QueryTest, AfterScrollMoments)
 {
     TAdsQuery *install = query("qInstallInfo", InstallSql);
     int scrolls = 0;
-    install->AfterScroll = [&](TDataSet *) { ++scrolls; };
+    install->AfterScroll = [&](TDataSetBase *) { ++scrolls; };
     install->Open();
     EXPECT_EQ(scrolls, 1);
     install->Next();

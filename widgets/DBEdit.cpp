@@ -27,7 +27,7 @@ void DBEdit::bind()
 {
     m_field = nullptr;
     clear();
-    TDataSet *dataSet = m_link->DataSet();
+    TDataSetBase *dataSet = m_link->DataSet();
     if (!dataSet || !dataSet->Active())
         return;
     m_field = dataSet->FindField(m_fieldName);
@@ -38,7 +38,7 @@ void DBEdit::bind()
 
 void DBEdit::showValue()
 {
-    TDataSet *dataSet = m_link->DataSet();
+    TDataSetBase *dataSet = m_link->DataSet();
     setText(m_field && dataSet && dataSet->Active() ? m_field->DisplayText() : QString());
     setCursorPosition(0);
 }

@@ -31,7 +31,7 @@ DBGrid::DBGrid(QWidget *parent) : QAbstractScrollArea(parent), m_link(std::make_
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this](int) {
         if (m_syncingScrollBar)
             return;
-        TDataSet *dataSet = m_link->DataSet();
+        TDataSetBase *dataSet = m_link->DataSet();
         if (!dataSet || !dataSet->Active())
             return;
         const int target = verticalScrollBar()->sliderPosition() + 1;
@@ -91,7 +91,7 @@ int DBGrid::columnWidth(const QString &title, int characters) const
 void DBGrid::layoutColumns()
 {
     m_columns.clear();
-    TDataSet *dataSet = m_link->DataSet();
+    TDataSetBase *dataSet = m_link->DataSet();
     if (dataSet && dataSet->Active()) {
         const auto entryParts = [](const QString &entry) { return entry.split(QLatin1Char('\t')); };
         switch (m_mode) {
@@ -163,7 +163,7 @@ void DBGrid::updateScrollBars()
     horizontalScrollBar()->setPageStep(std::max(1, viewport()->width() - fixed));
 
     m_syncingScrollBar = true;
-    TDataSet *dataSet = m_link->DataSet();
+    TDataSetBase *dataSet = m_link->DataSet();
     if (dataSet && dataSet->Active() && !dataSet->IsEmpty()) {
         const int count = dataSet->RecordCount();
         verticalScrollBar()->setRange(0, std::max(0, count - 1));
@@ -239,7 +239,7 @@ void DBGrid::paintEvent(QPaintEvent *)
     painter.setPen(line);
     painter.drawLine(0, titleH - 1, width, titleH - 1);
 
-    TDataSet *dataSet = m_link->DataSet();
+    TDataSetBase *dataSet = m_link->DataSet();
     if (!dataSet || !dataSet->Active())
         return;
     painter.setFont(font());
@@ -289,7 +289,7 @@ void DBGrid::resizeEvent(QResizeEvent *event)
 
 void DBGrid::moveBy(int distance)
 {
-    TDataSet *dataSet = m_link->DataSet();
+    TDataSetBase *dataSet = m_link->DataSet();
     if (!dataSet || !dataSet->Active() || distance == 0)
         return;
     FailureDisplay::guard([dataSet, distance] { dataSet->MoveBy(distance); });
@@ -309,7 +309,7 @@ void DBGrid::mousePressEvent(QMouseEvent *event)
         }
         return;
     }
-    TDataSet *dataSet = m_link->DataSet();
+    TDataSetBase *dataSet = m_link->DataSet();
     if (!dataSet || !dataSet->Active())
         return;
     const int row = (at.y() - titleHeight()) / rowHeight();
@@ -343,7 +343,7 @@ void DBGrid::wheelEvent(QWheelEvent *event)
 
 void DBGrid::keyPressEvent(QKeyEvent *event)
 {
-    TDataSet *dataSet = m_link->DataSet();
+    TDataSetBase *dataSet = m_link->DataSet();
     const int page = visibleRowCount();
     switch (event->key()) {
     case Qt::Key_Down: moveBy(1); break;

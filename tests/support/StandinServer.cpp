@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QTcpSocket>
 #include <QTemporaryFile>
+#include <QThread>
 #include <stdexcept>
 
 QString StandinServer::executable()
@@ -100,4 +101,16 @@ QStringList StandinServer::log()
     QByteArray text = file.readAll();
     text.truncate(text.lastIndexOf('\n') + 1);
     return QString::fromUtf8(text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QStringList StandinServer::waitForLog(const QString &text, int count)
+{
+    QStringList lines;
+    for (int i = 0; i < 500; ++i) {
+        lines = log().filter(text);
+        if (lines.size() >= count)
+            break;
+        QThread::msleep(10);
+    }
+    return lines;
 }

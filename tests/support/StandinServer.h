@@ -24,6 +24,8 @@ public:
     void control(const QByteArray &json);
     // Everything the server has logged so far.
     QStringList log();
+    // Waits (up to 5 s) until at least count lines contain text; gives those lines.
+    QStringList waitForLog(const QString &text, int count = 1);
 
     static QString executable();
 
