@@ -1,4 +1,5 @@
 #include "EngineCallLog.h"
+#include "MessageOf.h"
 #include "FakeDataSet.h"
 #include "QtPrinters.h"
 #include "StandinServer.h"
@@ -13,16 +14,6 @@
 #include <memory>
 
 namespace {
-
-template <typename E> QString messageOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const E &error) {
-        return error.message();
-    }
-    return QStringLiteral("(no exception)");
-}
 
 class ConnectionTest : public ::testing::Test {
 protected:

@@ -330,4 +330,23 @@ TEST_F(MonitorTest, TickFailuresAreShownOnceAndNoTickRunsWhileTheBoxIsOpen)
     EXPECT_EQ(watcher.boxes.size(), 3);
 }
 
+TEST_F(MonitorTest, GridOverAHundredThousandRowsShowsOnlyItsVisibleRows)
+{
+    server->control(R"({"syntheticUsers":100000})");
+    TdlgRemoteInfo dlg(platform);
+    dlg.resize(840, 491);
+    dlg.PageControl1->setCurrentIndex(2);
+    dlg.show();
+    dlg.setAdsServer(Path);
+    const int visible = dlg.wwDBGrid2->visibleRowCount();
+    EXPECT_LE(dlg.qCnctUsers->WindowRecordCount(), std::max(visible, dlg.wwDBGrid3->visibleRowCount()));
+    QTest::keyClick(dlg.wwDBGrid2, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(dlg.qCnctUsers->RecNo(), dlg.qCnctUsers->RecordCount());
+    EXPECT_EQ(dlg.wwDBGrid2->cellText(dlg.qCnctUsers->ActiveRecord(), 0), QStringLiteral("WS99999"));
+    QTest::keyClick(dlg.wwDBGrid2, Qt::Key_PageUp);
+    EXPECT_EQ(dlg.qCnctUsers->RecNo(), dlg.qCnctUsers->RecordCount() - visible);
+    dlg.hide();
+    server->control(R"({"syntheticUsers":0})");
+}
+
 } // namespace

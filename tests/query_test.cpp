@@ -1,4 +1,5 @@
 #include "EngineCallLog.h"
+#include "MessageOf.h"
 #include "QtPrinters.h"
 #include "StandinServer.h"
 #include "adscnnct.h"
@@ -17,16 +18,6 @@ const QString UsageSql = QStringLiteral("EXECUTE PROCEDURE sp_mgGetUsageInfo();"
 const QString InstallSql = QStringLiteral("EXECUTE PROCEDURE sp_mgGetInstallInfo();");
 const QString UsersSql = QStringLiteral("EXECUTE PROCEDURE sp_mgGetConnectedUsers();");
 const QString TablesSql = QStringLiteral("EXECUTE PROCEDURE sp_mgGetUserTables(:usr);");
-
-template <typename E> QString messageOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const E &error) {
-        return error.message();
-    }
-    return QStringLiteral("(no exception)");
-}
 
 class QueryTest : public ::testing::Test {
 protected:
