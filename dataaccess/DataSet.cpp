@@ -434,6 +434,9 @@ void TDataSetBase::DoAfterScroll()
 
 void TDataSetBase::DataEvent(int distance, bool changed)
 {
+    // Most moves have no control attached; copies guard against links that detach.
+    if (m_sources.isEmpty())
+        return;
     for (TDataSource *source : QList<TDataSource *>(m_sources))
         for (TDataLink *link : QList<TDataLink *>(source->Links())) {
             if (changed && distance == 0)

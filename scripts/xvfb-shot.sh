@@ -3,11 +3,13 @@
 # screenshot of that window to $3 and ends the program.
 set -euo pipefail
 program="$1" title="$2" out="$3"
-display=":$((90 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+displayfile=$(mktemp)
+# Xvfb picks a free display itself and writes its number once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
+for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+display=":$(head -n 1 "$displayfile")"
 trap 'kill $app $xvfb 2>/dev/null || true' EXIT
-for _ in $(seq 50); do xwininfo -display "$display" -root >/dev/null 2>&1 && break; sleep 0.1; done
 DISPLAY="$display" "$program" &
 app=$!
 id=""
