@@ -3,14 +3,9 @@
 # first drive and saves screenshots of the monitor's tabs into the folder $2.
 set -euo pipefail
 program="$1" out="$2"
-displayfile=$(mktemp)
-# Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
-display=":$(head -n 1 "$displayfile")"
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb 1280x900x24
 trap 'kill $app $xvfb 2>/dev/null || true' EXIT
-export DISPLAY="$display"
 "$program" &
 app=$!
 wait_for() {

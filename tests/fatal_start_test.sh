@@ -7,13 +7,10 @@ program="$1"
 work=$(mktemp -d)
 cp "$program" "$work/Quellmark"
 mkdir -p "$work/prefix/dosdevices"
-# Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
+source "$(dirname "$0")/../scripts/xvfb.sh"
+start_xvfb 1024x768x24
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-display=":$(head -n 1 "$work/display")"
-export DISPLAY="$display" WINEPREFIX="$work/prefix" XDG_RUNTIME_DIR="$work"
+export WINEPREFIX="$work/prefix" XDG_RUNTIME_DIR="$work"
 unset QT_QPA_PLATFORM
 "$work/Quellmark" &
 app=$!

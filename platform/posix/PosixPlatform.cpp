@@ -102,27 +102,10 @@ int PosixPlatform::CompareStringW(LCID, DWORD flags, const WideChar *string1, in
     return order < 0 ? CSTR_LESS_THAN : (order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN);
 }
 
-namespace {
-
-std::optional<QString> optionalWide(const WideChar *text)
-{
-    return text ? std::optional<QString>(QString::fromUtf16(text)) : std::nullopt;
-}
-
-} // namespace
-
 BOOL PosixPlatform::WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
                                                const WideChar *string, const WideChar *fileName)
 {
-    // Writes go straight to the file, so the flush call has nothing to do.
-    if (!appName)
-        return (!keyName && !string) ? TRUE : FALSE;
-    if (!fileName)
-        return FALSE;
-    return writeProfileString(QString::fromUtf16(fileName), QString::fromUtf16(appName),
-                              optionalWide(keyName), optionalWide(string))
-               ? TRUE
-               : FALSE;
+    return writePrivateProfileStringW(appName, keyName, string, fileName);
 }
 
 Platform::LibraryHandle PosixPlatform::LoadLibraryW(const WideChar *fileName)

@@ -95,3 +95,25 @@ bool writeProfileString(const QString &fileName, const QString &section,
     }
     return file.commit();
 }
+
+namespace {
+
+std::optional<QString> optionalWide(const WideChar *text)
+{
+    return text ? std::optional<QString>(QString::fromUtf16(text)) : std::nullopt;
+}
+
+} // namespace
+
+BOOL writePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
+                                const WideChar *string, const WideChar *fileName)
+{
+    if (!appName)
+        return (!keyName && !string) ? TRUE : FALSE;
+    if (!fileName)
+        return FALSE;
+    return writeProfileString(QString::fromUtf16(fileName), QString::fromUtf16(appName),
+                              optionalWide(keyName), optionalWide(string))
+               ? TRUE
+               : FALSE;
+}

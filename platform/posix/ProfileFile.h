@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WinApi.h"
+
 #include <QString>
 #include <optional>
 
@@ -11,3 +13,9 @@
 // file is then untouched.
 bool writeProfileString(const QString &fileName, const QString &section,
                         const std::optional<QString> &key, const std::optional<QString> &value);
+
+// WritePrivateProfileStringW's contract on top of it: a null section with a null key and
+// value is the flush call (nothing to do, as writes go straight to the file); a null key
+// removes the section, a null value the key.
+BOOL writePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
+                                const WideChar *string, const WideChar *fileName);

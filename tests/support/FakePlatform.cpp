@@ -1,6 +1,6 @@
 #include "FakePlatform.h"
 
-#include "PosixPlatform.h"
+#include "ProfileFile.h"
 #include "UniversalName.h"
 
 #include <QFile>
@@ -143,6 +143,5 @@ BOOL FakePlatform::WritePrivateProfileStringW(const WideChar *appName, const Wid
     const int index = profileWrites++;
     if (m_refuseWritesFrom >= 0 && index >= m_refuseWritesFrom)
         return FALSE;
-    PosixPlatform files{QString()};
-    return files.WritePrivateProfileStringW(appName, keyName, string, fileName);
+    return writePrivateProfileStringW(appName, keyName, string, fileName);
 }
