@@ -1,8 +1,10 @@
 #include "adsdata.h"
 
+#include "AceCodes.h"
+#include "AceFieldTypes.h"
+#include "FieldValues.h"
 #include "ace.h"
 #include "adscnnct.h"
-#include "FieldValues.h"
 
 #include <cstring>
 
@@ -318,6 +320,17 @@ void TAdsDataSet::BuildFieldDefs()
         ace.FNullable = nullable != 0;
         UNSIGNED32 offset = 0;
         RaiseOnAceError(this, ace::AdsGetFieldOffset(mlHandle, ADSFIELD(c), &offset));
+        // The decoders read what the type needs; a column too short for it, or outside the
+        // row, is refused here rather than read.
+        if (!acetype::columnFits(type, offset, std::uint64_t(ace.FLength), std::uint64_t(musRecordSize)))
+            throw EADSDatabaseError(this, acecode::ColumnDoesNotFit,
+                                    QStringLiteral("Field length does not fit its type (field \"%1\", type %2, "
+                                                   "length %3, offset %4, record length %5).")
+                                        .arg(def.Name)
+                                        .arg(type)
+                                        .arg(ace.FLength)
+                                        .arg(offset)
+                                        .arg(musRecordSize));
         ace.FOffset = int(offset);
         UNSIGNED8 permissions = 0;
         RaiseOnAceError(this, ace::AdsGetColumnPermissions(mlHandle, ADSFIELD(c), &permissions));
@@ -509,7 +522,7 @@ const TACEFieldDef *TAdsDataSet::DefOf(const TField &field) const
 TFieldValue TAdsDataSet::GetFieldValue(const TField &field, const QByteArray &buffer) const
 {
     const TACEFieldDef *def = DefOf(field);
-    if (!def || def->FOffset + def->FLength > buffer.size())
+    if (!def)
         return {};
     const FieldDecode::Column column{def->FType, def->FOffset, def->FLength, def->FDecimals, field.DataType};
     static const FieldDecode::JulianFromText julian = [](const QByteArray &text, double &day) {
@@ -517,5 +530,6 @@ TFieldValue TAdsDataSet::GetFieldValue(const TField &field, const QByteArray &bu
         return ace::AdsConvertStringToJulian(reinterpret_cast<UNSIGNED8 *>(copy.data()),
                                              UNSIGNED16(copy.size()), &day) == 0;
     };
-    return FieldDecode::decode(column, reinterpret_cast<const uchar *>(buffer.constData()), julian);
+    return FieldDecode::decode(column, reinterpret_cast<const uchar *>(buffer.constData()),
+                               qMin<qsizetype>(buffer.size(), musRecordSize), julian);
 }

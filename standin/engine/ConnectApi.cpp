@@ -1,6 +1,7 @@
 // Connecting, disconnecting, errors and handles.
 
 #include "AceCodes.h"
+#include "Api.h"
 #include "Session.h"
 #include "Text.h"
 
@@ -151,7 +152,7 @@ std::string applicationName()
 
 } // namespace
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsConnect101(UNSIGNED8 *pucConnectString, ADSHANDLE *,
+UNSIGNED32 engine::api::AdsConnect101(UNSIGNED8 *pucConnectString, ADSHANDLE *,
                                                ADSHANDLE *phConnect)
 {
     logCall("AdsConnect101");
@@ -202,7 +203,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsConnect101(UNSIGNED8 *pucConnectString, ADSHA
 
 void closeSessionObjects(ADSHANDLE connection); // statements and cursors of a connection
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsDisconnect(ADSHANDLE hConnect)
+UNSIGNED32 engine::api::AdsDisconnect(ADSHANDLE hConnect)
 {
     logCall("AdsDisconnect");
     const auto session = Handles::instance().find<Session>(hConnect, ADS_CONNECTION);
@@ -219,7 +220,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsDisconnect(ADSHANDLE hConnect)
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetLastError(UNSIGNED32 *pulErrCode, UNSIGNED8 *pucBuf,
+UNSIGNED32 engine::api::AdsGetLastError(UNSIGNED32 *pulErrCode, UNSIGNED8 *pucBuf,
                                                  UNSIGNED16 *pusBufLen)
 {
     if (pulErrCode)
@@ -234,17 +235,15 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetLastError(UNSIGNED32 *pulErrCode, UNSIGNED
     return acecode::Success;
 }
 
-#ifndef STANDIN_WITHOUT_SHOWERROR
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsShowError(UNSIGNED8 *pucTitle)
+UNSIGNED32 engine::api::AdsShowError(UNSIGNED8 *pucTitle)
 {
     logCall("AdsShowError");
     std::fprintf(stderr, "%s: %u %s\n", pucTitle ? reinterpret_cast<const char *>(pucTitle) : "",
                  lastErrorCode(), lastErrorText().c_str());
     return acecode::Success;
 }
-#endif
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetHandleType(ADSHANDLE hObj, UNSIGNED16 *pusType)
+UNSIGNED32 engine::api::AdsGetHandleType(ADSHANDLE hObj, UNSIGNED16 *pusType)
 {
     logCall("AdsGetHandleType");
     const auto object = Handles::instance().find(hObj);
@@ -255,7 +254,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetHandleType(ADSHANDLE hObj, UNSIGNED16 *pus
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetSQLStmtParams(UNSIGNED8 *pucSQL)
+UNSIGNED32 engine::api::AdsGetSQLStmtParams(UNSIGNED8 *pucSQL)
 {
     logCall("AdsGetSQLStmtParams");
     if (!pucSQL)

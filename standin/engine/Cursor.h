@@ -2,7 +2,9 @@
 
 #include "Session.h"
 
+#include <deque>
 #include <optional>
+#include <unordered_map>
 
 namespace engine {
 
@@ -12,7 +14,7 @@ struct Statement : Object {
     std::weak_ptr<Session> session;
     std::string sql;                                 // UTF-8
     std::vector<std::optional<std::string>> params; // by number - 1; nothing: null
-    UNSIGNED32 timeout = 0;
+    UNSIGNED32 timeoutSeconds = 0;                   // 0: the engine's default
 };
 
 // A result on the server, fetched in batches as the position moves over it.
@@ -26,9 +28,14 @@ struct Cursor : Object {
     std::uint32_t recordLength = 0;
     std::vector<wire::Column> columns;
     std::uint32_t batchRows = 1;
-    // Each batch is the answer frame as read, rows from its offset on; empty: not fetched.
-    std::vector<std::vector<std::uint8_t>> batches;
+    int answerTimeoutMs = AnswerTimeoutMs; // fetches wait as long as the execution did
+    // Fetched batches by number, each the answer frame as read, rows from its offset on.
+    // Only the most recent ones are kept: a result may be far larger than memory.
+    std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> batches;
+    std::deque<std::uint32_t> batchOrder;
+    std::size_t cachedBytes = 0;
     static constexpr std::size_t RowsOffset = 9; // type byte, first row, count
+    static constexpr std::size_t MaxCachedBytes = 64u * 1024 * 1024;
     // 0 before the first row, 1..rowCount on a row, rowCount + 1 after the last.
     std::uint32_t position = 0;
 

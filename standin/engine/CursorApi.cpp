@@ -1,6 +1,7 @@
 // Cursors: metadata, moves, rows and the rest of the result-set calls.
 
 #include "AceCodes.h"
+#include "Api.h"
 #include "Cursor.h"
 #include "Text.h"
 
@@ -35,8 +36,8 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
     }
     const std::uint32_t index = position - 1;
     const std::uint32_t batch = index / batchRows;
-    std::vector<std::uint8_t> &rows = batches[batch];
-    if (rows.empty()) {
+    auto found = batches.find(batch);
+    if (found == batches.end()) {
         auto owner = session.lock();
         if (!owner) {
             failure = fail(acecode::ConnectionLost, "The cursor's connection is closed.");
@@ -49,7 +50,7 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
         std::vector<std::uint8_t> answer;
         {
             const std::lock_guard lock(owner->mutex);
-            if ((failure = owner->request(request, answer, wire::Rows)))
+            if ((failure = owner->request(request, answer, wire::Rows, wire::MaxFrame, answerTimeoutMs)))
                 return nullptr;
         }
         wire::Reader reader(answer.data() + 1, answer.size() - 1);
@@ -61,9 +62,17 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
             failure = fail(acecode::BrokenAnswer, "The server sent malformed rows.");
             return nullptr;
         }
-        rows = std::move(answer);
+        while (cachedBytes + answer.size() > MaxCachedBytes && !batchOrder.empty()) {
+            const auto old = batches.find(batchOrder.front());
+            cachedBytes -= old->second.size();
+            batches.erase(old);
+            batchOrder.pop_front();
+        }
+        cachedBytes += answer.size();
+        batchOrder.push_back(batch);
+        found = batches.emplace(batch, std::move(answer)).first;
     }
-    return rows.data() + RowsOffset + std::size_t(index - batch * batchRows) * recordLength;
+    return found->second.data() + RowsOffset + std::size_t(index - batch * batchRows) * recordLength;
 }
 
 } // namespace engine
@@ -102,7 +111,7 @@ UNSIGNED32 badField()
 
 } // namespace
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSqlPeekStatement(ADSHANDLE hCursor, UNSIGNED8 *pbLive)
+UNSIGNED32 engine::api::AdsSqlPeekStatement(ADSHANDLE hCursor, UNSIGNED8 *pbLive)
 {
     logCall("AdsSqlPeekStatement");
     WITH_CURSOR(hCursor)
@@ -111,7 +120,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSqlPeekStatement(ADSHANDLE hCursor, UNSIGNED8
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetTableCharType(ADSHANDLE hTable, UNSIGNED16 *pusCharType)
+UNSIGNED32 engine::api::AdsGetTableCharType(ADSHANDLE hTable, UNSIGNED16 *pusCharType)
 {
     logCall("AdsGetTableCharType");
     WITH_CURSOR(hTable)
@@ -120,14 +129,14 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetTableCharType(ADSHANDLE hTable, UNSIGNED16
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetTableCollation(ADSHANDLE hTable, UNSIGNED8 *, UNSIGNED16 *)
+UNSIGNED32 engine::api::AdsGetTableCollation(ADSHANDLE hTable, UNSIGNED8 *, UNSIGNED16 *)
 {
     logCall("AdsGetTableCollation");
     WITH_CURSOR(hTable)
     return fail(acecode::PropertyNotSet, "The result has no collation of its own.");
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecordCount(ADSHANDLE hTable, UNSIGNED16, UNSIGNED32 *pulCount)
+UNSIGNED32 engine::api::AdsGetRecordCount(ADSHANDLE hTable, UNSIGNED16, UNSIGNED32 *pulCount)
 {
     logCall("AdsGetRecordCount");
     if (Handles::instance().find<Statement>(hTable, ADS_STATEMENT))
@@ -138,7 +147,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecordCount(ADSHANDLE hTable, UNSIGNED16, 
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetTableType(ADSHANDLE hTable, UNSIGNED16 *pusType)
+UNSIGNED32 engine::api::AdsGetTableType(ADSHANDLE hTable, UNSIGNED16 *pusType)
 {
     logCall("AdsGetTableType");
     WITH_CURSOR(hTable)
@@ -147,7 +156,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetTableType(ADSHANDLE hTable, UNSIGNED16 *pu
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecordLength(ADSHANDLE hTable, UNSIGNED32 *pulLength)
+UNSIGNED32 engine::api::AdsGetRecordLength(ADSHANDLE hTable, UNSIGNED32 *pulLength)
 {
     logCall("AdsGetRecordLength");
     WITH_CURSOR(hTable)
@@ -156,7 +165,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecordLength(ADSHANDLE hTable, UNSIGNED32 
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetTableOpenOptions(ADSHANDLE hTable, UNSIGNED32 *pulOptions)
+UNSIGNED32 engine::api::AdsGetTableOpenOptions(ADSHANDLE hTable, UNSIGNED32 *pulOptions)
 {
     logCall("AdsGetTableOpenOptions");
     WITH_CURSOR(hTable)
@@ -165,14 +174,14 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetTableOpenOptions(ADSHANDLE hTable, UNSIGNE
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsCacheRecords(ADSHANDLE hTable, UNSIGNED16)
+UNSIGNED32 engine::api::AdsCacheRecords(ADSHANDLE hTable, UNSIGNED16)
 {
     logCall("AdsCacheRecords");
     WITH_CURSOR(hTable)
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetAllIndexes(ADSHANDLE hTable, ADSHANDLE *, UNSIGNED16 *pusArrayLen)
+UNSIGNED32 engine::api::AdsGetAllIndexes(ADSHANDLE hTable, ADSHANDLE *, UNSIGNED16 *pusArrayLen)
 {
     logCall("AdsGetAllIndexes");
     WITH_CURSOR(hTable)
@@ -181,13 +190,13 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetAllIndexes(ADSHANDLE hTable, ADSHANDLE *, 
     return fail(acecode::NoIndexes, "The result has no indexes.");
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetIndexPageSize(ADSHANDLE, UNSIGNED32 *)
+UNSIGNED32 engine::api::AdsGetIndexPageSize(ADSHANDLE, UNSIGNED32 *)
 {
     logCall("AdsGetIndexPageSize");
     return fail(acecode::InvalidHandle, "Invalid index handle.");
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetBookmarkLength(ADSHANDLE hTable, UNSIGNED32 *pulLength)
+UNSIGNED32 engine::api::AdsGetBookmarkLength(ADSHANDLE hTable, UNSIGNED32 *pulLength)
 {
     logCall("AdsGetBookmarkLength");
     WITH_CURSOR(hTable)
@@ -196,7 +205,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetBookmarkLength(ADSHANDLE hTable, UNSIGNED3
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetNumFields(ADSHANDLE hTable, UNSIGNED16 *pusCount)
+UNSIGNED32 engine::api::AdsGetNumFields(ADSHANDLE hTable, UNSIGNED16 *pusCount)
 {
     logCall("AdsGetNumFields");
     WITH_CURSOR(hTable)
@@ -205,7 +214,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetNumFields(ADSHANDLE hTable, UNSIGNED16 *pu
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetNullRecord(ADSHANDLE hTable, UNSIGNED8 *pucBuf, UNSIGNED32 *pulLen)
+UNSIGNED32 engine::api::AdsGetNullRecord(ADSHANDLE hTable, UNSIGNED8 *pucBuf, UNSIGNED32 *pulLen)
 {
     logCall("AdsGetNullRecord");
     WITH_CURSOR(hTable)
@@ -216,7 +225,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetNullRecord(ADSHANDLE hTable, UNSIGNED8 *pu
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldType(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pusType)
+UNSIGNED32 engine::api::AdsGetFieldType(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pusType)
 {
     logCall("AdsGetFieldType");
     WITH_COLUMN(hTable, pucFldName)
@@ -225,7 +234,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldType(ADSHANDLE hTable, UNSIGNED8 *puc
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldLength(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED32 *pulLength)
+UNSIGNED32 engine::api::AdsGetFieldLength(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED32 *pulLength)
 {
     logCall("AdsGetFieldLength");
     WITH_COLUMN(hTable, pucFldName)
@@ -235,7 +244,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldLength(ADSHANDLE hTable, UNSIGNED8 *p
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldDecimals(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
+UNSIGNED32 engine::api::AdsGetFieldDecimals(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
                                                      UNSIGNED16 *pusDecimals)
 {
     logCall("AdsGetFieldDecimals");
@@ -245,7 +254,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldDecimals(ADSHANDLE hTable, UNSIGNED8 
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldName(ADSHANDLE hTable, UNSIGNED16 usFld, UNSIGNED8 *pucName,
+UNSIGNED32 engine::api::AdsGetFieldName(ADSHANDLE hTable, UNSIGNED16 usFld, UNSIGNED8 *pucName,
                                                  UNSIGNED16 *pusBufLen)
 {
     logCall("AdsGetFieldName");
@@ -260,7 +269,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldName(ADSHANDLE hTable, UNSIGNED16 usF
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsNullable(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pbNullable)
+UNSIGNED32 engine::api::AdsIsNullable(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pbNullable)
 {
     logCall("AdsIsNullable");
     WITH_COLUMN(hTable, pucFldName)
@@ -269,7 +278,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsNullable(ADSHANDLE hTable, UNSIGNED8 *pucFl
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldOffset(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED32 *pulOffset)
+UNSIGNED32 engine::api::AdsGetFieldOffset(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED32 *pulOffset)
 {
     logCall("AdsGetFieldOffset");
     WITH_COLUMN(hTable, pucFldName)
@@ -278,7 +287,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldOffset(ADSHANDLE hTable, UNSIGNED8 *p
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetColumnPermissions(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
+UNSIGNED32 engine::api::AdsGetColumnPermissions(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
                                                          UNSIGNED8 *pucPermissions)
 {
     logCall("AdsGetColumnPermissions");
@@ -288,7 +297,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetColumnPermissions(ADSHANDLE hTable, UNSIGN
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetNumIndexes(ADSHANDLE hTable, UNSIGNED16 *pusNum)
+UNSIGNED32 engine::api::AdsGetNumIndexes(ADSHANDLE hTable, UNSIGNED16 *pusNum)
 {
     logCall("AdsGetNumIndexes");
     WITH_CURSOR(hTable)
@@ -306,18 +315,18 @@ UNSIGNED32 noIndex()
 
 } // namespace
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetIndexName(ADSHANDLE, UNSIGNED8 *, UNSIGNED16 *) { return noIndex(); }
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetNumSegments(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetSegmentFieldname(ADSHANDLE, UNSIGNED16, UNSIGNED8 *, UNSIGNED16 *)
+UNSIGNED32 engine::api::AdsGetIndexName(ADSHANDLE, UNSIGNED8 *, UNSIGNED16 *) { return noIndex(); }
+UNSIGNED32 engine::api::AdsGetNumSegments(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
+UNSIGNED32 engine::api::AdsGetSegmentFieldname(ADSHANDLE, UNSIGNED16, UNSIGNED8 *, UNSIGNED16 *)
 {
     return noIndex();
 }
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsIndexDescending(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsIndexUnique(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsIndexCandidate(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsIndexPrimaryKey(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
+UNSIGNED32 engine::api::AdsIsIndexDescending(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
+UNSIGNED32 engine::api::AdsIsIndexUnique(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
+UNSIGNED32 engine::api::AdsIsIndexCandidate(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
+UNSIGNED32 engine::api::AdsIsIndexPrimaryKey(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGotoBOF(ADSHANDLE hTable)
+UNSIGNED32 engine::api::AdsGotoBOF(ADSHANDLE hTable)
 {
     logCall("AdsGotoBOF");
     WITH_CURSOR(hTable)
@@ -325,7 +334,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGotoBOF(ADSHANDLE hTable)
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGotoEOF(ADSHANDLE hTable)
+UNSIGNED32 engine::api::AdsGotoEOF(ADSHANDLE hTable)
 {
     logCall("AdsGotoEOF");
     WITH_CURSOR(hTable)
@@ -333,7 +342,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGotoEOF(ADSHANDLE hTable)
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSkip(ADSHANDLE hTable, SIGNED32 lRecs)
+UNSIGNED32 engine::api::AdsSkip(ADSHANDLE hTable, SIGNED32 lRecs)
 {
     logCall("AdsSkip");
     WITH_CURSOR(hTable)
@@ -342,7 +351,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSkip(ADSHANDLE hTable, SIGNED32 lRecs)
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsAtEOF(ADSHANDLE hTable, UNSIGNED16 *pbAtEOF)
+UNSIGNED32 engine::api::AdsAtEOF(ADSHANDLE hTable, UNSIGNED16 *pbAtEOF)
 {
     logCall("AdsAtEOF");
     WITH_CURSOR(hTable)
@@ -351,7 +360,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsAtEOF(ADSHANDLE hTable, UNSIGNED16 *pbAtEOF)
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsAtBOF(ADSHANDLE hTable, UNSIGNED16 *pbAtBOF)
+UNSIGNED32 engine::api::AdsAtBOF(ADSHANDLE hTable, UNSIGNED16 *pbAtBOF)
 {
     logCall("AdsAtBOF");
     WITH_CURSOR(hTable)
@@ -360,7 +369,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsAtBOF(ADSHANDLE hTable, UNSIGNED16 *pbAtBOF)
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsRecordVisible(ADSHANDLE hTable, UNSIGNED16 *pbVisible)
+UNSIGNED32 engine::api::AdsIsRecordVisible(ADSHANDLE hTable, UNSIGNED16 *pbVisible)
 {
     logCall("AdsIsRecordVisible");
     WITH_CURSOR(hTable)
@@ -371,7 +380,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsRecordVisible(ADSHANDLE hTable, UNSIGNED16 
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecord(ADSHANDLE hTable, UNSIGNED8 *pucRec, UNSIGNED32 *pulLen)
+UNSIGNED32 engine::api::AdsGetRecord(ADSHANDLE hTable, UNSIGNED8 *pucRec, UNSIGNED32 *pulLen)
 {
     logCall("AdsGetRecord");
     WITH_CURSOR(hTable)
@@ -387,7 +396,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecord(ADSHANDLE hTable, UNSIGNED8 *pucRec
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetBookmark60(ADSHANDLE hTable, UNSIGNED8 *pucBookmark, UNSIGNED32 *pulLength)
+UNSIGNED32 engine::api::AdsGetBookmark60(ADSHANDLE hTable, UNSIGNED8 *pucBookmark, UNSIGNED32 *pulLength)
 {
     logCall("AdsGetBookmark60");
     WITH_CURSOR(hTable)
@@ -400,7 +409,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetBookmark60(ADSHANDLE hTable, UNSIGNED8 *pu
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGotoBookmark(ADSHANDLE hTable, ADSHANDLE hBookmark)
+UNSIGNED32 engine::api::AdsGotoBookmark(ADSHANDLE hTable, ADSHANDLE hBookmark)
 {
     logCall("AdsGotoBookmark");
     WITH_CURSOR(hTable)
@@ -425,7 +434,7 @@ bool blobEmpty(Cursor &cursor, const wire::Column &info, UNSIGNED32 &failure)
 
 } // namespace
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsEmpty(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pbEmpty)
+UNSIGNED32 engine::api::AdsIsEmpty(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pbEmpty)
 {
     logCall("AdsIsEmpty");
     WITH_COLUMN(hTable, pucFldName)
@@ -438,7 +447,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsEmpty(ADSHANDLE hTable, UNSIGNED8 *pucFldNa
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsNull(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pbNull)
+UNSIGNED32 engine::api::AdsIsNull(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pbNull)
 {
     logCall("AdsIsNull");
     WITH_COLUMN(hTable, pucFldName)
@@ -451,7 +460,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsIsNull(ADSHANDLE hTable, UNSIGNED8 *pucFldNam
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetField(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED8 *pucBuf,
+UNSIGNED32 engine::api::AdsGetField(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED8 *pucBuf,
                                              UNSIGNED32 *pulLen, UNSIGNED16)
 {
     logCall("AdsGetField");
@@ -469,7 +478,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetField(ADSHANDLE hTable, UNSIGNED8 *pucFldN
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldW(ADSHANDLE hTable, UNSIGNED8 *pucFldName, WCHAR16 *pwcBuf,
+UNSIGNED32 engine::api::AdsGetFieldW(ADSHANDLE hTable, UNSIGNED8 *pucFldName, WCHAR16 *pwcBuf,
                                               UNSIGNED32 *pulLen, UNSIGNED16)
 {
     logCall("AdsGetFieldW");
@@ -487,7 +496,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetFieldW(ADSHANDLE hTable, UNSIGNED8 *pucFld
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetIndexHandle(ADSHANDLE hTable, UNSIGNED8 *, ADSHANDLE *phIndex)
+UNSIGNED32 engine::api::AdsGetIndexHandle(ADSHANDLE hTable, UNSIGNED8 *, ADSHANDLE *phIndex)
 {
     logCall("AdsGetIndexHandle");
     WITH_CURSOR(hTable)
@@ -496,7 +505,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetIndexHandle(ADSHANDLE hTable, UNSIGNED8 *,
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecordNum(ADSHANDLE hTable, UNSIGNED16, UNSIGNED32 *pulRecNum)
+UNSIGNED32 engine::api::AdsGetRecordNum(ADSHANDLE hTable, UNSIGNED16, UNSIGNED32 *pulRecNum)
 {
     logCall("AdsGetRecordNum");
     WITH_CURSOR(hTable)
@@ -505,7 +514,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsGetRecordNum(ADSHANDLE hTable, UNSIGNED16, UN
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsCloseTable(ADSHANDLE hTable)
+UNSIGNED32 engine::api::AdsCloseTable(ADSHANDLE hTable)
 {
     logCall("AdsCloseTable");
     const auto cursor = Handles::instance().find<Cursor>(hTable, ADS_CURSOR);
@@ -517,10 +526,11 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsCloseTable(ADSHANDLE hTable)
         return fail(acecode::ConnectionLost, "The cursor's connection is closed.");
     std::vector<std::uint8_t> answer;
     const std::lock_guard lock(session->mutex);
-    return session->request(wire::Writer(wire::CloseCursor).u32(cursor->serverId), answer, wire::Ok, 4096);
+    return session->request(wire::Writer(wire::CloseCursor).u32(cursor->serverId), answer, wire::Ok, 4096,
+                            cursor->answerTimeoutMs);
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsConvertStringToJulian(UNSIGNED8 *pucJulian, UNSIGNED16 usLen, double *pdJulian)
+UNSIGNED32 engine::api::AdsConvertStringToJulian(UNSIGNED8 *pucJulian, UNSIGNED16 usLen, double *pdJulian)
 {
     logCall("AdsConvertStringToJulian");
     // "YYYYMMDD": the Julian day number of that Gregorian date.

@@ -1,10 +1,14 @@
 // Statements: options, prepare, parameters and execution.
 
 #include "AceCodes.h"
+#include "Api.h"
 #include "Cursor.h"
 #include "Text.h"
 
+#include "AceFieldTypes.h"
+
 #include <algorithm>
+#include <climits>
 
 using namespace engine;
 
@@ -34,6 +38,14 @@ std::size_t parameterNumber(const UNSIGNED8 *field)
     return static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(field));
 }
 
+// The statement's time-out in seconds, or the engine's default, as milliseconds.
+int answerTimeoutMs(UNSIGNED32 seconds)
+{
+    if (seconds == 0)
+        return AnswerTimeoutMs;
+    return seconds > UNSIGNED32(INT_MAX / 1000) ? INT_MAX : int(seconds) * 1000;
+}
+
 } // namespace
 
 void closeSessionObjects(ADSHANDLE connection)
@@ -47,7 +59,7 @@ void closeSessionObjects(ADSHANDLE connection)
     });
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsCreateSQLStatement(ADSHANDLE hConnect, ADSHANDLE *phStatement)
+UNSIGNED32 engine::api::AdsCreateSQLStatement(ADSHANDLE hConnect, ADSHANDLE *phStatement)
 {
     logCall("AdsCreateSQLStatement");
     auto session = Handles::instance().find<Session>(hConnect, ADS_CONNECTION);
@@ -60,22 +72,22 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsCreateSQLStatement(ADSHANDLE hConnect, ADSHAN
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSetSQLTimeout(ADSHANDLE hStatement, UNSIGNED32 ulTimeout)
+UNSIGNED32 engine::api::AdsSetSQLTimeout(ADSHANDLE hStatement, UNSIGNED32 ulTimeout)
 {
     logCall("AdsSetSQLTimeout");
     auto statement = statementOf(hStatement);
     if (!statement)
         return badStatement();
-    statement->timeout = ulTimeout;
+    statement->timeoutSeconds = ulTimeout;
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtSetTableLockType(ADSHANDLE h, UNSIGNED16 v)
+UNSIGNED32 engine::api::AdsStmtSetTableLockType(ADSHANDLE h, UNSIGNED16 v)
 {
     return option("AdsStmtSetTableLockType", h, v);
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtSetTableCollation(ADSHANDLE h, UNSIGNED8 *pucCollation)
+UNSIGNED32 engine::api::AdsStmtSetTableCollation(ADSHANDLE h, UNSIGNED8 *pucCollation)
 {
     if (callLogEnabled())
         logCall(std::string("AdsStmtSetTableCollation(") +
@@ -83,32 +95,32 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtSetTableCollation(ADSHANDLE h, UNSIGNED8 
     return statementOf(h) ? acecode::Success : badStatement();
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtSetTableRights(ADSHANDLE h, UNSIGNED16 v)
+UNSIGNED32 engine::api::AdsStmtSetTableRights(ADSHANDLE h, UNSIGNED16 v)
 {
     return option("AdsStmtSetTableRights", h, v);
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtSetTableReadOnly(ADSHANDLE h, UNSIGNED16 v)
+UNSIGNED32 engine::api::AdsStmtSetTableReadOnly(ADSHANDLE h, UNSIGNED16 v)
 {
     return option("AdsStmtSetTableReadOnly", h, v);
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtSetTableType(ADSHANDLE h, UNSIGNED16 v)
+UNSIGNED32 engine::api::AdsStmtSetTableType(ADSHANDLE h, UNSIGNED16 v)
 {
     return option("AdsStmtSetTableType", h, v);
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtConstrainUpdates(ADSHANDLE h, UNSIGNED16 v)
+UNSIGNED32 engine::api::AdsStmtConstrainUpdates(ADSHANDLE h, UNSIGNED16 v)
 {
     return option("AdsStmtConstrainUpdates", h, v);
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsStmtReadAllColumns(ADSHANDLE h, UNSIGNED16 v)
+UNSIGNED32 engine::api::AdsStmtReadAllColumns(ADSHANDLE h, UNSIGNED16 v)
 {
     return option("AdsStmtReadAllColumns", h, v);
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsPrepareSQLW(ADSHANDLE hStatement, WCHAR16 *pwcSQL)
+UNSIGNED32 engine::api::AdsPrepareSQLW(ADSHANDLE hStatement, WCHAR16 *pwcSQL)
 {
     logCall("AdsPrepareSQLW");
     auto statement = statementOf(hStatement);
@@ -124,7 +136,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsPrepareSQLW(ADSHANDLE hStatement, WCHAR16 *pw
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSetStringW(ADSHANDLE hObj, UNSIGNED8 *pucFldName, WCHAR16 *pwcBuf,
+UNSIGNED32 engine::api::AdsSetStringW(ADSHANDLE hObj, UNSIGNED8 *pucFldName, WCHAR16 *pwcBuf,
                                               UNSIGNED32 ulLen)
 {
     const std::size_t number = parameterNumber(pucFldName);
@@ -141,7 +153,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSetStringW(ADSHANDLE hObj, UNSIGNED8 *pucFldN
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSetEmpty(ADSHANDLE hObj, UNSIGNED8 *pucFldName)
+UNSIGNED32 engine::api::AdsSetEmpty(ADSHANDLE hObj, UNSIGNED8 *pucFldName)
 {
     const std::size_t number = parameterNumber(pucFldName);
     if (callLogEnabled())
@@ -157,7 +169,7 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsSetEmpty(ADSHANDLE hObj, UNSIGNED8 *pucFldNam
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE *phCursor)
+UNSIGNED32 engine::api::AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE *phCursor)
 {
     logCall("AdsExecuteSQL");
     auto statement = statementOf(hStatement);
@@ -174,11 +186,11 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE *p
         request.u8(param ? 1 : 0);
         request.str(param ? *param : std::string());
     }
+    const int timeoutMs = answerTimeoutMs(statement->timeoutSeconds);
     std::vector<std::uint8_t> answer;
     {
         const std::lock_guard lock(session->mutex);
-        const int timeout = statement->timeout ? int(statement->timeout) : AnswerTimeoutMs;
-        if (const UNSIGNED32 rc = session->request(request, answer, wire::Result, wire::MaxFrame, timeout))
+        if (const UNSIGNED32 rc = session->request(request, answer, wire::Result, wire::MaxFrame, timeoutMs))
             return rc;
     }
     wire::Reader reader(answer.data() + 1, answer.size() - 1);
@@ -187,6 +199,14 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE *p
     cursor->rowCount = reader.u32();
     cursor->recordLength = reader.u32();
     const std::uint16_t columnCount = reader.u16();
+    // Counts and lengths from the wire are checked before anything is sized by them.
+    if (!reader.ok() || cursor->rowCount > MaxRows || cursor->recordLength > MaxRecordLength ||
+        columnCount > MaxColumns)
+        return fail(acecode::BrokenAnswer, "The server sent a result beyond the engine's limits (rows " +
+                                               std::to_string(cursor->rowCount) + ", record length " +
+                                               std::to_string(cursor->recordLength) + ", columns " +
+                                               std::to_string(columnCount) + ").");
+    cursor->columns.reserve(columnCount);
     for (std::uint16_t i = 0; i < columnCount && reader.ok(); ++i) {
         wire::Column column;
         column.name = reader.str();
@@ -196,27 +216,36 @@ ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE *p
         column.offset = reader.u32();
         column.nullable = reader.u8();
         column.permissions = reader.u8();
-        // Every column must lie inside the row image, with room for a length word.
-        if (column.name.size() > 128 || column.length > cursor->recordLength ||
-            column.offset > cursor->recordLength - column.length)
-            return fail(acecode::BrokenAnswer, "The server described a column that does not fit its rows.");
+        if (!reader.ok())
+            break;
+        if (column.name.size() > 128)
+            return fail(acecode::BrokenAnswer, "The server sent a column name of " +
+                                                   std::to_string(column.name.size()) + " bytes.");
+        // Every column must lie inside the row image with room for what its type reads.
+        if (!acetype::columnFits(column.type, column.offset, column.length, cursor->recordLength))
+            return fail(acecode::ColumnDoesNotFit,
+                        "Field length does not fit its type (field \"" + utf8ToLocal(column.name) + "\", type " +
+                            std::to_string(column.type) + ", length " + std::to_string(column.length) +
+                            ", offset " + std::to_string(column.offset) + ", record length " +
+                            std::to_string(cursor->recordLength) + ").");
         cursor->columns.push_back(std::move(column));
     }
-    if (!reader.ok() || !reader.atEnd() || cursor->recordLength > wire::MaxFrame / 2)
+    if (!reader.ok() || !reader.atEnd())
         return fail(acecode::BrokenAnswer, "The server sent a malformed result.");
     if (cursor->serverId == 0)
         return acecode::Success; // no cursor: a statement without a result
     cursor->connection = statement->connection;
     cursor->statement = hStatement;
     cursor->session = session;
-    cursor->batchRows = std::max<std::uint32_t>(1, std::min<std::uint32_t>(10000, (2048u * 1024) /
-                                                                                 std::max<std::uint32_t>(1, cursor->recordLength)));
-    cursor->batches.resize((cursor->rowCount + cursor->batchRows - 1) / cursor->batchRows);
+    cursor->answerTimeoutMs = timeoutMs;
+    // A batch fits one answer frame with room to spare.
+    cursor->batchRows = std::clamp<std::uint32_t>((2u * 1024 * 1024) / std::max<std::uint32_t>(1, cursor->recordLength),
+                                                  1, 10000);
     *phCursor = Handles::instance().add(cursor);
     return acecode::Success;
 }
 
-ACE_EXPORT UNSIGNED32 ACE_ENTRY AdsCloseSQLStatement(ADSHANDLE hStatement)
+UNSIGNED32 engine::api::AdsCloseSQLStatement(ADSHANDLE hStatement)
 {
     logCall("AdsCloseSQLStatement");
     if (!statementOf(hStatement))

@@ -4,40 +4,12 @@
 #include <cstring>
 #include <iconv.h>
 #include <langinfo.h>
+#include <algorithm>
 #include <vector>
 
 namespace engine {
 
 namespace {
-
-std::string convert(const std::string &text, const char *to, const char *from)
-{
-    if (text.empty() || std::strcmp(to, from) == 0)
-        return text;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return text;
-    std::vector<char> out(text.size() * 4 + 16);
-    char *in = const_cast<char *>(text.data());
-    std::size_t inLeft = text.size();
-    char *outPtr = out.data();
-    std::size_t outLeft = out.size();
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
-            if (errno == E2BIG)
-                break;
-            // A character the target cannot hold becomes "?".
-            ++in;
-            --inLeft;
-            if (outLeft > 0) {
-                *outPtr++ = '?';
-                --outLeft;
-            }
-        }
-    }
-    iconv_close(cd);
-    return std::string(out.data(), static_cast<std::size_t>(outPtr - out.data()));
-}
 
 const char *localCodeset()
 {
@@ -51,16 +23,56 @@ bool localIsUtf8()
     return std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0;
 }
 
+// Converts with iconv; a character the target cannot hold, or input the source encoding
+// does not allow, becomes "?" and the conversion goes on after it. unit is the size of one
+// input character to skip then.
+std::string convert(const char *data, std::size_t size, const char *to, const char *from, std::size_t unit)
+{
+    if (size == 0)
+        return {};
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::string(data, size);
+    std::string out;
+    out.reserve(size + 16);
+    char chunk[4096];
+    char *in = const_cast<char *>(data);
+    std::size_t inLeft = size;
+    while (inLeft > 0) {
+        char *outPtr = chunk;
+        std::size_t outLeft = sizeof chunk;
+        const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(chunk, std::size_t(outPtr - chunk));
+        if (rc != static_cast<std::size_t>(-1) || errno == E2BIG)
+            continue;
+        const std::size_t skip = std::min(unit, inLeft);
+        in += skip;
+        inLeft -= skip;
+        out += '?';
+    }
+    iconv_close(cd);
+    return out;
+}
+
 } // namespace
 
 std::string utf8ToLocal(const std::string &utf8)
 {
-    return localIsUtf8() ? utf8 : convert(utf8, localCodeset(), "UTF-8");
+    // One pass over the text, whatever it holds: broken sequences become "?" here, so
+    // iconv only ever sees valid input.
+    if (localIsUtf8()) {
+        const std::u16string wide = utf8ToUtf16(utf8);
+        return utf16ToUtf8(wide.data(), wide.size());
+    }
+    const std::u16string wide = utf8ToUtf16(utf8);
+    return convert(reinterpret_cast<const char *>(wide.data()), wide.size() * 2, localCodeset(), "UTF-16LE", 2);
 }
 
 std::string localToUtf8(const std::string &local)
 {
-    return localIsUtf8() ? local : convert(local, "UTF-8", localCodeset());
+    if (localIsUtf8())
+        return local;
+    return convert(local.data(), local.size(), "UTF-8", localCodeset(), 1);
 }
 
 std::string utf16ToUtf8(const char16_t *text, std::size_t length)
@@ -123,6 +135,10 @@ std::u16string utf8ToUtf16(const std::string &utf8)
             }
             c = (c << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
         }
+        // Overlong forms, surrogates and code points beyond Unicode are no characters.
+        static constexpr char32_t Smallest[] = {0, 0x80, 0x800, 0x10000};
+        if (c < Smallest[extra] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
+            c = 0xFFFD;
         if (c >= 0x10000) {
             c -= 0x10000;
             out += static_cast<char16_t>(0xD800 + (c >> 10));
