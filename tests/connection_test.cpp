@@ -19,7 +19,7 @@ class ConnectionTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { server = std::make_unique<StandinServer>(); }
     static void TearDownTestSuite() { server.reset(); }
-    void SetUp() override { server->control(R"({"refuseConnects":0,"delayMs":0,"closeMidAnswer":0})"); }
+    void SetUp() override { server->resetFaults(); }
 
     static std::unique_ptr<StandinServer> server;
 };
@@ -241,7 +241,7 @@ TEST_F(ConnectionTest, FailedConnectsLeaveItDisconnectedWithTheEngineText)
         }
         EXPECT_FALSE(connection.IsConnected());
         EXPECT_EQ(connection.ConnectionHandle(), 0u);
-        server->control(R"({"refuseConnects":0,"delayMs":0,"closeMidAnswer":0})");
+        server->resetFaults();
         // The path may be written again, and the next connect tries afresh.
         connection.setConnectPath(server->connectPath(QStringLiteral("daten")));
         connection.Connect();

@@ -38,8 +38,7 @@ protected:
 
     MonitorTest()
     {
-        server->control(R"({"refuseConnects":0,"procedureErrors":{},"dropFields":{},"lowerCaseFields":[],
-            "emptyResults":[]})");
+        server->resetFaults();
         platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, Path);
     }
 

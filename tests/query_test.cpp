@@ -31,7 +31,7 @@ protected:
 
     QueryTest()
     {
-        server->control(R"({"procedureErrors":{},"dropFields":{},"lowerCaseFields":[],"unknownTypeColumn":[],"emptyResults":[],"syntheticUsers":0})");
+        server->resetFaults();
         window.setObjectName(QStringLiteral("dlgRemoteInfo"));
         connection = new TAdsConnection(&window);
         connection->setObjectName(QStringLiteral("AdsConnect"));

@@ -227,7 +227,7 @@ UNSIGNED32 engine::api::AdsGetLastError(UNSIGNED32 *pulErrCode, UNSIGNED8 *pucBu
         *pulErrCode = lastErrorCode();
     if (pucBuf && pusBufLen && *pusBufLen > 0) {
         const std::string &text = lastErrorText();
-        const std::size_t length = std::min<std::size_t>(text.size(), *pusBufLen - 1u);
+        const std::size_t length = characterBoundary(text, *pusBufLen - 1u);
         std::memcpy(pucBuf, text.data(), length);
         pucBuf[length] = 0;
         *pusBufLen = static_cast<UNSIGNED16>(length);

@@ -68,6 +68,18 @@ std::string utf8ToLocal(const std::string &utf8)
     return convert(reinterpret_cast<const char *>(wide.data()), wide.size() * 2, localCodeset(), "UTF-16LE", 2);
 }
 
+std::size_t characterBoundary(const std::string &text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return text.size();
+    std::size_t cut = limit;
+    // In UTF-8 a character's later bytes are 10xxxxxx; back off to the start of it.
+    if (localIsUtf8())
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            --cut;
+    return cut;
+}
+
 std::string localToUtf8(const std::string &local)
 {
     if (localIsUtf8())

@@ -9,5 +9,7 @@ std::string utf8ToLocal(const std::string &utf8);
 std::string localToUtf8(const std::string &local);
 std::string utf16ToUtf8(const char16_t *text, std::size_t length);
 std::u16string utf8ToUtf16(const std::string &utf8);
+// How many bytes of text, at most limit, end between characters of the locale's encoding.
+std::size_t characterBoundary(const std::string &text, std::size_t limit);
 
 } // namespace engine

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,13 +33,16 @@ enum Message : std::uint8_t {
 
 class Writer {
 public:
-    explicit Writer(Message type) { m_bytes.push_back(type); }
-
-    Writer &u8(std::uint8_t v)
+    // The frame is built in place: four bytes for the length, then the payload.
+    explicit Writer(Message type)
     {
-        m_bytes.push_back(v);
-        return *this;
+        const std::uint8_t head[5] = {0, 0, 0, 0, type};
+        raw(head, sizeof head);
     }
+    Writer(const Writer &other) { raw(other.m_data.get(), other.m_size); }
+    Writer &operator=(const Writer &) = delete;
+
+    Writer &u8(std::uint8_t v) { return raw(&v, 1); }
     Writer &u16(std::uint16_t v) { return raw(&v, 2); }
     Writer &u32(std::uint32_t v) { return raw(&v, 4); }
     Writer &str(const std::string &s)
@@ -46,26 +50,37 @@ public:
         u32(static_cast<std::uint32_t>(s.size()));
         return raw(s.data(), s.size());
     }
+    // The wire is little-endian, as is every machine we build for.
     Writer &raw(const void *data, std::size_t size)
     {
-        // The wire is little-endian, as is every machine we build for.
-        const auto *p = static_cast<const std::uint8_t *>(data);
-        m_bytes.insert(m_bytes.end(), p, p + size);
+        if (size == 0)
+            return *this;
+        if (m_size + size > m_capacity) {
+            // A plain buffer: GCC 12 reports false overflows in std::vector's growth here.
+            const std::size_t capacity = m_size + size > 2 * m_capacity ? m_size + size : 2 * m_capacity;
+            auto grown = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+            if (m_size > 0)
+                std::memcpy(grown.get(), m_data.get(), m_size);
+            m_data = std::move(grown);
+            m_capacity = capacity;
+        }
+        std::memcpy(m_data.get() + m_size, data, size);
+        m_size += size;
         return *this;
     }
 
     // Length prefix followed by the payload.
     std::vector<std::uint8_t> frame() const
     {
-        std::vector<std::uint8_t> out(4 + m_bytes.size());
-        const auto length = static_cast<std::uint32_t>(m_bytes.size());
-        std::memcpy(out.data(), &length, 4);
-        std::memcpy(out.data() + 4, m_bytes.data(), m_bytes.size());
-        return out;
+        const auto length = static_cast<std::uint32_t>(m_size - 4);
+        std::memcpy(m_data.get(), &length, 4);
+        return std::vector<std::uint8_t>(m_data.get(), m_data.get() + m_size);
     }
 
 private:
-    std::vector<std::uint8_t> m_bytes;
+    std::unique_ptr<std::uint8_t[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
 };
 
 // Reads a payload; every read fails (and keeps failing) once the payload runs short.

@@ -2,7 +2,8 @@
 
 #include "AceCodes.h"
 #include "Procedures.h"
-#include "Server.h"
+#include "Scenario.h"
+#include "SessionHost.h"
 #include "Wire.h"
 
 #include <QTcpSocket>
@@ -23,39 +24,56 @@ QString text(const std::string &utf8)
 
 } // namespace
 
-ClientSession::ClientSession(QTcpSocket *socket, Server &server)
-    : QObject(&server), m_socket(socket), m_server(server)
+ClientSession::ClientSession(QTcpSocket *socket, SessionHost &host)
+    : m_socket(socket), m_host(&host)
 {
     socket->setParent(this);
     connect(socket, &QTcpSocket::readyRead, this, &ClientSession::readFrames);
-    connect(socket, &QTcpSocket::disconnected, this, [this] {
-        if (m_number)
-            m_server.unregisterConnection(m_number);
-        m_number = 0;
-        deleteLater();
-    });
+    connect(socket, &QTcpSocket::disconnected, this, &ClientSession::leave);
 }
 
 ClientSession::~ClientSession()
 {
+    // The socket goes first, with no signal back into a session being destroyed.
+    m_socket->disconnect(this);
+    delete m_socket;
+}
+
+void ClientSession::close()
+{
+    m_gone = true;
+    m_host = nullptr;
+    m_socket->disconnect(this);
+    m_socket->abort();
+}
+
+void ClientSession::leave()
+{
+    if (m_gone)
+        return;
+    m_gone = true;
     if (m_number)
-        m_server.unregisterConnection(m_number);
+        m_host->unregisterConnection(m_number);
+    m_number = 0;
+    m_host->sessionClosed(this);
 }
 
 void ClientSession::drop(const QString &why)
 {
+    if (m_gone)
+        return;
     if (!why.isEmpty())
-        m_server.log(QStringLiteral("dropped %1: %2").arg(m_socket->peerAddress().toString(), why));
+        m_host->log(QStringLiteral("dropped %1: %2").arg(m_socket->peerAddress().toString(), why));
     m_buffer.clear();
+    m_socket->disconnect(this);
     m_socket->abort();
-    if (m_number)
-        m_server.unregisterConnection(m_number);
-    m_number = 0;
-    deleteLater();
+    leave();
 }
 
 void ClientSession::readFrames()
 {
+    if (m_gone)
+        return;
     m_buffer.append(m_socket->readAll());
     while (m_buffer.size() >= 4) {
         std::uint32_t length = 0;
@@ -77,7 +95,6 @@ void ClientSession::readFrames()
 bool ClientSession::handle(const std::uint8_t *payload, std::size_t size)
 {
     const std::uint8_t type = payload[0];
-    wire::Reader reader(payload + 1, size - 1);
     switch (type) {
     case wire::Hello:
         if (m_number) {
@@ -85,21 +102,8 @@ bool ClientSession::handle(const std::uint8_t *payload, std::size_t size)
             return false;
         }
         return hello(payload + 1, size - 1);
-    case wire::Control: {
-        const std::string json = reader.str();
-        if (!reader.ok()) {
-            drop(QStringLiteral("malformed control"));
-            return false;
-        }
-        try {
-            m_server.scenario().applyControl(QByteArray::fromStdString(json));
-            answer(wire::Writer(wire::Ok).u32(0).str("ok").frame(), false);
-        } catch (const std::exception &error) {
-            answer(wire::Writer(wire::Error).u32(acecode::InvalidArgument).str(error.what()).frame(),
-                   false);
-        }
-        return true;
-    }
+    case wire::Control:
+        return control(payload + 1, size - 1);
     case wire::Execute:
     case wire::Fetch:
     case wire::CloseCursor:
@@ -111,18 +115,7 @@ bool ClientSession::handle(const std::uint8_t *payload, std::size_t size)
             return execute(payload + 1, size - 1);
         if (type == wire::Fetch)
             return fetch(payload + 1, size - 1);
-        {
-            const std::uint32_t id = reader.u32();
-            if (!reader.ok()) {
-                drop(QStringLiteral("malformed close"));
-                return false;
-            }
-            if (m_cursors.erase(id) == 0)
-                error(acecode::InvalidHandle, QStringLiteral("No such cursor."));
-            else
-                answer(wire::Writer(wire::Ok).u32(0).str("closed").frame());
-        }
-        return true;
+        return closeCursor(payload + 1, size - 1);
     case wire::Bye:
         drop(QString());
         return false;
@@ -130,6 +123,37 @@ bool ClientSession::handle(const std::uint8_t *payload, std::size_t size)
         drop(QStringLiteral("unknown message %1").arg(type));
         return false;
     }
+}
+
+bool ClientSession::control(const std::uint8_t *payload, std::size_t size)
+{
+    wire::Reader reader(payload, size);
+    const std::string json = reader.str();
+    if (!reader.ok() || !reader.atEnd()) {
+        drop(QStringLiteral("malformed control"));
+        return false;
+    }
+    const std::optional<QString> refused = m_host->applyControl(QByteArray::fromStdString(json));
+    if (refused)
+        answer(wire::Writer(wire::Error).u32(acecode::InvalidArgument).str(refused->toStdString()).frame(), false);
+    else
+        answer(wire::Writer(wire::Ok).u32(0).str("ok").frame(), false);
+    return !m_gone;
+}
+
+bool ClientSession::closeCursor(const std::uint8_t *payload, std::size_t size)
+{
+    wire::Reader reader(payload, size);
+    const std::uint32_t id = reader.u32();
+    if (!reader.ok() || !reader.atEnd()) {
+        drop(QStringLiteral("malformed close"));
+        return false;
+    }
+    if (m_cursors.erase(id) == 0)
+        error(acecode::InvalidHandle, QStringLiteral("No such cursor."));
+    else
+        answer(wire::Writer(wire::Ok).u32(0).str("closed").frame());
+    return !m_gone;
 }
 
 bool ClientSession::hello(const std::uint8_t *payload, std::size_t size)
@@ -146,10 +170,11 @@ bool ClientSession::hello(const std::uint8_t *payload, std::size_t size)
         drop(QStringLiteral("malformed hello"));
         return false;
     }
-    Scenario &scenario = m_server.scenario();
-    if (scenario.faults.refuseConnects > 0) {
-        --scenario.faults.refuseConnects;
-        m_server.countRefusal();
+    const Scenario &scenario = m_host->scenario();
+    Faults &faults = m_host->faults();
+    if (faults.refuseConnects > 0) {
+        --faults.refuseConnects;
+        m_host->countRefusal();
         refuse(acecode::ConnectionRefused,
                QStringLiteral("The server %1 refused the connection.").arg(scenario.name));
         return false;
@@ -160,9 +185,9 @@ bool ClientSession::hello(const std::uint8_t *payload, std::size_t size)
         return false;
     }
     info.peer = m_socket->peerAddress().toString();
-    m_number = m_server.registerConnection(info);
+    m_number = m_host->registerConnection(info);
     answer(wire::Writer(wire::Welcome).u32(m_number).str(scenario.name.toStdString()).frame());
-    return true;
+    return !m_gone;
 }
 
 void ClientSession::error(std::uint32_t code, const QString &text)
@@ -185,16 +210,16 @@ bool ClientSession::execute(const std::uint8_t *payload, std::size_t size)
         drop(QStringLiteral("malformed execute"));
         return false;
     }
-    const ProcedureOutcome outcome = m_server.procedures().execute(sql, params);
+    const ProcedureOutcome outcome = m_host->execute(sql, params);
     QStringList shown;
     for (const auto &param : params)
         shown.append(param ? QLatin1Char('\'') + *param + QLatin1Char('\'') : QStringLiteral("NULL"));
-    m_server.log(QStringLiteral("execute #%1 %2(%3)")
+    m_host->log(QStringLiteral("execute #%1 %2(%3)")
                      .arg(m_number)
                      .arg(outcome.procedure.isEmpty() ? sql.simplified() : outcome.procedure, shown.join(QLatin1Char(','))));
     if (!outcome.result) {
         error(outcome.code, outcome.text);
-        return true;
+        return !m_gone;
     }
     const std::uint32_t id = m_nextCursor++;
     m_cursors[id] = outcome.result;
@@ -203,14 +228,17 @@ bool ClientSession::execute(const std::uint8_t *payload, std::size_t size)
     reply.u32(id).u32(result.rowCount()).u32(result.recordLength()).u16(std::uint16_t(result.columns().size()));
     for (const wire::Column &c : result.columns())
         reply.str(c.name).u16(c.type).u32(c.length).u16(c.decimals).u32(c.offset).u8(c.nullable).u8(c.permissions);
-    const int slow = m_server.scenario().faults.procedures.value("slowMs", 0);
+    const int slow = m_host->faults().slowMs;
     if (slow > 0) {
         const std::vector<std::uint8_t> frame = reply.frame();
-        QTimer::singleShot(slow, m_socket, [this, frame] { answer(frame); });
+        QTimer::singleShot(slow, m_socket, [this, frame] {
+            if (!m_gone)
+                answer(frame);
+        });
         return true;
     }
     answer(reply.frame());
-    return true;
+    return !m_gone;
 }
 
 bool ClientSession::fetch(const std::uint8_t *payload, std::size_t size)
@@ -226,13 +254,13 @@ bool ClientSession::fetch(const std::uint8_t *payload, std::size_t size)
     const auto cursor = m_cursors.find(id);
     if (cursor == m_cursors.end()) {
         error(acecode::InvalidHandle, QStringLiteral("No such cursor."));
-        return true;
+        return !m_gone;
     }
     const ResultBuilder &result = *cursor->second;
     const std::uint64_t bytes = std::uint64_t(count) * result.recordLength();
     if (first > result.rowCount() || count > result.rowCount() - first || bytes > wire::MaxFrame - 64) {
         error(acecode::InvalidArgument, QStringLiteral("The rows asked for are not there."));
-        return true;
+        return !m_gone;
     }
     // Header and rows go to the socket as they are: one copy of a large batch, not four.
     const std::uint32_t length = std::uint32_t(1 + 8 + bytes);
@@ -241,13 +269,13 @@ bool ClientSession::fetch(const std::uint8_t *payload, std::size_t size)
     header[4] = char(wire::Rows);
     std::memcpy(header.data() + 5, &first, 4);
     std::memcpy(header.data() + 9, &count, 4);
-    const Faults &faults = m_server.scenario().faults;
+    const Faults &faults = m_host->faults();
     if (faults.closeMidAnswer > 0 || faults.delayMs > 0) {
         std::vector<std::uint8_t> frame(header.begin(), header.end());
         const std::uint8_t *rows = result.data().data() + std::size_t(first) * result.recordLength();
         frame.insert(frame.end(), rows, rows + bytes);
         answer(frame);
-        return true;
+        return !m_gone;
     }
     m_socket->write(header);
     m_socket->write(reinterpret_cast<const char *>(result.data().data()) + std::size_t(first) * result.recordLength(),
@@ -258,7 +286,7 @@ bool ClientSession::fetch(const std::uint8_t *payload, std::size_t size)
 
 void ClientSession::refuse(std::uint32_t code, const QString &why)
 {
-    m_server.log(QStringLiteral("refused %1: %2").arg(m_socket->peerAddress().toString(), why));
+    m_host->log(QStringLiteral("refused %1: %2").arg(m_socket->peerAddress().toString(), why));
     answer(wire::Writer(wire::Error).u32(code).str(why.toStdString()).frame());
     m_socket->disconnectFromHost();
 }
@@ -266,12 +294,12 @@ void ClientSession::refuse(std::uint32_t code, const QString &why)
 void ClientSession::answer(const std::vector<std::uint8_t> &frame, bool faultable)
 {
     QByteArray bytes(reinterpret_cast<const char *>(frame.data()), static_cast<qsizetype>(frame.size()));
-    Faults &faults = m_server.scenario().faults;
+    Faults &faults = m_host->faults();
     if (faultable && faults.closeMidAnswer > 0) {
         --faults.closeMidAnswer;
         m_socket->write(bytes.left(bytes.size() / 2));
         m_socket->flush();
-        m_server.log(QStringLiteral("cut an answer short"));
+        m_host->log(QStringLiteral("cut an answer short"));
         drop(QString());
         return;
     }

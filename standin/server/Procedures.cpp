@@ -1,7 +1,7 @@
 #include "Procedures.h"
 
 #include "AceCodes.h"
-#include "Server.h"
+#include "AceFieldTypes.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -20,28 +20,17 @@ QString sqlError(int native, const QString &what)
     return QStringLiteral("ERROR 7200:  AQE Error:  State = HY000;   NativeError = %1;  %2").arg(native).arg(what);
 }
 
-bool listed(const nlohmann::json &faults, const char *key, const QString &procedure)
-{
-    if (!faults.contains(key) || !faults.at(key).is_array())
-        return false;
-    for (const auto &name : faults.at(key))
-        if (name.is_string() && QString::fromStdString(name.get<std::string>()).compare(procedure, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
 } // namespace
 
-Procedures::Procedures(Server &server)
-    : m_server(server), m_random(server.scenario().seed), m_started(QDateTime::currentDateTime())
+Procedures::Procedures(const Scenario &scenario)
+    : m_scenario(scenario), m_random(scenario.seed), m_started(QDateTime::currentDateTime())
 {
     seedWorkstations();
 }
 
 void Procedures::seedWorkstations()
 {
-    const Scenario &scenario = m_server.scenario();
-    for (const Scenario::Workstation &w : scenario.workstations) {
+    for (const Scenario::Workstation &w : m_scenario.workstations) {
         Workstation ws{w.name, w.login, w.application, w.address, w.dictionaryUser,
                        m_started.addSecs(-3600 - qint64(m_random() % 7200)), {}};
         m_workstations.push_back(ws);
@@ -58,7 +47,7 @@ void Procedures::step()
         if (roll < 4 && ws.tables.size() < 6) {
             const QString name = TablePool[int(m_random() % unsigned(TablePool.size()))];
             const bool exclusive = m_random() % 5 == 0;
-            ws.tables.push_back(Table{QStringLiteral("\\\\%1\\daten\\%2").arg(m_server.scenario().name, name),
+            ws.tables.push_back(Table{QStringLiteral("\\\\%1\\daten\\%2").arg(m_scenario.name, name),
                                       exclusive ? QStringLiteral("EXCL") : QStringLiteral("SHRD"),
                                       exclusive ? 2 : 1, int(m_random() % 4),
                                       QDateTime::currentDateTime()});
@@ -68,7 +57,8 @@ void Procedures::step()
     }
 }
 
-ProcedureOutcome Procedures::execute(const QString &sql, const std::vector<std::optional<QString>> &params)
+ProcedureOutcome Procedures::execute(const QString &sql, const std::vector<std::optional<QString>> &params,
+                                     const ServerState &state, Faults &faults)
 {
     ProcedureOutcome outcome;
     static const QRegularExpression call(
@@ -98,28 +88,20 @@ ProcedureOutcome Procedures::execute(const QString &sql, const std::vector<std::
         }
     }
 
-    Faults &faults = m_server.scenario().faults;
-    const nlohmann::json &shape = faults.procedures;
-    if (shape.contains("procedureErrors") && shape.at("procedureErrors").is_object()) {
-        for (auto &[name, error] : faults.procedures["procedureErrors"].items()) {
-            if (QString::fromStdString(name).compare(procedure, Qt::CaseInsensitive) != 0)
-                continue;
-            const int count = error.value("count", -1);
-            if (count == 0)
-                continue;
-            if (count > 0)
-                error["count"] = count - 1;
-            outcome.code = error.value("code", 7200u);
-            outcome.text = QString::fromStdString(error.value("text", std::string("procedure failed")));
-            return outcome;
-        }
+    const auto error = faults.procedureErrors.find(procedure.toLower());
+    if (error != faults.procedureErrors.end() && error->count != 0) {
+        if (error->count > 0)
+            --error->count;
+        outcome.code = error->code;
+        outcome.text = error->text;
+        return outcome;
     }
 
     auto result = std::make_shared<ResultBuilder>();
     const QString name = procedure.toLower();
     if (name == QLatin1String("sp_mggetconnectedusers")) {
         step();
-        *result = connectedUsers();
+        *result = connectedUsers(state, faults.syntheticUsers);
     } else if (name == QLatin1String("sp_mggetusertables")) {
         if (arguments.size() != 1) {
             outcome.code = acecode::ProcedureFailed;
@@ -130,44 +112,43 @@ ProcedureOutcome Procedures::execute(const QString &sql, const std::vector<std::
     } else if (name == QLatin1String("sp_mggetinstallinfo")) {
         *result = installInfo();
     } else if (name == QLatin1String("sp_mggetusageinfo")) {
-        *result = usageInfo();
+        *result = usageInfo(state);
     } else {
         outcome.code = acecode::ProcedureFailed;
         outcome.text = sqlError(5154, QStringLiteral("The procedure %1 does not exist.").arg(procedure));
         return outcome;
     }
-    applyShapeFaults(procedure, *result);
+    applyShapeFaults(procedure, faults, *result);
+    // A broken server: columns declared with lengths their rows do not have.
+    if (faults.columnLengths.contains(procedure.toLower()))
+        result->declareLengths(faults.columnLengths.value(procedure.toLower()));
     outcome.result = result;
     return outcome;
 }
 
-void Procedures::applyShapeFaults(const QString &procedure, ResultBuilder &result) const
+void Procedures::applyShapeFaults(const QString &procedure, const Faults &faults, ResultBuilder &result)
 {
-    const nlohmann::json &faults = m_server.scenario().faults.procedures;
-    const bool empty = listed(faults, "emptyResults", procedure);
-    const bool changesShape = (faults.contains("dropFields") && faults.at("dropFields").contains(procedure.toStdString())) ||
-                              listed(faults, "lowerCaseFields", procedure) ||
-                              listed(faults, "unknownTypeColumn", procedure);
+    const QString name = procedure.toLower();
+    const bool empty = faults.lists(faults.emptyResults, name);
+    const QStringList dropped = faults.dropFields.value(name);
+    const bool changesShape = !dropped.isEmpty() || faults.lists(faults.lowerCaseFields, name) ||
+                              faults.lists(faults.unknownTypeColumn, name);
     if (!empty && !changesShape)
         return;
     // Rebuilding with another shape: keep the row data by copying column by column.
     ResultBuilder reshaped;
     std::vector<int> sources;
-    QStringList dropped;
-    if (faults.contains("dropFields") && faults.at("dropFields").contains(procedure.toStdString()))
-        for (const auto &field : faults.at("dropFields").at(procedure.toStdString()))
-            dropped.append(QString::fromStdString(field.get<std::string>()));
     for (std::size_t i = 0; i < result.columns().size(); ++i) {
         const wire::Column &c = result.columns()[i];
-        if (dropped.contains(QString::fromStdString(c.name), Qt::CaseInsensitive))
+        if (dropped.contains(QString::fromStdString(c.name).toLower()))
             continue;
-        const std::uint32_t length = c.type == 26 ? c.length / 2 : c.length;
+        const std::uint32_t length = c.type == acetype::WideCharacter ? c.length / 2 : c.length;
         reshaped.column(c.name, c.type, length, c.decimals);
         sources.push_back(int(i));
     }
-    if (listed(faults, "unknownTypeColumn", procedure))
-        reshaped.column("Mystery", 25, 4);
-    if (listed(faults, "lowerCaseFields", procedure))
+    if (faults.lists(faults.unknownTypeColumn, name))
+        reshaped.column("Mystery", acetype::SystemField, 4);
+    if (faults.lists(faults.lowerCaseFields, name))
         reshaped.lowerCaseNames();
     if (!empty) {
         for (std::uint32_t row = 0; row < result.rowCount(); ++row) {
@@ -182,7 +163,7 @@ void Procedures::applyShapeFaults(const QString &procedure, ResultBuilder &resul
     result = std::move(reshaped);
 }
 
-ResultBuilder Procedures::connectedUsers()
+ResultBuilder Procedures::connectedUsers(const ServerState &state, int synthetic)
 {
     ResultBuilder r;
     r.column("UserName", 4, 50);
@@ -212,7 +193,7 @@ ResultBuilder Procedures::connectedUsers()
         r.setTimestamp(8, loginTime);
         r.setShort(9, std::int16_t(locks));
     };
-    for (const ConnectionInfo &c : m_server.connections())
+    for (const ConnectionInfo &c : state.connections)
         row(c.workstation, int(c.number), c.peer, c.osLogin, QString(), c.user, c.application, 1, c.connectTime, 0);
     int number = 1000;
     for (const Workstation &ws : m_workstations) {
@@ -222,7 +203,6 @@ ResultBuilder Procedures::connectedUsers()
         row(ws.name, ++number, ws.address, ws.login, QString(), ws.dictionaryUser, ws.application,
             int(2 + ws.tables.size() * 3), ws.loginTime, locks);
     }
-    const int synthetic = m_server.scenario().faults.procedures.value("syntheticUsers", 0);
     if (synthetic != m_syntheticCount) {
         ResultBuilder block;
         for (const wire::Column &c : r.columns())
@@ -286,8 +266,7 @@ ResultBuilder Procedures::installInfo()
     r.column("OEM", 4, 30);
     r.column("LicenseValue", 18);
     r.newRow();
-    const Scenario &scenario = m_server.scenario();
-    r.setWide(0, scenario.owner);
+    r.setWide(0, m_scenario.owner);
     r.setChar(1, QStringLiteral("QM-4711-0815"));
     r.setInt(2, 50);
     r.setInt(3, 50);
@@ -301,7 +280,7 @@ ResultBuilder Procedures::installInfo()
     return r;
 }
 
-ResultBuilder Procedures::usageInfo()
+ResultBuilder Procedures::usageInfo(const ServerState &state)
 {
     ResultBuilder r;
     r.column("ResourceName", 4, 25);
@@ -316,7 +295,7 @@ ResultBuilder Procedures::usageInfo()
     int tables = 0;
     int locks = 0;
     std::set<QString> distinctTables;
-    for (const ConnectionInfo &c : m_server.connections())
+    for (const ConnectionInfo &c : state.connections)
         users.insert(c.workstation.toLower() + QLatin1Char('\\') + c.osLogin.toLower());
     for (const Workstation &ws : m_workstations) {
         users.insert(ws.name.toLower() + QLatin1Char('\\') + ws.login.toLower());
@@ -326,7 +305,7 @@ ResultBuilder Procedures::usageInfo()
             distinctTables.insert(t.name.toLower());
         }
     }
-    const int connections = int(m_server.connections().size() + m_workstations.size());
+    const int connections = int(state.connections.size() + m_workstations.size());
     const struct {
         const char *name;
         int inUse;
@@ -334,8 +313,8 @@ ResultBuilder Procedures::usageInfo()
         int rejected;
     } resources[] = {
         {"Users", int(users.size()), 50, 0},
-        {"Connections", connections, 100, m_server.refusedConnects()},
-        {"Work Areas", tables + 3 * int(m_server.connections().size()), 500, 0},
+        {"Connections", connections, 100, state.refusedConnects},
+        {"Work Areas", tables + 3 * int(state.connections.size()), 500, 0},
         {"Tables", int(distinctTables.size()), 250, 0},
         {"Index Files", int(distinctTables.size()), 250, 0},
         {"Locks", locks, 5000, 0},

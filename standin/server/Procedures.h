@@ -1,6 +1,8 @@
 #pragma once
 
+#include "Connection.h"
 #include "RowImage.h"
+#include "Scenario.h"
 
 #include <QString>
 #include <QStringList>
@@ -8,8 +10,6 @@
 #include <optional>
 #include <random>
 #include <vector>
-
-class Server;
 
 // The outcome of one EXECUTE PROCEDURE: a result or an error with its code and text.
 struct ProcedureOutcome {
@@ -19,13 +19,21 @@ struct ProcedureOutcome {
     QString procedure;
 };
 
+// What the procedures see of the server at the moment they run.
+struct ServerState {
+    const QMap<quint32, ConnectionInfo> &connections;
+    int refusedConnects = 0;
+};
+
 // The four system procedures, on the server's live connections and on synthetic
 // workstations that open and close tables as time goes on (seeded, reproducible).
 class Procedures {
 public:
-    explicit Procedures(Server &server);
+    explicit Procedures(const Scenario &scenario);
 
-    ProcedureOutcome execute(const QString &sql, const std::vector<std::optional<QString>> &params);
+    // Counting faults count down as they strike.
+    ProcedureOutcome execute(const QString &sql, const std::vector<std::optional<QString>> &params,
+                             const ServerState &state, Faults &faults);
 
 private:
     struct Table {
@@ -47,17 +55,17 @@ private:
 
     void seedWorkstations();
     void step();
-    ResultBuilder connectedUsers();
+    ResultBuilder connectedUsers(const ServerState &state, int synthetic);
     ResultBuilder userTables(const QString &user);
     ResultBuilder installInfo();
-    ResultBuilder usageInfo();
-    void applyShapeFaults(const QString &procedure, ResultBuilder &result) const;
+    ResultBuilder usageInfo(const ServerState &state);
+    static void applyShapeFaults(const QString &procedure, const Faults &faults, ResultBuilder &result);
 
     // The synthetic users' rows do not change between calls: built once per count.
     int m_syntheticCount = -1;
     std::vector<std::uint8_t> m_syntheticRows;
 
-    Server &m_server;
+    const Scenario &m_scenario;
     std::mt19937 m_random;
     std::vector<Workstation> m_workstations;
     std::vector<int> m_maxUsed;

@@ -54,6 +54,15 @@ void ResultBuilder::lowerCaseNames()
         c.name = QString::fromStdString(c.name).toLower().toStdString();
 }
 
+void ResultBuilder::declareLengths(const QMap<QString, std::uint32_t> &lengths)
+{
+    for (wire::Column &c : m_columns) {
+        const auto length = lengths.find(QString::fromStdString(c.name).toLower());
+        if (length != lengths.end())
+            c.length = *length;
+    }
+}
+
 void ResultBuilder::layout()
 {
     std::uint32_t offset = 0;

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QMap>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -18,6 +19,9 @@ public:
                 std::uint16_t decimals = 0);
     void dropColumn(const QString &name);
     void lowerCaseNames();
+    // Declares other lengths for the named columns (names in lower case) than their rows
+    // hold, as a broken server would; the row data stays as it is.
+    void declareLengths(const QMap<QString, std::uint32_t> &lengths);
 
     void newRow();
     void setNull(int column);

@@ -3,26 +3,6 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
-namespace {
-
-void readFaults(const nlohmann::json &object, Faults &faults)
-{
-    if (!object.is_object())
-        throw std::runtime_error("faults must be an object");
-    for (const auto &[key, value] : object.items()) {
-        if (key == "refuseConnects")
-            faults.refuseConnects = value.get<int>();
-        else if (key == "delayMs")
-            faults.delayMs = value.get<int>();
-        else if (key == "closeMidAnswer")
-            faults.closeMidAnswer = value.get<int>();
-        else
-            faults.procedures[key] = value;
-    }
-}
-
-} // namespace
-
 Scenario Scenario::fromJson(const QByteArray &json)
 {
     Scenario scenario;
@@ -47,20 +27,13 @@ Scenario Scenario::fromJson(const QByteArray &json)
                      QString::fromStdString(w.value("dictionaryUser", std::string()))});
         }
         if (root.contains("faults"))
-            readFaults(root.at("faults"), scenario.faults);
+            scenario.faults = scenario.faults.changedBy(root.at("faults"));
     } catch (const nlohmann::json::exception &error) {
+        throw std::runtime_error(std::string("scenario: ") + error.what());
+    } catch (const std::invalid_argument &error) {
         throw std::runtime_error(std::string("scenario: ") + error.what());
     }
     return scenario;
-}
-
-void Scenario::applyControl(const QByteArray &json)
-{
-    try {
-        readFaults(nlohmann::json::parse(json.begin(), json.end()), faults);
-    } catch (const nlohmann::json::exception &error) {
-        throw std::runtime_error(std::string("control: ") + error.what());
-    }
 }
 
 bool Scenario::serves(const QString &share) const

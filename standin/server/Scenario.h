@@ -1,21 +1,11 @@
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include "Faults.h"
 
 #include <QByteArray>
 #include <QString>
+#include <QList>
 #include <QStringList>
-
-// Faults a test switches on to see how clients cope; counters count down as they strike.
-struct Faults {
-    int refuseConnects = 0;  // the next N hellos are refused
-    int delayMs = 0;         // every answer waits this long
-    int closeMidAnswer = 0;  // the next N answers are cut off halfway and the link closed
-    // Procedure faults and shapes: "procedureErrors" {name: {code, text, count}},
-    // "dropFields" {name: [field]}, "lowerCaseFields" [name], "unknownTypeColumn" [name],
-    // "emptyResults" [name], "slowMs" n, "syntheticUsers" n.
-    nlohmann::json procedures = nlohmann::json::object();
-};
 
 // What a stand-in server is: its name, the shares it serves and its faults.
 struct Scenario {
@@ -40,8 +30,6 @@ struct Scenario {
 
     // Raises std::runtime_error with a readable message on a malformed file.
     static Scenario fromJson(const QByteArray &json);
-    // Applies a fault change sent while the server runs; the same keys as "faults".
-    void applyControl(const QByteArray &json);
 
     bool serves(const QString &share) const;
 };

@@ -1,50 +1,53 @@
 #include "Server.h"
 
 #include "ClientSession.h"
-#include "Procedures.h"
+#include "Listener.h"
 
-#include <QHostAddress>
 #include <QTcpSocket>
+#include <QTimer>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 
-Server::Server(Scenario scenario, QObject *parent) : QObject(parent), m_scenario(std::move(scenario))
+Server::Server(Scenario scenario, Options options, QObject *parent)
+    : QObject(parent), m_scenario(std::move(scenario)), m_options(options),
+      m_procedures(std::make_unique<Procedures>(m_scenario))
 {
 }
 
-Server::~Server() = default;
-
-Procedures &Server::procedures()
+Server::~Server()
 {
-    if (!m_procedures)
-        m_procedures = std::make_unique<Procedures>(*this);
-    return *m_procedures;
+    shutdown();
+}
+
+void Server::shutdown()
+{
+    // Stop listening, close every session, then let the members go.
+    for (Listener *listener : m_listeners)
+        listener->close();
+    const std::set<ClientSession *> sessions = std::move(m_sessions);
+    m_sessions.clear();
+    for (ClientSession *session : sessions) {
+        session->close();
+        delete session;
+    }
+    m_connections.clear();
 }
 
 QString Server::listen(const QString &addressAndPort)
 {
-    const qsizetype colon = addressAndPort.lastIndexOf(QLatin1Char(':'));
-    bool portOk = false;
-    const uint port = colon < 0 ? 0 : addressAndPort.mid(colon + 1).toUInt(&portOk);
-    QHostAddress address;
-    // Literals only: a stand-in server never looks a name up.
-    if (colon <= 0 || !portOk || port > 65535 || !address.setAddress(addressAndPort.left(colon)))
-        throw std::runtime_error("--listen takes an IP literal and a port: " +
-                                 addressAndPort.toStdString());
-    auto *listener = new QTcpServer(this);
-    listener->setListenBacklogSize(1024);
-    if (!listener->listen(address, static_cast<quint16>(port)))
-        throw std::runtime_error("cannot listen on " + addressAndPort.toStdString() + ": " +
-                                 listener->errorString().toStdString());
-    connect(listener, &QTcpServer::newConnection, this, [this, listener] { accept(listener); });
+    auto *listener = new Listener(
+        [this](QTcpSocket *socket) { m_sessions.insert(new ClientSession(socket, *this)); },
+        [this](const QString &line) { log(line); }, this);
     m_listeners.append(listener);
-    return QStringLiteral("%1:%2").arg(listener->serverAddress().toString()).arg(listener->serverPort());
+    return listener->listen(addressAndPort);
 }
 
-void Server::accept(QTcpServer *listener)
+void Server::sessionClosed(ClientSession *session)
 {
-    while (QTcpSocket *socket = listener->nextPendingConnection())
-        new ClientSession(socket, *this);
+    // Deleted on the next turn: the session may still be on the stack.
+    if (m_sessions.erase(session))
+        QTimer::singleShot(0, this, [session] { delete session; });
 }
 
 quint32 Server::registerConnection(ConnectionInfo info)
@@ -62,6 +65,24 @@ void Server::unregisterConnection(quint32 number)
 {
     if (m_connections.remove(number))
         log(QStringLiteral("disconnect #%1").arg(number));
+}
+
+ProcedureOutcome Server::execute(const QString &sql, const std::vector<std::optional<QString>> &params)
+{
+    return m_procedures->execute(sql, params, ServerState{m_connections, m_refused}, m_scenario.faults);
+}
+
+std::optional<QString> Server::applyControl(const QByteArray &json)
+{
+    if (!m_options.controlAllowed)
+        return QStringLiteral("This server takes no control messages (start it with --control).");
+    try {
+        m_scenario.faults = m_scenario.faults.changedBy(nlohmann::json::parse(json.begin(), json.end()));
+    } catch (const std::exception &error) {
+        log(QStringLiteral("control refused: %1").arg(QString::fromLocal8Bit(error.what())));
+        return QString::fromLocal8Bit(error.what());
+    }
+    return std::nullopt;
 }
 
 void Server::log(const QString &line)

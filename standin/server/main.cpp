@@ -1,6 +1,7 @@
-// standin-server [--listen ADDR:PORT]... [--scenario FILE]
+// standin-server [--listen ADDR:PORT]... [--scenario FILE] [--control]
 // A stand-in database server for the demo and the tests. Its first line on standard
-// output names every address it listens on; SIGTERM stops it cleanly.
+// output names every address it listens on; SIGTERM stops it cleanly. --control lets
+// clients change its faults over the wire (the tests use that).
 
 #include "Server.h"
 
@@ -32,14 +33,17 @@ int main(int argc, char *argv[])
     QCoreApplication application(argc, argv);
     QStringList listens;
     QString scenarioFile;
+    Server::Options options;
     const QStringList args = application.arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--listen") && i + 1 < args.size()) {
             listens.append(args[++i]);
         } else if (args[i] == QLatin1String("--scenario") && i + 1 < args.size()) {
             scenarioFile = args[++i];
+        } else if (args[i] == QLatin1String("--control")) {
+            options.controlAllowed = true;
         } else {
-            std::fprintf(stderr, "usage: standin-server [--listen ADDR:PORT]... [--scenario FILE]\n");
+            std::fprintf(stderr, "usage: standin-server [--listen ADDR:PORT]... [--scenario FILE] [--control]\n");
             return 2;
         }
     }
@@ -54,7 +58,7 @@ int main(int argc, char *argv[])
                 throw std::runtime_error("cannot read " + scenarioFile.toStdString());
             scenario = Scenario::fromJson(file.readAll());
         }
-        Server server(std::move(scenario));
+        Server server(std::move(scenario), options);
         QStringList bound;
         for (const QString &listen : listens)
             bound.append(server.listen(listen));

@@ -6,16 +6,20 @@
 #include <QTcpSocket>
 #include <QTemporaryFile>
 #include <QThread>
+#include <cstring>
 #include <stdexcept>
+#include <sys/resource.h>
 
 QString StandinServer::executable()
 {
     return QStringLiteral(STANDIN_SERVER_PATH);
 }
 
-StandinServer::StandinServer(QStringList listen, const QByteArray &scenarioJson)
+StandinServer::StandinServer(QStringList listen, const QByteArray &scenarioJson, Options options)
 {
     QStringList args;
+    if (options.control)
+        args << QStringLiteral("--control");
     for (const QString &address : listen)
         args << QStringLiteral("--listen") << address;
     if (!scenarioJson.isEmpty()) {
@@ -35,6 +39,13 @@ StandinServer::StandinServer(QStringList listen, const QByteArray &scenarioJson)
         m_logPath = logFile.fileName();
     }
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (options.maxOpenFiles > 0) {
+        const rlim_t limit = rlim_t(options.maxOpenFiles);
+        m_process.setChildProcessModifier([limit] {
+            const rlimit files{limit, limit};
+            ::setrlimit(RLIMIT_NOFILE, &files);
+        });
+    }
     m_process.setStandardOutputFile(m_logPath);
     m_process.start(executable(), args);
     if (!m_process.waitForStarted(10000))
@@ -77,6 +88,13 @@ QString StandinServer::connectPath(const QString &share, int listener) const
 
 void StandinServer::control(const QByteArray &json)
 {
+    const QString refused = controlAnswer(json);
+    if (!refused.isEmpty())
+        throw std::runtime_error("control refused: " + json.toStdString() + ": " + refused.toStdString());
+}
+
+QString StandinServer::controlAnswer(const QByteArray &json)
+{
     QTcpSocket socket;
     const QString address = m_addresses.value(0);
     socket.connectToHost(address.left(address.lastIndexOf(QLatin1Char(':'))), port(0));
@@ -86,10 +104,30 @@ void StandinServer::control(const QByteArray &json)
     socket.write(reinterpret_cast<const char *>(frame.data()), static_cast<qint64>(frame.size()));
     socket.waitForBytesWritten(5000);
     QByteArray answer;
-    while (answer.size() < 5 && socket.waitForReadyRead(5000))
+    std::uint32_t length = 0;
+    while (socket.waitForReadyRead(5000)) {
         answer += socket.readAll();
-    if (answer.size() < 5 || static_cast<std::uint8_t>(answer[4]) != wire::Ok)
-        throw std::runtime_error("control refused: " + json.toStdString());
+        if (answer.size() >= 4) {
+            std::memcpy(&length, answer.constData(), 4);
+            if (std::uint64_t(answer.size()) >= 4u + length)
+                break;
+        }
+    }
+    if (answer.size() < 5 || std::uint64_t(answer.size()) < 4u + length)
+        throw std::runtime_error("control: no answer to " + json.toStdString());
+    const auto *payload = reinterpret_cast<const std::uint8_t *>(answer.constData()) + 4;
+    wire::Reader reader(payload + 1, length - 1);
+    reader.u32();
+    const QString text = QString::fromStdString(reader.str());
+    return payload[0] == wire::Ok ? QString() : (text.isEmpty() ? QStringLiteral("(refused)") : text);
+}
+
+int StandinServer::terminate()
+{
+    m_process.terminate();
+    if (!m_process.waitForFinished(10000))
+        return -1;
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
 }
 
 QStringList StandinServer::log()

@@ -5,12 +5,19 @@
 #include <QStringList>
 
 // A real stand-in server process on free loopback ports, for as long as the object lives.
+struct StandinServerOptions {
+    bool control = true;  // takes fault changes over the wire
+    int maxOpenFiles = 0; // the server's descriptor limit; 0: as inherited
+};
+
 class StandinServer {
 public:
+    using Options = StandinServerOptions;
+
     // Listens on each address (port 0: a free one); scenarioJson, when given, is written
     // to a file and passed to the server.
     explicit StandinServer(QStringList listen = {QStringLiteral("127.0.0.1:0")},
-                           const QByteArray &scenarioJson = {});
+                           const QByteArray &scenarioJson = {}, Options options = {});
     ~StandinServer();
 
     bool isRunning() const { return m_process.state() == QProcess::Running; }
@@ -20,8 +27,16 @@ public:
     // "\\127.0.0.1:PORT\share"
     QString connectPath(const QString &share, int listener = 0) const;
 
-    // Changes the server's faults while it runs, e.g. {"refuseConnects": 1}.
+    // Changes the server's faults while it runs, e.g. {"refuseConnects": 1}; raises when
+    // the server refuses the change.
     void control(const QByteArray &json);
+    // Every fault back to its default.
+    void resetFaults() { control(R"({"reset":true})"); }
+    // The server's answer to a control message: empty when taken, else its error text.
+    QString controlAnswer(const QByteArray &json);
+    // Stops the server with SIGTERM; gives its exit code (-1 when it did not end).
+    int terminate();
+    qint64 pid() const { return m_process.processId(); }
     // Everything the server has logged so far.
     QStringList log();
     // Waits (up to 5 s) until at least count lines contain text; gives those lines.
