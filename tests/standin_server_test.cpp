@@ -109,16 +109,18 @@ TEST(StandinServer, PastTheDescriptorLimitItWaitsInsteadOfSpinning)
         ASSERT_TRUE(client->waitForConnected(5000));
         clients.push_back(std::move(client));
     }
-    ASSERT_EQ(server.waitForLog(QStringLiteral("cannot accept")).size(), 1);
+    const qsizetype episodes = server.waitForLog(QStringLiteral("cannot accept")).size();
+    ASSERT_GE(episodes, 1);
     const long long before = cpuTicks(server.pid());
     QThread::msleep(1000);
     const long long used = cpuTicks(server.pid()) - before;
-    // A busy loop takes every tick of the second; waiting takes next to none.
+    // A busy loop takes every tick of the second; waiting takes next to none. While no
+    // client leaves, the pause is said once.
     EXPECT_LT(used, 50);
-    EXPECT_EQ(server.log().filter(QStringLiteral("cannot accept")).size(), 1);
+    EXPECT_EQ(server.log().filter(QStringLiteral("cannot accept")).size(), episodes);
 
     clients.clear();
-    EXPECT_EQ(server.waitForLog(QStringLiteral("accepting again")).size(), 1);
+    EXPECT_GE(server.waitForLog(QStringLiteral("accepting again")).size(), 1);
     EXPECT_TRUE(greets(server));
 }
 
