@@ -252,13 +252,20 @@ void TDataSetBase::SetBufferCount(int count)
         m_currentRecord = -1;
         return;
     }
-    // Refill the window from the active record on.
-    if (GetRecord(m_buffers[0], TGetMode::gmCurrent) == TGetResult::grOK) {
-        m_recordCount = 1;
-        m_currentRecord = 0;
-        GetNextRecords();
-    } else {
+    // Refill the window from the active record on. Should the engine fail meanwhile, the
+    // window keeps what it got and the cursor's place is unknown.
+    try {
+        if (GetRecord(m_buffers[0], TGetMode::gmCurrent) == TGetResult::grOK) {
+            m_recordCount = 1;
+            m_currentRecord = 0;
+            GetNextRecords();
+        } else {
+            m_currentRecord = -1;
+        }
+    } catch (...) {
         m_currentRecord = -1;
+        DataEvent(0, true);
+        throw;
     }
     DataEvent(0, true);
 }

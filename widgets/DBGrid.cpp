@@ -147,7 +147,8 @@ void DBGrid::layoutColumns()
 
 void DBGrid::dataChanged()
 {
-    updateScrollBars();
+    // Counting rows asks the engine; a failure there must not stop the grid from painting.
+    FailureDisplay::guardLater([this] { updateScrollBars(); });
     viewport()->update();
 }
 
@@ -208,6 +209,12 @@ QString DBGrid::cellText(int row, int column) const
 }
 
 void DBGrid::paintEvent(QPaintEvent *)
+{
+    // No exception crosses Qt's event loop; a failure is shown once painting is done.
+    FailureDisplay::guardLater([this] { paint(); });
+}
+
+void DBGrid::paint()
 {
     QPainter painter(viewport());
     const QPalette &pal = palette();
@@ -283,7 +290,8 @@ void DBGrid::paintEvent(QPaintEvent *)
 void DBGrid::resizeEvent(QResizeEvent *event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    m_link->setBufferCount(visibleRowCount());
+    // More visible rows fetch more records: the engine may fail here.
+    FailureDisplay::guardLater([this] { m_link->setBufferCount(visibleRowCount()); });
     dataChanged();
 }
 

@@ -61,6 +61,7 @@ protected:
 
 private:
     class Link;
+    void paint();
     void layoutColumns();
     void dataChanged();
     void updateScrollBars();

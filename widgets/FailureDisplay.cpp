@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace FailureDisplay {
 
@@ -31,14 +32,61 @@ QString messageOf(const std::exception &error)
     return QString::fromLocal8Bit(error.what());
 }
 
-void show(const std::exception &error)
+namespace {
+
+Hook &hook()
 {
-    QMessageBox box(QMessageBox::Critical,
-                    programTitle(QCoreApplication::applicationFilePath()),
-                    withFullStop(messageOf(error)), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    static Hook current;
+    return current;
+}
+
+QStringList &pending()
+{
+    static QStringList messages;
+    return messages;
+}
+
+} // namespace
+
+void setHook(Hook next)
+{
+    hook() = std::move(next);
+}
+
+void showMessage(const QString &message)
+{
+    const QString caption = programTitle(QCoreApplication::applicationFilePath());
+    const QString text = withFullStop(message);
+    if (hook()) {
+        hook()(caption, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+void show(const std::exception &error)
+{
+    try {
+        showMessage(messageOf(error));
+    } catch (...) {
+        // Showing a failure must not fail in turn; there is nothing left to tell.
+    }
+}
+
+void showLater(const QString &message)
+{
+    if (pending().contains(message))
+        return;
+    pending().append(message);
+    QTimer::singleShot(0, qApp, [message] {
+        pending().removeOne(message);
+        try {
+            showMessage(message);
+        } catch (...) {
+        }
+    });
 }
 
 } // namespace FailureDisplay

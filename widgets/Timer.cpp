@@ -1,11 +1,13 @@
 #include "Timer.h"
 
+#include "FailureDisplay.h"
+
 TTimer::TTimer(QObject *owner) : QObject(owner)
 {
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         if (m_onTimer)
-            m_onTimer();
+            FailureDisplay::guard(m_onTimer);
     });
 }
 

@@ -1,0 +1,60 @@
+// The data-aware grid when the engine fails under it: no exception crosses Qt's event
+// loop; each failure reaches the failure display.
+
+#include "DBGrid.h"
+#include "FailureDisplay.h"
+#include "StandinServer.h"
+#include "adscnnct.h"
+#include "adstable.h"
+
+#include <QCoreApplication>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DBGrid, EngineFailuresInResizeScrollAndKeysReachTheFailureDisplay)
+{
+    StandinServer server({QStringLiteral("127.0.0.1:0")}, R"({"faults":{"syntheticUsers":30000}})");
+    QStringList shown;
+    FailureDisplay::setHook([&shown](const QString &, const QString &text) { shown.append(text); });
+
+    QWidget window;
+    TAdsConnection connection(&window);
+    connection.setConnectPath(server.connectPath(QStringLiteral("daten")));
+    TAdsQuery query(&window);
+    query.setObjectName(QStringLiteral("qCnctUsers"));
+    query.setAdsConnection(&connection);
+    query.setSQL({QStringLiteral("EXECUTE PROCEDURE sp_mgGetConnectedUsers();")});
+    TDataSource source(&window);
+    source.setDataSet(&query);
+    DBGrid grid(&window);
+    grid.setDataSource(&source);
+    grid.resize(400, 150);
+    window.show();
+    query.Open();
+
+    // Stand just before the end of the first batch of rows the engine fetched, then lose
+    // the server: showing more rows needs the next batch.
+    const int batchRows = std::clamp(2 * 1024 * 1024 / query.RecordSize(), 1, 10000);
+    ASSERT_LT(batchRows, query.RecordCount());
+    query.MoveBy(batchRows - grid.visibleRowCount() - 1);
+    ASSERT_EQ(server.terminate(), 0);
+
+    grid.resize(400, 600);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown.first().startsWith(QStringLiteral("qCnctUsers: "))) << shown.first().toStdString();
+
+    QTest::keyClick(&grid, Qt::Key_PageDown);
+    grid.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+    grid.repaint();
+    QCoreApplication::processEvents();
+    EXPECT_GE(shown.size(), 2);
+    FailureDisplay::setHook({});
+    window.close();
+}
+
+} // namespace
