@@ -16,12 +16,30 @@ QString uncOf(Platform &platform, const QString &localPath)
     return uncPath;
 }
 
+// What a refused write says beyond the file's name, when the refusal is about what was
+// to be written rather than about the file.
+QString causeOf(DWORD code)
+{
+    switch (code) {
+    case ERROR_INVALID_DATA:
+        return QStringLiteral("ein Name oder Wert enthält einen Zeilenumbruch");
+    case ERROR_NO_UNICODE_TRANSLATION:
+        return QStringLiteral("ein Name oder Wert enthält Zeichen, die die Kodierung der Datei nicht darstellen kann");
+    default:
+        return {};
+    }
+}
+
 void writeKey(Platform &platform, const QString &filePath, const QString &section,
               const QString &key, const QString &value)
 {
-    if (!platform.WritePrivateProfileStringW(wideText(section), wideText(key), wideText(value),
-                                             wideText(filePath)))
-        throw Exception(QStringLiteral("In %1 kann nicht geschrieben werden").arg(filePath));
+    if (platform.WritePrivateProfileStringW(wideText(section), wideText(key), wideText(value), wideText(filePath)))
+        return;
+    QString message = QStringLiteral("In ") + filePath + QStringLiteral(" kann nicht geschrieben werden");
+    const QString cause = causeOf(platform.GetLastError());
+    if (!cause.isEmpty())
+        message += QStringLiteral(": ") + cause;
+    throw Exception(message);
 }
 
 } // namespace

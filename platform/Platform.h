@@ -31,6 +31,8 @@ public:
     // all three null flushes the cache for the file. FALSE when the write is refused.
     virtual BOOL WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
                                             const WideChar *string, const WideChar *fileName) = 0;
+    // The calling thread's code of the last failure, as far as the calls above set it.
+    virtual DWORD GetLastError() = 0;
 
     // Libraries, searched as Windows does for a bare name: the executable's own directory
     // first, then the system's normal search. Null when the library cannot be loaded.

@@ -7,8 +7,15 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <QProcess>
+#include <QSet>
+#include <QThread>
+#include <csignal>
+#include <memory>
+#include <QRandomGenerator>
 #include <tuple>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -71,16 +78,28 @@ TEST(ProfileText, LineBreaksInNamesOrValuesAreRefused)
 
 class ProfileFileTest : public ::testing::Test {
 protected:
-    QByteArray read() const
+    QByteArray read(const QString &file = {}) const
     {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+        QFile f(file.isEmpty() ? path : file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
     }
     void write(const QByteArray &bytes) const
     {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
+    }
+    ino_t inode() const
+    {
+        struct stat info {};
+        ::stat(QFile::encodeName(path).constData(), &info);
+        return info.st_ino;
+    }
+    // Every file in the folder, hidden ones too.
+    QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
+    ProfileRefusal set(const QString &section, const QString &key, const QString &value) const
+    {
+        return writeProfileString(path, section, key, value);
     }
 
     QTemporaryDir dir;
@@ -89,50 +108,118 @@ protected:
 
 TEST_F(ProfileFileTest, NewFileIsLocal8BitWithoutByteOrderMark)
 {
-    ASSERT_TRUE(writeProfileString(path, QStringLiteral("Büro"), QStringLiteral("LAN_IP"), QStringLiteral("127.0.0.1")));
+    ASSERT_EQ(set(QStringLiteral("Büro"), QStringLiteral("LAN_IP"), QStringLiteral("127.0.0.1")), ProfileRefusal::None);
     EXPECT_EQ(read(), QStringLiteral("[Büro]\r\nLAN_IP=127.0.0.1\r\n").toLocal8Bit());
 }
 
 TEST_F(ProfileFileTest, ByteOrderMarksKeepTheirEncoding)
 {
     write(QByteArray("\xEF\xBB\xBF[S]\r\na=\xC3\xA4\r\n"));
-    ASSERT_TRUE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("b"), QStringLiteral("ö")));
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("b"), QStringLiteral("ö")), ProfileRefusal::None);
     EXPECT_EQ(read(), QByteArray("\xEF\xBB\xBF[S]\r\na=\xC3\xA4\r\nb=\xC3\xB6\r\n"));
 
     const QString text = QStringLiteral("[S]\r\na=1\r\n");
-    write(QByteArray("\xFF\xFE") +
-          QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
-    ASSERT_TRUE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("ä")));
+    write(QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("ä")), ProfileRefusal::None);
     const QString expected = QStringLiteral("[S]\r\na=ä\r\n");
     EXPECT_EQ(read(), QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(expected.utf16()),
                                                           expected.size() * 2));
+}
+
+// Files the way Windows leaves them: only the written lines are encoded, in the file's
+// own encoding; every other byte stays, and a write the encoding cannot hold is refused.
+TEST_F(ProfileFileTest, UnchangedLinesKeepTheirBytes)
+{
+    const struct {
+        const char *name;
+        QByteArray before;
+        const char *section;
+        const char *key;
+        const char *value;
+        ProfileRefusal refusal;
+        QByteArray after;
+    } cases[] = {
+        {"Windows-1252 file in a UTF-8 locale is read as Latin-1",
+         "; Gr\xFC\xDF" "e\r\n[B\xFCro]\r\nx=\xE4\r\n", "Büro", "y", "Köln", ProfileRefusal::None,
+         "; Gr\xFC\xDF" "e\r\n[B\xFCro]\r\nx=\xE4\r\ny=K\xF6ln\r\n"},
+        {"a character Latin-1 lacks is refused", "[S]\r\nx=\xE4\r\n", "S", "y", "€",
+         ProfileRefusal::Unencodable, "[S]\r\nx=\xE4\r\n"},
+        {"only the first byte-order mark is one", "\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=1\r\n", "S", "k", "v",
+         ProfileRefusal::None, "\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=v\r\n"},
+        {"broken UTF-8 after the mark stays", "\xEF\xBB\xBF[S]\r\nold=\xFF\xFE\r\n", "S", "k", "ä",
+         ProfileRefusal::None, "\xEF\xBB\xBF[S]\r\nold=\xFF\xFE\r\nk=\xC3\xA4\r\n"},
+        {"an odd byte at the end of UTF-16 stays", QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0\x41", 13), "S", "k", "v",
+         ProfileRefusal::None, QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0\x41", 23)},
+        {"a line break in a value is refused", "[S]\r\n", "S", "k", "x\r\n[EVIL]", ProfileRefusal::LineBreak,
+         "[S]\r\n"},
+        {"the same value again changes nothing", "[S]\r\nk = v \n", "S", "k", " v ", ProfileRefusal::None,
+         "[S]\r\nk = v \n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        write(c.before);
+        EXPECT_EQ(set(QString::fromUtf8(c.section), QString::fromUtf8(c.key), QString::fromUtf8(c.value)), c.refusal);
+        EXPECT_EQ(read(), c.after);
+        EXPECT_EQ(files(), QStringList{QStringLiteral("ADS.INI")});
+    }
 }
 
 TEST_F(ProfileFileTest, ReplacedAtomicallyKeepingPermissions)
 {
     write("[S]\r\na=1\r\n");
     ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    struct stat before{};
-    ::stat(QFile::encodeName(path).constData(), &before);
-    ASSERT_TRUE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")));
-    struct stat after{};
-    ::stat(QFile::encodeName(path).constData(), &after);
+    const ino_t before = inode();
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")), ProfileRefusal::None);
     // A new inode: the file was written beside and renamed over, never rewritten in place.
-    EXPECT_NE(before.st_ino, after.st_ino);
-    EXPECT_EQ(after.st_mode & 0777, 0640u);
+    EXPECT_NE(inode(), before);
+    struct stat info {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_EQ(read(), QByteArray("[S]\r\na=2\r\n"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("ADS.INI")});
+    EXPECT_EQ(files(), QStringList{QStringLiteral("ADS.INI")});
+}
+
+TEST_F(ProfileFileTest, LeftoverTemporaryFileIsReusedAndGone)
+{
+    write("[S]\r\na=1\r\n");
+    QFile stale(dir.filePath(QStringLiteral(".ADS.INI.quellmark-tmp")));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write(QByteArray(100000, 'x'));
+    stale.close();
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")), ProfileRefusal::None);
+    EXPECT_EQ(read(), QByteArray("[S]\r\na=2\r\n"));
+    EXPECT_EQ(files(), QStringList{QStringLiteral("ADS.INI")});
+}
+
+TEST_F(ProfileFileTest, LinksStay)
+{
+    // A second name of the file sees the change: it is written in place.
+    write("[S]\r\na=1\r\n");
+    const QString second = dir.filePath(QStringLiteral("second.ini"));
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(second).constData()), 0);
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")), ProfileRefusal::None);
+    EXPECT_EQ(read(second), QByteArray("[S]\r\na=2\r\n"));
+    QFile::remove(second);
+
+    // A symbolic link stays a link; the file it points to changes.
+    const QString real = dir.filePath(QStringLiteral("real.ini"));
+    ASSERT_TRUE(QFile::rename(path, real));
+    ASSERT_TRUE(QFile::link(real, path));
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("3")), ProfileRefusal::None);
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(read(real), QByteArray("[S]\r\na=3\r\n"));
 }
 
 TEST_F(ProfileFileTest, RefusedWritesLeaveTheFileUntouched)
 {
     write("[S]\r\na=1\r\n");
-    EXPECT_FALSE(writeProfileString(path, QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("x\r\n[EVIL]")));
+    EXPECT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("x\r\n[EVIL]")), ProfileRefusal::LineBreak);
     EXPECT_EQ(read(), QByteArray("[S]\r\na=1\r\n"));
 
     const QString directory = dir.filePath(QStringLiteral("sub"));
     QDir().mkdir(directory);
-    EXPECT_FALSE(writeProfileString(directory, QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("1")));
+    EXPECT_EQ(writeProfileString(directory, QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("1")),
+              ProfileRefusal::AccessDenied);
     EXPECT_TRUE(QFileInfo(directory).isDir());
 }
 
@@ -145,7 +232,79 @@ TEST_F(ProfileFileTest, PlatformCallFlushesAndRefusesAsWindowsDoes)
     EXPECT_EQ(platform.WritePrivateProfileStringW(u"S", u"k", u"v", file.c_str()), TRUE);
     EXPECT_EQ(platform.WritePrivateProfileStringW(nullptr, u"k", u"v", file.c_str()), FALSE);
     EXPECT_EQ(platform.WritePrivateProfileStringW(u"S", u"k", u"v", nullptr), FALSE);
+    EXPECT_EQ(platform.WritePrivateProfileStringW(u"S", u"k", u"a\nb", file.c_str()), FALSE);
+    EXPECT_EQ(platform.GetLastError(), DWORD(ERROR_INVALID_DATA));
     EXPECT_EQ(read(), QByteArray("[S]\r\nk=v\r\n"));
+}
+
+// The writer child: PROFILE_WRITER_CHILD file section key value [--as-nobody] [--loop]
+QProcess *writer(const QStringList &arguments)
+{
+    auto *process = new QProcess;
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start(QStringLiteral(PROFILE_WRITER_CHILD), arguments);
+    process->waitForStarted();
+    return process;
+}
+
+int runWriter(const QStringList &arguments)
+{
+    const std::unique_ptr<QProcess> process(writer(arguments));
+    process->waitForFinished(30000);
+    return process->exitCode();
+}
+
+// A user's file in a folder only an administrator may write: it is written in place.
+TEST_F(ProfileFileTest, ReadOnlyFolderWithWritableFileIsWrittenInPlace)
+{
+    write("[S]\r\na=1\r\n");
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                                          QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther);
+    const ino_t before = inode();
+    // As root the folder's mode binds nobody; the writer then drops to an ordinary user.
+    const QStringList asUser = ::geteuid() == 0 ? QStringList{QStringLiteral("--as-nobody")} : QStringList{};
+    EXPECT_EQ(runWriter(QStringList{path, QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")} + asUser), 0);
+    EXPECT_EQ(read(), QByteArray("[S]\r\na=2\r\n"));
+    EXPECT_EQ(inode(), before);
+    EXPECT_EQ(files(), QStringList{QStringLiteral("ADS.INI")});
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST_F(ProfileFileTest, ReplaceKeepsOwnerAndGroup)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "making a file of another owner needs root";
+    write("[S]\r\na=1\r\n");
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")), ProfileRefusal::None);
+    struct stat info {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+    EXPECT_EQ(read(), QByteArray("[S]\r\na=2\r\n"));
+}
+
+// A writer killed at any moment leaves the old or the new file, whole, and at most one
+// temporary file, which the next write takes over.
+TEST_F(ProfileFileTest, KilledWritersLeaveTheOldOrTheNewFile)
+{
+    const QByteArray filler(20000, 'x');
+    write("[S]\r\nfill=" + filler + "\r\na=0\r\n");
+    const QSet<QByteArray> whole = {"[S]\r\nfill=" + filler + "\r\na=0\r\n", "[S]\r\nfill=" + filler + "\r\na=1\r\n",
+                                    "[S]\r\nfill=" + filler + "\r\na=2\r\n"};
+    QRandomGenerator random(4711);
+    for (int round = 0; round < 200; ++round) {
+        const std::unique_ptr<QProcess> child(
+            writer({path, QStringLiteral("S"), QStringLiteral("a"), QString::number(1 + round % 2), QStringLiteral("--loop")}));
+        QThread::usleep(random.bounded(20000));
+        ::kill(pid_t(child->processId()), SIGKILL);
+        child->waitForFinished(5000);
+        ASSERT_TRUE(whole.contains(read())) << "round " << round;
+        ASSERT_LE(files().size(), 2) << files().join(QLatin1Char(' ')).toStdString();
+    }
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("0")), ProfileRefusal::None);
+    EXPECT_EQ(files(), QStringList{QStringLiteral("ADS.INI")});
 }
 
 } // namespace

@@ -108,6 +108,11 @@ BOOL PosixPlatform::WritePrivateProfileStringW(const WideChar *appName, const Wi
     return writePrivateProfileStringW(appName, keyName, string, fileName);
 }
 
+DWORD PosixPlatform::GetLastError()
+{
+    return lastProfileError();
+}
+
 Platform::LibraryHandle PosixPlatform::LoadLibraryW(const WideChar *fileName)
 {
     const QString name = wide(fileName, -1);

@@ -22,6 +22,7 @@ public:
                        const WideChar *string2, int count2) override;
     BOOL WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
                                     const WideChar *string, const WideChar *fileName) override;
+    DWORD GetLastError() override;
     LibraryHandle LoadLibraryW(const WideChar *fileName) override;
     ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;
     BOOL FreeLibrary(LibraryHandle library) override;

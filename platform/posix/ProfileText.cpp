@@ -1,15 +1,12 @@
 #include "ProfileText.h"
 
-#include <QList>
-
 namespace {
 
-struct Line {
-    QString text;  // without its line end
-    QString end;   // "\r\n", "\n", "\r" or empty for a last line without one
-};
+using Line = ProfileLine;
 
-QList<Line> splitLines(const QString &text)
+} // namespace
+
+QList<ProfileLine> splitProfileText(const QString &text)
 {
     QList<Line> lines;
     qsizetype start = 0;
@@ -18,23 +15,25 @@ QList<Line> splitLines(const QString &text)
         if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
             continue;
         const bool crlf = c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n');
-        lines.append(Line{text.mid(start, i - start), crlf ? QStringLiteral("\r\n") : QString(c)});
+        lines.append(Line{text.mid(start, i - start), crlf ? QStringLiteral("\r\n") : QString(c), {}, {}});
         if (crlf)
             ++i;
         start = i + 1;
     }
     if (start < text.size())
-        lines.append(Line{text.mid(start), QString()});
+        lines.append(Line{text.mid(start), QString(), {}, {}});
     return lines;
 }
 
-QString joinLines(const QList<Line> &lines)
+QString joinProfileText(const QList<ProfileLine> &lines)
 {
     QString text;
     for (const Line &line : lines)
         text += line.text + line.end;
     return text;
 }
+
+namespace {
 
 // The name of a "[section]" line, or nothing.
 std::optional<QString> sectionName(const QString &line)
@@ -72,14 +71,34 @@ const QString CrLf = QStringLiteral("\r\n");
 
 } // namespace
 
-std::optional<QString> applyProfileWrite(const QString &text, const QString &section,
-                                         const std::optional<QString> &key,
-                                         const std::optional<QString> &value)
+namespace {
+
+// A changed line: new text and, when it had none, a line end, both encoded afresh.
+void setText(Line &line, const QString &text)
+{
+    line.text = text;
+    line.raw.reset();
+}
+
+void endWithCrLf(Line &line)
+{
+    line.end = CrLf;
+    line.rawEnd.reset();
+}
+
+Line newLine(const QString &text)
+{
+    return Line{text, CrLf, {}, {}};
+}
+
+} // namespace
+
+bool applyProfileWrite(QList<ProfileLine> &lines, const QString &section, const std::optional<QString> &key,
+                       const std::optional<QString> &value)
 {
     if (holdsLineBreak(section) || (key && holdsLineBreak(*key)) || (value && holdsLineBreak(*value)))
-        return std::nullopt;
+        return false;
 
-    QList<Line> lines = splitLines(text);
     qsizetype header = -1;
     for (qsizetype i = 0; i < lines.size() && header < 0; ++i) {
         const std::optional<QString> name = sectionName(lines[i].text);
@@ -99,17 +118,17 @@ std::optional<QString> applyProfileWrite(const QString &text, const QString &sec
     if (!key) {
         if (header >= 0)
             lines.remove(header, sectionEnd - header);
-        return joinLines(lines);
+        return true;
     }
 
     if (header < 0) {
         if (!value)
-            return text;
+            return true;
         if (!lines.isEmpty() && lines.last().end.isEmpty())
-            lines.last().end = CrLf;
-        lines.append(Line{QLatin1Char('[') + section + QLatin1Char(']'), CrLf});
-        lines.append(Line{*key + QLatin1Char('=') + *value, CrLf});
-        return joinLines(lines);
+            endWithCrLf(lines.last());
+        lines.append(newLine(QLatin1Char('[') + section + QLatin1Char(']')));
+        lines.append(newLine(*key + QLatin1Char('=') + *value));
+        return true;
     }
 
     for (qsizetype i = header + 1; i < sectionEnd; ++i) {
@@ -120,19 +139,31 @@ std::optional<QString> applyProfileWrite(const QString &text, const QString &sec
             lines.removeAt(i);
         } else {
             const qsizetype equals = lines[i].text.indexOf(QLatin1Char('='));
-            lines[i].text = lines[i].text.left(equals + 1) + *value;
+            const QString replaced = lines[i].text.left(equals + 1) + *value;
+            if (replaced != lines[i].text)
+                setText(lines[i], replaced);
         }
-        return joinLines(lines);
+        return true;
     }
     if (!value)
-        return text;
+        return true;
 
     qsizetype last = header;
     for (qsizetype i = header + 1; i < sectionEnd; ++i)
         if (!lines[i].text.trimmed().isEmpty())
             last = i;
     if (lines[last].end.isEmpty())
-        lines[last].end = CrLf;
-    lines.insert(last + 1, Line{*key + QLatin1Char('=') + *value, CrLf});
-    return joinLines(lines);
+        endWithCrLf(lines[last]);
+    lines.insert(last + 1, newLine(*key + QLatin1Char('=') + *value));
+    return true;
+}
+
+std::optional<QString> applyProfileWrite(const QString &text, const QString &section,
+                                         const std::optional<QString> &key,
+                                         const std::optional<QString> &value)
+{
+    QList<ProfileLine> lines = splitProfileText(text);
+    if (!applyProfileWrite(lines, section, key, value))
+        return std::nullopt;
+    return joinProfileText(lines);
 }

@@ -52,6 +52,11 @@ BOOL Win32Platform::WritePrivateProfileStringW(const WideChar *appName, const Wi
     return ::WritePrivateProfileStringW(w(appName), w(keyName), w(string), w(fileName));
 }
 
+DWORD Win32Platform::GetLastError()
+{
+    return ::GetLastError();
+}
+
 Platform::LibraryHandle Win32Platform::LoadLibraryW(const WideChar *fileName)
 {
     // The standard search order already starts in the executable's directory.

@@ -141,7 +141,16 @@ BOOL FakePlatform::WritePrivateProfileStringW(const WideChar *appName, const Wid
     calls.append(QStringLiteral("WritePrivateProfileStringW(%1,%2,%3,%4)")
                      .arg(text(appName), text(keyName), text(string), text(fileName)));
     const int index = profileWrites++;
-    if (m_refuseWritesFrom >= 0 && index >= m_refuseWritesFrom)
+    if (m_refuseWritesFrom >= 0 && index >= m_refuseWritesFrom) {
+        m_lastError = 5; // access denied
         return FALSE;
-    return writePrivateProfileStringW(appName, keyName, string, fileName);
+    }
+    const BOOL written = writePrivateProfileStringW(appName, keyName, string, fileName);
+    m_lastError = lastProfileError();
+    return written;
+}
+
+DWORD FakePlatform::GetLastError()
+{
+    return m_lastError;
 }

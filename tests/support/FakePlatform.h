@@ -42,6 +42,7 @@ public:
     // Libraries load for real: tests bind real engine builds.
     BOOL WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
                                     const WideChar *string, const WideChar *fileName) override;
+    DWORD GetLastError() override;
     LibraryHandle LoadLibraryW(const WideChar *fileName) override;
     ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;
     BOOL FreeLibrary(LibraryHandle library) override;
@@ -62,6 +63,7 @@ private:
     QList<QByteArray> m_throwingHosts;
     QString m_executablePath = QStringLiteral("/opt/quellmark/Quellmark");
     int m_refuseWritesFrom = -1;
+    DWORD m_lastError = 0;
 
     // Storage behind the last host entry handed out, as the C library keeps its own.
     hostent m_entry{};
