@@ -100,10 +100,10 @@ long long cpuTicks(qint64 pid)
 
 TEST(StandinServer, PastTheDescriptorLimitItWaitsInsteadOfSpinning)
 {
-    StandinServer server({QStringLiteral("127.0.0.1:0")}, {}, StandinServer::Options{true, 48});
-    ASSERT_TRUE(greets(server));
+    StandinServer server({QStringLiteral("127.0.0.1:0")}, {}, StandinServer::Options{true, 64});
+    ASSERT_TRUE(greets(server)) << server.log().join(QLatin1Char('\n')).toStdString();
     std::vector<std::unique_ptr<QTcpSocket>> clients;
-    for (int i = 0; i < 80; ++i) {
+    for (int i = 0; i < 100; ++i) {
         auto client = std::make_unique<QTcpSocket>();
         client->connectToHost(QStringLiteral("127.0.0.1"), server.port());
         ASSERT_TRUE(client->waitForConnected(5000));
