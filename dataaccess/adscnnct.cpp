@@ -23,6 +23,11 @@ bool isDictionaryPath(const QString &path)
 
 } // namespace
 
+QString ConnectPathOf(const QString &server, quint32 port, const QString &share)
+{
+    return QStringLiteral("\\\\%1:%2\\%3").arg(server, QString::number(port), share);
+}
+
 void setLoginDialogHook(LoginDialogHook hook)
 {
     loginDialogHook() = std::move(hook);

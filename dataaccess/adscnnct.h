@@ -41,6 +41,10 @@ private:
 using TAdsDatabaseLoginEvent =
     std::function<void(TAdsConnection *connection, QString &username, QString &password)>;
 
+// The connect path of a server's share: "\\server:port\share", filled in one pass so that a
+// "%1" in a name stays as it is.
+QString ConnectPathOf(const QString &server, quint32 port, const QString &share);
+
 // Asks the user for a data-dictionary login: "Database Login". Answers false when
 // cancelled. The application installs the dialog; the data layer stays free of widgets.
 using LoginDialogHook =

@@ -36,8 +36,7 @@ QString lastComponent(const QString &uncPath)
 bool probe(TAdsConnection &connection, const QString &server, quint32 port, const QString &share)
 {
     try {
-        connection.setConnectPath(
-            QStringLiteral("\\\\%1:%2\\%3").arg(server).arg(port).arg(share));
+        connection.setConnectPath(ConnectPathOf(server, port, share));
         connection.Connect();
         connection.Disconnect();
         return true;

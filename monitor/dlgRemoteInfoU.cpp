@@ -288,7 +288,7 @@ void TdlgRemoteInfo::setAdsServer(const QString &path)
     if (nul >= 0)
         share.truncate(nul);
     share = share.trimmed();
-    const auto connectPath = [&] { return QStringLiteral("\\\\%1:%2\\%3").arg(server).arg(6262).arg(share); };
+    const auto connectPath = [&] { return ConnectPathOf(server, 6262, share); };
     AdsConnect->setConnectPath(connectPath());
     try {
         AdsConnect->Connect();

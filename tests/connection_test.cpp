@@ -122,6 +122,23 @@ TEST_F(ConnectionTest, ConnectStringEntries)
               QStringLiteral("Data Source=\\\\srv:6262\\app\\data.add;User ID=adam;Password=\"geheim\";FIPS=True;"));
 }
 
+TEST(Connection, ConnectPathsKeepPercentSignsOfNames)
+{
+    const struct {
+        const char *server;
+        quint32 port;
+        const char *share;
+        const char *path;
+    } cases[] = {
+        {"FS1", 6262, "daten", "\\\\FS1:6262\\daten"},
+        {"FS%1", 6262, "daten", "\\\\FS%1:6262\\daten"},
+        {"FS%2", 2001, "%3", "\\\\FS%2:2001\\%3"},
+        {"", 6262, "", "\\\\:6262\\"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ConnectPathOf(QString::fromUtf8(c.server), c.port, QString::fromUtf8(c.share)), QString::fromUtf8(c.path));
+}
+
 TEST_F(ConnectionTest, LongPathReachesTheEngineCut)
 {
     TAdsConnection connection;
