@@ -1,6 +1,7 @@
 // Connecting, disconnecting, errors and handles.
 
 #include "AceCodes.h"
+#include "Answers.h"
 #include "Api.h"
 #include "Session.h"
 #include "Text.h"
@@ -25,14 +26,10 @@ std::uint32_t Session::request(const wire::Writer &message, std::vector<std::uin
     if (const std::uint32_t rc = link.receive(answer, maxAnswer, timeoutMs))
         return fail(rc, link.errorText());
     if (answer[0] == wire::Error) {
-        wire::Reader reader(answer.data() + 1, answer.size() - 1);
-        const std::uint32_t code = reader.u32();
-        const std::string text = reader.str();
-        if (!reader.ok() || code == 0) {
+        answer::Failure failure = answer::error(answer.data() + 1, answer.size() - 1);
+        if (failure.code == acecode::BrokenAnswer)
             link.close();
-            return fail(acecode::BrokenAnswer, "The server sent a malformed error answer.");
-        }
-        return fail(code, utf8ToLocal(text));
+        return fail(failure.code, std::move(failure.text));
     }
     if (answer[0] != expected) {
         link.close();
@@ -192,11 +189,11 @@ UNSIGNED32 engine::api::AdsConnect101(UNSIGNED8 *pucConnectString, ADSHANDLE *,
     if (const std::uint32_t rc = session->request(hello, answer, wire::Welcome, wire::MaxHelloFrame,
                                                   ConnectTimeoutMs))
         return rc;
-    wire::Reader reader(answer.data() + 1, answer.size() - 1);
-    session->connectionNumber = reader.u32();
-    session->serverName = reader.str();
-    if (!reader.ok())
-        return fail(acecode::BrokenAnswer, "The server sent a malformed welcome.");
+    auto welcome = answer::welcome(answer.data() + 1, answer.size() - 1);
+    if (auto *failure = std::get_if<answer::Failure>(&welcome))
+        return fail(failure->code, std::move(failure->text));
+    session->connectionNumber = std::get<answer::Welcome>(welcome).connection;
+    session->serverName = std::get<answer::Welcome>(welcome).serverName;
     *phConnect = Handles::instance().add(session);
     return acecode::Success;
 }

@@ -1,6 +1,7 @@
 // Cursors: metadata, moves, rows and the rest of the result-set calls.
 
 #include "AceCodes.h"
+#include "Answers.h"
 #include "Api.h"
 #include "Cursor.h"
 #include "Text.h"
@@ -53,13 +54,9 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
             if ((failure = owner->request(request, answer, wire::Rows, wire::MaxFrame, answerTimeoutMs)))
                 return nullptr;
         }
-        wire::Reader reader(answer.data() + 1, answer.size() - 1);
-        const std::uint32_t gotFirst = reader.u32();
-        const std::uint32_t gotCount = reader.u32();
-        const std::size_t bytes = std::size_t(count) * recordLength;
-        const std::uint8_t *data = reader.bytes(bytes);
-        if (!reader.ok() || gotFirst != first || gotCount != count || !data || !reader.atEnd()) {
-            failure = fail(acecode::BrokenAnswer, "The server sent malformed rows.");
+        auto checked = answer::rows(answer.data() + 1, answer.size() - 1, first, count, recordLength);
+        if (auto *broken = std::get_if<answer::Failure>(&checked)) {
+            failure = fail(broken->code, std::move(broken->text));
             return nullptr;
         }
         while (cachedBytes + answer.size() > MaxCachedBytes && !batchOrder.empty()) {

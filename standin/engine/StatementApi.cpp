@@ -1,11 +1,10 @@
 // Statements: options, prepare, parameters and execution.
 
 #include "AceCodes.h"
+#include "Answers.h"
 #include "Api.h"
 #include "Cursor.h"
 #include "Text.h"
-
-#include "AceFieldTypes.h"
 
 #include <algorithm>
 #include <climits>
@@ -193,45 +192,15 @@ UNSIGNED32 engine::api::AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE *phCursor)
         if (const UNSIGNED32 rc = session->request(request, answer, wire::Result, wire::MaxFrame, timeoutMs))
             return rc;
     }
-    wire::Reader reader(answer.data() + 1, answer.size() - 1);
+    auto header = answer::result(answer.data() + 1, answer.size() - 1);
+    if (auto *failure = std::get_if<answer::Failure>(&header))
+        return fail(failure->code, std::move(failure->text));
     auto cursor = std::make_shared<Cursor>();
-    cursor->serverId = reader.u32();
-    cursor->rowCount = reader.u32();
-    cursor->recordLength = reader.u32();
-    const std::uint16_t columnCount = reader.u16();
-    // Counts and lengths from the wire are checked before anything is sized by them.
-    if (!reader.ok() || cursor->rowCount > MaxRows || cursor->recordLength > MaxRecordLength ||
-        columnCount > MaxColumns)
-        return fail(acecode::BrokenAnswer, "The server sent a result beyond the engine's limits (rows " +
-                                               std::to_string(cursor->rowCount) + ", record length " +
-                                               std::to_string(cursor->recordLength) + ", columns " +
-                                               std::to_string(columnCount) + ").");
-    cursor->columns.reserve(columnCount);
-    for (std::uint16_t i = 0; i < columnCount && reader.ok(); ++i) {
-        wire::Column column;
-        column.name = reader.str();
-        column.type = reader.u16();
-        column.length = reader.u32();
-        column.decimals = reader.u16();
-        column.offset = reader.u32();
-        column.nullable = reader.u8();
-        column.permissions = reader.u8();
-        if (!reader.ok())
-            break;
-        if (column.name.size() > 128)
-            return fail(acecode::BrokenAnswer, "The server sent a column name of " +
-                                                   std::to_string(column.name.size()) + " bytes.");
-        // Every column must lie inside the row image with room for what its type reads.
-        if (!acetype::columnFits(column.type, column.offset, column.length, cursor->recordLength))
-            return fail(acecode::ColumnDoesNotFit,
-                        "Field length does not fit its type (field \"" + utf8ToLocal(column.name) + "\", type " +
-                            std::to_string(column.type) + ", length " + std::to_string(column.length) +
-                            ", offset " + std::to_string(column.offset) + ", record length " +
-                            std::to_string(cursor->recordLength) + ").");
-        cursor->columns.push_back(std::move(column));
-    }
-    if (!reader.ok() || !reader.atEnd())
-        return fail(acecode::BrokenAnswer, "The server sent a malformed result.");
+    answer::ResultHeader &result = std::get<answer::ResultHeader>(header);
+    cursor->serverId = result.serverId;
+    cursor->rowCount = result.rowCount;
+    cursor->recordLength = result.recordLength;
+    cursor->columns = std::move(result.columns);
     if (cursor->serverId == 0)
         return acecode::Success; // no cursor: a statement without a result
     cursor->connection = statement->connection;

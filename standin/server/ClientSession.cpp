@@ -1,35 +1,16 @@
 #include "ClientSession.h"
 
-#include "AceCodes.h"
-#include "Procedures.h"
-#include "Scenario.h"
 #include "SessionHost.h"
-#include "Wire.h"
 
 #include <QTcpSocket>
 #include <QTimer>
-#include <cstring>
-#include <optional>
-#include <stdexcept>
-
-namespace {
-
-// Before its hello a client may send little; afterwards requests stay small too.
-constexpr std::uint32_t MaxRequest = 1024 * 1024;
-
-QString text(const std::string &utf8)
-{
-    return QString::fromStdString(utf8);
-}
-
-} // namespace
 
 ClientSession::ClientSession(QTcpSocket *socket, SessionHost &host)
-    : m_socket(socket), m_host(&host)
+    : m_socket(socket), m_protocol(host, *this, [this, &host] { host.sessionClosed(this); })
 {
     socket->setParent(this);
-    connect(socket, &QTcpSocket::readyRead, this, &ClientSession::readFrames);
-    connect(socket, &QTcpSocket::disconnected, this, &ClientSession::leave);
+    connect(socket, &QTcpSocket::readyRead, this, [this] { m_protocol.received(m_socket->readAll()); });
+    connect(socket, &QTcpSocket::disconnected, this, [this] { m_protocol.disconnected(); });
 }
 
 ClientSession::~ClientSession()
@@ -39,273 +20,17 @@ ClientSession::~ClientSession()
     delete m_socket;
 }
 
-void ClientSession::close()
+QString ClientSession::address() const
 {
-    m_gone = true;
-    m_host = nullptr;
-    m_socket->disconnect(this);
-    m_socket->abort();
+    return m_socket->peerAddress().toString();
 }
 
-void ClientSession::leave()
+void ClientSession::send(const QByteArray &bytes, int delayMs)
 {
-    if (m_gone)
-        return;
-    m_gone = true;
-    if (m_number)
-        m_host->unregisterConnection(m_number);
-    m_number = 0;
-    m_host->sessionClosed(this);
-}
-
-void ClientSession::drop(const QString &why)
-{
-    if (m_gone)
-        return;
-    if (!why.isEmpty())
-        m_host->log(QStringLiteral("dropped %1: %2").arg(m_socket->peerAddress().toString(), why));
-    m_buffer.clear();
-    m_socket->disconnect(this);
-    m_socket->abort();
-    leave();
-}
-
-void ClientSession::readFrames()
-{
-    if (m_gone)
-        return;
-    m_buffer.append(m_socket->readAll());
-    while (m_buffer.size() >= 4) {
-        std::uint32_t length = 0;
-        std::memcpy(&length, m_buffer.constData(), 4);
-        const std::uint32_t limit = m_number ? MaxRequest : wire::MaxHelloFrame;
-        if (length == 0 || length > limit)
-            return drop(QStringLiteral("frame of %1 bytes").arg(length));
-        if (static_cast<std::uint32_t>(m_buffer.size()) - 4 < length)
-            return;
-        const QByteArray payload = m_buffer.mid(4, length);
-        m_buffer.remove(0, 4 + length);
-        if (!handle(reinterpret_cast<const std::uint8_t *>(payload.constData()),
-                    static_cast<std::size_t>(payload.size())))
-            return;
-    }
-}
-
-// Gives false when the link is gone.
-bool ClientSession::handle(const std::uint8_t *payload, std::size_t size)
-{
-    const std::uint8_t type = payload[0];
-    switch (type) {
-    case wire::Hello:
-        if (m_number) {
-            drop(QStringLiteral("second hello"));
-            return false;
-        }
-        return hello(payload + 1, size - 1);
-    case wire::Control:
-        return control(payload + 1, size - 1);
-    case wire::Execute:
-    case wire::Fetch:
-    case wire::CloseCursor:
-        if (!m_number) {
-            drop(QStringLiteral("request before hello"));
-            return false;
-        }
-        if (type == wire::Execute)
-            return execute(payload + 1, size - 1);
-        if (type == wire::Fetch)
-            return fetch(payload + 1, size - 1);
-        return closeCursor(payload + 1, size - 1);
-    case wire::Bye:
-        drop(QString());
-        return false;
-    default:
-        drop(QStringLiteral("unknown message %1").arg(type));
-        return false;
-    }
-}
-
-bool ClientSession::control(const std::uint8_t *payload, std::size_t size)
-{
-    wire::Reader reader(payload, size);
-    const std::string json = reader.str();
-    if (!reader.ok() || !reader.atEnd()) {
-        drop(QStringLiteral("malformed control"));
-        return false;
-    }
-    const std::optional<QString> refused = m_host->applyControl(QByteArray::fromStdString(json));
-    if (refused)
-        answer(wire::Writer(wire::Error).u32(acecode::InvalidArgument).str(refused->toStdString()).frame(), false);
-    else
-        answer(wire::Writer(wire::Ok).u32(0).str("ok").frame(), false);
-    return !m_gone;
-}
-
-bool ClientSession::closeCursor(const std::uint8_t *payload, std::size_t size)
-{
-    wire::Reader reader(payload, size);
-    const std::uint32_t id = reader.u32();
-    if (!reader.ok() || !reader.atEnd()) {
-        drop(QStringLiteral("malformed close"));
-        return false;
-    }
-    if (m_cursors.erase(id) == 0)
-        error(acecode::InvalidHandle, QStringLiteral("No such cursor."));
-    else
-        answer(wire::Writer(wire::Ok).u32(0).str("closed").frame());
-    return !m_gone;
-}
-
-bool ClientSession::hello(const std::uint8_t *payload, std::size_t size)
-{
-    wire::Reader reader(payload, size);
-    ConnectionInfo info;
-    info.share = text(reader.str());
-    info.workstation = text(reader.str());
-    info.osLogin = text(reader.str());
-    info.application = text(reader.str());
-    info.user = text(reader.str());
-    reader.str(); // the password is not checked by a stand-in
-    if (!reader.ok() || !reader.atEnd()) {
-        drop(QStringLiteral("malformed hello"));
-        return false;
-    }
-    const Scenario &scenario = m_host->scenario();
-    Faults &faults = m_host->faults();
-    if (faults.refuseConnects > 0) {
-        --faults.refuseConnects;
-        m_host->countRefusal();
-        refuse(acecode::ConnectionRefused,
-               QStringLiteral("The server %1 refused the connection.").arg(scenario.name));
-        return false;
-    }
-    if (!scenario.serves(info.share)) {
-        refuse(acecode::UnknownShare, QStringLiteral("The share \"%1\" is not served by %2.")
-                                          .arg(info.share, scenario.name));
-        return false;
-    }
-    info.peer = m_socket->peerAddress().toString();
-    m_number = m_host->registerConnection(info);
-    answer(wire::Writer(wire::Welcome).u32(m_number).str(scenario.name.toStdString()).frame());
-    return !m_gone;
-}
-
-void ClientSession::error(std::uint32_t code, const QString &text)
-{
-    answer(wire::Writer(wire::Error).u32(code).str(text.toStdString()).frame());
-}
-
-bool ClientSession::execute(const std::uint8_t *payload, std::size_t size)
-{
-    wire::Reader reader(payload, size);
-    const QString sql = text(reader.str());
-    const std::uint16_t count = reader.u16();
-    std::vector<std::optional<QString>> params;
-    for (std::uint16_t i = 0; i < count && reader.ok(); ++i) {
-        const bool present = reader.u8() != 0;
-        const QString value = text(reader.str());
-        params.push_back(present ? std::optional<QString>(value) : std::nullopt);
-    }
-    if (!reader.ok() || !reader.atEnd()) {
-        drop(QStringLiteral("malformed execute"));
-        return false;
-    }
-    const ProcedureOutcome outcome = m_host->execute(sql, params);
-    QStringList shown;
-    for (const auto &param : params)
-        shown.append(param ? QLatin1Char('\'') + *param + QLatin1Char('\'') : QStringLiteral("NULL"));
-    m_host->log(QStringLiteral("execute #%1 %2(%3)")
-                     .arg(m_number)
-                     .arg(outcome.procedure.isEmpty() ? sql.simplified() : outcome.procedure, shown.join(QLatin1Char(','))));
-    if (!outcome.result) {
-        error(outcome.code, outcome.text);
-        return !m_gone;
-    }
-    const std::uint32_t id = m_nextCursor++;
-    m_cursors[id] = outcome.result;
-    const ResultBuilder &result = *outcome.result;
-    wire::Writer reply(wire::Result);
-    reply.u32(id).u32(result.rowCount()).u32(result.recordLength()).u16(std::uint16_t(result.columns().size()));
-    for (const wire::Column &c : result.columns())
-        reply.str(c.name).u16(c.type).u32(c.length).u16(c.decimals).u32(c.offset).u8(c.nullable).u8(c.permissions);
-    const int slow = m_host->faults().slowMs;
-    if (slow > 0) {
-        const std::vector<std::uint8_t> frame = reply.frame();
-        QTimer::singleShot(slow, m_socket, [this, frame] {
-            if (!m_gone)
-                answer(frame);
-        });
-        return true;
-    }
-    answer(reply.frame());
-    return !m_gone;
-}
-
-bool ClientSession::fetch(const std::uint8_t *payload, std::size_t size)
-{
-    wire::Reader reader(payload, size);
-    const std::uint32_t id = reader.u32();
-    const std::uint32_t first = reader.u32();
-    const std::uint32_t count = reader.u32();
-    if (!reader.ok() || !reader.atEnd()) {
-        drop(QStringLiteral("malformed fetch"));
-        return false;
-    }
-    const auto cursor = m_cursors.find(id);
-    if (cursor == m_cursors.end()) {
-        error(acecode::InvalidHandle, QStringLiteral("No such cursor."));
-        return !m_gone;
-    }
-    const ResultBuilder &result = *cursor->second;
-    const std::uint64_t bytes = std::uint64_t(count) * result.recordLength();
-    if (first > result.rowCount() || count > result.rowCount() - first || bytes > wire::MaxFrame - 64) {
-        error(acecode::InvalidArgument, QStringLiteral("The rows asked for are not there."));
-        return !m_gone;
-    }
-    // Header and rows go to the socket as they are: one copy of a large batch, not four.
-    const std::uint32_t length = std::uint32_t(1 + 8 + bytes);
-    QByteArray header(13, '\0');
-    std::memcpy(header.data(), &length, 4);
-    header[4] = char(wire::Rows);
-    std::memcpy(header.data() + 5, &first, 4);
-    std::memcpy(header.data() + 9, &count, 4);
-    const Faults &faults = m_host->faults();
-    if (faults.closeMidAnswer > 0 || faults.delayMs > 0) {
-        std::vector<std::uint8_t> frame(header.begin(), header.end());
-        const std::uint8_t *rows = result.data().data() + std::size_t(first) * result.recordLength();
-        frame.insert(frame.end(), rows, rows + bytes);
-        answer(frame);
-        return !m_gone;
-    }
-    m_socket->write(header);
-    m_socket->write(reinterpret_cast<const char *>(result.data().data()) + std::size_t(first) * result.recordLength(),
-                    qint64(bytes));
-    m_socket->flush();
-    return true;
-}
-
-void ClientSession::refuse(std::uint32_t code, const QString &why)
-{
-    m_host->log(QStringLiteral("refused %1: %2").arg(m_socket->peerAddress().toString(), why));
-    answer(wire::Writer(wire::Error).u32(code).str(why.toStdString()).frame());
-    m_socket->disconnectFromHost();
-}
-
-void ClientSession::answer(const std::vector<std::uint8_t> &frame, bool faultable)
-{
-    QByteArray bytes(reinterpret_cast<const char *>(frame.data()), static_cast<qsizetype>(frame.size()));
-    Faults &faults = m_host->faults();
-    if (faultable && faults.closeMidAnswer > 0) {
-        --faults.closeMidAnswer;
-        m_socket->write(bytes.left(bytes.size() / 2));
-        m_socket->flush();
-        m_host->log(QStringLiteral("cut an answer short"));
-        drop(QString());
-        return;
-    }
-    if (faultable && faults.delayMs > 0) {
-        QTimer::singleShot(faults.delayMs, m_socket, [socket = m_socket, bytes] {
-            socket->write(bytes);
+    if (delayMs > 0) {
+        // Delayed answers die with the socket.
+        QTimer::singleShot(delayMs, m_socket, [socket = m_socket, copy = QByteArray(bytes.constData(), bytes.size())] {
+            socket->write(copy);
             socket->flush();
         });
         return;
@@ -313,4 +38,15 @@ void ClientSession::answer(const std::vector<std::uint8_t> &frame, bool faultabl
     // Written at once rather than on the next turn of the event loop.
     m_socket->write(bytes);
     m_socket->flush();
+}
+
+void ClientSession::finish()
+{
+    m_socket->disconnectFromHost();
+}
+
+void ClientSession::abort()
+{
+    m_socket->disconnect(this);
+    m_socket->abort();
 }
