@@ -83,9 +83,8 @@ QList<ProfileLine> splitLines(Encoding encoding, const QByteArray &body)
         i += endLength - unit;
         start = i + unit;
     }
-    if (start < body.size()) {
-        // The rest, with an odd byte of UTF-16 kept as it was.
-        const QByteArray text = body.mid(start);
+    if (start < units) {
+        const QByteArray text = body.mid(start, units - start);
         lines.append(ProfileLine{decode(encoding, text), QString(), text, QByteArray()});
     }
     return lines;
@@ -109,6 +108,10 @@ ProfileBytes ProfileBytes::read(const QByteArray &bytes)
         file.encoding = QString::fromLocal8Bit(bytes).toLocal8Bit() == bytes ? Encoding::Local8Bit : Encoding::Latin1;
     }
     body.remove(0, file.mark.size());
+    if (file.encoding == Encoding::Utf16Le && body.size() % 2 != 0) {
+        file.tail = body.right(1);
+        body.chop(1);
+    }
     file.lines = splitLines(file.encoding, body);
     return file;
 }
@@ -130,7 +133,7 @@ std::optional<QByteArray> ProfileBytes::bytes() const
         else
             out += *encode(encoding, line.end);
     }
-    return out;
+    return out + tail;
 }
 
 // --- the file ------------------------------------------------------------------------------

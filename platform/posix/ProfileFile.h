@@ -16,6 +16,7 @@ struct ProfileBytes {
     Encoding encoding = Encoding::Local8Bit;
     QByteArray mark; // the byte-order mark as read, or empty
     QList<ProfileLine> lines;
+    QByteArray tail; // an odd last byte of a UTF-16 file: it stays the last byte
 
     static ProfileBytes read(const QByteArray &bytes);
     // Nothing when a changed line holds a character the encoding cannot hold.
