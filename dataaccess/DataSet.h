@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataErrors.h"
+#include "FieldKinds.h"
 
 #include <QByteArray>
 #include <QList>
@@ -22,12 +23,6 @@ enum class TDataSetState { dsInactive, dsBrowse };
 enum class TGetMode { gmCurrent, gmNext, gmPrior };
 enum class TGetResult { grOK, grBOF, grEOF, grError };
 
-enum class TFieldType {
-    ftUnknown, ftString, ftWideString, ftSmallint, ftInteger, ftLargeint, ftBoolean, ftFloat,
-    ftCurrency, ftBCD, ftFMTBcd, ftDate, ftTime, ftDateTime, ftAutoInc, ftBytes, ftVarBytes,
-    ftBlob, ftMemo, ftWideMemo, ftGuid
-};
-
 // A column as the framework describes it.
 struct TFieldDef {
     QString Name;
@@ -36,13 +31,6 @@ struct TFieldDef {
     bool Required = false;
     int Precision = 0;
     int FieldNo = 0;
-};
-
-// A decoded value: null, or a typed value.
-struct TFieldValue {
-    bool isNull = true;
-    QVariant value;
-    bool overflow = false; // a BCD value too large for the field
 };
 
 // One column of the open result; reads its value from the current record buffer.
@@ -163,6 +151,11 @@ public:
     const QByteArray *ActiveBuffer() const;
 
     virtual TFieldValue GetFieldValue(const TField &field, const QByteArray &buffer) const = 0;
+
+    // Where the data comes from, as an error describes it; empty for the framework itself.
+    virtual QString DatabaseName() const { return {}; }
+    virtual QString DatabasePath() const { return {}; }
+    virtual QString TableName() const { return {}; }
 
     TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose, BeforeScroll, AfterScroll;
 

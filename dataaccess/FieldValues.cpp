@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QUuid>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -310,6 +311,64 @@ TFieldValue compactDate(const uchar *p, const JulianFromText &julian)
 }
 
 } // namespace
+
+Kind kindOf(quint16 type, quint32 length, quint16 decimals, bool adtCursor, bool numericsAsFloats)
+{
+    using namespace acetype;
+    const int size = int(std::min<quint32>(length, 0x7FFFFFFF));
+    switch (type) {
+    case Logical:
+        return {TFieldType::ftBoolean, 0, 0};
+    case Numeric: {
+        if (adtCursor && !numericsAsFloats) {
+            // The precision: the length less the point and the sign, or less the sign.
+            const int precision = size - (decimals > 0 ? 2 : 1);
+            return {(decimals <= 4 && length <= 18) ? TFieldType::ftBCD : TFieldType::ftFMTBcd, decimals, precision};
+        }
+        return {(decimals > 0 || length > 4) ? TFieldType::ftFloat : TFieldType::ftSmallint, 0, 0};
+    }
+    case Date: case CompactDate:
+        return {TFieldType::ftDate, 0, 0};
+    case Character: case CaseInsensitiveCharacter: case VarChar:
+        return {TFieldType::ftString, size, 0};
+    case Memo: case VarCharMemo:
+        return {TFieldType::ftMemo, 1, 0};
+    case Binary: case Image: case BlobFirst: case BlobLast:
+        return {TFieldType::ftBlob, 1, 0};
+    case Double:
+        return {TFieldType::ftFloat, 0, 0};
+    case Integer:
+        return {TFieldType::ftInteger, 0, 0};
+    case ShortInteger:
+        return {TFieldType::ftSmallint, 0, 0};
+    case Time:
+        return {TFieldType::ftTime, 0, 0};
+    case Timestamp: case ModificationTime:
+        return {TFieldType::ftDateTime, 0, 0};
+    case AutoIncrement:
+        return {TFieldType::ftAutoInc, 0, 0};
+    case Raw:
+        return {TFieldType::ftBytes, size, 0};
+    case CurrencyDouble:
+        return {TFieldType::ftCurrency, 0, 0};
+    case Money:
+        return {TFieldType::ftBCD, 4, 20};
+    case LongInteger:
+        return {TFieldType::ftLargeint, 0, 0};
+    case RowVersion:
+        return {TFieldType::ftBCD, 0, 20};
+    case VarBinary:
+        return {TFieldType::ftVarBytes, size, 0};
+    case WideCharacter: case WideVarChar:
+        return {TFieldType::ftWideString, size, 0};
+    case WideMemo:
+        return {TFieldType::ftWideMemo, 1, 0};
+    case Guid:
+        return {TFieldType::ftGuid, 38, 0};
+    default:
+        return {};
+    }
+}
 
 TFieldValue decode(const Column &c, const uchar *row, qsizetype rowSize, const JulianFromText &julian)
 {

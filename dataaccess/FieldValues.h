@@ -1,7 +1,8 @@
 #pragma once
 
-#include "DataSet.h"
+#include "FieldKinds.h"
 
+#include <QByteArrayView>
 #include <QLocale>
 #include <QMetaType>
 #include <functional>
@@ -48,6 +49,19 @@ bool fits(const Column &column, qsizetype rowSize);
 bool isNull(const Column &column, const uchar *row, qsizetype rowSize);
 TFieldValue decode(const Column &column, const uchar *row, qsizetype rowSize,
                    const JulianFromText &julian = {});
+
+} // namespace FieldDecode
+
+namespace FieldDecode {
+
+// The field kind of an engine column and the size and precision of its definition.
+struct Kind {
+    TFieldType kind = TFieldType::ftUnknown; // unknown: the type code is not one the layer reads
+    int size = 0;
+    int precision = 0;
+};
+// adtCursor: the cursor's table type is ADT; numericsAsFloats: the dataset's option.
+Kind kindOf(quint16 type, quint32 length, quint16 decimals, bool adtCursor, bool numericsAsFloats);
 
 } // namespace FieldDecode
 

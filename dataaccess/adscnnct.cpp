@@ -1,7 +1,7 @@
 #include "adscnnct.h"
 
+#include "AceCodes.h"
 #include "ace.h"
-#include "adsdata.h"
 
 #include <QByteArray>
 #include <cstdio>
@@ -33,17 +33,6 @@ void setLoginDialogHook(LoginDialogHook hook)
     loginDialogHook() = std::move(hook);
 }
 
-AdsError::AdsError(quint32)
-{
-    const AceLastError last = readAceLastError(0);
-    if (last.callResult != 0) {
-        UNSIGNED8 title[] = "Ads Exception Error";
-        ace::AdsShowError(title);
-        return;
-    }
-    setMessage(last.text);
-}
-
 TAdsEncryptionOptions::TAdsEncryptionOptions(TAdsConnection *connection) : QObject(connection) {}
 
 TAdsConnection::TAdsConnection(QObject *owner)
@@ -54,21 +43,21 @@ TAdsConnection::TAdsConnection(QObject *owner)
 TAdsConnection::~TAdsConnection()
 {
     // Destruction completes whatever fails on the way; failures are written to the log.
-    const QList<TAdsDataSet *> tables = FTablesList;
+    const QList<TAdsConnectionClient *> tables = FTablesList;
     if (FConnected) {
-        for (TAdsDataSet *table : tables) {
+        for (TAdsConnectionClient *table : tables) {
             try {
-                table->setActive(false);
+                table->CloseDataSet();
                 table->InvalidateAceHandles();
             } catch (const std::exception &error) {
                 std::fprintf(stderr, "TAdsConnection: closing a dataset failed: %s\n",
                              error.what());
             }
-            table->clearConnectionBinding();
+            table->ConnectionGone();
         }
         try {
             const UNSIGNED32 result = ace::AdsDisconnect(FhConnection);
-            if (result != 0 && result != 5024)
+            if (result != 0 && result != acecode::InvalidConnectionHandle)
                 std::fprintf(stderr, "TAdsConnection: %s\n", AdsError(result).what());
         } catch (const std::exception &error) {
             std::fprintf(stderr, "TAdsConnection: %s\n", error.what());
@@ -76,8 +65,8 @@ TAdsConnection::~TAdsConnection()
         FhConnection = 0;
         FConnected = false;
     } else {
-        for (TAdsDataSet *table : tables)
-            table->clearConnectionBinding();
+        for (TAdsConnectionClient *table : tables)
+            table->ConnectionGone();
     }
     FTablesList.clear();
 }
@@ -149,9 +138,9 @@ void TAdsConnection::DoConnect()
 
 void TAdsConnection::DoDisconnect()
 {
-    for (TAdsDataSet *table : QList<TAdsDataSet *>(FTablesList)) {
+    for (TAdsConnectionClient *table : QList<TAdsConnectionClient *>(FTablesList)) {
         try {
-            table->setActive(false);
+            table->CloseDataSet();
         } catch (...) {
             // A dataset that fails to close does not stop the disconnect.
         }
@@ -167,12 +156,12 @@ void TAdsConnection::DoDisconnect()
         throw *failure;
 }
 
-void TAdsConnection::AddTableToConnectList(TAdsDataSet *Table)
+void TAdsConnection::AddTableToConnectList(TAdsConnectionClient *Table)
 {
     FTablesList.append(Table);
 }
 
-void TAdsConnection::RemoveTableFromConnectList(TAdsDataSet *oCallee)
+void TAdsConnection::RemoveTableFromConnectList(TAdsConnectionClient *oCallee)
 {
     FTablesList.removeOne(oCallee);
 }

@@ -1,27 +1,26 @@
 #pragma once
 
-#include "DataErrors.h"
+#include "AceErrors.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
 
-class TAdsDataSet;
 class TAdsConnection;
 
-// Misuse of a connection; the raiser gives the message.
-class AdsConnectionError : public Exception {
+// What a connection asks of the datasets bound to it.
+class TAdsConnectionClient {
 public:
-    explicit AdsConnectionError(const QString &acMsg) : Exception(acMsg) {}
-    const char *className() const override { return "AdsConnectionError"; }
-};
+    // Closes the dataset; failures raise.
+    virtual void CloseDataSet() = 0;
+    // Forgets every engine handle without calling the engine.
+    virtual void InvalidateAceHandles() = 0;
+    // The connection is going away: drop the binding without touching its list.
+    virtual void ConnectionGone() = 0;
 
-// A failed engine disconnect, with the engine's last-error text.
-class AdsError : public Exception {
-public:
-    explicit AdsError(quint32 ulRetCode);
-    const char *className() const override { return "AdsError"; }
+protected:
+    ~TAdsConnectionClient() = default;
 };
 
 enum class TAdsServerType { stADS_REMOTE, stADS_LOCAL, stADS_AIS };
@@ -67,14 +66,14 @@ public:
     virtual bool IsDictionaryConn() const { return FIsDictionaryConn; }
     virtual void Connect() { setIsConnected(true); }
     virtual void Disconnect() { setIsConnected(false); }
-    virtual void AddTableToConnectList(TAdsDataSet *Table);
+    virtual void AddTableToConnectList(TAdsConnectionClient *Table);
     virtual QString GetConnectionPath() const;
     virtual QString GetConnectionWithDDPath() const { return FConnectString; }
     virtual TAdsConnectionTableTypes GetAdsTableType() const
     {
         return TAdsConnectionTableTypes::ttAdsConnectUnspecified;
     }
-    virtual void RemoveTableFromConnectList(TAdsDataSet *oCallee);
+    virtual void RemoveTableFromConnectList(TAdsConnectionClient *oCallee);
     virtual QString ConnectString() const;
 
     bool ReadOnly() const { return FReadOnly; }
@@ -92,7 +91,7 @@ public:
     TAdsDatabaseLoginEvent OnLogin;
 
     // The datasets bound to this connection, in the order they were bound.
-    const QList<TAdsDataSet *> &TablesList() const { return FTablesList; }
+    const QList<TAdsConnectionClient *> &TablesList() const { return FTablesList; }
 
     // Loading from a window's stored description: IsConnected written true meanwhile is
     // remembered and carried out by Loaded().
@@ -107,7 +106,7 @@ private:
     bool FConnected = false;
     QString FConnectString;
     quint32 FhConnection = 0;
-    QList<TAdsDataSet *> FTablesList;
+    QList<TAdsConnectionClient *> FTablesList;
     bool bConnectAfterLoad = false;
     bool FIsDictionaryConn = false;
     bool FStoreConnected = true;

@@ -1,62 +1,14 @@
 #pragma once
 
-#include "DataErrors.h"
+#include "AceErrors.h"
 #include "DataSet.h"
+#include "adscnnct.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <memory>
 #include <vector>
-
-class TAdsConnection;
-class TAdsDataSet;
-
-// An engine failure, or one of the dataset's own checks, with the context of the dataset
-// it belongs to. Its message carries the dataset's name and ": " in front.
-class EADSDatabaseError : public EDataAccessError {
-public:
-    EADSDatabaseError(const TAdsDataSet *oDataSet, quint32 ulErrCode, const QString &strMsg);
-    EADSDatabaseError(const EADSDatabaseError &other) = default;
-    ~EADSDatabaseError() override;
-
-    const char *className() const override { return "EADSDatabaseError"; }
-
-    quint32 ACEErrorCode() const { return ulACEError; }
-    quint32 SQLErrorCode() const { return ulSQLErrorCode; }
-    QString DataSetInstanceName() const { return strDataSetInstanceName; }
-    QString DataSetInstanceOwner() const { return strDataSetInstanceOwner; }
-    QString DatabaseName() const { return strDatabaseName; }
-    QString DatabasePath() const { return strDatabasePath; }
-    QString TableName() const { return strTableName; }
-    QString ColumnName() const { return strColumnName; }
-
-private:
-    quint32 ulACEError = 0;
-    quint32 ulSQLErrorCode = 0;
-    QString strDataSetInstanceName;
-    QString strDataSetInstanceOwner;
-    QString strDatabaseName;
-    QString strDatabasePath;
-    QString strTableName;
-    QString strColumnName;
-};
-
-// True on this thread while an EADSDatabaseError describes itself; engine failures met
-// meanwhile are not raised.
-extern thread_local bool bErrorUnderConstruction;
-
-// The one place where engine return codes become exceptions: 0 returns, anything else
-// raises an EADSDatabaseError with the engine's own text.
-void RaiseOnAceError(const TAdsDataSet *dataSet, quint32 code);
-
-// The engine's last error as (code, text); the text is empty when the engine gives none.
-struct AceLastError {
-    quint32 code = 0;
-    QString text;
-    quint32 callResult = 0;
-};
-AceLastError readAceLastError(quint32 code);
 
 constexpr quint32 NoAceHandle = 0xFFFFFFFFu; // "no handle" in the components' members
 
@@ -134,24 +86,24 @@ public:
 // The dataset base of the engine's components: turns the cursor a descendant creates into
 // field definitions, record buffers, rows and moves. A dataset is a named component owned
 // by its window and bound to one connection, which closes it on disconnect.
-class TAdsDataSet : public TDataSetBase {
+class TAdsDataSet : public TDataSetBase, public TAdsConnectionClient {
     Q_OBJECT
 public:
     explicit TAdsDataSet(QObject *owner = nullptr);
     ~TAdsDataSet() override;
 
-    // Forgets every engine handle without calling the engine; the connection calls it
-    // after closing the dataset on disconnect.
-    virtual void InvalidateAceHandles() {}
+    // TAdsConnectionClient: the connection closes the dataset and makes it forget its
+    // handles on disconnect.
+    void CloseDataSet() override { setActive(false); }
+    void InvalidateAceHandles() override {}
+    void ConnectionGone() override { mpoAdsConnection = nullptr; }
 
     TAdsConnection *AdsConnection() const { return mpoAdsConnection; }
     virtual void setAdsConnection(TAdsConnection *connection);
-    // The connection is going away: drop the binding without touching its list.
-    void clearConnectionBinding() { mpoAdsConnection = nullptr; }
 
-    QString DatabaseName() const { return mstrDatabaseName; }
-    virtual QString DatabasePath() const;
-    virtual QString TableName() const { return {}; }
+    QString DatabaseName() const override { return mstrDatabaseName; }
+    QString DatabasePath() const override;
+    QString TableName() const override { return {}; }
 
     const TACEFieldDefs &ACEFieldDefs() const { return FACEFieldDefs; }
     quint32 Handle() const { return mlHandle; }
@@ -159,6 +111,8 @@ public:
     int RecordSize() const { return musRecordSize; }
     bool CanModify() const { return mbCanModify && !mbReadOnly; }
     bool IsSequenced() const { return mbIsSequenced; }
+    quint32 TableOptions() const { return mulTableOptions; }
+    bool IsExclusive() const { return mbExclusive; }
     TAdsTableOptions &AdsTableOptions() { return *mpoAdsTableOptions; }
     int RecNo() const override;
     int RecordCount() override;
@@ -191,6 +145,7 @@ protected:
     int musRecBufSize = 0;
     bool mbCanModify = false;
     bool mbReadOnly = false;
+    // As the engine reports them; nothing here locks or edits, so they are only told.
     quint32 mulTableOptions = 0;
     bool mbExclusive = false;
     quint16 musAceTableType = 0;
@@ -202,11 +157,23 @@ protected:
     QString mstrDatabaseName;
 
 private:
+    // The steps of opening, in order.
+    void ObtainCursor();
+    void ReadOpenOptions();
+    void ApplyRecordCache();
+    void ReadIndexPageSize();
+    void PrepareKeyBuffers();
     void BuildFieldDefs();
+    void ReadColumn(quint16 number);
+    void ComputeBufferLayout();
+    void ReadIndexDefinitions();
+
     void ReadRecord(QByteArray &buffer);
+    void MarkBlobs(QByteArray &buffer);
+    void RereadCharacterColumns(QByteArray &buffer);
     qint32 RecordNumber();
+    quint32 BookmarkHandle() const;
     const TACEFieldDef *DefOf(const TField &field) const;
 
-    std::vector<QByteArray> m_keyBuffers;
     int m_blobFields = 0;
 };

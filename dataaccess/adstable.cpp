@@ -1,11 +1,12 @@
 #include "adstable.h"
 
+#include "AceCodes.h"
 #include "ace.h"
 #include "adscnnct.h"
 
 namespace {
 
-constexpr quint32 OwnErrorCode = 5121;
+constexpr quint32 OwnErrorCode = acecode::InvalidDataSet;
 const QString OpenDataSet = QStringLiteral("Cannot perform this operation on an open dataset");
 
 bool validHandle(quint32 handle)
@@ -81,7 +82,7 @@ TAdsQuery::~TAdsQuery()
     setAdsConnection(nullptr);
     if (mhStmt != NoAceHandle && (validHandle(mhConnection) || connected)) {
         const UNSIGNED32 answer = ace::AdsCloseSQLStatement(mhStmt);
-        (void)answer; // 5106 means it is closed already; nothing else can be done now
+        (void)answer; // closed already (StatementAlreadyClosed), or nothing can be done now
         mhStmt = NoAceHandle;
     }
 }
@@ -211,7 +212,7 @@ void TAdsQuery::AdsCloseSQLStatement()
         throw ownError(OpenDataSet);
     if (mhStmt != NoAceHandle) {
         const UNSIGNED32 answer = ace::AdsCloseSQLStatement(mhStmt);
-        if (answer != 5106)
+        if (answer != acecode::StatementAlreadyClosed)
             RaiseOnAceError(this, answer);
     }
     mhStmt = NoAceHandle;
@@ -270,40 +271,52 @@ quint32 TAdsQuery::ExecuteStatement()
     if (Active())
         throw ownError(OpenDataSet);
     AcquireStatement();
-
-    const TAdsTableOptions &options = *mpoAdsTableOptions;
-    RaiseOnAceError(this, ace::AdsStmtSetTableLockType(
-                              mhStmt, options.meAdsLockType == TAdsLockType::Proprietary ? 1 : 0));
-    QString collation = options.mstrCollation;
-    if (collation.isEmpty())
-        collation = options.meAdsCharType == 1 ? QStringLiteral("OEM") : QStringLiteral("ANSI");
-    QByteArray collation8 = collation.toLocal8Bit();
-    RaiseOnAceError(this, ace::AdsStmtSetTableCollation(mhStmt, reinterpret_cast<UNSIGNED8 *>(collation8.data())));
-    RaiseOnAceError(this, ace::AdsStmtSetTableRights(mhStmt, options.mbAdsRightsCheck ? 1 : 2));
-    RaiseOnAceError(this, ace::AdsStmtSetTableReadOnly(mhStmt, mbRequestLive ? 2 : 1));
-    if (mpoAdsConnection && mpoAdsConnection->ReadOnly())
-        RaiseOnAceError(this, ace::AdsStmtSetTableReadOnly(mhStmt, 1));
-    UNSIGNED16 tableType = 1;
-    if (meTableType == TAdsTableTypes::ttAdsADT)
-        tableType = 3;
-    else if (meTableType == TAdsTableTypes::ttAdsCDX)
-        tableType = 2;
-    else if (meTableType == TAdsTableTypes::ttAdsVFP)
-        tableType = 4;
-    RaiseOnAceError(this, ace::AdsStmtSetTableType(mhStmt, tableType));
-    RaiseOnAceError(this, ace::AdsStmtConstrainUpdates(mhStmt, mbConstrained ? 1 : 2));
-    RaiseOnAceError(this, ace::AdsStmtReadAllColumns(mhStmt, mbReadAllColumns ? 1 : 2));
-
+    SetStatementOptions();
     Prepare();
     std::u16string sql = Text().toStdU16String();
     RaiseOnAceError(this, ace::AdsPrepareSQLW(mhStmt, reinterpret_cast<WCHAR16 *>(sql.data())));
     BindParameters();
+    const quint32 cursor = Execute();
+    if (cursor == NoAceHandle)
+        return NoAceHandle;
+    ReadCursorKind(cursor);
+    ReadRowsAffected();
+    return cursor;
+}
 
+void TAdsQuery::SetStatementOptions()
+{
+    const TAdsTableOptions &options = *mpoAdsTableOptions;
+    RaiseOnAceError(this, ace::AdsStmtSetTableLockType(
+                              mhStmt, options.meAdsLockType == TAdsLockType::Proprietary ? aceoption::LockProprietary : aceoption::LockCompatible));
+    QString collation = options.mstrCollation;
+    if (collation.isEmpty())
+        collation = options.meAdsCharType == int(TAdsCharType::OEM) ? QStringLiteral("OEM") : QStringLiteral("ANSI");
+    QByteArray collation8 = collation.toLocal8Bit();
+    RaiseOnAceError(this, ace::AdsStmtSetTableCollation(mhStmt, reinterpret_cast<UNSIGNED8 *>(collation8.data())));
+    RaiseOnAceError(this, ace::AdsStmtSetTableRights(mhStmt, options.mbAdsRightsCheck ? aceoption::RightsCheck : aceoption::RightsIgnore));
+    RaiseOnAceError(this, ace::AdsStmtSetTableReadOnly(mhStmt, mbRequestLive ? aceoption::CursorReadWrite : aceoption::CursorReadOnly));
+    if (mpoAdsConnection && mpoAdsConnection->ReadOnly())
+        RaiseOnAceError(this, ace::AdsStmtSetTableReadOnly(mhStmt, aceoption::CursorReadOnly));
+    UNSIGNED16 tableType = aceoption::TableNtx;
+    if (meTableType == TAdsTableTypes::ttAdsADT)
+        tableType = aceoption::TableAdt;
+    else if (meTableType == TAdsTableTypes::ttAdsCDX)
+        tableType = aceoption::TableCdx;
+    else if (meTableType == TAdsTableTypes::ttAdsVFP)
+        tableType = aceoption::TableVfp;
+    RaiseOnAceError(this, ace::AdsStmtSetTableType(mhStmt, tableType));
+    RaiseOnAceError(this, ace::AdsStmtConstrainUpdates(mhStmt, mbConstrained ? aceoption::Constrain : aceoption::NoConstrain));
+    RaiseOnAceError(this, ace::AdsStmtReadAllColumns(mhStmt, mbReadAllColumns ? aceoption::ReadAllColumns : aceoption::ReadSelectedColumns));
+}
+
+quint32 TAdsQuery::Execute()
+{
     ADSHANDLE cursor = 0;
     try {
         RaiseOnAceError(this, ace::AdsExecuteSQL(mhStmt, &cursor));
     } catch (const EADSDatabaseError &error) {
-        if (error.message().contains(QLatin1String("7209"))) {
+        if (error.message().contains(QLatin1String(acecode::StatementLostText))) {
             // The statement is gone on the server: forget it so the next opening makes one.
             // Its own answer does not replace the execution's error.
             ace::AdsCloseSQLStatement(mhStmt);
@@ -312,36 +325,41 @@ quint32 TAdsQuery::ExecuteStatement()
         }
         throw;
     }
-    if (cursor == 0)
-        return NoAceHandle;
+    return cursor == 0 ? NoAceHandle : cursor;
+}
 
+void TAdsQuery::ReadCursorKind(quint32 cursor)
+{
     UNSIGNED8 live = 0;
     RaiseOnAceError(this, ace::AdsSqlPeekStatement(cursor, &live));
     mbReadOnly = live == 0;
-    if (live == 1) {
-        UNSIGNED16 charType = 0;
-        RaiseOnAceError(this, ace::AdsGetTableCharType(cursor, &charType));
-        musOpenCharType = charType;
-        UNSIGNED8 tableCollation[101] = {};
-        UNSIGNED16 length = 100;
-        const UNSIGNED32 answer = ace::AdsGetTableCollation(cursor, tableCollation, &length);
-        if (answer == 5025 || (answer == 0 && tableCollation[0] == 0))
-            mpoAdsTableOptions->meAdsCharType = musOpenCharType - 1;
-        else
-            RaiseOnAceError(this, answer);
-    } else {
+    if (live != 1) {
         musOpenCharType = 0;
+        return;
     }
+    UNSIGNED16 charType = 0;
+    RaiseOnAceError(this, ace::AdsGetTableCharType(cursor, &charType));
+    musOpenCharType = charType;
+    UNSIGNED8 tableCollation[101] = {};
+    UNSIGNED16 length = 100;
+    const UNSIGNED32 answer = ace::AdsGetTableCollation(cursor, tableCollation, &length);
+    // No collation of its own: the character type names the options' one (ANSI, OEM).
+    if (answer == acecode::PropertyNotSet || (answer == 0 && tableCollation[0] == 0))
+        mpoAdsTableOptions->meAdsCharType = musOpenCharType - aceoption::CharAnsi;
+    else
+        RaiseOnAceError(this, answer);
+}
 
+void TAdsQuery::ReadRowsAffected()
+{
     UNSIGNED32 rows = 0;
-    const UNSIGNED32 counted = ace::AdsGetRecordCount(mhStmt, 2, &rows);
-    if (counted == 5117)
+    const UNSIGNED32 counted = ace::AdsGetRecordCount(mhStmt, aceoption::IgnoreFilters, &rows);
+    if (counted == acecode::RecordCountUnknown) {
         mlRowsAffected = -1;
-    else {
-        RaiseOnAceError(this, counted);
-        mlRowsAffected = qint32(rows);
+        return;
     }
-    return cursor;
+    RaiseOnAceError(this, counted);
+    mlRowsAffected = qint32(rows);
 }
 
 quint32 TAdsQuery::CreateCursor()

@@ -86,8 +86,13 @@ protected:
 
 private:
     void SQLChanged();
+    // The steps of executing, in order.
     void AcquireStatement();
+    void SetStatementOptions();
     quint32 ExecuteStatement();
+    quint32 Execute();
+    void ReadCursorKind(quint32 cursor);
+    void ReadRowsAffected();
     void BindParameters();
     EADSDatabaseError ownError(const QString &message) const;
 

@@ -300,7 +300,7 @@ TEST_F(ConnectionTest, DisconnectClosesEveryBoundDataSetInOrderEvenWhenOneFails)
     EXPECT_FALSE(connection.IsConnected());
 
     failing.setAdsConnection(nullptr);
-    EXPECT_EQ(connection.TablesList(), (QList<TAdsDataSet *>{&first, &last}));
+    EXPECT_EQ(connection.TablesList(), (QList<TAdsConnectionClient *>{&first, &last}));
 }
 
 TEST_F(ConnectionTest, FailedEngineDisconnectRaisesAdsErrorAfterClearingTheState)

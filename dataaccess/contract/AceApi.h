@@ -35,6 +35,41 @@ constexpr UNSIGNED16 ADS_INDEX_ORDER = 3;
 constexpr UNSIGNED16 ADS_STATEMENT = 4;
 constexpr UNSIGNED16 ADS_CURSOR = 5;
 
+// Argument and answer values of the engine's functions.
+namespace aceoption {
+// Table types (AdsStmtSetTableType, AdsGetTableType).
+constexpr UNSIGNED16 TableNtx = 1;
+constexpr UNSIGNED16 TableCdx = 2;
+constexpr UNSIGNED16 TableAdt = 3;
+constexpr UNSIGNED16 TableVfp = 4;
+// Character types (AdsGetTableCharType).
+constexpr UNSIGNED16 CharAnsi = 1;
+constexpr UNSIGNED16 CharOem = 2;
+// Open options (AdsGetTableOpenOptions), bits.
+constexpr UNSIGNED32 OpenExclusive = 1;
+constexpr UNSIGNED32 OpenReadOnly = 2;
+// Statement options: locking, rights, cursor, constraints, columns.
+constexpr UNSIGNED16 LockCompatible = 0;
+constexpr UNSIGNED16 LockProprietary = 1;
+constexpr UNSIGNED16 RightsCheck = 1;
+constexpr UNSIGNED16 RightsIgnore = 2;
+constexpr UNSIGNED16 CursorReadOnly = 1;
+constexpr UNSIGNED16 CursorReadWrite = 2;
+constexpr UNSIGNED16 Constrain = 1;
+constexpr UNSIGNED16 NoConstrain = 2;
+constexpr UNSIGNED16 ReadAllColumns = 1;
+constexpr UNSIGNED16 ReadSelectedColumns = 2;
+// Counting rows (AdsGetRecordCount, AdsGetRecordNum): filters respected, ignored, scopes
+// respected; the refresh bit adds to any of them.
+constexpr UNSIGNED16 RespectFilters = 1;
+constexpr UNSIGNED16 IgnoreFilters = 2;
+constexpr UNSIGNED16 RespectScopes = 3;
+constexpr UNSIGNED16 RefreshCount = 4;
+// AdsCacheRecords: none, and the aggressive count.
+constexpr UNSIGNED16 CacheNone = 0;
+constexpr UNSIGNED16 CacheAggressive = 100;
+} // namespace aceoption
+
 // X(name, parameter list, argument list)
 #define ACE_FUNCTIONS(X)                                                                       \
     X(AdsConnect101, (UNSIGNED8 * pucConnectString, ADSHANDLE * phConnectionOptions,           \
