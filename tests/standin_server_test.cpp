@@ -8,6 +8,7 @@
 #include <QTcpSocket>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -22,7 +23,8 @@ bool greets(StandinServer &server)
         connection.Connect();
         connection.Disconnect();
         return true;
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "greeting failed: %s\n", error.what());
         return false;
     }
 }

@@ -3,7 +3,7 @@
 #include "AceCodes.h"
 #include "Answers.h"
 #include "Api.h"
-#include "Session.h"
+#include "Cursor.h"
 #include "Text.h"
 
 #include <algorithm>
@@ -16,29 +16,6 @@
 
 using namespace engine;
 
-namespace engine {
-
-std::uint32_t Session::request(const wire::Writer &message, std::vector<std::uint8_t> &answer,
-                               std::uint8_t expected, std::uint32_t maxAnswer, int timeoutMs)
-{
-    if (const std::uint32_t rc = link.send(message, timeoutMs))
-        return fail(rc, link.errorText());
-    if (const std::uint32_t rc = link.receive(answer, maxAnswer, timeoutMs))
-        return fail(rc, link.errorText());
-    if (answer[0] == wire::Error) {
-        answer::Failure failure = answer::error(answer.data() + 1, answer.size() - 1);
-        if (failure.code == acecode::BrokenAnswer)
-            link.close();
-        return fail(failure.code, std::move(failure.text));
-    }
-    if (answer[0] != expected) {
-        link.close();
-        return fail(acecode::BrokenAnswer, "The server sent an unexpected answer.");
-    }
-    return acecode::Success;
-}
-
-} // namespace engine
 
 namespace {
 
@@ -197,8 +174,6 @@ UNSIGNED32 engine::api::AdsConnect101(UNSIGNED8 *pucConnectString, ADSHANDLE *,
     *phConnect = Handles::instance().add(session);
     return acecode::Success;
 }
-
-void closeSessionObjects(ADSHANDLE connection); // statements and cursors of a connection
 
 UNSIGNED32 engine::api::AdsDisconnect(ADSHANDLE hConnect)
 {

@@ -2,6 +2,7 @@
 
 #include "AceCodes.h"
 #include "Answers.h"
+#include "AceFieldTypes.h"
 #include "Api.h"
 #include "Cursor.h"
 #include "Text.h"
@@ -122,7 +123,7 @@ UNSIGNED32 engine::api::AdsGetTableCharType(ADSHANDLE hTable, UNSIGNED16 *pusCha
     logCall("AdsGetTableCharType");
     WITH_CURSOR(hTable)
     if (pusCharType)
-        *pusCharType = 1;
+        *pusCharType = aceoption::CharAnsi;
     return acecode::Success;
 }
 
@@ -149,7 +150,7 @@ UNSIGNED32 engine::api::AdsGetTableType(ADSHANDLE hTable, UNSIGNED16 *pusType)
     logCall("AdsGetTableType");
     WITH_CURSOR(hTable)
     if (pusType)
-        *pusType = 3; // ADT
+        *pusType = aceoption::TableAdt;
     return acecode::Success;
 }
 
@@ -167,7 +168,7 @@ UNSIGNED32 engine::api::AdsGetTableOpenOptions(ADSHANDLE hTable, UNSIGNED32 *pul
     logCall("AdsGetTableOpenOptions");
     WITH_CURSOR(hTable)
     if (pulOptions)
-        *pulOptions = 2; // read-only
+        *pulOptions = aceoption::OpenReadOnly;
     return acecode::Success;
 }
 
@@ -237,7 +238,8 @@ UNSIGNED32 engine::api::AdsGetFieldLength(ADSHANDLE hTable, UNSIGNED8 *pucFldNam
     WITH_COLUMN(hTable, pucFldName)
     // Unicode columns report characters, not bytes.
     if (pulLength)
-        *pulLength = (info.type == 26 || info.type == 27) ? info.length / 2 : info.length;
+        *pulLength = (info.type == acetype::WideCharacter || info.type == acetype::WideVarChar) ? info.length / 2
+                                                                                             : info.length;
     return acecode::Success;
 }
 

@@ -30,7 +30,7 @@ struct Session : Object {
 
     // Sends a request and reads its answer; an Error answer becomes the last error.
     // Gives 0 and the answer's reader position after the type byte, or the failure code.
-    std::uint32_t request(const wire::Writer &message, std::vector<std::uint8_t> &answer,
+    std::uint32_t request(const wire::Writer &message, std::vector<std::uint8_t> &reply,
                           std::uint8_t expected, std::uint32_t maxAnswer = wire::MaxFrame,
                           int timeoutMs = AnswerTimeoutMs);
 };

@@ -47,17 +47,6 @@ int answerTimeoutMs(UNSIGNED32 seconds)
 
 } // namespace
 
-void closeSessionObjects(ADSHANDLE connection)
-{
-    Handles::instance().removeIf([connection](const Object &object) {
-        if (object.type == ADS_STATEMENT)
-            return static_cast<const Statement &>(object).connection == connection;
-        if (object.type == ADS_CURSOR)
-            return static_cast<const Cursor &>(object).connection == connection;
-        return false;
-    });
-}
-
 UNSIGNED32 engine::api::AdsCreateSQLStatement(ADSHANDLE hConnect, ADSHANDLE *phStatement)
 {
     logCall("AdsCreateSQLStatement");

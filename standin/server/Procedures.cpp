@@ -166,16 +166,16 @@ void Procedures::applyShapeFaults(const QString &procedure, const Faults &faults
 ResultBuilder Procedures::connectedUsers(const ServerState &state, int synthetic)
 {
     ResultBuilder r;
-    r.column("UserName", 4, 50);
-    r.column("ConnNumber", 11);
-    r.column("Address", 4, 30);
-    r.column("OSUserLoginName", 4, 50);
-    r.column("TSAddress", 4, 30);
-    r.column("DictionaryUser", 4, 50);
-    r.column("ApplicationID", 26, 70);
-    r.column("AverageCost", 11);
-    r.column("LoginTime", 14);
-    r.column("LockCount", 12);
+    r.column("UserName", acetype::Character, 50);
+    r.column("ConnNumber", acetype::Integer);
+    r.column("Address", acetype::Character, 30);
+    r.column("OSUserLoginName", acetype::Character, 50);
+    r.column("TSAddress", acetype::Character, 30);
+    r.column("DictionaryUser", acetype::Character, 50);
+    r.column("ApplicationID", acetype::WideCharacter, 70);
+    r.column("AverageCost", acetype::Integer);
+    r.column("LoginTime", acetype::Timestamp);
+    r.column("LockCount", acetype::ShortInteger);
     const auto row = [&r](const QString &user, int number, const QString &address, const QString &login,
                           const QString &ts, const QString &dictionary, const QString &application, int cost,
                           const QDateTime &loginTime, int locks) {
@@ -228,11 +228,11 @@ ResultBuilder Procedures::connectedUsers(const ServerState &state, int synthetic
 ResultBuilder Procedures::userTables(const QString &user)
 {
     ResultBuilder r;
-    r.column("TableName", 4, 260);
-    r.column("LockType", 4, 4);
-    r.column("LockTypeValue", 12);
-    r.column("LockCount", 11);
-    r.column("OpenedAt", 14);
+    r.column("TableName", acetype::Character, 260);
+    r.column("LockType", acetype::Character, 4);
+    r.column("LockTypeValue", acetype::ShortInteger);
+    r.column("LockCount", acetype::Integer);
+    r.column("OpenedAt", acetype::Timestamp);
     const QString workstation = user.section(QLatin1Char('\\'), 0, 0);
     const QString login = user.section(QLatin1Char('\\'), 1);
     for (const Workstation &ws : m_workstations) {
@@ -253,18 +253,18 @@ ResultBuilder Procedures::userTables(const QString &user)
 ResultBuilder Procedures::installInfo()
 {
     ResultBuilder r;
-    r.column("Owner", 26, 60);
-    r.column("SerialNumber", 4, 12);
-    r.column("UserOption", 11);
-    r.column("MaxStatefulUsers", 11);
-    r.column("MaxStatelessUsers", 11);
-    r.column("ReplicationEnabled", 1);
-    r.column("Version", 4, 20);
-    r.column("InstallDate", 3);
-    r.column("EvalExpireDate", 3);
-    r.column("ANSI", 4, 30);
-    r.column("OEM", 4, 30);
-    r.column("LicenseValue", 18);
+    r.column("Owner", acetype::WideCharacter, 60);
+    r.column("SerialNumber", acetype::Character, 12);
+    r.column("UserOption", acetype::Integer);
+    r.column("MaxStatefulUsers", acetype::Integer);
+    r.column("MaxStatelessUsers", acetype::Integer);
+    r.column("ReplicationEnabled", acetype::Logical);
+    r.column("Version", acetype::Character, 20);
+    r.column("InstallDate", acetype::Date);
+    r.column("EvalExpireDate", acetype::Date);
+    r.column("ANSI", acetype::Character, 30);
+    r.column("OEM", acetype::Character, 30);
+    r.column("LicenseValue", acetype::Money);
     r.newRow();
     r.setWide(0, m_scenario.owner);
     r.setChar(1, QStringLiteral("QM-4711-0815"));
@@ -283,13 +283,13 @@ ResultBuilder Procedures::installInfo()
 ResultBuilder Procedures::usageInfo(const ServerState &state)
 {
     ResultBuilder r;
-    r.column("ResourceName", 4, 25);
-    r.column("InUse", 11);
-    r.column("MaxUsed", 11);
-    r.column("Configured", 11);
-    r.column("Rejected", 11);
-    r.column("PercentUsed", 2, 7, 2);
-    r.column("AvgWaitMs", 10);
+    r.column("ResourceName", acetype::Character, 25);
+    r.column("InUse", acetype::Integer);
+    r.column("MaxUsed", acetype::Integer);
+    r.column("Configured", acetype::Integer);
+    r.column("Rejected", acetype::Integer);
+    r.column("PercentUsed", acetype::Numeric, 7, 2);
+    r.column("AvgWaitMs", acetype::Double);
 
     std::set<QString> users;
     int tables = 0;

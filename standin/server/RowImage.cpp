@@ -1,5 +1,7 @@
 #include "RowImage.h"
 
+#include "AceFieldTypes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -8,13 +10,14 @@ namespace {
 
 std::uint32_t bytesOf(std::uint16_t type, std::uint32_t length)
 {
+    using namespace acetype;
     switch (type) {
-    case 1: return 1;
-    case 3: return 4;
-    case 10: case 14: case 18: return 8;
-    case 11: return 4;
-    case 12: return 2;
-    case 26: return length * 2;
+    case Logical: return 1;
+    case Date: return 4;
+    case Double: case Timestamp: case Money: return 8;
+    case Integer: return 4;
+    case ShortInteger: return 2;
+    case WideCharacter: return length * 2;
     default: return length;
     }
 }
@@ -102,11 +105,11 @@ void ResultBuilder::setNull(int column)
     std::uint8_t *p = at(column);
     std::memset(p, 0, c.length);
     switch (c.type) {
-    case 1: p[0] = ' '; break;
-    case 10: put<std::uint32_t>(p, 0x20); put<std::uint32_t>(p + 4, 0x80000000u); break;
-    case 11: put<std::uint32_t>(p, 0x80000000u); break;
-    case 12: put<std::uint16_t>(p, 0x8000u); break;
-    case 18: put<std::uint32_t>(p + 4, 0x80000000u); break;
+    case acetype::Logical: p[0] = ' '; break;
+    case acetype::Double: put<std::uint32_t>(p, 0x20); put<std::uint32_t>(p + 4, 0x80000000u); break;
+    case acetype::Integer: put<std::uint32_t>(p, 0x80000000u); break;
+    case acetype::ShortInteger: put<std::uint16_t>(p, 0x8000u); break;
+    case acetype::Money: put<std::uint32_t>(p + 4, 0x80000000u); break;
     default: break;
     }
 }

@@ -1,0 +1,40 @@
+// A connection's session: its requests to the server and the objects it owns.
+
+#include "AceCodes.h"
+#include "Answers.h"
+#include "Cursor.h"
+
+namespace engine {
+
+std::uint32_t Session::request(const wire::Writer &message, std::vector<std::uint8_t> &reply,
+                               std::uint8_t expected, std::uint32_t maxAnswer, int timeoutMs)
+{
+    if (const std::uint32_t rc = link.send(message, timeoutMs))
+        return fail(rc, link.errorText());
+    if (const std::uint32_t rc = link.receive(reply, maxAnswer, timeoutMs))
+        return fail(rc, link.errorText());
+    if (reply[0] == wire::Error) {
+        answer::Failure failure = answer::error(reply.data() + 1, reply.size() - 1);
+        if (failure.code == acecode::BrokenAnswer)
+            link.close();
+        return fail(failure.code, std::move(failure.text));
+    }
+    if (reply[0] != expected) {
+        link.close();
+        return fail(acecode::BrokenAnswer, "The server sent an unexpected answer.");
+    }
+    return acecode::Success;
+}
+
+void closeSessionObjects(ADSHANDLE connection)
+{
+    Handles::instance().removeIf([connection](const Object &object) {
+        if (object.type == ADS_STATEMENT)
+            return static_cast<const Statement &>(object).connection == connection;
+        if (object.type == ADS_CURSOR)
+            return static_cast<const Cursor &>(object).connection == connection;
+        return false;
+    });
+}
+
+} // namespace engine
