@@ -24,7 +24,8 @@ QString causeOf(DWORD code)
     case ERROR_INVALID_DATA:
         return QStringLiteral("ein Name oder Wert enthält einen Zeilenumbruch");
     case ERROR_NO_UNICODE_TRANSLATION:
-        return QStringLiteral("ein Name oder Wert enthält Zeichen, die die Kodierung der Datei nicht darstellen kann");
+        return QStringLiteral("ein Name oder Wert enthält Zeichen, die die Kodierung der Datei "
+                              "nicht darstellen kann");
     default:
         return {};
     }
@@ -33,9 +34,11 @@ QString causeOf(DWORD code)
 void writeKey(Platform &platform, const QString &filePath, const QString &section,
               const QString &key, const QString &value)
 {
-    if (platform.WritePrivateProfileStringW(wideText(section), wideText(key), wideText(value), wideText(filePath)))
+    if (platform.WritePrivateProfileStringW(wideText(section), wideText(key), wideText(value),
+                                            wideText(filePath)))
         return;
-    QString message = QStringLiteral("In ") + filePath + QStringLiteral(" kann nicht geschrieben werden");
+    QString message =
+        QStringLiteral("In ") + filePath + QStringLiteral(" kann nicht geschrieben werden");
     const QString cause = causeOf(platform.GetLastError());
     if (!cause.isEmpty())
         message += QStringLiteral(": ") + cause;

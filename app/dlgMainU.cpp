@@ -5,8 +5,8 @@
 #include "FailureDisplay.h"
 #include "Platform.h"
 #include "ShapeButton.h"
-#include "dlgRemoteInfoU.h"
 #include "adscnnct.h"
+#include "dlgRemoteInfoU.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -158,9 +158,10 @@ void TForm1::fcShapeBtn2Click()
     const TServerInfoList none(m_platform);
     AdsIni::Write(m_platform, filePath, driveList(), ServerInfo ? *ServerInfo : none);
 
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Informationen"),
-                    QStringLiteral("Die Konfigurationsdatei \"%1\" wurde aktualisiert!").arg(filePath),
-                    QMessageBox::Ok);
+    QMessageBox box(
+        QMessageBox::Information, QStringLiteral("Informationen"),
+        QStringLiteral("Die Konfigurationsdatei \"%1\" wurde aktualisiert!").arg(filePath),
+        QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

@@ -40,7 +40,8 @@ double floorPerConnect(int servers, int base, int rounds)
             ::close(fd);
         }
     }
-    return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / (rounds * servers);
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count() /
+           (rounds * servers);
 }
 
 double discoveryPerServer(int servers, int base, int rounds)
@@ -56,7 +57,8 @@ double discoveryPerServer(int servers, int base, int rounds)
     for (int r = 0; r < rounds; ++r)
         DiscoverServers(platform, connection, list);
     const double perServer =
-        std::chrono::duration<double, std::micro>(Clock::now() - start).count() / (rounds * servers);
+        std::chrono::duration<double, std::micro>(Clock::now() - start).count() /
+        (rounds * servers);
     if (list.Count() != servers)
         std::fprintf(stderr, "expected %d servers, found %d\n", servers, list.Count());
     return perServer;

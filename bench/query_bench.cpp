@@ -26,10 +26,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const QStringList Fields = {QStringLiteral("UserName"),     QStringLiteral("OSUserLoginName"),
+const QStringList Fields = {QStringLiteral("UserName"),       QStringLiteral("OSUserLoginName"),
                             QStringLiteral("DictionaryUser"), QStringLiteral("ApplicationID"),
-                            QStringLiteral("Address"),      QStringLiteral("AverageCost"),
-                            QStringLiteral("ConnNumber"),   QStringLiteral("TSAddress")};
+                            QStringLiteral("Address"),        QStringLiteral("AverageCost"),
+                            QStringLiteral("ConnNumber"),     QStringLiteral("TSAddress")};
 
 double nsPerRow(Clock::time_point start, int rows)
 {
@@ -40,9 +40,10 @@ double nsPerRow(Clock::time_point start, int rows)
 void fill(QSqlDatabase &db, int rows)
 {
     QSqlQuery q(db);
-    q.exec(QStringLiteral("CREATE TABLE users (UserName varchar(50), OSUserLoginName varchar(50), "
-                          "DictionaryUser varchar(50), ApplicationID varchar(70), Address varchar(30), "
-                          "AverageCost integer, ConnNumber integer, TSAddress varchar(30))"));
+    q.exec(QStringLiteral(
+        "CREATE TABLE users (UserName varchar(50), OSUserLoginName varchar(50), "
+        "DictionaryUser varchar(50), ApplicationID varchar(70), Address varchar(30), "
+        "AverageCost integer, ConnNumber integer, TSAddress varchar(30))"));
     db.transaction();
     q.prepare(QStringLiteral("INSERT INTO users VALUES (?, ?, NULL, ?, ?, ?, ?, NULL)"));
     for (int i = 0; i < rows; ++i) {
@@ -62,8 +63,9 @@ double qtSql(QSqlDatabase &db, int rows)
     const auto start = Clock::now();
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    q.exec(QStringLiteral("SELECT UserName, OSUserLoginName, DictionaryUser, ApplicationID, Address, "
-                          "AverageCost, ConnNumber, TSAddress FROM users"));
+    q.exec(
+        QStringLiteral("SELECT UserName, OSUserLoginName, DictionaryUser, ApplicationID, Address, "
+                       "AverageCost, ConnNumber, TSAddress FROM users"));
     int seen = 0;
     qsizetype characters = 0;
     while (q.next()) {
@@ -112,7 +114,8 @@ class Postgres {
 public:
     bool start()
     {
-        const QStringList bins = QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        const QStringList bins = QDir(QStringLiteral("/usr/lib/postgresql"))
+                                     .entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         if (bins.isEmpty() || !QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
             return false;
         m_bin = QStringLiteral("/usr/lib/postgresql/%1/bin/").arg(bins.last());
@@ -120,21 +123,31 @@ public:
         QDir().mkpath(m_dir);
         const bool root = geteuid() == 0;
         if (root)
-            QProcess::execute(QStringLiteral("chown"), {QStringLiteral("postgres:postgres"), m_dir});
+            QProcess::execute(QStringLiteral("chown"),
+                              {QStringLiteral("postgres:postgres"), m_dir});
         {
             QTcpServer probe;
             probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0);
             m_port = probe.serverPort();
         }
-        if (run({m_bin + QStringLiteral("initdb"), QStringLiteral("-D"), m_dir + QStringLiteral("/data"),
-                 QStringLiteral("-U"), QStringLiteral("postgres"), QStringLiteral("-A"), QStringLiteral("trust")}) != 0)
+        if (run({m_bin + QStringLiteral("initdb"), QStringLiteral("-D"),
+                 m_dir + QStringLiteral("/data"), QStringLiteral("-U"), QStringLiteral("postgres"),
+                 QStringLiteral("-A"), QStringLiteral("trust")}) != 0)
             return false;
         m_server.setProgram(root ? QStringLiteral("runuser") : m_bin + QStringLiteral("postgres"));
-        QStringList args = {m_bin + QStringLiteral("postgres"), QStringLiteral("-D"), m_dir + QStringLiteral("/data"),
-                            QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                            QString::number(m_port), QStringLiteral("-k"), m_dir};
+        QStringList args = {m_bin + QStringLiteral("postgres"),
+                            QStringLiteral("-D"),
+                            m_dir + QStringLiteral("/data"),
+                            QStringLiteral("-h"),
+                            QStringLiteral("127.0.0.1"),
+                            QStringLiteral("-p"),
+                            QString::number(m_port),
+                            QStringLiteral("-k"),
+                            m_dir};
         if (root)
-            args = QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--")} + args;
+            args = QStringList{QStringLiteral("-u"), QStringLiteral("postgres"),
+                               QStringLiteral("--")} +
+                   args;
         else
             args.removeFirst();
         m_server.setArguments(args);
@@ -142,7 +155,8 @@ public:
         m_server.setStandardOutputFile(m_dir + QStringLiteral("/log"));
         m_server.start();
         for (int i = 0; i < 100; ++i) {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pg"));
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pg"));
             db.setHostName(QStringLiteral("127.0.0.1"));
             db.setPort(m_port);
             db.setUserName(QStringLiteral("postgres"));
@@ -169,7 +183,9 @@ private:
     {
         if (geteuid() == 0)
             return QProcess::execute(QStringLiteral("runuser"),
-                                     QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--")} + command);
+                                     QStringList{QStringLiteral("-u"), QStringLiteral("postgres"),
+                                                 QStringLiteral("--")} +
+                                         command);
         return QProcess::execute(command.first(), command.mid(1));
     }
 
@@ -198,7 +214,8 @@ int main(int argc, char *argv[])
     Postgres postgres;
     const bool havePostgres = postgres.start();
     if (!havePostgres)
-        std::printf("(PostgreSQL or Qt's PostgreSQL driver not installed: that column stays empty)\n");
+        std::printf(
+            "(PostgreSQL or Qt's PostgreSQL driver not installed: that column stays empty)\n");
 
     std::printf("%8s  %12s  %12s  %12s  %10s  %10s\n", "rows", "ours ns/row", "sqlite", "postgres",
                 "ours/sqlite", "ours/pg");
@@ -207,7 +224,8 @@ int main(int argc, char *argv[])
         ours(connection, rows); // warm-up
         const double mine = ours(connection, rows);
 
-        QSqlDatabase lite = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lite"));
+        QSqlDatabase lite =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lite"));
         lite.setDatabaseName(QStringLiteral(":memory:"));
         lite.open();
         fill(lite, rows);
@@ -225,8 +243,8 @@ int main(int argc, char *argv[])
             qtSql(db, rows);
             pg = qtSql(db, rows);
         }
-        std::printf("%8d  %12.0f  %12.0f  %12.0f  %10.2f  %10.2f\n", rows, mine, sqlite, pg, mine / sqlite,
-                    pg > 0 ? mine / pg : 0.0);
+        std::printf("%8d  %12.0f  %12.0f  %12.0f  %10.2f  %10.2f\n", rows, mine, sqlite, pg,
+                    mine / sqlite, pg > 0 ? mine / pg : 0.0);
     }
     return 0;
 }

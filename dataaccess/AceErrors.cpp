@@ -102,4 +102,3 @@ AdsError::AdsError(quint32)
     }
     setMessage(last.text);
 }
-

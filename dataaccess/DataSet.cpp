@@ -14,7 +14,8 @@ TField::TField(TDataSetBase *dataSet, const TFieldDef &def)
 
 int TField::DisplayWidth() const
 {
-    return m_displayWidth >= 0 ? m_displayWidth : FieldText::displayWidth(DataType, Size, Precision);
+    return m_displayWidth >= 0 ? m_displayWidth
+                               : FieldText::displayWidth(DataType, Size, Precision);
 }
 
 bool TField::IsNull() const
@@ -36,16 +37,17 @@ QString TField::DisplayText() const
         return {};
     // QLocale() is the system's locale unless the program set another; it is cheaper to
     // copy than QLocale::system() is to build.
-    return FieldText::displayText(DataType, Currency, Precision, m_dataSet->GetFieldValue(*this, *buffer),
-                                  QLocale());
+    return FieldText::displayText(DataType, Currency, Precision,
+                                  m_dataSet->GetFieldValue(*this, *buffer), QLocale());
 }
 
 QString TField::DisplayTextAt(int recordIndex) const
 {
     if (recordIndex < 0 || recordIndex >= m_dataSet->WindowRecordCount())
         return {};
-    return FieldText::displayText(DataType, Currency, Precision,
-                                  m_dataSet->GetFieldValue(*this, m_dataSet->RecordBuffer(recordIndex)), QLocale());
+    return FieldText::displayText(
+        DataType, Currency, Precision,
+        m_dataSet->GetFieldValue(*this, m_dataSet->RecordBuffer(recordIndex)), QLocale());
 }
 
 // --- data links and sources ----------------------------------------------------------------
@@ -204,7 +206,8 @@ TField *TDataSetBase::FieldByName(const QString &name) const
     if (TField *field = FindField(name))
         return field;
     const QString message = QStringLiteral("Das Feld '%1' wurde nicht gefunden").arg(name);
-    throw EDataAccessError(objectName().isEmpty() ? message : objectName() + QStringLiteral(": ") + message);
+    throw EDataAccessError(objectName().isEmpty() ? message
+                                                  : objectName() + QStringLiteral(": ") + message);
 }
 
 void TDataSetBase::MoveField(TField *field, int index)
@@ -290,14 +293,16 @@ bool TDataSetBase::GetNextRecord()
 {
     if (m_recordCount > 0)
         SetCurrentRecord(m_recordCount - 1);
-    if (GetRecord(m_buffers[static_cast<std::size_t>(m_recordCount)], TGetMode::gmNext) != TGetResult::grOK) {
+    if (GetRecord(m_buffers[static_cast<std::size_t>(m_recordCount)], TGetMode::gmNext) !=
+        TGetResult::grOK) {
         m_currentRecord = -1;
         return false;
     }
     if (m_recordCount < m_bufferCount) {
         ++m_recordCount;
     } else {
-        std::rotate(m_buffers.begin(), m_buffers.begin() + 1, m_buffers.begin() + m_bufferCount + 1);
+        std::rotate(m_buffers.begin(), m_buffers.begin() + 1,
+                    m_buffers.begin() + m_bufferCount + 1);
     }
     m_currentRecord = m_recordCount - 1;
     return true;
@@ -307,11 +312,13 @@ bool TDataSetBase::GetPriorRecord()
 {
     if (m_recordCount > 0)
         SetCurrentRecord(0);
-    if (GetRecord(m_buffers[static_cast<std::size_t>(m_recordCount)], TGetMode::gmPrior) != TGetResult::grOK) {
+    if (GetRecord(m_buffers[static_cast<std::size_t>(m_recordCount)], TGetMode::gmPrior) !=
+        TGetResult::grOK) {
         m_currentRecord = -1;
         return false;
     }
-    std::rotate(m_buffers.begin(), m_buffers.begin() + m_recordCount, m_buffers.begin() + m_recordCount + 1);
+    std::rotate(m_buffers.begin(), m_buffers.begin() + m_recordCount,
+                m_buffers.begin() + m_recordCount + 1);
     if (m_recordCount < m_bufferCount) {
         ++m_recordCount;
         ++m_activeRecord;

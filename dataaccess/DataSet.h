@@ -147,7 +147,10 @@ public:
     int ActiveRecord() const { return m_activeRecord; }
     int WindowRecordCount() const { return m_recordCount; }
     void setActiveRecord(int index) { m_activeRecord = index; }
-    const QByteArray &RecordBuffer(int index) const { return m_buffers[static_cast<std::size_t>(index)]; }
+    const QByteArray &RecordBuffer(int index) const
+    {
+        return m_buffers[static_cast<std::size_t>(index)];
+    }
     const QByteArray *ActiveBuffer() const;
 
     virtual TFieldValue GetFieldValue(const TField &field, const QByteArray &buffer) const = 0;

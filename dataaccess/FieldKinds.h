@@ -6,9 +6,27 @@
 // framework and the decoders, which know nothing of each other.
 
 enum class TFieldType {
-    ftUnknown, ftString, ftWideString, ftSmallint, ftInteger, ftLargeint, ftBoolean, ftFloat,
-    ftCurrency, ftBCD, ftFMTBcd, ftDate, ftTime, ftDateTime, ftAutoInc, ftBytes, ftVarBytes,
-    ftBlob, ftMemo, ftWideMemo, ftGuid
+    ftUnknown,
+    ftString,
+    ftWideString,
+    ftSmallint,
+    ftInteger,
+    ftLargeint,
+    ftBoolean,
+    ftFloat,
+    ftCurrency,
+    ftBCD,
+    ftFMTBcd,
+    ftDate,
+    ftTime,
+    ftDateTime,
+    ftAutoInc,
+    ftBytes,
+    ftVarBytes,
+    ftBlob,
+    ftMemo,
+    ftWideMemo,
+    ftGuid
 };
 
 // A decoded value: null, or a typed value.

@@ -156,7 +156,8 @@ std::optional<Decimal4> Decimal4::fromText(QByteArrayView text, bool *overflow)
     units *= 10000;
     quint64 fraction = 0;
     for (qsizetype i = 0; i < 4; ++i)
-        fraction = fraction * 10 + (i < parts->fraction.size() ? quint64(parts->fraction[i] - '0') : 0);
+        fraction =
+            fraction * 10 + (i < parts->fraction.size() ? quint64(parts->fraction[i] - '0') : 0);
     if (parts->fraction.size() > 4 && parts->fraction[4] >= '5')
         ++fraction;
     if (units > Limit - fraction)
@@ -189,7 +190,8 @@ QString Decimal4::toGeneral(const QLocale &locale) const
             fraction /= 10;
             --digits;
         }
-        text += locale.decimalPoint() + QStringLiteral("%1").arg(fraction, digits, 10, QLatin1Char('0'));
+        text += locale.decimalPoint() +
+                QStringLiteral("%1").arg(fraction, digits, 10, QLatin1Char('0'));
     }
     return units < 0 ? QLatin1Char('-') + text : text;
 }
@@ -214,24 +216,41 @@ bool isNull(const Column &c, const uchar *row, qsizetype rowSize)
     switch (c.type) {
     case Logical:
         return p[0] == ' ';
-    case Numeric: case Date: case Character: case CompactDate: case Raw: case CaseInsensitiveCharacter:
-    case WideCharacter: case Guid:
+    case Numeric:
+    case Date:
+    case Character:
+    case CompactDate:
+    case Raw:
+    case CaseInsensitiveCharacter:
+    case WideCharacter:
+    case Guid:
         return allZero(p, c.length);
-    case Memo: case Binary: case Image: case VarCharMemo: case WideMemo:
+    case Memo:
+    case Binary:
+    case Image:
+    case VarCharMemo:
+    case WideMemo:
         return read<quint32>(p) == 0;
-    case Double: case CurrencyDouble:
+    case Double:
+    case CurrencyDouble:
         return read<quint32>(p) == 0x00000020u && read<quint32>(p + 4) == 0x80000000u;
     case Integer:
         return read<quint32>(p) == 0x80000000u;
     case ShortInteger:
         return read<quint16>(p) == 0x8000u;
-    case Time: case AutoIncrement:
+    case Time:
+    case AutoIncrement:
         return read<quint32>(p) == 0xFFFFFFFFu;
-    case Timestamp: case ModificationTime:
+    case Timestamp:
+    case ModificationTime:
         return read<quint32>(p) == 0;
-    case Money: case LongInteger: case RowVersion:
+    case Money:
+    case LongInteger:
+    case RowVersion:
         return read<quint32>(p) == 0 && read<quint32>(p + 4) == 0x80000000u;
-    case VarChar: case VarBinary: case WideVarChar:
+    case VarChar:
+    case VarBinary:
+    case WideVarChar:
         return read<quint16>(p + c.length) == 0xFFFFu;
     default:
         return true;
@@ -266,7 +285,8 @@ TFieldValue numericText(const Column &c, const uchar *p)
     }
     case TFieldType::ftSmallint: {
         const std::optional<DecimalText> parts = splitDecimal(text);
-        if (!parts || !parts->fraction.isEmpty() || parts->integer.isEmpty() || parts->integer.size() > 9)
+        if (!parts || !parts->fraction.isEmpty() || parts->integer.isEmpty() ||
+            parts->integer.size() > 9)
             return {};
         const int magnitude = parts->integer.toInt();
         return ok(parts->negative ? -magnitude : magnitude);
@@ -323,17 +343,25 @@ Kind kindOf(quint16 type, quint32 length, quint16 decimals, bool adtCursor, bool
         if (adtCursor && !numericsAsFloats) {
             // The precision: the length less the point and the sign, or less the sign.
             const int precision = size - (decimals > 0 ? 2 : 1);
-            return {(decimals <= 4 && length <= 18) ? TFieldType::ftBCD : TFieldType::ftFMTBcd, decimals, precision};
+            return {(decimals <= 4 && length <= 18) ? TFieldType::ftBCD : TFieldType::ftFMTBcd,
+                    decimals, precision};
         }
         return {(decimals > 0 || length > 4) ? TFieldType::ftFloat : TFieldType::ftSmallint, 0, 0};
     }
-    case Date: case CompactDate:
+    case Date:
+    case CompactDate:
         return {TFieldType::ftDate, 0, 0};
-    case Character: case CaseInsensitiveCharacter: case VarChar:
+    case Character:
+    case CaseInsensitiveCharacter:
+    case VarChar:
         return {TFieldType::ftString, size, 0};
-    case Memo: case VarCharMemo:
+    case Memo:
+    case VarCharMemo:
         return {TFieldType::ftMemo, 1, 0};
-    case Binary: case Image: case BlobFirst: case BlobLast:
+    case Binary:
+    case Image:
+    case BlobFirst:
+    case BlobLast:
         return {TFieldType::ftBlob, 1, 0};
     case Double:
         return {TFieldType::ftFloat, 0, 0};
@@ -343,7 +371,8 @@ Kind kindOf(quint16 type, quint32 length, quint16 decimals, bool adtCursor, bool
         return {TFieldType::ftSmallint, 0, 0};
     case Time:
         return {TFieldType::ftTime, 0, 0};
-    case Timestamp: case ModificationTime:
+    case Timestamp:
+    case ModificationTime:
         return {TFieldType::ftDateTime, 0, 0};
     case AutoIncrement:
         return {TFieldType::ftAutoInc, 0, 0};
@@ -359,7 +388,8 @@ Kind kindOf(quint16 type, quint32 length, quint16 decimals, bool adtCursor, bool
         return {TFieldType::ftBCD, 0, 20};
     case VarBinary:
         return {TFieldType::ftVarBytes, size, 0};
-    case WideCharacter: case WideVarChar:
+    case WideCharacter:
+    case WideVarChar:
         return {TFieldType::ftWideString, size, 0};
     case WideMemo:
         return {TFieldType::ftWideMemo, 1, 0};
@@ -370,7 +400,8 @@ Kind kindOf(quint16 type, quint32 length, quint16 decimals, bool adtCursor, bool
     }
 }
 
-TFieldValue decode(const Column &c, const uchar *row, qsizetype rowSize, const JulianFromText &julian)
+TFieldValue decode(const Column &c, const uchar *row, qsizetype rowSize,
+                   const JulianFromText &julian)
 {
     if (isNull(c, row, rowSize))
         return {};
@@ -392,19 +423,23 @@ TFieldValue decode(const Column &c, const uchar *row, qsizetype rowSize, const J
             return {};
         return dateValue(qint64(day));
     }
-    case Character: case CaseInsensitiveCharacter:
+    case Character:
+    case CaseInsensitiveCharacter:
         return ok(trimmedChars(p, c.length));
     case CompactDate:
         return compactDate(p, julian);
-    case Double: case CurrencyDouble:
+    case Double:
+    case CurrencyDouble:
         return ok(read<double>(p));
-    case Integer: case AutoIncrement:
+    case Integer:
+    case AutoIncrement:
         return ok(read<qint32>(p));
     case ShortInteger:
         return ok(int(read<qint16>(p)));
     case Time:
         return ok(QTime::fromMSecsSinceStartOfDay(int(read<quint32>(p) % quint32(MsPerDay))));
-    case Timestamp: case ModificationTime:
+    case Timestamp:
+    case ModificationTime:
         return timestamp(p);
     case Raw:
         return ok(QByteArray(reinterpret_cast<const char *>(p), c.length));
@@ -530,7 +565,8 @@ QString generalFloat(double value, int digits, const QLocale &locale)
         if (padded.size() > exponent + 1)
             text += point + QString::fromLatin1(padded.mid(exponent + 1));
     } else {
-        text = QLatin1Char('0') + point + QString(-exponent - 1, QLatin1Char('0')) + QString::fromLatin1(mantissa);
+        text = QLatin1Char('0') + point + QString(-exponent - 1, QLatin1Char('0')) +
+               QString::fromLatin1(mantissa);
     }
     return value < 0 ? QLatin1Char('-') + text : text;
 }

@@ -37,9 +37,9 @@ namespace FieldDecode {
 using JulianFromText = std::function<bool(const QByteArray &text, double &julian)>;
 
 struct Column {
-    quint16 type = 0;      // the engine's field type code
+    quint16 type = 0; // the engine's field type code
     int offset = 0;
-    int length = 0;        // bytes in the row image
+    int length = 0; // bytes in the row image
     int decimals = 0;
     TFieldType kind = TFieldType::ftUnknown;
 };

@@ -74,22 +74,22 @@ void *AceBinding::resolveExtra(const char *name)
     return load(name);
 }
 
-#define ACE_DEFINE_MEMBER(name, params, args)                                                  \
-    UNSIGNED32 AceBinding::name params                                                         \
-    {                                                                                          \
-        name##_fn entry = nullptr;                                                             \
-        void *address = function(Fn_##name, #name);                                            \
-        std::memcpy(&entry, &address, sizeof entry);                                           \
-        return entry args;                                                                     \
+#define ACE_DEFINE_MEMBER(name, params, args)                                                      \
+    UNSIGNED32 AceBinding::name params                                                             \
+    {                                                                                              \
+        name##_fn entry = nullptr;                                                                 \
+        void *address = function(Fn_##name, #name);                                                \
+        std::memcpy(&entry, &address, sizeof entry);                                               \
+        return entry args;                                                                         \
     }
 ACE_FUNCTIONS(ACE_DEFINE_MEMBER)
 #undef ACE_DEFINE_MEMBER
 
 namespace ace {
-#define ACE_DEFINE_FREE(name, params, args)                                                    \
-    UNSIGNED32 name params                                                                     \
-    {                                                                                          \
-        return AceBinding::instance().name args;                                               \
+#define ACE_DEFINE_FREE(name, params, args)                                                        \
+    UNSIGNED32 name params                                                                         \
+    {                                                                                              \
+        return AceBinding::instance().name args;                                                   \
     }
 ACE_FUNCTIONS(ACE_DEFINE_FREE)
 #undef ACE_DEFINE_FREE

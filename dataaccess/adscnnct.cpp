@@ -191,8 +191,8 @@ QString TAdsConnection::ConnectString() const
         if (!FPassword.isEmpty())
             result += QStringLiteral("Password=\"%1\";").arg(FPassword);
     }
-    result += QStringLiteral("FIPS=%1;").arg(FEncryptionOptions->FIPSMode()
-                                                 ? QStringLiteral("True")
-                                                 : QStringLiteral("False"));
+    result +=
+        QStringLiteral("FIPS=%1;")
+            .arg(FEncryptionOptions->FIPSMode() ? QStringLiteral("True") : QStringLiteral("False"));
     return result;
 }

@@ -44,7 +44,8 @@ QString TAdsDataSet::DatabasePath() const
 
 quint32 TAdsDataSet::CreateCursor()
 {
-    throw EADSDatabaseError(this, acecode::InvalidDataSet, QStringLiteral("This dataset cannot create a cursor."));
+    throw EADSDatabaseError(this, acecode::InvalidDataSet,
+                            QStringLiteral("This dataset cannot create a cursor."));
 }
 
 quint32 TAdsDataSet::ConnectAndGetHandle()
@@ -59,7 +60,8 @@ quint32 TAdsDataSet::ConnectAndGetHandle()
 void TAdsDataSet::InternalOpen()
 {
     if (mlHandle != NoAceHandle)
-        throw EADSDatabaseError(this, acecode::InvalidDataSet, QStringLiteral("Table is already open."));
+        throw EADSDatabaseError(this, acecode::InvalidDataSet,
+                                QStringLiteral("Table is already open."));
     ObtainCursor();
     UNSIGNED32 length = 0;
     RaiseOnAceError(this, ace::AdsGetRecordLength(mlHandle, &length));
@@ -115,7 +117,8 @@ void TAdsDataSet::ReadIndexPageSize()
     UNSIGNED16 indexCount = 1;
     const UNSIGNED32 indexes = ace::AdsGetAllIndexes(mlHandle, &index, &indexCount);
     UNSIGNED32 pageSize = 0;
-    if ((indexes == 0 || indexes == acecode::NoIndexes) && ace::AdsGetIndexPageSize(index, &pageSize) != 0)
+    if ((indexes == 0 || indexes == acecode::NoIndexes) &&
+        ace::AdsGetIndexPageSize(index, &pageSize) != 0)
         pageSize = 0;
     mpoAdsTableOptions->mulIndexPageSize = pageSize;
 }
@@ -135,7 +138,9 @@ void TAdsDataSet::PrepareKeyBuffers()
     RaiseOnAceError(this, ace::AdsGetNumFields(mlHandle, &columns));
     QByteArray keyBuffer(musRecordSize + 2 * columns + 12, '\0');
     UNSIGNED32 nullLength = UNSIGNED32(keyBuffer.size());
-    RaiseOnAceError(this, ace::AdsGetNullRecord(mlHandle, reinterpret_cast<UNSIGNED8 *>(keyBuffer.data()), &nullLength));
+    RaiseOnAceError(this,
+                    ace::AdsGetNullRecord(mlHandle, reinterpret_cast<UNSIGNED8 *>(keyBuffer.data()),
+                                          &nullLength));
 }
 
 void TAdsDataSet::ComputeBufferLayout()
@@ -188,8 +193,9 @@ void TAdsDataSet::ReadColumn(quint16 c)
     UNSIGNED16 decimals = 0;
     if (type == acetype::Numeric)
         RaiseOnAceError(this, ace::AdsGetFieldDecimals(mlHandle, ADSFIELD(c), &decimals));
-    const FieldDecode::Kind mapped = FieldDecode::kindOf(type, length, decimals, musAceTableType == aceoption::TableAdt,
-                                                         mpoAdsTableOptions->mbNumericsAsFloats);
+    const FieldDecode::Kind mapped =
+        FieldDecode::kindOf(type, length, decimals, musAceTableType == aceoption::TableAdt,
+                            mpoAdsTableOptions->mbNumericsAsFloats);
     if (mapped.kind == TFieldType::ftUnknown)
         throw EADSDatabaseError(this, acecode::InvalidDataSet,
                                 QStringLiteral("Unknown field type (%1) encountered.").arg(type));
@@ -208,7 +214,9 @@ void TAdsDataSet::ReadColumn(quint16 c)
 
     UNSIGNED16 nullable = 0;
     QByteArray nameArgument = name8;
-    RaiseOnAceError(this, ace::AdsIsNullable(mlHandle, reinterpret_cast<UNSIGNED8 *>(nameArgument.data()), &nullable));
+    RaiseOnAceError(this,
+                    ace::AdsIsNullable(mlHandle, reinterpret_cast<UNSIGNED8 *>(nameArgument.data()),
+                                       &nullable));
     TACEFieldDef ace;
     ace.FName = def.Name;
     ace.FNumber = c;
@@ -222,15 +230,17 @@ void TAdsDataSet::ReadColumn(quint16 c)
     RaiseOnAceError(this, ace::AdsGetFieldOffset(mlHandle, ADSFIELD(c), &offset));
     // The decoders read what the type needs; a column too short for it, or outside the
     // row, is refused here rather than read.
-    if (!acetype::columnFits(type, offset, std::uint64_t(ace.FLength), std::uint64_t(musRecordSize)))
-        throw EADSDatabaseError(this, acecode::ColumnDoesNotFit,
-                                QStringLiteral("Field length does not fit its type (field \"%1\", type %2, "
-                                               "length %3, offset %4, record length %5).")
-                                    .arg(def.Name)
-                                    .arg(type)
-                                    .arg(ace.FLength)
-                                    .arg(offset)
-                                    .arg(musRecordSize));
+    if (!acetype::columnFits(type, offset, std::uint64_t(ace.FLength),
+                             std::uint64_t(musRecordSize)))
+        throw EADSDatabaseError(
+            this, acecode::ColumnDoesNotFit,
+            QStringLiteral("Field length does not fit its type (field \"%1\", type %2, "
+                           "length %3, offset %4, record length %5).")
+                .arg(def.Name)
+                .arg(type)
+                .arg(ace.FLength)
+                .arg(offset)
+                .arg(musRecordSize));
     ace.FOffset = int(offset);
     UNSIGNED8 permissions = 0;
     RaiseOnAceError(this, ace::AdsGetColumnPermissions(mlHandle, ADSFIELD(c), &permissions));
@@ -328,11 +338,13 @@ void TAdsDataSet::ReadRecord(QByteArray &buffer)
     UNSIGNED16 columns = 0;
     RaiseOnAceError(this, ace::AdsGetNumFields(mlHandle, &columns));
     UNSIGNED32 length = UNSIGNED32(musRecBufSize);
-    RaiseOnAceError(this, ace::AdsGetRecord(mlHandle, reinterpret_cast<UNSIGNED8 *>(buffer.data()), &length));
+    RaiseOnAceError(
+        this, ace::AdsGetRecord(mlHandle, reinterpret_cast<UNSIGNED8 *>(buffer.data()), &length));
     UNSIGNED32 bookmarkLength = UNSIGNED32(musRecBufSize - musBookmarkOfs);
-    RaiseOnAceError(this, ace::AdsGetBookmark60(BookmarkHandle(),
-                                                reinterpret_cast<UNSIGNED8 *>(buffer.data() + musBookmarkOfs),
-                                                &bookmarkLength));
+    RaiseOnAceError(
+        this, ace::AdsGetBookmark60(BookmarkHandle(),
+                                    reinterpret_cast<UNSIGNED8 *>(buffer.data() + musBookmarkOfs),
+                                    &bookmarkLength));
     if (m_blobFields > 0)
         MarkBlobs(buffer);
     if (musOpenCharType == aceoption::CharOem)
@@ -344,7 +356,8 @@ void TAdsDataSet::MarkBlobs(QByteArray &buffer)
     // A blob column's first 32 bits say whether it holds data; its content is not read.
     for (int i = 0; i < FACEFieldDefs.Count(); ++i) {
         const TACEFieldDef &def = FACEFieldDefs.Items(i);
-        if (!acetype::isBlob(def.FType) || def.FType == acetype::BlobFirst || def.FType == acetype::BlobLast)
+        if (!acetype::isBlob(def.FType) || def.FType == acetype::BlobFirst ||
+            def.FType == acetype::BlobLast)
             continue;
         UNSIGNED16 empty = 0;
         UNSIGNED16 null = 0;
@@ -364,13 +377,15 @@ void TAdsDataSet::RereadCharacterColumns(QByteArray &buffer)
         uchar *at = reinterpret_cast<uchar *>(buffer.data()) + def.FOffset;
         const uchar kept = at[def.FLength];
         using namespace acetype;
-        if (def.FType == Character || def.FType == CaseInsensitiveCharacter || def.FType == VarChar) {
+        if (def.FType == Character || def.FType == CaseInsensitiveCharacter ||
+            def.FType == VarChar) {
             UNSIGNED32 fieldLength = UNSIGNED32(def.FLength) + 1;
-            RaiseOnAceError(this, ace::AdsGetField(mlHandle, ADSFIELD(def.FNumber), at, &fieldLength, 0));
+            RaiseOnAceError(this,
+                            ace::AdsGetField(mlHandle, ADSFIELD(def.FNumber), at, &fieldLength, 0));
         } else if (def.FType == WideCharacter || def.FType == WideVarChar) {
             UNSIGNED32 units = UNSIGNED32(def.FLength + 2) / 2;
-            RaiseOnAceError(this, ace::AdsGetFieldW(mlHandle, ADSFIELD(def.FNumber), reinterpret_cast<WCHAR16 *>(at),
-                                                    &units, 0));
+            RaiseOnAceError(this, ace::AdsGetFieldW(mlHandle, ADSFIELD(def.FNumber),
+                                                    reinterpret_cast<WCHAR16 *>(at), &units, 0));
         } else {
             continue;
         }
@@ -414,7 +429,8 @@ int TAdsDataSet::RecordCount()
     UNSIGNED16 option = aceoption::IgnoreFilters;
     if (mpoAdsTableOptions->meAdsRespectFilters == TAdsRespectFilters::RESPECT_WHEN_COUNTING)
         option = aceoption::RespectFilters;
-    else if (mpoAdsTableOptions->meAdsRespectScopes == TAdsRespectScopes::RESPECT_SCOPES_WHEN_COUNTING)
+    else if (mpoAdsTableOptions->meAdsRespectScopes ==
+             TAdsRespectScopes::RESPECT_SCOPES_WHEN_COUNTING)
         option = aceoption::RespectScopes;
     if (mpoAdsTableOptions->mbRefreshCount)
         option += aceoption::RefreshCount;
@@ -434,7 +450,8 @@ TFieldValue TAdsDataSet::GetFieldValue(const TField &field, const QByteArray &bu
     const TACEFieldDef *def = DefOf(field);
     if (!def)
         return {};
-    const FieldDecode::Column column{def->FType, def->FOffset, def->FLength, def->FDecimals, field.DataType};
+    const FieldDecode::Column column{def->FType, def->FOffset, def->FLength, def->FDecimals,
+                                     field.DataType};
     static const FieldDecode::JulianFromText julian = [](const QByteArray &text, double &day) {
         QByteArray copy = text;
         return ace::AdsConvertStringToJulian(reinterpret_cast<UNSIGNED8 *>(copy.data()),

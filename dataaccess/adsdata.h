@@ -79,7 +79,10 @@ public:
 
 class TAdsBCDField : public TField {
 public:
-    TAdsBCDField(TDataSetBase *dataSet, const TFieldDef &def) : TField(dataSet, def) { Currency = true; }
+    TAdsBCDField(TDataSetBase *dataSet, const TFieldDef &def) : TField(dataSet, def)
+    {
+        Currency = true;
+    }
     const char *className() const override { return "TAdsBCDField"; }
 };
 

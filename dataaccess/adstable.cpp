@@ -150,7 +150,8 @@ TParam &TAdsQuery::ParamByName(const QString &name)
         if (param.Name.compare(name, Qt::CaseInsensitive) == 0)
             return param;
     const QString message = QStringLiteral("Parameter '%1' nicht gefunden").arg(name);
-    throw EDataAccessError(objectName().isEmpty() ? message : objectName() + QStringLiteral(": ") + message);
+    throw EDataAccessError(objectName().isEmpty() ? message
+                                                  : objectName() + QStringLiteral(": ") + message);
 }
 
 void TAdsQuery::Prepare()
@@ -170,8 +171,10 @@ void TAdsQuery::UnPrepare()
 
 void TAdsQuery::SetTableType(TAdsTableTypes type)
 {
-    if (type == TAdsTableTypes::ttAdsNTX && !(mpoAdsConnection && mpoAdsConnection->IsDictionaryConn()))
-        throw ownError(QStringLiteral("The TAdsQuery component does not support the NTX table type"));
+    if (type == TAdsTableTypes::ttAdsNTX &&
+        !(mpoAdsConnection && mpoAdsConnection->IsDictionaryConn()))
+        throw ownError(
+            QStringLiteral("The TAdsQuery component does not support the NTX table type"));
     meTableType = type;
 }
 
@@ -252,7 +255,8 @@ void TAdsQuery::BindParameters()
         case TFieldType::ftWideString:
         case TFieldType::ftWideMemo: {
             std::u16string value = param.Value.toString().toStdU16String();
-            RaiseOnAceError(this, ace::AdsSetStringW(mhStmt, number, reinterpret_cast<WCHAR16 *>(value.data()),
+            RaiseOnAceError(this, ace::AdsSetStringW(mhStmt, number,
+                                                     reinterpret_cast<WCHAR16 *>(value.data()),
                                                      UNSIGNED32(value.size())));
             break;
         }
@@ -287,15 +291,23 @@ quint32 TAdsQuery::ExecuteStatement()
 void TAdsQuery::SetStatementOptions()
 {
     const TAdsTableOptions &options = *mpoAdsTableOptions;
-    RaiseOnAceError(this, ace::AdsStmtSetTableLockType(
-                              mhStmt, options.meAdsLockType == TAdsLockType::Proprietary ? aceoption::LockProprietary : aceoption::LockCompatible));
+    RaiseOnAceError(this, ace::AdsStmtSetTableLockType(mhStmt, options.meAdsLockType ==
+                                                                       TAdsLockType::Proprietary
+                                                                   ? aceoption::LockProprietary
+                                                                   : aceoption::LockCompatible));
     QString collation = options.mstrCollation;
     if (collation.isEmpty())
-        collation = options.meAdsCharType == int(TAdsCharType::OEM) ? QStringLiteral("OEM") : QStringLiteral("ANSI");
+        collation = options.meAdsCharType == int(TAdsCharType::OEM) ? QStringLiteral("OEM")
+                                                                    : QStringLiteral("ANSI");
     QByteArray collation8 = collation.toLocal8Bit();
-    RaiseOnAceError(this, ace::AdsStmtSetTableCollation(mhStmt, reinterpret_cast<UNSIGNED8 *>(collation8.data())));
-    RaiseOnAceError(this, ace::AdsStmtSetTableRights(mhStmt, options.mbAdsRightsCheck ? aceoption::RightsCheck : aceoption::RightsIgnore));
-    RaiseOnAceError(this, ace::AdsStmtSetTableReadOnly(mhStmt, mbRequestLive ? aceoption::CursorReadWrite : aceoption::CursorReadOnly));
+    RaiseOnAceError(this, ace::AdsStmtSetTableCollation(
+                              mhStmt, reinterpret_cast<UNSIGNED8 *>(collation8.data())));
+    RaiseOnAceError(this, ace::AdsStmtSetTableRights(mhStmt, options.mbAdsRightsCheck
+                                                                 ? aceoption::RightsCheck
+                                                                 : aceoption::RightsIgnore));
+    RaiseOnAceError(this, ace::AdsStmtSetTableReadOnly(mhStmt, mbRequestLive
+                                                                   ? aceoption::CursorReadWrite
+                                                                   : aceoption::CursorReadOnly));
     if (mpoAdsConnection && mpoAdsConnection->ReadOnly())
         RaiseOnAceError(this, ace::AdsStmtSetTableReadOnly(mhStmt, aceoption::CursorReadOnly));
     UNSIGNED16 tableType = aceoption::TableNtx;
@@ -306,8 +318,12 @@ void TAdsQuery::SetStatementOptions()
     else if (meTableType == TAdsTableTypes::ttAdsVFP)
         tableType = aceoption::TableVfp;
     RaiseOnAceError(this, ace::AdsStmtSetTableType(mhStmt, tableType));
-    RaiseOnAceError(this, ace::AdsStmtConstrainUpdates(mhStmt, mbConstrained ? aceoption::Constrain : aceoption::NoConstrain));
-    RaiseOnAceError(this, ace::AdsStmtReadAllColumns(mhStmt, mbReadAllColumns ? aceoption::ReadAllColumns : aceoption::ReadSelectedColumns));
+    RaiseOnAceError(this,
+                    ace::AdsStmtConstrainUpdates(mhStmt, mbConstrained ? aceoption::Constrain
+                                                                       : aceoption::NoConstrain));
+    RaiseOnAceError(this, ace::AdsStmtReadAllColumns(mhStmt, mbReadAllColumns
+                                                                 ? aceoption::ReadAllColumns
+                                                                 : aceoption::ReadSelectedColumns));
 }
 
 quint32 TAdsQuery::Execute()

@@ -56,8 +56,7 @@ QString networkErrorText(DWORD code)
 
 } // namespace
 
-void GetUNCPath(Platform &platform, const QString &localPath, QString &uncPath,
-                QString &errorText)
+void GetUNCPath(Platform &platform, const QString &localPath, QString &uncPath, QString &errorText)
 {
     constexpr DWORD BufferBytes = 1024;
     // new[] gives the alignment the record at the start of the buffer needs.
@@ -66,9 +65,8 @@ void GetUNCPath(Platform &platform, const QString &localPath, QString &uncPath,
     uncPath.clear();
     errorText.clear();
 
-    const DWORD code =
-        platform.WNetGetUniversalNameW(wideText(localPath), UNIVERSAL_NAME_INFO_LEVEL,
-                                       buffer.get(), &size);
+    const DWORD code = platform.WNetGetUniversalNameW(
+        wideText(localPath), UNIVERSAL_NAME_INFO_LEVEL, buffer.get(), &size);
     if (code == NO_ERROR) {
         UNIVERSAL_NAME_INFOW info;
         std::memcpy(&info, buffer.get(), sizeof info);

@@ -11,8 +11,7 @@ void ListDrivesOfType(Platform &platform, QStringList &driveList, quint16 driveT
 
 // Local path to UNC path. On failure uncPath is empty and errorText carries the network
 // code's message (empty for codes without one). Never raises.
-void GetUNCPath(Platform &platform, const QString &localPath, QString &uncPath,
-                QString &errorText);
+void GetUNCPath(Platform &platform, const QString &localPath, QString &uncPath, QString &errorText);
 
 // Room the caller gives SplitUNCPath for the share part: 255 characters and a NUL.
 constexpr int ShareBufferLength = 256;

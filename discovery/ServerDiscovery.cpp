@@ -11,8 +11,8 @@ int TServerInfoList::IndexOf(const QString &name) const
     for (int i = 0; i < Count(); ++i) {
         const QString &known = m_entries[static_cast<std::size_t>(i)].name;
         if (m_platform.CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wideText(known),
-                                      int(known.size()), wideText(name), int(name.size())) ==
-            CSTR_EQUAL)
+                                      int(known.size()), wideText(name),
+                                      int(name.size())) == CSTR_EQUAL)
             return i;
     }
     return -1;
@@ -28,8 +28,8 @@ namespace {
 // The last component of a UNC path: what follows its last backslash or colon.
 QString lastComponent(const QString &uncPath)
 {
-    const qsizetype cut = std::max(uncPath.lastIndexOf(QLatin1Char('\\')),
-                                   uncPath.lastIndexOf(QLatin1Char(':')));
+    const qsizetype cut =
+        std::max(uncPath.lastIndexOf(QLatin1Char('\\')), uncPath.lastIndexOf(QLatin1Char(':')));
     return uncPath.mid(cut + 1);
 }
 

@@ -10,8 +10,8 @@ class TAdsConnection;
 
 // One discovered file server.
 struct TAdsServerInfo {
-    QString ServerName;  // as spelled in the drive's UNC path
-    QString LAN_IP;      // dotted IPv4, empty when the name did not resolve
+    QString ServerName;   // as spelled in the drive's UNC path
+    QString LAN_IP;       // dotted IPv4, empty when the name did not resolve
     quint32 LAN_PORT = 0; // 6262 or 2001, the port that answered; 0 when neither did
     bool AVaible = false; // a probe connected
 };

@@ -18,7 +18,8 @@ bool run(const std::filesystem::path &file)
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return false;
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
     // An exact-size copy on the heap, so that reads past the end are caught.
     std::vector<std::uint8_t> input(bytes.begin(), bytes.end());
     input.shrink_to_fit();

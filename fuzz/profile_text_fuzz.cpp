@@ -48,7 +48,8 @@ bool wellFormedName(const QString &name, bool isKey)
 }
 
 // The value of the first key of that name in the first section of that name.
-std::optional<QString> readBack(const QList<ProfileLine> &lines, const QString &section, const QString &key)
+std::optional<QString> readBack(const QList<ProfileLine> &lines, const QString &section,
+                                const QString &key)
 {
     bool inSection = false;
     bool seenSection = false;
@@ -91,8 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!value8)
         return 0;
     const QString section = QString::fromUtf8(*section8);
-    const std::optional<QString> key = (flags & 1) ? std::nullopt : std::optional<QString>(QString::fromUtf8(*key8));
-    const std::optional<QString> value = (flags & 2) ? std::nullopt : std::optional<QString>(QString::fromUtf8(*value8));
+    const std::optional<QString> key =
+        (flags & 1) ? std::nullopt : std::optional<QString>(QString::fromUtf8(*key8));
+    const std::optional<QString> value =
+        (flags & 2) ? std::nullopt : std::optional<QString>(QString::fromUtf8(*value8));
     const QByteArray before(reinterpret_cast<const char *>(data), qsizetype(size));
 
     const ProfileBytes file = ProfileBytes::read(before);

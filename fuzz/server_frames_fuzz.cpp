@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The first byte sets how the stream arrives: in pieces of that many bytes, or whole.
     const std::size_t piece = data[0] == 0 ? size : data[0];
     for (std::size_t at = 1; at < size && !session.isGone(); at += piece)
-        session.received(QByteArray(reinterpret_cast<const char *>(data + at), qsizetype(std::min(piece, size - at))));
+        session.received(QByteArray(reinterpret_cast<const char *>(data + at),
+                                    qsizetype(std::min(piece, size - at))));
     session.disconnected();
     return 0;
 }

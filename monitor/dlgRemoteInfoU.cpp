@@ -102,9 +102,11 @@ void TdlgRemoteInfo::loadComponents()
         return q;
     };
     qUsageInfo = query("qUsageInfo", QStringLiteral("EXECUTE PROCEDURE sp_mgGetUsageInfo();"));
-    qInstallInfo = query("qInstallInfo", QStringLiteral("EXECUTE PROCEDURE sp_mgGetInstallInfo();"));
+    qInstallInfo =
+        query("qInstallInfo", QStringLiteral("EXECUTE PROCEDURE sp_mgGetInstallInfo();"));
     qCnctUsers = query("qCnctUsers", QStringLiteral("EXECUTE PROCEDURE sp_mgGetConnectedUsers();"));
-    qUserTables = query("qUserTables", QStringLiteral("EXECUTE PROCEDURE sp_mgGetUserTables(:usr);"));
+    qUserTables =
+        query("qUserTables", QStringLiteral("EXECUTE PROCEDURE sp_mgGetUserTables(:usr);"));
     TParam usr;
     usr.Name = QStringLiteral("usr");
     usr.DataType = TFieldType::ftWideString;
@@ -346,7 +348,8 @@ void TdlgRemoteInfo::wwDBSpinEdit1Change()
     const double seconds = std::nearbyint(wwDBSpinEdit1->value());
     const double milliseconds = seconds * 1000.0;
     // Beyond what 32 bits of milliseconds hold, the longest period is taken.
-    const int period = milliseconds > double(INT_MAX) ? INT_MAX : int(std::max(milliseconds, double(INT_MIN)));
+    const int period =
+        milliseconds > double(INT_MAX) ? INT_MAX : int(std::max(milliseconds, double(INT_MIN)));
     Timer1->setEnabled(false);
     if (period > 0) {
         Timer1->setInterval(period);

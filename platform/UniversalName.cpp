@@ -4,8 +4,8 @@
 
 DWORD writeUniversalNameInfo(const QString &uncName, void *buffer, DWORD *bufferSize)
 {
-    const DWORD needed = static_cast<DWORD>(sizeof(UNIVERSAL_NAME_INFOW) +
-                                            (uncName.size() + 1) * sizeof(WideChar));
+    const DWORD needed =
+        static_cast<DWORD>(sizeof(UNIVERSAL_NAME_INFOW) + (uncName.size() + 1) * sizeof(WideChar));
     if (!buffer || *bufferSize < needed) {
         *bufferSize = needed;
         return ERROR_MORE_DATA;

@@ -62,7 +62,8 @@ TEST(AceBinding, BareNameIsFoundBesideTheExecutableFirst)
 {
     // Test executables live beside the engine they were built with.
     PosixPlatform platform(QStringLiteral("/nonexistent"));
-    ASSERT_TRUE(QFile::exists(QFileInfo(platform.executablePath()).dir().filePath(QStringLiteral("libace32.so"))));
+    ASSERT_TRUE(QFile::exists(
+        QFileInfo(platform.executablePath()).dir().filePath(QStringLiteral("libace32.so"))));
     AceBinding binding(platform, QStringLiteral("libace32.so"));
     UNSIGNED16 type = 0;
     EXPECT_EQ(binding.AdsGetHandleType(0, &type), 6003u);

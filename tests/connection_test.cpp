@@ -1,6 +1,6 @@
 #include "EngineCallLog.h"
-#include "MessageOf.h"
 #include "FakeDataSet.h"
+#include "MessageOf.h"
 #include "QtPrinters.h"
 #include "StandinServer.h"
 #include "ace.h"
@@ -52,7 +52,8 @@ TEST_F(ConnectionTest, ConnectsAndDisconnects)
 
     server->waitForLog(QStringLiteral("disconnect #"), 2);
     const QStringList log = server->log();
-    EXPECT_FALSE(log.filter(QStringLiteral("application=connection_tests")).isEmpty()) << log.join('\n').toStdString();
+    EXPECT_FALSE(log.filter(QStringLiteral("application=connection_tests")).isEmpty())
+        << log.join('\n').toStdString();
     EXPECT_FALSE(log.filter(QStringLiteral("share=daten")).isEmpty());
     EXPECT_FALSE(log.filter(QStringLiteral("disconnect #")).isEmpty());
 }
@@ -71,7 +72,8 @@ TEST_F(ConnectionTest, RepeatedStateWritesMakeNoEngineCall)
     EXPECT_EQ(log.calls(), QStringList{QStringLiteral("AdsConnect101")});
     connection.Disconnect();
     connection.Disconnect();
-    EXPECT_EQ(log.calls(), QStringList({QStringLiteral("AdsConnect101"), QStringLiteral("AdsDisconnect")}));
+    EXPECT_EQ(log.calls(),
+              QStringList({QStringLiteral("AdsConnect101"), QStringLiteral("AdsDisconnect")}));
 }
 
 TEST_F(ConnectionTest, ConnectPathRefusedWhileConnectedEvenWhenUnchanged)
@@ -80,10 +82,12 @@ TEST_F(ConnectionTest, ConnectPathRefusedWhileConnectedEvenWhenUnchanged)
     const QString path = server->connectPath(QStringLiteral("daten"));
     connection.setConnectPath(path);
     connection.Connect();
-    const QString refused =
-        QStringLiteral("The TAdsConnection.ConnectPath may not be changed when IsConnected is TRUE");
+    const QString refused = QStringLiteral(
+        "The TAdsConnection.ConnectPath may not be changed when IsConnected is TRUE");
     EXPECT_EQ(messageOf<AdsConnectionError>([&] { connection.setConnectPath(path); }), refused);
-    EXPECT_EQ(messageOf<AdsConnectionError>([&] { connection.setConnectPath(QStringLiteral("x")); }), refused);
+    EXPECT_EQ(
+        messageOf<AdsConnectionError>([&] { connection.setConnectPath(QStringLiteral("x")); }),
+        refused);
     EXPECT_TRUE(connection.IsConnected());
     EXPECT_EQ(connection.ConnectPath(), path);
     connection.Disconnect();
@@ -105,10 +109,12 @@ TEST_F(ConnectionTest, ConnectStringEntries)
 {
     TAdsConnection connection;
     connection.setConnectPath(QStringLiteral("\\\\srv:6262\\daten"));
-    EXPECT_EQ(connection.ConnectString(), QStringLiteral("Data Source=\\\\srv:6262\\daten;FIPS=False;"));
+    EXPECT_EQ(connection.ConnectString(),
+              QStringLiteral("Data Source=\\\\srv:6262\\daten;FIPS=False;"));
     connection.EncryptionOptions()->setFIPSMode(true);
     connection.setUsername(QStringLiteral("adam"));
-    EXPECT_EQ(connection.ConnectString(), QStringLiteral("Data Source=\\\\srv:6262\\daten;FIPS=True;"));
+    EXPECT_EQ(connection.ConnectString(),
+              QStringLiteral("Data Source=\\\\srv:6262\\daten;FIPS=True;"));
 
     const QString longPath = QStringLiteral("\\\\srv:6262\\") + QString(300, QLatin1Char('p'));
     connection.setConnectPath(longPath);
@@ -118,8 +124,10 @@ TEST_F(ConnectionTest, ConnectStringEntries)
     connection.setConnectPath(QStringLiteral("\\\\srv:6262\\app\\data.add"));
     EXPECT_TRUE(connection.IsDictionaryConn());
     connection.setPassword(QStringLiteral("geheim"));
-    EXPECT_EQ(connection.ConnectString(),
-              QStringLiteral("Data Source=\\\\srv:6262\\app\\data.add;User ID=adam;Password=\"geheim\";FIPS=True;"));
+    EXPECT_EQ(
+        connection.ConnectString(),
+        QStringLiteral(
+            "Data Source=\\\\srv:6262\\app\\data.add;User ID=adam;Password=\"geheim\";FIPS=True;"));
 }
 
 TEST(Connection, ConnectPathsKeepPercentSignsOfNames)
@@ -136,7 +144,8 @@ TEST(Connection, ConnectPathsKeepPercentSignsOfNames)
         {"", 6262, "", "\\\\:6262\\"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(ConnectPathOf(QString::fromUtf8(c.server), c.port, QString::fromUtf8(c.share)), QString::fromUtf8(c.path));
+        EXPECT_EQ(ConnectPathOf(QString::fromUtf8(c.server), c.port, QString::fromUtf8(c.share)),
+                  QString::fromUtf8(c.path));
 }
 
 TEST_F(ConnectionTest, LongPathReachesTheEngineCut)
@@ -149,9 +158,11 @@ TEST_F(ConnectionTest, LongPathReachesTheEngineCut)
     connection.Disconnect();
     const QString sent = path.left(255);
     const QString cutShare = sent.mid(sent.indexOf(QLatin1Char('\\'), 2) + 1);
-    const QStringList connects = server->log().filter(QRegularExpression(QStringLiteral("^connect #")));
+    const QStringList connects =
+        server->log().filter(QRegularExpression(QStringLiteral("^connect #")));
     ASSERT_FALSE(connects.isEmpty());
-    EXPECT_TRUE(connects.last().endsWith(QStringLiteral(" share=") + cutShare)) << connects.last().toStdString();
+    EXPECT_TRUE(connects.last().endsWith(QStringLiteral(" share=") + cutShare))
+        << connects.last().toStdString();
 }
 
 TEST(Connection, DictionaryRuleAndConnectionPath)
@@ -237,10 +248,10 @@ TEST_F(ConnectionTest, FailedConnectsLeaveItDisconnectedWithTheEngineText)
     } cases[] = {
         {"refused port", "{}", QStringLiteral("\\\\127.0.0.1:%1\\daten").arg(closedPort),
          "is not reachable: Connection refused."},
-        {"refused by the server", R"({"refuseConnects":1})", server->connectPath(QStringLiteral("daten")),
-         "refused the connection."},
-        {"closed mid-handshake", R"({"closeMidAnswer":1})", server->connectPath(QStringLiteral("daten")),
-         "The server closed the connection."},
+        {"refused by the server", R"({"refuseConnects":1})",
+         server->connectPath(QStringLiteral("daten")), "refused the connection."},
+        {"closed mid-handshake", R"({"closeMidAnswer":1})",
+         server->connectPath(QStringLiteral("daten")), "The server closed the connection."},
         {"time-out", R"({"delayMs":3500})", server->connectPath(QStringLiteral("daten")),
          "did not answer in time."},
         {"not a server path", "{}", QStringLiteral("daten"), "is not a server path."},
@@ -254,7 +265,8 @@ TEST_F(ConnectionTest, FailedConnectsLeaveItDisconnectedWithTheEngineText)
             connection.Connect();
             ADD_FAILURE() << "connected";
         } catch (const EADSDatabaseError &error) {
-            EXPECT_TRUE(error.message().endsWith(QString::fromUtf8(c.text))) << error.message().toStdString();
+            EXPECT_TRUE(error.message().endsWith(QString::fromUtf8(c.text)))
+                << error.message().toStdString();
         }
         EXPECT_FALSE(connection.IsConnected());
         EXPECT_EQ(connection.ConnectionHandle(), 0u);
@@ -294,9 +306,10 @@ TEST_F(ConnectionTest, DisconnectClosesEveryBoundDataSetInOrderEvenWhenOneFails)
     connection.setConnectPath(server->connectPath(QStringLiteral("daten")));
     connection.Connect();
     connection.Disconnect();
-    EXPECT_EQ(journal, QStringList({QStringLiteral("qFirst.close"), QStringLiteral("qFirst.invalidate"),
-                                    QStringLiteral("qFailing.close"), QStringLiteral("qFailing.invalidate"),
-                                    QStringLiteral("qLast.close"), QStringLiteral("qLast.invalidate")}));
+    EXPECT_EQ(journal,
+              QStringList({QStringLiteral("qFirst.close"), QStringLiteral("qFirst.invalidate"),
+                           QStringLiteral("qFailing.close"), QStringLiteral("qFailing.invalidate"),
+                           QStringLiteral("qLast.close"), QStringLiteral("qLast.invalidate")}));
     EXPECT_FALSE(connection.IsConnected());
 
     failing.setAdsConnection(nullptr);

@@ -40,7 +40,8 @@ private:
 QStringList probes(StandinServer &server)
 {
     QStringList shares;
-    for (const QString &line : server.log().filter(QRegularExpression(QStringLiteral("^(connect|refused) "))))
+    for (const QString &line :
+         server.log().filter(QRegularExpression(QStringLiteral("^(connect|refused) "))))
         shares.append(line.section(QStringLiteral("share="), 1));
     return shares;
 }
@@ -78,7 +79,8 @@ std::unique_ptr<StandinServer> DiscoveryTest::servers;
 TEST_F(DiscoveryTest, PortOutcomesAndAddresses)
 {
     platform.addDrive(QLatin1Char('D'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.41\\daten"));
-    platform.addDrive(QLatin1Char('E'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.42\\apps\\verwaltung"));
+    platform.addDrive(QLatin1Char('E'), DRIVE_REMOTE,
+                      QStringLiteral("\\\\127.0.0.42\\apps\\verwaltung"));
     platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.43\\archiv"));
     platform.addHost("127.0.0.41", {{127, 0, 0, 41}});
     platform.addHost("127.0.0.42", {{127, 0, 0, 42}});
@@ -96,7 +98,8 @@ TEST_F(DiscoveryTest, PortOutcomesAndAddresses)
     EXPECT_EQ(records[2].LAN_PORT, 0u);
     EXPECT_FALSE(records[2].AVaible);
     // The folder's name, not the share's, is what a probe below a share asks for.
-    EXPECT_EQ(probes(*servers), QStringList({QStringLiteral("daten"), QStringLiteral("verwaltung")}));
+    EXPECT_EQ(probes(*servers),
+              QStringList({QStringLiteral("daten"), QStringLiteral("verwaltung")}));
 }
 
 TEST_F(DiscoveryTest, OneRecordPerServerNamedAndProbedThroughItsFirstDrive)

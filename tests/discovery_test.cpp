@@ -17,7 +17,8 @@ TEST(ListDrivesOfType, TestsEachRootAndListsMatchingDrivesInLetterOrder)
 
     QStringList drives{QStringLiteral("old")};
     ListDrivesOfType(platform, drives, DRIVE_REMOTE, false);
-    EXPECT_EQ(drives, QStringList({QStringLiteral("old"), QStringLiteral("F:"), QStringLiteral("Z:")}));
+    EXPECT_EQ(drives,
+              QStringList({QStringLiteral("old"), QStringLiteral("F:"), QStringLiteral("Z:")}));
     ASSERT_EQ(platform.calls.size(), 26);
     EXPECT_EQ(platform.calls.front(), QStringLiteral("GetDriveTypeW(A:\\)"));
     EXPECT_EQ(platform.calls[25], QStringLiteral("GetDriveTypeW(Z:\\)"));
@@ -56,7 +57,8 @@ TEST(GetUNCPath, ErrorCodesGiveTheirTextAndNoPath)
         {ERROR_NO_NET_OR_BAD_PATH, "None of the network providers recognize the local name"},
         {ERROR_EXTENDED_ERROR, "A network-specific error occurred."},
         {ERROR_NO_NETWORK, "The network is unavailable."},
-        {ERROR_NOT_CONNECTED, "The device specified by the lpLocalPath parameter is not redirected."},
+        {ERROR_NOT_CONNECTED,
+         "The device specified by the lpLocalPath parameter is not redirected."},
         {ERROR_ACCESS_DENIED, ""},
         {1234, ""},
     };
@@ -77,7 +79,8 @@ TEST(GetUNCPath, ErrorCodesGiveTheirTextAndNoPath)
 TEST(GetUNCPath, NameLongerThanTheBufferIsReportedNotRetried)
 {
     FakePlatform platform;
-    platform.setUniversalName(QStringLiteral("X:"), QStringLiteral("\\\\srv\\") + QString(600, QLatin1Char('d')));
+    platform.setUniversalName(QStringLiteral("X:"),
+                              QStringLiteral("\\\\srv\\") + QString(600, QLatin1Char('d')));
     QString unc, error;
     GetUNCPath(platform, QStringLiteral("X:"), unc, error);
     EXPECT_TRUE(unc.isEmpty());
@@ -97,7 +100,8 @@ TEST(SplitUNCPath, ServerAndSharePart)
         QString share; // "-" when the buffer stays untouched
     } cases[] = {
         {QStringLiteral("\\\\FileSrv\\daten"), QStringLiteral("FileSrv"), QStringLiteral("daten")},
-        {QStringLiteral("\\\\srv\\share\\dir\\sub"), QStringLiteral("srv"), QStringLiteral("share\\dir\\sub")},
+        {QStringLiteral("\\\\srv\\share\\dir\\sub"), QStringLiteral("srv"),
+         QStringLiteral("share\\dir\\sub")},
         {QStringLiteral("F:"), QStringLiteral("FileSrv"), QStringLiteral("daten")},
         {QStringLiteral("F:\\archiv"), QStringLiteral("FileSrv"), QStringLiteral("daten\\archiv")},
         {QStringLiteral("C:"), QString(), QStringLiteral("-")},
@@ -136,9 +140,8 @@ TEST(HostNameToIP, FirstAddressInDottedFormWithAStartupCleanupPair)
         const char *name;
         const char *address;
     } cases[] = {
-        {"multi", "127.0.0.9"}, {"edges", "0.255.10.1"}, {"unknown", ""},
-        {"empty", ""},          {"broken", ""},          {"multi", "127.0.0.9"},
-        {"unknown", ""},
+        {"multi", "127.0.0.9"}, {"edges", "0.255.10.1"}, {"unknown", ""}, {"empty", ""},
+        {"broken", ""},         {"multi", "127.0.0.9"},  {"unknown", ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -146,9 +149,9 @@ TEST(HostNameToIP, FirstAddressInDottedFormWithAStartupCleanupPair)
     }
     EXPECT_EQ(platform.startups, int(std::size(cases)));
     EXPECT_EQ(platform.cleanups, int(std::size(cases)));
-    EXPECT_EQ(platform.calls.mid(0, 3),
-              QStringList({QStringLiteral("WSAStartup(0x0101)"), QStringLiteral("gethostbyname(multi)"),
-                           QStringLiteral("WSACleanup()")}));
+    EXPECT_EQ(platform.calls.mid(0, 3), QStringList({QStringLiteral("WSAStartup(0x0101)"),
+                                                     QStringLiteral("gethostbyname(multi)"),
+                                                     QStringLiteral("WSACleanup()")}));
 }
 
 TEST(HostNameToIP, RealResolverWithLiteralsAndLocalhost)

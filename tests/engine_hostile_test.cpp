@@ -3,12 +3,12 @@
 // text, never a crash, an allocation of the claimed size or a wait past the time-out.
 
 #include "AceCodes.h"
+#include "MessageOf.h"
 #include "ScriptedServer.h"
 #include "Wire.h"
 #include "ace.h"
 #include "adscnnct.h"
 #include "adstable.h"
-#include "MessageOf.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -34,11 +34,13 @@ Outcome lastError(UNSIGNED32 code)
 }
 
 // Connects, prepares and executes one statement against the scripted peer.
-Outcome execute(ScriptedServer &server, UNSIGNED32 sqlTimeoutSeconds = 0, ADSHANDLE *cursorOut = nullptr)
+Outcome execute(ScriptedServer &server, UNSIGNED32 sqlTimeoutSeconds = 0,
+                ADSHANDLE *cursorOut = nullptr)
 {
     QByteArray connect = ("Data Source=" + server.connectPath() + ";").toLocal8Bit();
     ADSHANDLE connection = 0;
-    if (const UNSIGNED32 rc = ace::AdsConnect101(reinterpret_cast<UNSIGNED8 *>(connect.data()), nullptr, &connection))
+    if (const UNSIGNED32 rc =
+            ace::AdsConnect101(reinterpret_cast<UNSIGNED8 *>(connect.data()), nullptr, &connection))
         return lastError(rc);
     ADSHANDLE statement = 0;
     EXPECT_EQ(ace::AdsCreateSQLStatement(connection, &statement), 0u);
@@ -77,27 +79,32 @@ TEST(EngineAgainstABrokenServer, ResultsBeyondReasonAreErrors)
         UNSIGNED32 code;
         const char *text;
     } cases[] = {
-        {"row count of 0xFFFFFFFF", ScriptedServer::result(7, 0xFFFFFFFFu, 4, one), acecode::BrokenAnswer,
-         "beyond the engine's limits"},
+        {"row count of 0xFFFFFFFF", ScriptedServer::result(7, 0xFFFFFFFFu, 4, one),
+         acecode::BrokenAnswer, "beyond the engine's limits"},
         {"row count that wraps with the batch size", ScriptedServer::result(7, 0xFFFFFFF0u, 4, one),
          acecode::BrokenAnswer, "beyond the engine's limits"},
-        {"record length of 1 GiB", ScriptedServer::result(7, 1000, 1u << 30, one), acecode::BrokenAnswer,
-         "beyond the engine's limits"},
+        {"record length of 1 GiB", ScriptedServer::result(7, 1000, 1u << 30, one),
+         acecode::BrokenAnswer, "beyond the engine's limits"},
         {"an integer column of 2 bytes", ScriptedServer::result(7, 1, 4, {{"n", 11, 2, 0}}),
          acecode::ColumnDoesNotFit, "Field length does not fit its type"},
-        {"a varchar without room for its length word", ScriptedServer::result(7, 1, 8, {{"v", 23, 8, 0}}),
-         acecode::ColumnDoesNotFit, "Field length does not fit its type"},
-        {"a GUID of 4 bytes", ScriptedServer::result(7, 1, 4, {{"g", 29, 4, 0}}), acecode::ColumnDoesNotFit,
+        {"a varchar without room for its length word",
+         ScriptedServer::result(7, 1, 8, {{"v", 23, 8, 0}}), acecode::ColumnDoesNotFit,
          "Field length does not fit its type"},
-        {"a column past the row", ScriptedServer::result(7, 1, 8, {{"n", 11, 4, 6}}), acecode::ColumnDoesNotFit,
-         "Field length does not fit its type"},
-        {"a column whose offset wraps", ScriptedServer::result(7, 1, 8, {{"n", 11, 4, 0xFFFFFFFEu}}),
+        {"a GUID of 4 bytes", ScriptedServer::result(7, 1, 4, {{"g", 29, 4, 0}}),
          acecode::ColumnDoesNotFit, "Field length does not fit its type"},
-        {"a result whose columns run short", ScriptedServer::frame(ScriptedServer::result(7, 1, 4, one).mid(4).chopped(3)),
+        {"a column past the row", ScriptedServer::result(7, 1, 8, {{"n", 11, 4, 6}}),
+         acecode::ColumnDoesNotFit, "Field length does not fit its type"},
+        {"a column whose offset wraps",
+         ScriptedServer::result(7, 1, 8, {{"n", 11, 4, 0xFFFFFFFEu}}), acecode::ColumnDoesNotFit,
+         "Field length does not fit its type"},
+        {"a result whose columns run short",
+         ScriptedServer::frame(ScriptedServer::result(7, 1, 4, one).mid(4).chopped(3)),
          acecode::BrokenAnswer, "malformed"},
         {"an empty frame", ScriptedServer::frame({}), acecode::BrokenAnswer, "malformed answer"},
-        {"an error of code 0", ScriptedServer::error(0, "none"), acecode::BrokenAnswer, "malformed error"},
-        {"an answer of another type", ScriptedServer::welcome(), acecode::BrokenAnswer, "unexpected answer"},
+        {"an error of code 0", ScriptedServer::error(0, "none"), acecode::BrokenAnswer,
+         "malformed error"},
+        {"an answer of another type", ScriptedServer::welcome(), acecode::BrokenAnswer,
+         "unexpected answer"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -129,7 +136,8 @@ TEST(EngineAgainstABrokenServer, HugeErrorTextOfInvalidBytesIsConvertedInOnePass
     // The engine's last-error text holds the start of it, as far as 600 bytes go, cut
     // between characters.
     EXPECT_GE(outcome.text.size(), 590u);
-    EXPECT_EQ(QString::fromLocal8Bit(outcome.text).toLocal8Bit(), QByteArray::fromStdString(outcome.text));
+    EXPECT_EQ(QString::fromLocal8Bit(outcome.text).toLocal8Bit(),
+              QByteArray::fromStdString(outcome.text));
 }
 
 TEST(EngineAgainstABrokenServer, RowsThatDoNotMatchTheRequestAreErrors)
@@ -140,7 +148,8 @@ TEST(EngineAgainstABrokenServer, RowsThatDoNotMatchTheRequestAreErrors)
         if (type == wire::Execute)
             return {ScriptedServer::result(7, 3, 4, {{"n", 11, 4, 0}})};
         if (type == wire::Fetch) // one row where three were asked for
-            return {ScriptedServer::frame(QByteArray("\x84", 1) + QByteArray(8, '\0') + QByteArray(4, '\x01'))};
+            return {ScriptedServer::frame(QByteArray("\x84", 1) + QByteArray(8, '\0') +
+                                          QByteArray(4, '\x01'))};
         return {};
     });
     ADSHANDLE cursor = 0;
@@ -156,15 +165,16 @@ TEST(EngineAgainstABrokenServer, RowsThatDoNotMatchTheRequestAreErrors)
 TEST(EngineAgainstABrokenServer, ExecuteAndFetchFollowTheStatementTimeOut)
 {
     bool silentFetch = false;
-    ScriptedServer server([&silentFetch](std::uint8_t type, const QByteArray &) -> ScriptedServer::Reply {
-        if (type == wire::Hello)
-            return {ScriptedServer::welcome()};
-        if (type == wire::Execute && !silentFetch)
-            return {};
-        if (type == wire::Execute)
-            return {ScriptedServer::result(7, 3, 4, {{"n", 11, 4, 0}})};
-        return {}; // fetches are never answered
-    });
+    ScriptedServer server(
+        [&silentFetch](std::uint8_t type, const QByteArray &) -> ScriptedServer::Reply {
+            if (type == wire::Hello)
+                return {ScriptedServer::welcome()};
+            if (type == wire::Execute && !silentFetch)
+                return {};
+            if (type == wire::Execute)
+                return {ScriptedServer::result(7, 3, 4, {{"n", 11, 4, 0}})};
+            return {}; // fetches are never answered
+        });
     // A silent execution gives up after the statement's time-out of 1 s, not the default.
     QElapsedTimer clock;
     clock.start();
@@ -194,7 +204,9 @@ TEST(EngineAgainstABrokenServer, QueryOpeningSurfacesTheEngineText)
     query.setAdsConnection(&connection);
     query.setSQL({QStringLiteral("EXECUTE PROCEDURE sp_mgGetUsageInfo();")});
     const QString message = messageOf<EADSDatabaseError>([&] { query.Open(); });
-    EXPECT_TRUE(message.startsWith(QStringLiteral("qUsageInfo: Field length does not fit its type"))) << message.toStdString();
+    EXPECT_TRUE(
+        message.startsWith(QStringLiteral("qUsageInfo: Field length does not fit its type")))
+        << message.toStdString();
     EXPECT_FALSE(query.Active());
 }
 

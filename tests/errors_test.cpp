@@ -62,10 +62,12 @@ TEST(EADSDatabaseError, ColumnNameOnlyForTheColumnCodesWithADataSet)
     FakeDataSet query(QStringLiteral("q"), journal);
     const QString message = QStringLiteral("Value too long for column \"TableName\" here");
     for (quint32 code : {5147u, 5148u, 5149u})
-        EXPECT_EQ(EADSDatabaseError(&query, code, message).ColumnName(), QStringLiteral("TableName"));
+        EXPECT_EQ(EADSDatabaseError(&query, code, message).ColumnName(),
+                  QStringLiteral("TableName"));
     EXPECT_TRUE(EADSDatabaseError(&query, 5150, message).ColumnName().isEmpty());
     EXPECT_TRUE(EADSDatabaseError(nullptr, 5148, message).ColumnName().isEmpty());
-    EXPECT_TRUE(EADSDatabaseError(&query, 5148, QStringLiteral("Column \"X\"")).ColumnName().isEmpty());
+    EXPECT_TRUE(
+        EADSDatabaseError(&query, 5148, QStringLiteral("Column \"X\"")).ColumnName().isEmpty());
 }
 
 // A dataset whose path cannot be told: describing an error must not fail with it.
@@ -83,8 +85,7 @@ TEST(EADSDatabaseError, FailureWhileDescribingKeepsTheOuterError)
 {
     QStringList journal;
     PathlessDataSet query(QStringLiteral("qBroken"), journal);
-    const EADSDatabaseError error(&query, 5000,
-                                  QStringLiteral("ERROR 7200: x NativeError = 9;"));
+    const EADSDatabaseError error(&query, 5000, QStringLiteral("ERROR 7200: x NativeError = 9;"));
     EXPECT_EQ(error.message(), QStringLiteral("qBroken: ERROR 7200: x NativeError = 9;"));
     EXPECT_EQ(error.DataSetInstanceName(), QStringLiteral("qBroken"));
     EXPECT_TRUE(error.DatabasePath().isEmpty());

@@ -2,9 +2,9 @@
 #include "FailureDisplay.h"
 #include "ModalWatcher.h"
 
+#include "QtPrinters.h"
 #include <QProcess>
 #include <QTest>
-#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -17,7 +17,8 @@ TEST(FailureDisplay, FullStopOnlyAfterCharactersAboveTheFullStop)
         const char *message;
         const char *shown;
     } cases[] = {
-        {"In /x/ADS.INI kann nicht geschrieben werden", "In /x/ADS.INI kann nicht geschrieben werden."},
+        {"In /x/ADS.INI kann nicht geschrieben werden",
+         "In /x/ADS.INI kann nicht geschrieben werden."},
         {"Fehler 7", "Fehler 7."},
         {"Wirklich?", "Wirklich?."},
         {"Schon da.", "Schon da."},
@@ -30,14 +31,17 @@ TEST(FailureDisplay, FullStopOnlyAfterCharactersAboveTheFullStop)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message);
-        EXPECT_EQ(FailureDisplay::withFullStop(QString::fromUtf8(c.message)), QString::fromUtf8(c.shown));
+        EXPECT_EQ(FailureDisplay::withFullStop(QString::fromUtf8(c.message)),
+                  QString::fromUtf8(c.shown));
     }
 }
 
 TEST(FailureDisplay, ProgramTitleFromTheExecutableName)
 {
-    EXPECT_EQ(FailureDisplay::programTitle(QStringLiteral("/opt/q/Quellmark")), QStringLiteral("Quellmark"));
-    EXPECT_EQ(FailureDisplay::programTitle(QStringLiteral("C:/Tools/QUELLMARK.EXE")), QStringLiteral("Quellmark"));
+    EXPECT_EQ(FailureDisplay::programTitle(QStringLiteral("/opt/q/Quellmark")),
+              QStringLiteral("Quellmark"));
+    EXPECT_EQ(FailureDisplay::programTitle(QStringLiteral("C:/Tools/QUELLMARK.EXE")),
+              QStringLiteral("Quellmark"));
     EXPECT_EQ(FailureDisplay::programTitle(QStringLiteral("/x/qm.TOOL.bin")), QStringLiteral("qm"));
 }
 
@@ -60,16 +64,19 @@ TEST(FailureDisplay, GuardShowsTheMessageInAnErrorBoxAndCarriesOn)
 
 TEST(FatalReport, Text)
 {
-    const QString address = QString(int(sizeof(void *) * 2) - 4, QLatin1Char('0')) + QStringLiteral("BEEF");
+    const QString address =
+        QString(int(sizeof(void *) * 2) - 4, QLatin1Char('0')) + QStringLiteral("BEEF");
     EXPECT_EQ(FatalReport::text(QStringLiteral("EADSDatabaseError"), QStringLiteral("Quellmark"),
-                                reinterpret_cast<const void *>(0xbeef), QStringLiteral("Kein Server")),
+                                reinterpret_cast<const void *>(0xbeef),
+                                QStringLiteral("Kein Server")),
               QStringLiteral("Exception EADSDatabaseError in Modul Quellmark bei ") + address +
                   QStringLiteral(".\r\nKein Server.\r\n"));
     EXPECT_TRUE(FatalReport::text(QStringLiteral("Exception"), QStringLiteral("Q"), nullptr,
                                   QStringLiteral("Schluss."))
                     .endsWith(QStringLiteral(".\r\nSchluss.\r\n")));
-    EXPECT_TRUE(FatalReport::text(QStringLiteral("Exception"), QStringLiteral("Q"), nullptr, QString())
-                    .endsWith(QStringLiteral(".\r\n\r\n")));
+    EXPECT_TRUE(
+        FatalReport::text(QStringLiteral("Exception"), QStringLiteral("Q"), nullptr, QString())
+            .endsWith(QStringLiteral(".\r\n\r\n")));
 }
 
 TEST(FatalReport, ShownAndExitCodeOne)
@@ -80,9 +87,11 @@ TEST(FatalReport, ShownAndExitCodeOne)
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(child.exitCode(), 1);
     const QString output = QString::fromUtf8(child.readAllStandardOutput());
-    EXPECT_TRUE(output.contains(QStringLiteral("caption=Anwendungsfehler"))) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("caption=Anwendungsfehler")))
+        << output.toStdString();
     EXPECT_TRUE(output.contains(QStringLiteral("icon=critical")));
-    EXPECT_TRUE(output.contains(QStringLiteral("Exception Exception in Modul fatal_report_child bei ")));
+    EXPECT_TRUE(
+        output.contains(QStringLiteral("Exception Exception in Modul fatal_report_child bei ")));
     EXPECT_TRUE(output.contains(QStringLiteral("Monitor kann nicht erstellt werden.\r\n")));
 }
 

@@ -3,9 +3,9 @@
 
 #include <QDate>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <limits>
 #include <memory>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -15,7 +15,8 @@ struct Image {
     FieldDecode::Column column;
 };
 
-template <typename T> Image image(quint16 type, TFieldType kind, T value, int length = sizeof(T), int decimals = 0)
+template <typename T>
+Image image(quint16 type, TFieldType kind, T value, int length = sizeof(T), int decimals = 0)
 {
     Image result{QByteArray(3 + length + 2, '\x5A'), {type, 3, length, decimals, kind}};
     std::memcpy(result.bytes.data() + 3, &value, sizeof(T));
@@ -25,7 +26,8 @@ template <typename T> Image image(quint16 type, TFieldType kind, T value, int le
 Image text(quint16 type, TFieldType kind, const QByteArray &bytes, int length, int decimals = 0)
 {
     Image result{QByteArray(3 + length + 2, '\x5A'), {type, 3, length, decimals, kind}};
-    std::memcpy(result.bytes.data() + 3, bytes.constData(), std::min<qsizetype>(bytes.size(), length));
+    std::memcpy(result.bytes.data() + 3, bytes.constData(),
+                std::min<qsizetype>(bytes.size(), length));
     return result;
 }
 
@@ -59,70 +61,112 @@ TEST(FieldValues, EveryTypeCodeInTwoLocales)
     const Case cases[] = {
         {"logical T", text(1, TFieldType::ftBoolean, "T", 1), false, 0, false, "Wahr", "Wahr"},
         {"logical y", text(1, TFieldType::ftBoolean, "y", 1), false, 0, false, "Wahr", "Wahr"},
-        {"logical other", text(1, TFieldType::ftBoolean, "N", 1), false, 0, false, "Falsch", "Falsch"},
+        {"logical other", text(1, TFieldType::ftBoolean, "N", 1), false, 0, false, "Falsch",
+         "Falsch"},
         {"logical blank is null", text(1, TFieldType::ftBoolean, " ", 1), false, 0, true, "", ""},
-        {"numeric BCD", text(2, TFieldType::ftBCD, "   1234.50", 10, 2), false, 8, false, "1234,5", "1234.5"},
-        {"numeric BCD is exact", text(2, TFieldType::ftBCD, "   2.40", 7, 2), false, 6, false, "2,4", "2.4"},
-        {"numeric BCD 12.34", text(2, TFieldType::ftBCD, "  12.34", 7, 2), false, 6, false, "12,34", "12.34"},
-        {"numeric BCD leading zeros", text(2, TFieldType::ftBCD, "007.5", 5, 1), false, 4, false, "7,5", "7.5"},
-        {"numeric BCD no integer digits", text(2, TFieldType::ftBCD, " -.5", 4, 1), false, 3, false, "-0,5", "-0.5"},
-        {"numeric BCD fifth decimal rounds", text(2, TFieldType::ftBCD, "0.00005", 7, 5), false, 6, false, "0,0001", "0.0001"},
-        {"numeric BCD garbage is null", text(2, TFieldType::ftBCD, "  12a", 5, 0), false, 4, true, "", ""},
-        {"numeric BCD exponent is garbage", text(2, TFieldType::ftBCD, "1e5", 3, 0), false, 2, true, "", ""},
-        {"numeric BCD lone point is garbage", text(2, TFieldType::ftBCD, "  .", 3, 0), false, 2, true, "", ""},
-        {"numeric BCD largest", text(2, TFieldType::ftBCD, "922337203685477.5807", 20, 4), false, 19, false,
-         "922337203685477,5807", "922337203685477.5807"},
-        {"numeric zeros are null", text(2, TFieldType::ftBCD, QByteArray(10, '\0'), 10, 2), false, 8, true, "", ""},
-        {"numeric as small integer", text(2, TFieldType::ftSmallint, "  42", 4), false, 0, false, "42", "42"},
-        {"numeric as float", text(2, TFieldType::ftFloat, "  -3.25", 7, 2), false, 0, false, "-3,25", "-3.25"},
-        {"numeric as float, garbage", text(2, TFieldType::ftFloat, "  -3.2x", 7, 2), false, 0, true, "", ""},
-        {"numeric wide BCD", text(2, TFieldType::ftFMTBcd, "  123456789012345678.5000", 25, 4), false, 23, false,
-         "123456789012345678,5", "123456789012345678.5"},
-        {"numeric BCD overflow", text(2, TFieldType::ftBCD, "  9999999999999999", 18, 0), false, 17, false,
-         "BCD-Überlauf", "BCD-Überlauf"},
-        {"date", image<qint32>(3, TFieldType::ftDate, jan2000), false, 0, false, "01.01.2000", "1/1/2000"},
-        {"date 1 January of year 1", image<qint32>(3, TFieldType::ftDate, 1721426), false, 0, false, "01.01.0001", "1/1/0001"},
-        {"date before year 1 is null", image<qint32>(3, TFieldType::ftDate, 1721425), false, 0, true, "", ""},
+        {"numeric BCD", text(2, TFieldType::ftBCD, "   1234.50", 10, 2), false, 8, false, "1234,5",
+         "1234.5"},
+        {"numeric BCD is exact", text(2, TFieldType::ftBCD, "   2.40", 7, 2), false, 6, false,
+         "2,4", "2.4"},
+        {"numeric BCD 12.34", text(2, TFieldType::ftBCD, "  12.34", 7, 2), false, 6, false, "12,34",
+         "12.34"},
+        {"numeric BCD leading zeros", text(2, TFieldType::ftBCD, "007.5", 5, 1), false, 4, false,
+         "7,5", "7.5"},
+        {"numeric BCD no integer digits", text(2, TFieldType::ftBCD, " -.5", 4, 1), false, 3, false,
+         "-0,5", "-0.5"},
+        {"numeric BCD fifth decimal rounds", text(2, TFieldType::ftBCD, "0.00005", 7, 5), false, 6,
+         false, "0,0001", "0.0001"},
+        {"numeric BCD garbage is null", text(2, TFieldType::ftBCD, "  12a", 5, 0), false, 4, true,
+         "", ""},
+        {"numeric BCD exponent is garbage", text(2, TFieldType::ftBCD, "1e5", 3, 0), false, 2, true,
+         "", ""},
+        {"numeric BCD lone point is garbage", text(2, TFieldType::ftBCD, "  .", 3, 0), false, 2,
+         true, "", ""},
+        {"numeric BCD largest", text(2, TFieldType::ftBCD, "922337203685477.5807", 20, 4), false,
+         19, false, "922337203685477,5807", "922337203685477.5807"},
+        {"numeric zeros are null", text(2, TFieldType::ftBCD, QByteArray(10, '\0'), 10, 2), false,
+         8, true, "", ""},
+        {"numeric as small integer", text(2, TFieldType::ftSmallint, "  42", 4), false, 0, false,
+         "42", "42"},
+        {"numeric as float", text(2, TFieldType::ftFloat, "  -3.25", 7, 2), false, 0, false,
+         "-3,25", "-3.25"},
+        {"numeric as float, garbage", text(2, TFieldType::ftFloat, "  -3.2x", 7, 2), false, 0, true,
+         "", ""},
+        {"numeric wide BCD", text(2, TFieldType::ftFMTBcd, "  123456789012345678.5000", 25, 4),
+         false, 23, false, "123456789012345678,5", "123456789012345678.5"},
+        {"numeric BCD overflow", text(2, TFieldType::ftBCD, "  9999999999999999", 18, 0), false, 17,
+         false, "BCD-Überlauf", "BCD-Überlauf"},
+        {"date", image<qint32>(3, TFieldType::ftDate, jan2000), false, 0, false, "01.01.2000",
+         "1/1/2000"},
+        {"date 1 January of year 1", image<qint32>(3, TFieldType::ftDate, 1721426), false, 0, false,
+         "01.01.0001", "1/1/0001"},
+        {"date before year 1 is null", image<qint32>(3, TFieldType::ftDate, 1721425), false, 0,
+         true, "", ""},
         {"date zero is null", image<qint32>(3, TFieldType::ftDate, 0), false, 0, true, "", ""},
-        {"character trailing blanks", text(4, TFieldType::ftString, "abc   ", 6), false, 0, false, "abc", "abc"},
-        {"character leading blanks stay", text(4, TFieldType::ftString, "  ab  ", 6), false, 0, false, "  ab", "  ab"},
-        {"character only blanks", text(4, TFieldType::ftString, "      ", 6), false, 0, false, "", ""},
-        {"character zeros are null", text(4, TFieldType::ftString, QByteArray(6, '\0'), 6), false, 0, true, "", ""},
-        {"memo with data", image<quint32>(5, TFieldType::ftMemo, 0xFFFFFFFFu), false, 0, false, "(MEMO)", "(MEMO)"},
+        {"character trailing blanks", text(4, TFieldType::ftString, "abc   ", 6), false, 0, false,
+         "abc", "abc"},
+        {"character leading blanks stay", text(4, TFieldType::ftString, "  ab  ", 6), false, 0,
+         false, "  ab", "  ab"},
+        {"character only blanks", text(4, TFieldType::ftString, "      ", 6), false, 0, false, "",
+         ""},
+        {"character zeros are null", text(4, TFieldType::ftString, QByteArray(6, '\0'), 6), false,
+         0, true, "", ""},
+        {"memo with data", image<quint32>(5, TFieldType::ftMemo, 0xFFFFFFFFu), false, 0, false,
+         "(MEMO)", "(MEMO)"},
         {"memo null", image<quint32>(5, TFieldType::ftMemo, 0), false, 0, true, "(Memo)", "(Memo)"},
         {"blob", image<quint32>(6, TFieldType::ftBlob, 1), false, 0, false, "(BLOB)", "(BLOB)"},
-        {"compact date 2026-12-10", bytes(9, TFieldType::ftDate, {uchar((2026 << 1) >> 8), uchar(((2026 << 1) & 0xFF) | 1), uchar((4 << 5) | 10)}, 3),
+        {"compact date 2026-12-10",
+         bytes(9, TFieldType::ftDate,
+               {uchar((2026 << 1) >> 8), uchar(((2026 << 1) & 0xFF) | 1), uchar((4 << 5) | 10)}, 3),
          false, 0, false, "10.12.2026", "12/10/2026"},
-        {"double", image<double>(10, TFieldType::ftFloat, 1234.5678), false, 0, false, "1234,5678", "1234.5678"},
-        {"double null pattern", image<qint64>(10, TFieldType::ftFloat, pair(0x20, 0x80000000u)), false, 0, true, "", ""},
+        {"double", image<double>(10, TFieldType::ftFloat, 1234.5678), false, 0, false, "1234,5678",
+         "1234.5678"},
+        {"double null pattern", image<qint64>(10, TFieldType::ftFloat, pair(0x20, 0x80000000u)),
+         false, 0, true, "", ""},
         {"integer", image<qint32>(11, TFieldType::ftInteger, -17), false, 0, false, "-17", "-17"},
-        {"integer minimum is null", image<quint32>(11, TFieldType::ftInteger, 0x80000000u), false, 0, true, "", ""},
+        {"integer minimum is null", image<quint32>(11, TFieldType::ftInteger, 0x80000000u), false,
+         0, true, "", ""},
         {"short", image<qint16>(12, TFieldType::ftSmallint, 300), false, 0, false, "300", "300"},
         {"short null", image<quint16>(12, TFieldType::ftSmallint, 0x8000), false, 0, true, "", ""},
-        {"time", image<quint32>(13, TFieldType::ftTime, (14 * 3600 + 30 * 60 + 5) * 1000), false, 0, false,
-         "14:30:05", "2:30:05 PM"},
+        {"time", image<quint32>(13, TFieldType::ftTime, (14 * 3600 + 30 * 60 + 5) * 1000), false, 0,
+         false, "14:30:05", "2:30:05 PM"},
         {"time null", image<quint32>(13, TFieldType::ftTime, 0xFFFFFFFFu), false, 0, true, "", ""},
-        {"timestamp", image<qint64>(14, TFieldType::ftDateTime, pair(quint32(jan2000), 9 * 3600000)), false, 0, false,
-         "01.01.2000 09:00:00", "1/1/2000 9:00:00 AM"},
-        {"timestamp at midnight", image<qint64>(14, TFieldType::ftDateTime, pair(quint32(jan2000), 0)), false, 0, false,
+        {"timestamp",
+         image<qint64>(14, TFieldType::ftDateTime, pair(quint32(jan2000), 9 * 3600000)), false, 0,
+         false, "01.01.2000 09:00:00", "1/1/2000 9:00:00 AM"},
+        {"timestamp at midnight",
+         image<qint64>(14, TFieldType::ftDateTime, pair(quint32(jan2000), 0)), false, 0, false,
          "01.01.2000", "1/1/2000"},
-        {"timestamp before year 1 is null", image<qint64>(14, TFieldType::ftDateTime, pair(5, 0)), false, 0, true, "", ""},
-        {"timestamp date zero is null", image<qint64>(14, TFieldType::ftDateTime, pair(0, 5000)), false, 0, true, "", ""},
+        {"timestamp before year 1 is null", image<qint64>(14, TFieldType::ftDateTime, pair(5, 0)),
+         false, 0, true, "", ""},
+        {"timestamp date zero is null", image<qint64>(14, TFieldType::ftDateTime, pair(0, 5000)),
+         false, 0, true, "", ""},
         {"autoinc", image<qint32>(15, TFieldType::ftAutoInc, 7), false, 0, false, "7", "7"},
-        {"currency double", image<double>(17, TFieldType::ftCurrency, 1234.5), true, 0, false, "1.234,50\u00A0€", "$1,234.50"},
-        {"money", image<qint64>(18, TFieldType::ftBCD, 12345000), true, 20, false, "1.234,50\u00A0€", "$1,234.50"},
-        {"money null", image<qint64>(18, TFieldType::ftBCD, pair(0, 0x80000000u)), true, 20, true, "", ""},
-        {"64-bit integer", image<qint64>(19, TFieldType::ftLargeint, 1234567890123LL), false, 0, false,
-         "1234567890123", "1234567890123"},
-        {"money is exact", image<qint64>(18, TFieldType::ftBCD, 123400), false, 20, false, "12,34", "12.34"},
+        {"currency double", image<double>(17, TFieldType::ftCurrency, 1234.5), true, 0, false,
+         "1.234,50\u00A0€", "$1,234.50"},
+        {"money", image<qint64>(18, TFieldType::ftBCD, 12345000), true, 20, false,
+         "1.234,50\u00A0€", "$1,234.50"},
+        {"money null", image<qint64>(18, TFieldType::ftBCD, pair(0, 0x80000000u)), true, 20, true,
+         "", ""},
+        {"64-bit integer", image<qint64>(19, TFieldType::ftLargeint, 1234567890123LL), false, 0,
+         false, "1234567890123", "1234567890123"},
+        {"money is exact", image<qint64>(18, TFieldType::ftBCD, 123400), false, 20, false, "12,34",
+         "12.34"},
         {"row version", image<qint64>(21, TFieldType::ftBCD, 99), false, 20, false, "99", "99"},
-        {"row version too large for the field", image<qint64>(21, TFieldType::ftBCD, 1000000000000000LL), false, 20,
-         false, "BCD-Überlauf", "BCD-Überlauf"},
-        {"unicode", text(26, TFieldType::ftWideString, QByteArray("M\0\xfc\0l\0l\0 \0 \0", 12), 12), false, 0, false,
-         "Müll", "Müll"},
-        {"GUID", bytes(29, TFieldType::ftGuid, {0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}, 16),
-         false, 0, false, "{00112233-4455-6677-8899-AABBCCDDEEFF}", "{00112233-4455-6677-8899-AABBCCDDEEFF}"},
-        {"type 25 is always null", image<qint32>(25, TFieldType::ftInteger, 5), false, 0, true, "", ""},
+        {"row version too large for the field",
+         image<qint64>(21, TFieldType::ftBCD, 1000000000000000LL), false, 20, false, "BCD-Überlauf",
+         "BCD-Überlauf"},
+        {"unicode", text(26, TFieldType::ftWideString, QByteArray("M\0\xfc\0l\0l\0 \0 \0", 12), 12),
+         false, 0, false, "Müll", "Müll"},
+        {"GUID",
+         bytes(29, TFieldType::ftGuid,
+               {0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD,
+                0xEE, 0xFF},
+               16),
+         false, 0, false, "{00112233-4455-6677-8899-AABBCCDDEEFF}",
+         "{00112233-4455-6677-8899-AABBCCDDEEFF}"},
+        {"type 25 is always null", image<qint32>(25, TFieldType::ftInteger, 5), false, 0, true, "",
+         ""},
     };
     const QLocale german(QLocale::German, QLocale::Germany);
     const QLocale english(QLocale::English, QLocale::UnitedStates);
@@ -136,11 +180,14 @@ TEST(FieldValues, EveryTypeCodeInTwoLocales)
         const auto *row = reinterpret_cast<const uchar *>(c.image.bytes.constData());
         // Text that is no value, or a date before year 1, passes the null test and reads null.
         EXPECT_TRUE(!FieldDecode::isNull(c.image.column, row, c.image.bytes.size()) || c.isNull);
-        const TFieldValue value = FieldDecode::decode(c.image.column, row, c.image.bytes.size(), julian);
+        const TFieldValue value =
+            FieldDecode::decode(c.image.column, row, c.image.bytes.size(), julian);
         EXPECT_EQ(value.isNull, c.isNull);
         const TFieldType kind = c.image.column.kind;
-        EXPECT_EQ(FieldText::displayText(kind, c.currency, c.precision, value, german), QString::fromUtf8(c.german));
-        EXPECT_EQ(FieldText::displayText(kind, c.currency, c.precision, value, english), QString::fromUtf8(c.english));
+        EXPECT_EQ(FieldText::displayText(kind, c.currency, c.precision, value, german),
+                  QString::fromUtf8(c.german));
+        EXPECT_EQ(FieldText::displayText(kind, c.currency, c.precision, value, english),
+                  QString::fromUtf8(c.english));
     }
 }
 
@@ -187,21 +234,15 @@ TEST(FieldValues, DecodersStayInsideTheRow)
         TFieldType kind;
         bool fits;
     } cases[] = {
-        {23, 6, TFieldType::ftString, false},   // its length word would lie after the row
-        {24, 6, TFieldType::ftVarBytes, false},
-        {27, 6, TFieldType::ftWideString, false},
-        {5, 2, TFieldType::ftMemo, false},      // blob markers take 4 bytes
-        {10, 4, TFieldType::ftFloat, false},    // a double takes 8
-        {11, 2, TFieldType::ftInteger, false},
-        {12, 1, TFieldType::ftSmallint, false},
-        {14, 4, TFieldType::ftDateTime, false},
-        {18, 7, TFieldType::ftBCD, false},
-        {19, 4, TFieldType::ftLargeint, false},
-        {28, 3, TFieldType::ftWideMemo, false},
-        {29, 15, TFieldType::ftGuid, false},
-        {29, 16, TFieldType::ftGuid, true},
-        {11, 4, TFieldType::ftInteger, true},
-        {4, 6, TFieldType::ftString, true},
+        {23, 6, TFieldType::ftString, false}, // its length word would lie after the row
+        {24, 6, TFieldType::ftVarBytes, false}, {27, 6, TFieldType::ftWideString, false},
+        {5, 2, TFieldType::ftMemo, false},   // blob markers take 4 bytes
+        {10, 4, TFieldType::ftFloat, false}, // a double takes 8
+        {11, 2, TFieldType::ftInteger, false},  {12, 1, TFieldType::ftSmallint, false},
+        {14, 4, TFieldType::ftDateTime, false}, {18, 7, TFieldType::ftBCD, false},
+        {19, 4, TFieldType::ftLargeint, false}, {28, 3, TFieldType::ftWideMemo, false},
+        {29, 15, TFieldType::ftGuid, false},    {29, 16, TFieldType::ftGuid, true},
+        {11, 4, TFieldType::ftInteger, true},   {4, 6, TFieldType::ftString, true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(QStringLiteral("type %1, length %2").arg(c.type).arg(c.length).toStdString());
@@ -214,8 +255,10 @@ TEST(FieldValues, DecodersStayInsideTheRow)
         EXPECT_EQ(FieldDecode::decode(column, row.get(), c.length).isNull, !c.fits);
     }
     // A column reaching past the row, or at a negative offset, is no column.
-    EXPECT_TRUE(FieldDecode::isNull({11, 4, 4, 0, TFieldType::ftInteger}, reinterpret_cast<const uchar *>("AAAAAAA"), 7));
-    EXPECT_TRUE(FieldDecode::isNull({11, -1, 4, 0, TFieldType::ftInteger}, reinterpret_cast<const uchar *>("AAAAAAA"), 7));
+    EXPECT_TRUE(FieldDecode::isNull({11, 4, 4, 0, TFieldType::ftInteger},
+                                    reinterpret_cast<const uchar *>("AAAAAAA"), 7));
+    EXPECT_TRUE(FieldDecode::isNull({11, -1, 4, 0, TFieldType::ftInteger},
+                                    reinterpret_cast<const uchar *>("AAAAAAA"), 7));
 }
 
 TEST(FieldValues, DisplayWidths)
@@ -226,10 +269,12 @@ TEST(FieldValues, DisplayWidths)
         int precision;
         int width;
     } cases[] = {
-        {TFieldType::ftString, 35, 0, 35}, {TFieldType::ftWideString, 70, 0, 70}, {TFieldType::ftLargeint, 0, 0, 15},
-        {TFieldType::ftBoolean, 0, 0, 6},  {TFieldType::ftDate, 0, 0, 10},        {TFieldType::ftTime, 0, 0, 10},
-        {TFieldType::ftDateTime, 0, 0, 18}, {TFieldType::ftBCD, 4, 8, 9},          {TFieldType::ftBCD, 0, 0, 10},
-        {TFieldType::ftFMTBcd, 4, 23, 24}, {TFieldType::ftGuid, 38, 0, 38},        {TFieldType::ftInteger, 0, 0, 10},
+        {TFieldType::ftString, 35, 0, 35},  {TFieldType::ftWideString, 70, 0, 70},
+        {TFieldType::ftLargeint, 0, 0, 15}, {TFieldType::ftBoolean, 0, 0, 6},
+        {TFieldType::ftDate, 0, 0, 10},     {TFieldType::ftTime, 0, 0, 10},
+        {TFieldType::ftDateTime, 0, 0, 18}, {TFieldType::ftBCD, 4, 8, 9},
+        {TFieldType::ftBCD, 0, 0, 10},      {TFieldType::ftFMTBcd, 4, 23, 24},
+        {TFieldType::ftGuid, 38, 0, 38},    {TFieldType::ftInteger, 0, 0, 10},
     };
     for (const auto &c : cases)
         EXPECT_EQ(FieldText::displayWidth(c.kind, c.size, c.precision), c.width) << int(c.kind);

@@ -45,7 +45,8 @@ TEST(DBGrid, EngineFailuresInResizeScrollAndKeysReachTheFailureDisplay)
     grid.resize(400, 600);
     QCoreApplication::processEvents();
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown.first().startsWith(QStringLiteral("qCnctUsers: "))) << shown.first().toStdString();
+    EXPECT_TRUE(shown.first().startsWith(QStringLiteral("qCnctUsers: ")))
+        << shown.first().toStdString();
 
     QTest::keyClick(&grid, Qt::Key_PageDown);
     grid.verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);

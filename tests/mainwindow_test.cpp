@@ -2,12 +2,12 @@
 #include "ShapeButton.h"
 #include "dlgMainU.h"
 
+#include "QtPrinters.h"
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
-#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -72,8 +72,8 @@ TEST_F(MainWindowTest, WindowAndControlsAsLaidOut)
 TEST_F(MainWindowTest, TabOrder)
 {
     TForm1 form(platform);
-    const QList<QWidget *> expected = {form.cmbDrives, form.wwDBEdit1, form.Memo1,
-                                       form.fcShapeBtn1, form.fcShapeBtn2};
+    const QList<QWidget *> expected = {form.cmbDrives, form.wwDBEdit1, form.Memo1, form.fcShapeBtn1,
+                                       form.fcShapeBtn2};
     // Walk the focus chain once round and keep the controls in the order met.
     QList<QWidget *> order;
     QWidget *widget = form.cmbDrives;

@@ -45,7 +45,8 @@ protected:
     QStringList executions(const QString &procedure)
     {
         QStringList calls;
-        for (const QString &line : server->log().filter(QRegularExpression(QStringLiteral("^execute #\\d+ ") + procedure)))
+        for (const QString &line : server->log().filter(
+                 QRegularExpression(QStringLiteral("^execute #\\d+ ") + procedure)))
             calls.append(line.section(QLatin1Char(' '), 2));
         return calls;
     }
@@ -97,19 +98,22 @@ TEST_F(MonitorTest, GridsAndEditsShowTheProceduresFields)
     dlg.resize(840, 491);
     dlg.setAdsServer(Path);
     EXPECT_EQ(dlg.edConnectPath->text(), QStringLiteral("\\\\127.0.0.51:6262\\daten"));
-    EXPECT_EQ(titles(dlg.wwDBGrid1), QStringList({QStringLiteral("ResourceName"), QStringLiteral("InUse"),
-                                                  QStringLiteral("MaxUsed"), QStringLiteral("Configured"),
-                                                  QStringLiteral("Rejected"), QStringLiteral("PercentUsed"),
-                                                  QStringLiteral("AvgWaitMs")}));
+    EXPECT_EQ(titles(dlg.wwDBGrid1),
+              QStringList({QStringLiteral("ResourceName"), QStringLiteral("InUse"),
+                           QStringLiteral("MaxUsed"), QStringLiteral("Configured"),
+                           QStringLiteral("Rejected"), QStringLiteral("PercentUsed"),
+                           QStringLiteral("AvgWaitMs")}));
     EXPECT_EQ(dlg.wwDBGrid1->cellText(0, 0), QStringLiteral("Users"));
     EXPECT_EQ(dlg.installEdits[0]->text(), QStringLiteral("Müller & Söhne Datentechnik GmbH"));
     EXPECT_EQ(dlg.installEdits[5]->text(), QStringLiteral("Falsch"));
     EXPECT_EQ(titles(dlg.wwDBGrid2),
               QStringList({QStringLiteral("Clienc PC Name"), QStringLiteral("OS User Login Name"),
-                           QStringLiteral("Dictionary User"), QStringLiteral("Application"), QStringLiteral("Address"),
-                           QStringLiteral("AverageCost"), QStringLiteral("ConnNumber"), QStringLiteral("TSAddress")}));
+                           QStringLiteral("Dictionary User"), QStringLiteral("Application"),
+                           QStringLiteral("Address"), QStringLiteral("AverageCost"),
+                           QStringLiteral("ConnNumber"), QStringLiteral("TSAddress")}));
     EXPECT_EQ(titles(dlg.wwDBGrid3),
-              QStringList({QStringLiteral("TableName"), QStringLiteral("LockType"), QStringLiteral("LockTypeValue")}));
+              QStringList({QStringLiteral("TableName"), QStringLiteral("LockType"),
+                           QStringLiteral("LockTypeValue")}));
 
     // Widths: characters times the width of "0" plus 4, never narrower than the title.
     const QFontMetrics cells(dlg.wwDBGrid3->font());
@@ -129,9 +133,10 @@ TEST_F(MonitorTest, MovingThroughUsersReloadsTheirTablesOncePerMove)
     QStringList expected;
     for (int move = 0; move < 3; ++move) {
         QTest::keyClick(dlg.wwDBGrid2, Qt::Key_Down);
-        expected.append(QStringLiteral("sp_mgGetUserTables('%1\\%2')")
-                            .arg(dlg.qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString(),
-                                 dlg.qCnctUsers->FieldByName(QStringLiteral("OSUserLoginName"))->AsString()));
+        expected.append(
+            QStringLiteral("sp_mgGetUserTables('%1\\%2')")
+                .arg(dlg.qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString(),
+                     dlg.qCnctUsers->FieldByName(QStringLiteral("OSUserLoginName"))->AsString()));
     }
     EXPECT_EQ(executions(QStringLiteral("sp_mgGetUserTables")).mid(before), expected);
     EXPECT_EQ(expected[0], QStringLiteral("sp_mgGetUserTables('WS07\\jdoe')"));
@@ -140,18 +145,22 @@ TEST_F(MonitorTest, MovingThroughUsersReloadsTheirTablesOncePerMove)
     dlg.Refresh();
     EXPECT_EQ(dlg.qCnctUsers->RecNo(), 1);
     const QString first = dlg.qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString();
-    EXPECT_TRUE(executions(QStringLiteral("sp_mgGetUserTables")).last().startsWith(
-        QStringLiteral("sp_mgGetUserTables('") + first + QLatin1Char('\\')));
+    EXPECT_TRUE(
+        executions(QStringLiteral("sp_mgGetUserTables"))
+            .last()
+            .startsWith(QStringLiteral("sp_mgGetUserTables('") + first + QLatin1Char('\\')));
 }
 
 TEST_F(MonitorTest, MissingTSAddressIsGoneForGoodAndLowerCaseNamesStillMatch)
 {
     TdlgRemoteInfo dlg(platform);
-    server->control(R"({"dropFields":{"sp_mgGetConnectedUsers":["TSAddress"]},"lowerCaseFields":["sp_mgGetUserTables"]})");
+    server->control(
+        R"({"dropFields":{"sp_mgGetConnectedUsers":["TSAddress"]},"lowerCaseFields":["sp_mgGetUserTables"]})");
     dlg.setAdsServer(Path);
     EXPECT_FALSE(titles(dlg.wwDBGrid2).contains(QStringLiteral("TSAddress")));
     EXPECT_EQ(titles(dlg.wwDBGrid3),
-              QStringList({QStringLiteral("TableName"), QStringLiteral("LockType"), QStringLiteral("LockTypeValue")}));
+              QStringList({QStringLiteral("TableName"), QStringLiteral("LockType"),
+                           QStringLiteral("LockTypeValue")}));
     server->control(R"({"dropFields":{},"lowerCaseFields":[]})");
     dlg.Refresh();
     EXPECT_EQ(titles(dlg.wwDBGrid2).size(), 7);
@@ -167,7 +176,8 @@ TEST_F(MonitorTest, InstallationEditOnAMissingFieldStopsTheRefresh)
         dlg.Refresh();
         FAIL() << "refreshed";
     } catch (const EDataAccessError &error) {
-        EXPECT_EQ(error.message(), QStringLiteral("wwDBEdit1: Das Feld 'Owner' wurde nicht gefunden"));
+        EXPECT_EQ(error.message(),
+                  QStringLiteral("wwDBEdit1: Das Feld 'Owner' wurde nicht gefunden"));
     }
     EXPECT_TRUE(dlg.qUsageInfo->Active());
     EXPECT_FALSE(dlg.qCnctUsers->Active());
@@ -181,9 +191,17 @@ TEST_F(MonitorTest, SpinEditSetsThePeriod)
         bool enabled;
         int interval;
     } cases[] = {
-        {"2.5", true, 2000}, {"3.5", true, 4000}, {"0.4", false, 4000}, {"1", true, 1000},
-        {"0.5", false, 1000}, {"", false, 1000}, {"5", true, 5000},   {"+-", false, 5000},
-        {"-3", false, 5000}, {"7", true, 7000},  {"99999999", true, 2147483647},
+        {"2.5", true, 2000},
+        {"3.5", true, 4000},
+        {"0.4", false, 4000},
+        {"1", true, 1000},
+        {"0.5", false, 1000},
+        {"", false, 1000},
+        {"5", true, 5000},
+        {"+-", false, 5000},
+        {"-3", false, 5000},
+        {"7", true, 7000},
+        {"99999999", true, 2147483647},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
@@ -301,7 +319,8 @@ TEST_F(MonitorTest, TickFailuresAreShownOnceAndNoTickRunsWhileTheBoxIsOpen)
     EXPECT_TRUE(watcher.boxes.isEmpty());
 
     dlg.setAdsServer(Path);
-    server->control(R"({"procedureErrors":{"sp_mgGetUsageInfo":{"code":7200,"text":"ERROR 7200: kaputt"}}})");
+    server->control(
+        R"({"procedureErrors":{"sp_mgGetUsageInfo":{"code":7200,"text":"ERROR 7200: kaputt"}}})");
     int executionsWhileOpen = -1;
     watcher.whileOpen = [&](const ModalWatcher::Box &) {
         const int before = executions(QStringLiteral("sp_mgGetUsageInfo")).size();
@@ -324,7 +343,8 @@ TEST_F(MonitorTest, TickFailuresAreShownOnceAndNoTickRunsWhileTheBoxIsOpen)
     // A successful refresh too.
     server->control(R"({"procedureErrors":{}})");
     dlg.Timer1Timer();
-    server->control(R"({"procedureErrors":{"sp_mgGetUsageInfo":{"code":7200,"text":"ERROR 7200: kaputt"}}})");
+    server->control(
+        R"({"procedureErrors":{"sp_mgGetUsageInfo":{"code":7200,"text":"ERROR 7200: kaputt"}}})");
     dlg.Timer1Timer();
     EXPECT_EQ(watcher.boxes.size(), 3);
 }
@@ -338,10 +358,12 @@ TEST_F(MonitorTest, GridOverAHundredThousandRowsShowsOnlyItsVisibleRows)
     dlg.show();
     dlg.setAdsServer(Path);
     const int visible = dlg.wwDBGrid2->visibleRowCount();
-    EXPECT_LE(dlg.qCnctUsers->WindowRecordCount(), std::max(visible, dlg.wwDBGrid3->visibleRowCount()));
+    EXPECT_LE(dlg.qCnctUsers->WindowRecordCount(),
+              std::max(visible, dlg.wwDBGrid3->visibleRowCount()));
     QTest::keyClick(dlg.wwDBGrid2, Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(dlg.qCnctUsers->RecNo(), dlg.qCnctUsers->RecordCount());
-    EXPECT_EQ(dlg.wwDBGrid2->cellText(dlg.qCnctUsers->ActiveRecord(), 0), QStringLiteral("WS99999"));
+    EXPECT_EQ(dlg.wwDBGrid2->cellText(dlg.qCnctUsers->ActiveRecord(), 0),
+              QStringLiteral("WS99999"));
     QTest::keyClick(dlg.wwDBGrid2, Qt::Key_PageUp);
     EXPECT_EQ(dlg.qCnctUsers->RecNo(), dlg.qCnctUsers->RecordCount() - visible);
     dlg.hide();

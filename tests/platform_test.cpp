@@ -2,12 +2,12 @@
 #include "PosixPlatform.h"
 #include "TempPrefix.h"
 
+#include "QtPrinters.h"
 #include <QDir>
 #include <QFile>
 #include <cstring>
 #include <optional>
 #include <vector>
-#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -70,10 +70,10 @@ TEST_F(WinePrefixTest, DriveTypesFollowTheLinks)
         const char16_t *root;
         UINT type;
     } cases[] = {
-        {u"C:\\", DRIVE_FIXED},       {u"F:\\", DRIVE_REMOTE},      {u"f:\\", DRIVE_REMOTE},
-        {u"F:", DRIVE_REMOTE},        {u"G:\\", DRIVE_REMOTE},      {u"H:\\", DRIVE_NO_ROOT_DIR},
-        {u"M:\\", DRIVE_REMOTE},      {u"N:\\", DRIVE_REMOTE},      {u"Q:\\", DRIVE_NO_ROOT_DIR},
-        {u"", DRIVE_NO_ROOT_DIR},     {u"F:\\x", DRIVE_NO_ROOT_DIR}, {u"1:\\", DRIVE_NO_ROOT_DIR},
+        {u"C:\\", DRIVE_FIXED},   {u"F:\\", DRIVE_REMOTE},       {u"f:\\", DRIVE_REMOTE},
+        {u"F:", DRIVE_REMOTE},    {u"G:\\", DRIVE_REMOTE},       {u"H:\\", DRIVE_NO_ROOT_DIR},
+        {u"M:\\", DRIVE_REMOTE},  {u"N:\\", DRIVE_REMOTE},       {u"Q:\\", DRIVE_NO_ROOT_DIR},
+        {u"", DRIVE_NO_ROOT_DIR}, {u"F:\\x", DRIVE_NO_ROOT_DIR}, {u"1:\\", DRIVE_NO_ROOT_DIR},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.root).toStdString());
@@ -129,7 +129,8 @@ TEST_F(WinePrefixTest, NameTooLongForTheBufferAsksForMore)
 
     buffer.resize(size);
     EXPECT_EQ(unc(*platform, QStringLiteral("Z:"), &code, size),
-              QStringLiteral("\\\\127.0.0.1\\") + deep.split(QLatin1Char('/')).join(QLatin1Char('\\')));
+              QStringLiteral("\\\\127.0.0.1\\") +
+                  deep.split(QLatin1Char('/')).join(QLatin1Char('\\')));
 }
 
 TEST_F(WinePrefixTest, OnlyTheUniversalLevelIsSupported)
@@ -171,12 +172,12 @@ TEST(PosixPlatform, PrefixComesFromTheEnvironmentOrHome)
 TEST(PosixPlatform, CaseIgnoringComparison)
 {
     PosixPlatform platform(QStringLiteral("/nonexistent"));
-    EXPECT_EQ(platform.CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, u"Server", -1,
-                                      u"SERVER", -1),
-              CSTR_EQUAL);
-    EXPECT_EQ(platform.CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, u"alpha", -1,
-                                      u"Beta", -1),
-              CSTR_LESS_THAN);
+    EXPECT_EQ(
+        platform.CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, u"Server", -1, u"SERVER", -1),
+        CSTR_EQUAL);
+    EXPECT_EQ(
+        platform.CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, u"alpha", -1, u"Beta", -1),
+        CSTR_LESS_THAN);
     EXPECT_EQ(platform.CompareStringW(LOCALE_USER_DEFAULT, 0, u"server", -1, u"SERVER", -1) ==
                   CSTR_EQUAL,
               false);

@@ -5,16 +5,16 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <memory>
-#include <QRandomGenerator>
-#include <tuple>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -36,33 +36,35 @@ TEST(ProfileText, WritesFollowTheWindowsRules)
         std::optional<QString> value;
         const char *after;
     } cases[] = {
-        {"new file", "", "DRIVES", opt("F:"), opt("\\\\srv\\daten"), "[DRIVES]\r\nF:=\\\\srv\\daten\r\n"},
+        {"new file", "", "DRIVES", opt("F:"), opt("\\\\srv\\daten"),
+         "[DRIVES]\r\nF:=\\\\srv\\daten\r\n"},
         {"empty value", "", "S", opt("k"), opt(""), "[S]\r\nk=\r\n"},
-        {"section appended without blank line",
-         "; Kommentar\r\n[ALT]\r\nx=1\r\n", "NEU", opt("k"), opt("v"),
-         "; Kommentar\r\n[ALT]\r\nx=1\r\n[NEU]\r\nk=v\r\n"},
+        {"section appended without blank line", "; Kommentar\r\n[ALT]\r\nx=1\r\n", "NEU", opt("k"),
+         opt("v"), "; Kommentar\r\n[ALT]\r\nx=1\r\n[NEU]\r\nk=v\r\n"},
         {"last line without line end gets one", "[ALT]\r\nx=1", "NEU", opt("k"), opt("v"),
          "[ALT]\r\nx=1\r\n[NEU]\r\nk=v\r\n"},
         {"value replaced where it stands, key spelling kept",
          "[drives]\nf: = alt ; x\n[Other]\r\ny=2\r\n", " DRIVES ", opt("F:"), opt("neu"),
          "[drives]\nf: =neu\n[Other]\r\ny=2\r\n"},
-        {"key added after the last non-blank line",
-         "[DRIVES]\r\nF:=a\r\n\r\n\r\n[X]\r\n", "DRIVES", opt("G:"), opt("b"),
-         "[DRIVES]\r\nF:=a\r\nG:=b\r\n\r\n\r\n[X]\r\n"},
+        {"key added after the last non-blank line", "[DRIVES]\r\nF:=a\r\n\r\n\r\n[X]\r\n", "DRIVES",
+         opt("G:"), opt("b"), "[DRIVES]\r\nF:=a\r\nG:=b\r\n\r\n\r\n[X]\r\n"},
         {"key added to a last section without line end", "[S]\r\na=1", "S", opt("b"), opt("2"),
          "[S]\r\na=1\r\nb=2\r\n"},
-        {"first matching section and key count", "[S]\na=1\na=2\n[s]\na=3\n", "s", opt("A"), opt("9"),
-         "[S]\na=9\na=2\n[s]\na=3\n"},
+        {"first matching section and key count", "[S]\na=1\na=2\n[s]\na=3\n", "s", opt("A"),
+         opt("9"), "[S]\na=9\na=2\n[s]\na=3\n"},
         {"comments are no keys", "[S]\n;a=1\n", "S", opt("a"), opt("2"), "[S]\n;a=1\na=2\r\n"},
-        {"mixed line ends kept", "[A]\rq=1\r[B]\nw=2\r\n", "A", opt("q"), opt("3"), "[A]\rq=3\r[B]\nw=2\r\n"},
-        {"null value removes the key", "[S]\r\na=1\r\nb=2\r\n", "S", opt("a"), none, "[S]\r\nb=2\r\n"},
-        {"null key removes the section", "[S]\r\na=1\r\n[T]\r\nb=2\r\n", "S", none, none, "[T]\r\nb=2\r\n"},
+        {"mixed line ends kept", "[A]\rq=1\r[B]\nw=2\r\n", "A", opt("q"), opt("3"),
+         "[A]\rq=3\r[B]\nw=2\r\n"},
+        {"null value removes the key", "[S]\r\na=1\r\nb=2\r\n", "S", opt("a"), none,
+         "[S]\r\nb=2\r\n"},
+        {"null key removes the section", "[S]\r\na=1\r\n[T]\r\nb=2\r\n", "S", none, none,
+         "[T]\r\nb=2\r\n"},
         {"removing what is not there changes nothing", "[S]\r\n", "T", opt("a"), none, "[S]\r\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const std::optional<QString> result =
-            applyProfileWrite(QString::fromUtf8(c.before), QString::fromUtf8(c.section), c.key, c.value);
+        const std::optional<QString> result = applyProfileWrite(
+            QString::fromUtf8(c.before), QString::fromUtf8(c.section), c.key, c.value);
         ASSERT_TRUE(result.has_value());
         EXPECT_EQ(*result, QString::fromUtf8(c.after));
     }
@@ -71,8 +73,10 @@ TEST(ProfileText, WritesFollowTheWindowsRules)
 TEST(ProfileText, LineBreaksInNamesOrValuesAreRefused)
 {
     for (const auto &[section, key, value] :
-         {std::tuple{"S\r\n[X]", "k", "v"}, std::tuple{"S", "k\n", "v"}, std::tuple{"S", "k", "v\rw=1"}}) {
-        EXPECT_FALSE(applyProfileWrite(QStringLiteral("[S]\r\n"), opt(section), opt(key), opt(value)));
+         {std::tuple{"S\r\n[X]", "k", "v"}, std::tuple{"S", "k\n", "v"},
+          std::tuple{"S", "k", "v\rw=1"}}) {
+        EXPECT_FALSE(
+            applyProfileWrite(QStringLiteral("[S]\r\n"), opt(section), opt(key), opt(value)));
     }
 }
 
@@ -108,22 +112,27 @@ protected:
 
 TEST_F(ProfileFileTest, NewFileIsLocal8BitWithoutByteOrderMark)
 {
-    ASSERT_EQ(set(QStringLiteral("Büro"), QStringLiteral("LAN_IP"), QStringLiteral("127.0.0.1")), ProfileRefusal::None);
+    ASSERT_EQ(set(QStringLiteral("Büro"), QStringLiteral("LAN_IP"), QStringLiteral("127.0.0.1")),
+              ProfileRefusal::None);
     EXPECT_EQ(read(), QStringLiteral("[Büro]\r\nLAN_IP=127.0.0.1\r\n").toLocal8Bit());
 }
 
 TEST_F(ProfileFileTest, ByteOrderMarksKeepTheirEncoding)
 {
     write(QByteArray("\xEF\xBB\xBF[S]\r\na=\xC3\xA4\r\n"));
-    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("b"), QStringLiteral("ö")), ProfileRefusal::None);
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("b"), QStringLiteral("ö")),
+              ProfileRefusal::None);
     EXPECT_EQ(read(), QByteArray("\xEF\xBB\xBF[S]\r\na=\xC3\xA4\r\nb=\xC3\xB6\r\n"));
 
     const QString text = QStringLiteral("[S]\r\na=1\r\n");
-    write(QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
-    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("ä")), ProfileRefusal::None);
+    write(QByteArray("\xFF\xFE") +
+          QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("ä")),
+              ProfileRefusal::None);
     const QString expected = QStringLiteral("[S]\r\na=ä\r\n");
-    EXPECT_EQ(read(), QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(expected.utf16()),
-                                                          expected.size() * 2));
+    EXPECT_EQ(read(),
+              QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(expected.utf16()),
+                                                  expected.size() * 2));
 }
 
 // Files the way Windows leaves them: only the written lines are encoded, in the file's
@@ -140,25 +149,31 @@ TEST_F(ProfileFileTest, UnchangedLinesKeepTheirBytes)
         QByteArray after;
     } cases[] = {
         {"Windows-1252 file in a UTF-8 locale is read as Latin-1",
-         "; Gr\xFC\xDF" "e\r\n[B\xFCro]\r\nx=\xE4\r\n", "Büro", "y", "Köln", ProfileRefusal::None,
-         "; Gr\xFC\xDF" "e\r\n[B\xFCro]\r\nx=\xE4\r\ny=K\xF6ln\r\n"},
+         "; Gr\xFC\xDF"
+         "e\r\n[B\xFCro]\r\nx=\xE4\r\n",
+         "Büro", "y", "Köln", ProfileRefusal::None,
+         "; Gr\xFC\xDF"
+         "e\r\n[B\xFCro]\r\nx=\xE4\r\ny=K\xF6ln\r\n"},
         {"a character Latin-1 lacks is refused", "[S]\r\nx=\xE4\r\n", "S", "y", "€",
          ProfileRefusal::Unencodable, "[S]\r\nx=\xE4\r\n"},
-        {"only the first byte-order mark is one", "\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=1\r\n", "S", "k", "v",
-         ProfileRefusal::None, "\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=v\r\n"},
+        {"only the first byte-order mark is one", "\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=1\r\n", "S",
+         "k", "v", ProfileRefusal::None, "\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=v\r\n"},
         {"broken UTF-8 after the mark stays", "\xEF\xBB\xBF[S]\r\nold=\xFF\xFE\r\n", "S", "k", "ä",
          ProfileRefusal::None, "\xEF\xBB\xBF[S]\r\nold=\xFF\xFE\r\nk=\xC3\xA4\r\n"},
-        {"an odd byte at the end of UTF-16 stays", QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0\x41", 13), "S", "k", "v",
-         ProfileRefusal::None, QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0\x41", 23)},
-        {"a line break in a value is refused", "[S]\r\n", "S", "k", "x\r\n[EVIL]", ProfileRefusal::LineBreak,
-         "[S]\r\n"},
-        {"the same value again changes nothing", "[S]\r\nk = v \n", "S", "k", " v ", ProfileRefusal::None,
-         "[S]\r\nk = v \n"},
+        {"an odd byte at the end of UTF-16 stays", QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0\x41", 13),
+         "S", "k", "v", ProfileRefusal::None,
+         QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0\x41", 23)},
+        {"a line break in a value is refused", "[S]\r\n", "S", "k", "x\r\n[EVIL]",
+         ProfileRefusal::LineBreak, "[S]\r\n"},
+        {"the same value again changes nothing", "[S]\r\nk = v \n", "S", "k", " v ",
+         ProfileRefusal::None, "[S]\r\nk = v \n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         write(c.before);
-        EXPECT_EQ(set(QString::fromUtf8(c.section), QString::fromUtf8(c.key), QString::fromUtf8(c.value)), c.refusal);
+        EXPECT_EQ(
+            set(QString::fromUtf8(c.section), QString::fromUtf8(c.key), QString::fromUtf8(c.value)),
+            c.refusal);
         EXPECT_EQ(read(), c.after);
         EXPECT_EQ(files(), QStringList{QStringLiteral("ADS.INI")});
     }
@@ -167,9 +182,11 @@ TEST_F(ProfileFileTest, UnchangedLinesKeepTheirBytes)
 TEST_F(ProfileFileTest, ReplacedAtomicallyKeepingPermissions)
 {
     write("[S]\r\na=1\r\n");
-    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    ASSERT_TRUE(
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     const ino_t before = inode();
-    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")), ProfileRefusal::None);
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")),
+              ProfileRefusal::None);
     // A new inode: the file was written beside and renamed over, never rewritten in place.
     EXPECT_NE(inode(), before);
     struct stat info {};
@@ -186,7 +203,8 @@ TEST_F(ProfileFileTest, LeftoverTemporaryFileIsReusedAndGone)
     ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     stale.write(QByteArray(100000, 'x'));
     stale.close();
-    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")), ProfileRefusal::None);
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")),
+              ProfileRefusal::None);
     EXPECT_EQ(read(), QByteArray("[S]\r\na=2\r\n"));
     EXPECT_EQ(files(), QStringList{QStringLiteral("ADS.INI")});
 }
@@ -196,8 +214,10 @@ TEST_F(ProfileFileTest, LinksStay)
     // A second name of the file sees the change: it is written in place.
     write("[S]\r\na=1\r\n");
     const QString second = dir.filePath(QStringLiteral("second.ini"));
-    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(second).constData()), 0);
-    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")), ProfileRefusal::None);
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(second).constData()),
+              0);
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")),
+              ProfileRefusal::None);
     EXPECT_EQ(read(second), QByteArray("[S]\r\na=2\r\n"));
     QFile::remove(second);
 
@@ -205,7 +225,8 @@ TEST_F(ProfileFileTest, LinksStay)
     const QString real = dir.filePath(QStringLiteral("real.ini"));
     ASSERT_TRUE(QFile::rename(path, real));
     ASSERT_TRUE(QFile::link(real, path));
-    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("3")), ProfileRefusal::None);
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("3")),
+              ProfileRefusal::None);
     EXPECT_TRUE(QFileInfo(path).isSymLink());
     EXPECT_EQ(read(real), QByteArray("[S]\r\na=3\r\n"));
 }
@@ -213,12 +234,14 @@ TEST_F(ProfileFileTest, LinksStay)
 TEST_F(ProfileFileTest, RefusedWritesLeaveTheFileUntouched)
 {
     write("[S]\r\na=1\r\n");
-    EXPECT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("x\r\n[EVIL]")), ProfileRefusal::LineBreak);
+    EXPECT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("x\r\n[EVIL]")),
+              ProfileRefusal::LineBreak);
     EXPECT_EQ(read(), QByteArray("[S]\r\na=1\r\n"));
 
     const QString directory = dir.filePath(QStringLiteral("sub"));
     QDir().mkdir(directory);
-    EXPECT_EQ(writeProfileString(directory, QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("1")),
+    EXPECT_EQ(writeProfileString(directory, QStringLiteral("S"), QStringLiteral("a"),
+                                 QStringLiteral("1")),
               ProfileRefusal::AccessDenied);
     EXPECT_TRUE(QFileInfo(directory).isDir());
 }
@@ -258,13 +281,18 @@ int runWriter(const QStringList &arguments)
 TEST_F(ProfileFileTest, ReadOnlyFolderWithWritableFileIsWrittenInPlace)
 {
     write("[S]\r\na=1\r\n");
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
-                                          QFile::ReadOther | QFile::ExeOther);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther |
+                                    QFile::WriteOther);
     const ino_t before = inode();
     // As root the folder's mode binds nobody; the writer then drops to an ordinary user.
-    const QStringList asUser = ::geteuid() == 0 ? QStringList{QStringLiteral("--as-nobody")} : QStringList{};
-    EXPECT_EQ(runWriter(QStringList{path, QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")} + asUser), 0);
+    const QStringList asUser =
+        ::geteuid() == 0 ? QStringList{QStringLiteral("--as-nobody")} : QStringList{};
+    EXPECT_EQ(
+        runWriter(QStringList{path, QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")} +
+                  asUser),
+        0);
     EXPECT_EQ(read(), QByteArray("[S]\r\na=2\r\n"));
     EXPECT_EQ(inode(), before);
     EXPECT_EQ(files(), QStringList{QStringLiteral("ADS.INI")});
@@ -277,7 +305,8 @@ TEST_F(ProfileFileTest, ReplaceKeepsOwnerAndGroup)
         GTEST_SKIP() << "making a file of another owner needs root";
     write("[S]\r\na=1\r\n");
     ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
-    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")), ProfileRefusal::None);
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")),
+              ProfileRefusal::None);
     struct stat info {};
     ::stat(QFile::encodeName(path).constData(), &info);
     EXPECT_EQ(info.st_uid, 65534u);
@@ -291,19 +320,22 @@ TEST_F(ProfileFileTest, KilledWritersLeaveTheOldOrTheNewFile)
 {
     const QByteArray filler(20000, 'x');
     write("[S]\r\nfill=" + filler + "\r\na=0\r\n");
-    const QSet<QByteArray> whole = {"[S]\r\nfill=" + filler + "\r\na=0\r\n", "[S]\r\nfill=" + filler + "\r\na=1\r\n",
+    const QSet<QByteArray> whole = {"[S]\r\nfill=" + filler + "\r\na=0\r\n",
+                                    "[S]\r\nfill=" + filler + "\r\na=1\r\n",
                                     "[S]\r\nfill=" + filler + "\r\na=2\r\n"};
     QRandomGenerator random(4711);
     for (int round = 0; round < 200; ++round) {
         const std::unique_ptr<QProcess> child(
-            writer({path, QStringLiteral("S"), QStringLiteral("a"), QString::number(1 + round % 2), QStringLiteral("--loop")}));
+            writer({path, QStringLiteral("S"), QStringLiteral("a"), QString::number(1 + round % 2),
+                    QStringLiteral("--loop")}));
         QThread::usleep(random.bounded(20000));
         ::kill(pid_t(child->processId()), SIGKILL);
         child->waitForFinished(5000);
         ASSERT_TRUE(whole.contains(read())) << "round " << round;
         ASSERT_LE(files().size(), 2) << files().join(QLatin1Char(' ')).toStdString();
     }
-    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("0")), ProfileRefusal::None);
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("0")),
+              ProfileRefusal::None);
     EXPECT_EQ(files(), QStringList{QStringLiteral("ADS.INI")});
 }
 

@@ -49,7 +49,9 @@ protected:
 
     int executions(const QString &procedure)
     {
-        return server->log().filter(QRegularExpression(QStringLiteral("^execute #\\d+ ") + procedure)).size();
+        return server->log()
+            .filter(QRegularExpression(QStringLiteral("^execute #\\d+ ") + procedure))
+            .size();
     }
 
     static std::unique_ptr<StandinServer> server;
@@ -75,16 +77,20 @@ TEST_F(QueryTest, EachProcedureOpensAndEveryFieldReads)
 
     TAdsQuery *install = query("qInstallInfo", InstallSql);
     install->Open();
-    EXPECT_EQ(install->FieldByName(QStringLiteral("Owner"))->AsString(), QStringLiteral("Müller & Söhne Datentechnik GmbH"));
-    EXPECT_EQ(install->FieldByName(QStringLiteral("ReplicationEnabled"))->AsString(), QStringLiteral("Falsch"));
+    EXPECT_EQ(install->FieldByName(QStringLiteral("Owner"))->AsString(),
+              QStringLiteral("Müller & Söhne Datentechnik GmbH"));
+    EXPECT_EQ(install->FieldByName(QStringLiteral("ReplicationEnabled"))->AsString(),
+              QStringLiteral("Falsch"));
     EXPECT_TRUE(install->FieldByName(QStringLiteral("EvalExpireDate"))->IsNull());
-    EXPECT_EQ(install->FieldByName(QStringLiteral("InstallDate"))->Value().toDate(), QDate(2024, 3, 18));
+    EXPECT_EQ(install->FieldByName(QStringLiteral("InstallDate"))->Value().toDate(),
+              QDate(2024, 3, 18));
     EXPECT_EQ(install->RecordCount(), 1);
 
     TAdsQuery *usage = query("qUsageInfo", UsageSql);
     usage->Open();
     EXPECT_EQ(usage->Fields().front()->FieldName, QStringLiteral("ResourceName"));
-    EXPECT_EQ(usage->FieldByName(QStringLiteral("resourcename"))->AsString(), QStringLiteral("Users"));
+    EXPECT_EQ(usage->FieldByName(QStringLiteral("resourcename"))->AsString(),
+              QStringLiteral("Users"));
     EXPECT_EQ(usage->FieldByName(QStringLiteral("PercentUsed"))->DataType, TFieldType::ftBCD);
 
     // The monitor's own connection is among the connected users.
@@ -96,7 +102,8 @@ TEST_F(QueryTest, EachProcedureOpensAndEveryFieldReads)
     for (users->First(); !users->Eof(); users->Next())
         names.append(users->FieldByName(QStringLiteral("UserName"))->AsString() + QLatin1Char('/') +
                      users->FieldByName(QStringLiteral("ApplicationID"))->AsString());
-    EXPECT_TRUE(names.contains(QString::fromLocal8Bit(host) + QStringLiteral("/query_tests"))) << names.join(',').toStdString();
+    EXPECT_TRUE(names.contains(QString::fromLocal8Bit(host) + QStringLiteral("/query_tests")))
+        << names.join(',').toStdString();
     EXPECT_TRUE(names.contains(QStringLiteral("WS-Ω/Kasse.exe")));
 }
 
@@ -120,10 +127,14 @@ TEST_F(QueryTest, ReopeningRunsTheProcedureAgainOnTheSameStatement)
     ASSERT_GE(start, 0);
     ASSERT_GT(end, start);
     EXPECT_EQ(calls.mid(start, end - start + 1),
-              QStringList({QStringLiteral("AdsGetHandleType"), QStringLiteral("AdsStmtSetTableLockType(1)"),
-                           QStringLiteral("AdsStmtSetTableCollation(ANSI)"), QStringLiteral("AdsStmtSetTableRights(1)"),
-                           QStringLiteral("AdsStmtSetTableReadOnly(1)"), QStringLiteral("AdsStmtSetTableType(3)"),
-                           QStringLiteral("AdsStmtConstrainUpdates(2)"), QStringLiteral("AdsStmtReadAllColumns(2)"),
+              QStringList({QStringLiteral("AdsGetHandleType"),
+                           QStringLiteral("AdsStmtSetTableLockType(1)"),
+                           QStringLiteral("AdsStmtSetTableCollation(ANSI)"),
+                           QStringLiteral("AdsStmtSetTableRights(1)"),
+                           QStringLiteral("AdsStmtSetTableReadOnly(1)"),
+                           QStringLiteral("AdsStmtSetTableType(3)"),
+                           QStringLiteral("AdsStmtConstrainUpdates(2)"),
+                           QStringLiteral("AdsStmtReadAllColumns(2)"),
                            QStringLiteral("AdsPrepareSQLW"), QStringLiteral("AdsExecuteSQL")}));
     EXPECT_FALSE(calls.contains(QStringLiteral("AdsCreateSQLStatement")));
 }
@@ -139,7 +150,8 @@ TEST_F(QueryTest, ParameterReachesTheServerExactlyByPosition)
     EngineCallLog log;
     tables->Open();
     EXPECT_TRUE(log.calls().contains(QStringLiteral("AdsSetStringW(1,%1)").arg(user.size())));
-    EXPECT_FALSE(server->log().filter(QStringLiteral("sp_mgGetUserTables('WS-Ω\\jdoe')")).isEmpty());
+    EXPECT_FALSE(
+        server->log().filter(QStringLiteral("sp_mgGetUserTables('WS-Ω\\jdoe')")).isEmpty());
     EXPECT_EQ(tables->Fields().size(), 5u);
 
     // An empty string is bound as such, a value-less parameter as empty.
@@ -182,7 +194,8 @@ TEST_F(QueryTest, FailedConnectLeavesTheQueryClosed)
     }
     connection->setConnectPath(QStringLiteral("\\\\127.0.0.1:%1\\daten").arg(closedPort));
     TAdsQuery *q = query("qUsageInfo", UsageSql);
-    EXPECT_TRUE(messageOf<EADSDatabaseError>([&] { q->Open(); }).contains(QStringLiteral("not reachable")));
+    EXPECT_TRUE(
+        messageOf<EADSDatabaseError>([&] { q->Open(); }).contains(QStringLiteral("not reachable")));
     EXPECT_FALSE(q->Active());
     EXPECT_FALSE(connection->IsConnected());
 }
@@ -197,7 +210,8 @@ TEST_F(QueryTest, ProcedureErrorsCarryTheQueryNameAndTheNativeCode)
         FAIL() << "opened";
     } catch (const EADSDatabaseError &error) {
         EXPECT_EQ(error.message(),
-                  QStringLiteral("qUsageInfo: ERROR 7200:  AQE Error:  State = S0000;   NativeError = 2121;  Column not found"));
+                  QStringLiteral("qUsageInfo: ERROR 7200:  AQE Error:  State = S0000;   "
+                                 "NativeError = 2121;  Column not found"));
         EXPECT_EQ(error.ACEErrorCode(), 7200u);
         EXPECT_EQ(error.SQLErrorCode(), 2121u);
     }
@@ -212,8 +226,10 @@ TEST_F(QueryTest, LostStatementIsClosedAndMadeAfresh)
     TAdsQuery *q = query("qUsageInfo", UsageSql);
     q->Open();
     q->Close();
-    server->control(R"({"procedureErrors":{"sp_mgGetUsageInfo":{"code":7209,"count":1,"text":"Error 7209: statement lost"}}})");
-    EXPECT_EQ(messageOf<EADSDatabaseError>([&] { q->Open(); }), QStringLiteral("qUsageInfo: Error 7209: statement lost"));
+    server->control(
+        R"({"procedureErrors":{"sp_mgGetUsageInfo":{"code":7209,"count":1,"text":"Error 7209: statement lost"}}})");
+    EXPECT_EQ(messageOf<EADSDatabaseError>([&] { q->Open(); }),
+              QStringLiteral("qUsageInfo: Error 7209: statement lost"));
     EXPECT_EQ(q->StmtHandle(), NoAceHandle);
     EngineCallLog log;
     q->Open();
@@ -222,7 +238,8 @@ TEST_F(QueryTest, LostStatementIsClosedAndMadeAfresh)
 
 TEST_F(QueryTest, ResultShapes)
 {
-    server->control(R"({"unknownTypeColumn":["sp_mgGetUsageInfo"],"lowerCaseFields":["sp_mgGetUserTables"],
+    server->control(
+        R"({"unknownTypeColumn":["sp_mgGetUsageInfo"],"lowerCaseFields":["sp_mgGetUserTables"],
         "emptyResults":["sp_mgGetInstallInfo"]})");
     TAdsQuery *usage = query("qUsageInfo", UsageSql);
     EXPECT_EQ(messageOf<EADSDatabaseError>([&] { usage->Open(); }),
@@ -232,7 +249,8 @@ TEST_F(QueryTest, ResultShapes)
     TAdsQuery *tables = query("qUserTables", TablesSql);
     tables->Params()[0].setAsString(QStringLiteral("WS-Ω\\jdoe"));
     tables->Open();
-    EXPECT_EQ(tables->FieldByName(QStringLiteral("TableName"))->FieldName, QStringLiteral("tablename"));
+    EXPECT_EQ(tables->FieldByName(QStringLiteral("TableName"))->FieldName,
+              QStringLiteral("tablename"));
 
     TAdsQuery *install = query("qInstallInfo", InstallSql);
     int scrolls = 0;
@@ -319,7 +337,8 @@ TEST_F(QueryTest, OwnChecksAndTheirMessages)
 {
     TAdsQuery *q = query("qUsageInfo", UsageSql);
     q->Open();
-    const QString openDataSet = QStringLiteral("qUsageInfo: Cannot perform this operation on an open dataset");
+    const QString openDataSet =
+        QStringLiteral("qUsageInfo: Cannot perform this operation on an open dataset");
     EXPECT_EQ(messageOf<EADSDatabaseError>([&] { q->Prepare(); }), openDataSet);
     EXPECT_EQ(messageOf<EADSDatabaseError>([&] { q->UnPrepare(); }), openDataSet);
     EXPECT_EQ(messageOf<EADSDatabaseError>([&] { q->AdsCloseSQLStatement(); }), openDataSet);
@@ -327,8 +346,9 @@ TEST_F(QueryTest, OwnChecksAndTheirMessages)
               QStringLiteral("qUsageInfo: Table must not be Active."));
     EXPECT_EQ(messageOf<EADSDatabaseError>([&] { q->Constraints(); }),
               QStringLiteral("qUsageInfo: The property \"Constraints\" is not supported."));
-    EXPECT_EQ(messageOf<EADSDatabaseError>([&] { q->SetTableType(TAdsTableTypes::ttAdsNTX); }),
-              QStringLiteral("qUsageInfo: The TAdsQuery component does not support the NTX table type"));
+    EXPECT_EQ(
+        messageOf<EADSDatabaseError>([&] { q->SetTableType(TAdsTableTypes::ttAdsNTX); }),
+        QStringLiteral("qUsageInfo: The TAdsQuery component does not support the NTX table type"));
     EXPECT_EQ(messageOf<EDataAccessError>([&] { q->ParamByName(QStringLiteral("x")); }),
               QStringLiteral("qUsageInfo: Parameter 'x' nicht gefunden"));
     EXPECT_TRUE(q->Prepared());
@@ -353,8 +373,10 @@ TEST_F(QueryTest, OwnChecksAndTheirMessages)
     typeless.setAdsConnection(connection);
     typeless.setSQL({TablesSql});
     typeless.Params()[0].Value = QStringLiteral("x");
-    EXPECT_EQ(messageOf<EADSDatabaseError>([&] { typeless.Open(); }),
-              QStringLiteral("qTypeless: The field named: 'usr' has the DataType of ftUnknown, which is invalid."));
+    EXPECT_EQ(
+        messageOf<EADSDatabaseError>([&] { typeless.Open(); }),
+        QStringLiteral(
+            "qTypeless: The field named: 'usr' has the DataType of ftUnknown, which is invalid."));
 }
 
 TEST_F(QueryTest, LoadingHandsTheTextToTheEngineAndKeepsTheStoredParameters)
@@ -382,7 +404,8 @@ TEST(SQLParams, Parsing)
         QStringList names;
     } cases[] = {
         {"EXECUTE PROCEDURE sp_mgGetUserTables(:usr);", {QStringLiteral("usr")}},
-        {"SELECT ':no', \":nor\", `:neither` FROM t WHERE a = :a AND b=:b", {QStringLiteral("a"), QStringLiteral("b")}},
+        {"SELECT ':no', \":nor\", `:neither` FROM t WHERE a = :a AND b=:b",
+         {QStringLiteral("a"), QStringLiteral("b")}},
         {"SELECT a::int, :x FROM t", {QStringLiteral("x")}},
         {"SELECT :\"with space, and;\" FROM t", {QStringLiteral("with space, and;")}},
         {"WHERE a = :p OR b = :p", {QStringLiteral("p"), QStringLiteral("p")}},

@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QTcpSocket>
 #include <QThread>
-#include <gtest/gtest.h>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
@@ -32,7 +32,8 @@ bool greets(StandinServer &server)
 TEST(StandinServer, ControlMessagesNeedTheFlag)
 {
     StandinServer server({QStringLiteral("127.0.0.1:0")}, {}, StandinServer::Options{false, 0});
-    EXPECT_TRUE(server.controlAnswer(R"({"refuseConnects":1000000})").contains(QStringLiteral("--control")));
+    EXPECT_TRUE(server.controlAnswer(R"({"refuseConnects":1000000})")
+                    .contains(QStringLiteral("--control")));
     EXPECT_TRUE(greets(server));
 }
 

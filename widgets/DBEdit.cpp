@@ -32,7 +32,8 @@ void DBEdit::bind()
         return;
     m_field = dataSet->FindField(m_fieldName);
     if (!m_field)
-        throw EDataAccessError(objectName() + QStringLiteral(": Das Feld '%1' wurde nicht gefunden").arg(m_fieldName));
+        throw EDataAccessError(
+            objectName() + QStringLiteral(": Das Feld '%1' wurde nicht gefunden").arg(m_fieldName));
     showValue();
 }
 

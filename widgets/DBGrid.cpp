@@ -98,8 +98,8 @@ void DBGrid::layoutColumns()
         case ColumnMode::AllFields:
             for (const auto &field : dataSet->Fields())
                 if (field->Visible)
-                    m_columns.append({field->FieldName, field->DisplayLabel(), field->DisplayWidth(), 0,
-                                      field->ReadOnly, field.get()});
+                    m_columns.append({field->FieldName, field->DisplayLabel(),
+                                      field->DisplayWidth(), 0, field->ReadOnly, field.get()});
             break;
         case ColumnMode::OwnColumns:
             for (qsizetype i = 0; i < m_entries.size();) {
@@ -134,8 +134,8 @@ void DBGrid::layoutColumns()
             }
             for (const auto &field : dataSet->Fields())
                 if (field->Visible)
-                    m_columns.append({field->FieldName, field->DisplayLabel(), field->DisplayWidth(), 0,
-                                      field->ReadOnly, field.get()});
+                    m_columns.append({field->FieldName, field->DisplayLabel(),
+                                      field->DisplayWidth(), 0, field->ReadOnly, field.get()});
             break;
         }
         }
@@ -235,14 +235,16 @@ void DBGrid::paint()
             const QRect cell(columnLeft(i), 0, m_columns[i].width, titleH);
             if (pass == 1)
                 painter.fillRect(cell, pal.color(QPalette::Button));
-            painter.drawText(cell.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+            painter.drawText(cell.adjusted(2, 0, -2, 0),
+                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                              m_columns[i].title);
             painter.setPen(line);
             painter.drawLine(cell.topRight(), cell.bottomRight());
             painter.setPen(pal.color(QPalette::WindowText));
         }
     }
-    painter.fillRect(QRect(0, 0, IndicatorWidth, viewport()->height()), pal.color(QPalette::Button));
+    painter.fillRect(QRect(0, 0, IndicatorWidth, viewport()->height()),
+                     pal.color(QPalette::Button));
     painter.setPen(line);
     painter.drawLine(0, titleH - 1, width, titleH - 1);
 
@@ -261,11 +263,14 @@ void DBGrid::paint()
             for (int r = 0; r < rows; ++r) {
                 const QRect cell(left, titleH + r * rowH, m_columns[i].width, rowH);
                 const bool current = r == dataSet->ActiveRecord();
-                painter.fillRect(cell, current ? pal.color(QPalette::Highlight)
-                                               : (pass == 1 ? pal.color(QPalette::Button).lighter(104)
-                                                            : pal.color(QPalette::Base)));
-                painter.setPen(current ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
-                painter.drawText(cell.adjusted(2, 1, -2, -1), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+                painter.fillRect(cell, current
+                                           ? pal.color(QPalette::Highlight)
+                                           : (pass == 1 ? pal.color(QPalette::Button).lighter(104)
+                                                        : pal.color(QPalette::Base)));
+                painter.setPen(current ? pal.color(QPalette::HighlightedText)
+                                       : pal.color(QPalette::Text));
+                painter.drawText(cell.adjusted(2, 1, -2, -1),
+                                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
                                  m_columns[i].field->DisplayTextAt(r));
                 painter.setPen(line);
                 painter.drawLine(cell.topRight(), cell.bottomRight());
@@ -273,7 +278,8 @@ void DBGrid::paint()
             }
         }
         if (pass == 0)
-            painter.fillRect(QRect(0, titleH, IndicatorWidth, viewport()->height()), pal.color(QPalette::Button));
+            painter.fillRect(QRect(0, titleH, IndicatorWidth, viewport()->height()),
+                             pal.color(QPalette::Button));
     }
     // The row indicator marks the current row.
     if (rows > 0 && dataSet->ActiveRecord() < rows) {
@@ -354,10 +360,18 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
     TDataSetBase *dataSet = m_link->DataSet();
     const int page = visibleRowCount();
     switch (event->key()) {
-    case Qt::Key_Down: moveBy(1); break;
-    case Qt::Key_Up: moveBy(-1); break;
-    case Qt::Key_PageDown: moveBy(page); break;
-    case Qt::Key_PageUp: moveBy(-page); break;
+    case Qt::Key_Down:
+        moveBy(1);
+        break;
+    case Qt::Key_Up:
+        moveBy(-1);
+        break;
+    case Qt::Key_PageDown:
+        moveBy(page);
+        break;
+    case Qt::Key_PageUp:
+        moveBy(-page);
+        break;
     case Qt::Key_Home:
     case Qt::Key_End:
         if (dataSet && dataSet->Active() && (event->modifiers() & Qt::ControlModifier)) {
@@ -365,12 +379,19 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
             FailureDisplay::guard([dataSet, first] { first ? dataSet->First() : dataSet->Last(); });
             dataChanged();
         } else {
-            horizontalScrollBar()->setValue(event->key() == Qt::Key_Home ? 0 : horizontalScrollBar()->maximum());
+            horizontalScrollBar()->setValue(
+                event->key() == Qt::Key_Home ? 0 : horizontalScrollBar()->maximum());
         }
         break;
-    case Qt::Key_Left: horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-    case Qt::Key_Right: horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
-    default: QAbstractScrollArea::keyPressEvent(event); return;
+    case Qt::Key_Left:
+        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Right:
+        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
     }
 }
 

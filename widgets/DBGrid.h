@@ -35,7 +35,11 @@ public:
     TDataSource *dataSource() const;
     void setColumnList(const QStringList &entries, ColumnMode mode);
     QStringList columnList() const { return m_entries; }
-    void setFixedColumns(int count) { m_fixedColumns = count; viewport()->update(); }
+    void setFixedColumns(int count)
+    {
+        m_fixedColumns = count;
+        viewport()->update();
+    }
     int fixedColumns() const { return m_fixedColumns; }
     void setTitleFont(const QFont &font);
     QFont titleFont() const { return m_titleFont; }

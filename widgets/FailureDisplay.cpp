@@ -61,7 +61,8 @@ void showMessage(const QString &message)
         hook()(caption, text);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
@@ -109,8 +110,8 @@ QString text(const QString &className, const QString &moduleName, const void *ad
 int show(const std::exception &error)
 {
     const auto *own = dynamic_cast<const Exception *>(&error);
-    const QString className = own ? QString::fromLatin1(own->className())
-                                  : QStringLiteral("Exception");
+    const QString className =
+        own ? QString::fromLatin1(own->className()) : QStringLiteral("Exception");
     const QString report =
         text(className, QFileInfo(QCoreApplication::applicationFilePath()).fileName(), &error,
              FailureDisplay::messageOf(error));

@@ -71,6 +71,7 @@ constexpr UNSIGNED16 CacheAggressive = 100;
 } // namespace aceoption
 
 // X(name, parameter list, argument list)
+// clang-format off
 #define ACE_FUNCTIONS(X)                                                                       \
     X(AdsConnect101, (UNSIGNED8 * pucConnectString, ADSHANDLE * phConnectionOptions,           \
                       ADSHANDLE * phConnect),                                                  \
@@ -178,6 +179,7 @@ constexpr UNSIGNED16 CacheAggressive = 100;
     X(AdsCloseTable, (ADSHANDLE hTable), (hTable))                                             \
     X(AdsConvertStringToJulian, (UNSIGNED8 * pucJulian, UNSIGNED16 usLen, double *pdJulian),   \
       (pucJulian, usLen, pdJulian))
+// clang-format on
 
 // The C prototypes.
 extern "C" {

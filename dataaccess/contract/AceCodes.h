@@ -28,15 +28,15 @@ constexpr std::uint32_t BadConnectString = 6010;
 constexpr std::uint32_t HostNotFound = 6011;
 constexpr std::uint32_t ServerUnreachable = 6012;
 constexpr std::uint32_t TimedOut = 6013;
-constexpr std::uint32_t BrokenAnswer = 6014;            // the server's answer breaks the protocol
+constexpr std::uint32_t BrokenAnswer = 6014; // the server's answer breaks the protocol
 constexpr std::uint32_t ConnectionLost = 6015;
-constexpr std::uint32_t ColumnDoesNotFit = 6016;        // a column too short for its type
-constexpr std::uint32_t OutOfResources = 6017;          // the engine could not get memory
-constexpr std::uint32_t InternalError = 6018;           // a failure inside the engine itself
-constexpr std::uint32_t ConnectionRefused = 6020;       // the server said no
+constexpr std::uint32_t ColumnDoesNotFit = 6016;  // a column too short for its type
+constexpr std::uint32_t OutOfResources = 6017;    // the engine could not get memory
+constexpr std::uint32_t InternalError = 6018;     // a failure inside the engine itself
+constexpr std::uint32_t ConnectionRefused = 6020; // the server said no
 constexpr std::uint32_t UnknownShare = 6021;
-constexpr std::uint32_t ProcedureFailed = 7200;         // the SQL engine's error, native code in the text
-constexpr std::uint32_t StatementLost = 7209;           // the server forgot the statement
+constexpr std::uint32_t ProcedureFailed = 7200; // the SQL engine's error, native code in the text
+constexpr std::uint32_t StatementLost = 7209;   // the server forgot the statement
 
 // An execution's message holding this text means the statement is gone on the server; the
 // code itself arrives in the text as the SQL engine's native error.

@@ -8,35 +8,35 @@
 namespace acetype {
 
 constexpr std::uint16_t Logical = 1;
-constexpr std::uint16_t Numeric = 2;          // decimal text
-constexpr std::uint16_t Date = 3;             // Julian day number, or date text
+constexpr std::uint16_t Numeric = 2; // decimal text
+constexpr std::uint16_t Date = 3;    // Julian day number, or date text
 constexpr std::uint16_t Character = 4;
 constexpr std::uint16_t Memo = 5;
 constexpr std::uint16_t Binary = 6;
 constexpr std::uint16_t Image = 7;
 constexpr std::uint16_t VarCharMemo = 8;
-constexpr std::uint16_t CompactDate = 9;      // three bytes
+constexpr std::uint16_t CompactDate = 9; // three bytes
 constexpr std::uint16_t Double = 10;
 constexpr std::uint16_t Integer = 11;
 constexpr std::uint16_t ShortInteger = 12;
-constexpr std::uint16_t Time = 13;            // milliseconds since midnight
-constexpr std::uint16_t Timestamp = 14;       // Julian day, then milliseconds
+constexpr std::uint16_t Time = 13;      // milliseconds since midnight
+constexpr std::uint16_t Timestamp = 14; // Julian day, then milliseconds
 constexpr std::uint16_t AutoIncrement = 15;
 constexpr std::uint16_t Raw = 16;
 constexpr std::uint16_t CurrencyDouble = 17;
-constexpr std::uint16_t Money = 18;           // 64-bit count of ten-thousandths
+constexpr std::uint16_t Money = 18; // 64-bit count of ten-thousandths
 constexpr std::uint16_t LongInteger = 19;
 constexpr std::uint16_t CaseInsensitiveCharacter = 20;
 constexpr std::uint16_t RowVersion = 21;
 constexpr std::uint16_t ModificationTime = 22;
-constexpr std::uint16_t VarChar = 23;         // a length word follows the column
-constexpr std::uint16_t VarBinary = 24;       // a length word follows the column
-constexpr std::uint16_t SystemField = 25;     // unknown to the client: opening fails
-constexpr std::uint16_t WideCharacter = 26;   // UTF-16
-constexpr std::uint16_t WideVarChar = 27;     // UTF-16, a length word follows the column
+constexpr std::uint16_t VarChar = 23;       // a length word follows the column
+constexpr std::uint16_t VarBinary = 24;     // a length word follows the column
+constexpr std::uint16_t SystemField = 25;   // unknown to the client: opening fails
+constexpr std::uint16_t WideCharacter = 26; // UTF-16
+constexpr std::uint16_t WideVarChar = 27;   // UTF-16, a length word follows the column
 constexpr std::uint16_t WideMemo = 28;
 constexpr std::uint16_t Guid = 29;
-constexpr std::uint16_t BlobFirst = 51;       // 51 and 52: further blob kinds
+constexpr std::uint16_t BlobFirst = 51; // 51 and 52: further blob kinds
 constexpr std::uint16_t BlobLast = 52;
 
 // Memos and blobs hold a 32-bit marker in the row image, not their content.
@@ -60,15 +60,30 @@ constexpr std::uint32_t minimumLength(std::uint16_t type)
         return 2;
     case CompactDate:
         return 3;
-    case Date: case Memo: case Binary: case Image: case VarCharMemo: case Integer: case Time:
-    case AutoIncrement: case WideMemo: case BlobFirst: case BlobLast:
+    case Date:
+    case Memo:
+    case Binary:
+    case Image:
+    case VarCharMemo:
+    case Integer:
+    case Time:
+    case AutoIncrement:
+    case WideMemo:
+    case BlobFirst:
+    case BlobLast:
         return 4;
-    case Double: case Timestamp: case CurrencyDouble: case Money: case LongInteger:
-    case RowVersion: case ModificationTime:
+    case Double:
+    case Timestamp:
+    case CurrencyDouble:
+    case Money:
+    case LongInteger:
+    case RowVersion:
+    case ModificationTime:
         return 8;
     case Guid:
         return 16;
-    case WideCharacter: case WideVarChar:
+    case WideCharacter:
+    case WideVarChar:
         return 2;
     default:
         return 1;

@@ -93,8 +93,8 @@ std::optional<QString> MountTable::uncNameOf(const QString &absolutePath) const
     std::optional<QString> unc = uncFromSource(best->fsType, best->source);
     if (!unc)
         return std::nullopt;
-    QString below = absolutePath.mid(best->mountPoint == QLatin1String("/") ? 0
-                                                                           : best->mountPoint.size());
+    QString below =
+        absolutePath.mid(best->mountPoint == QLatin1String("/") ? 0 : best->mountPoint.size());
     below.replace(QLatin1Char('/'), QLatin1Char('\\'));
     if (below == QLatin1String("\\"))
         below.clear();

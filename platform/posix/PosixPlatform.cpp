@@ -4,9 +4,9 @@
 #include "UniversalName.h"
 
 #include <QCollator>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 #include <QLocale>
 #include <cstring>
 #include <dlfcn.h>
@@ -52,8 +52,8 @@ UINT PosixPlatform::GetDriveTypeW(const WideChar *rootPathName)
     return m_drives.drive(root[0]).type;
 }
 
-DWORD PosixPlatform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel,
-                                           void *buffer, DWORD *bufferSize)
+DWORD PosixPlatform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel, void *buffer,
+                                           DWORD *bufferSize)
 {
     if (!localPath || !bufferSize)
         return ERROR_INVALID_PARAMETER;

@@ -27,7 +27,8 @@ QString decode(Encoding encoding, const QByteArray &bytes)
     case Encoding::Utf8:
         return QString::fromUtf8(bytes);
     case Encoding::Utf16Le:
-        return QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()), bytes.size() / 2);
+        return QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()),
+                                  bytes.size() / 2);
     }
     return {};
 }
@@ -66,7 +67,8 @@ QList<ProfileLine> splitLines(Encoding encoding, const QByteArray &body)
 {
     const qsizetype unit = encoding == Encoding::Utf16Le ? 2 : 1;
     const auto at = [&](qsizetype i) -> char16_t {
-        return unit == 1 ? char16_t(uchar(body[i])) : char16_t(uchar(body[i]) | (uchar(body[i + 1]) << 8));
+        return unit == 1 ? char16_t(uchar(body[i]))
+                         : char16_t(uchar(body[i]) | (uchar(body[i + 1]) << 8));
     };
     QList<ProfileLine> lines;
     const qsizetype units = body.size() / unit * unit;
@@ -78,7 +80,8 @@ QList<ProfileLine> splitLines(Encoding encoding, const QByteArray &body)
         const bool crlf = c == u'\r' && i + unit < units && at(i + unit) == u'\n';
         const qsizetype endLength = crlf ? 2 * unit : unit;
         const QByteArray text = body.mid(start, i - start);
-        lines.append(ProfileLine{decode(encoding, text), crlf ? QStringLiteral("\r\n") : QString(QChar(c)), text,
+        lines.append(ProfileLine{decode(encoding, text),
+                                 crlf ? QStringLiteral("\r\n") : QString(QChar(c)), text,
                                  body.mid(i, endLength)});
         i += endLength - unit;
         start = i + unit;
@@ -105,7 +108,8 @@ ProfileBytes ProfileBytes::read(const QByteArray &bytes)
     } else {
         // Bytes the locale cannot decode and encode back (a Windows-made file in a UTF-8
         // locale, say) are read as Latin-1, which keeps each of them.
-        file.encoding = QString::fromLocal8Bit(bytes).toLocal8Bit() == bytes ? Encoding::Local8Bit : Encoding::Latin1;
+        file.encoding = QString::fromLocal8Bit(bytes).toLocal8Bit() == bytes ? Encoding::Local8Bit
+                                                                             : Encoding::Latin1;
     }
     body.remove(0, file.mark.size());
     if (file.encoding == Encoding::Utf16Le && body.size() % 2 != 0) {
@@ -143,9 +147,14 @@ namespace {
 ProfileRefusal refusalOf(int error)
 {
     switch (error) {
-    case EACCES: case EPERM: case EROFS: case EISDIR: case ETXTBSY:
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ETXTBSY:
         return ProfileRefusal::AccessDenied;
-    case ENOSPC: case EDQUOT:
+    case ENOSPC:
+    case EDQUOT:
         return ProfileRefusal::DiskFull;
     default:
         return ProfileRefusal::WriteFault;
@@ -192,7 +201,8 @@ bool writeAll(int fd, const QByteArray &bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.constData() + done, std::size_t(bytes.size() - done), off_t(done));
+        const ssize_t n =
+            ::pwrite(fd, bytes.constData() + done, std::size_t(bytes.size() - done), off_t(done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -267,21 +277,23 @@ bool takeOver(int fd, const struct stat &original, const QByteArray &target)
 } // namespace
 
 ProfileRefusal writeProfileString(const QString &fileName, const QString &section,
-                                  const std::optional<QString> &key, const std::optional<QString> &value)
+                                  const std::optional<QString> &key,
+                                  const std::optional<QString> &value)
 {
     if (fileName.isEmpty())
         return ProfileRefusal::InvalidParameter;
     const Change change{section, key, value};
     // Through a link, the file it points to is written; the link stays.
     const QFileInfo info(fileName);
-    const QString resolved = info.isSymLink() && info.exists() ? info.canonicalFilePath() : fileName;
+    const QString resolved =
+        info.isSymLink() && info.exists() ? info.canonicalFilePath() : fileName;
     if (QFileInfo(resolved).isDir())
         return ProfileRefusal::AccessDenied;
     const QByteArray target = QFile::encodeName(resolved);
     const QFileInfo resolvedInfo(resolved);
     const QByteArray temporary =
-        QFile::encodeName(resolvedInfo.absolutePath() + QStringLiteral("/.") + resolvedInfo.fileName() +
-                          QStringLiteral(".quellmark-tmp"));
+        QFile::encodeName(resolvedInfo.absolutePath() + QStringLiteral("/.") +
+                          resolvedInfo.fileName() + QStringLiteral(".quellmark-tmp"));
 
     // Writers take turns on the temporary file; one that finds it renamed away meanwhile
     // starts over with a fresh one.
@@ -341,7 +353,8 @@ ProfileRefusal writeProfileString(const QString &fileName, const QString &sectio
         dropTemporary();
         return writeInPlace(target, change);
     }
-    Descriptor folder(::open(QFile::encodeName(resolvedInfo.absolutePath()).constData(), O_RDONLY | O_CLOEXEC));
+    Descriptor folder(
+        ::open(QFile::encodeName(resolvedInfo.absolutePath()).constData(), O_RDONLY | O_CLOEXEC));
     if (folder.get() >= 0)
         ::fsync(folder.get());
     return ProfileRefusal::None;
@@ -368,7 +381,8 @@ BOOL writePrivateProfileStringW(const WideChar *appName, const WideChar *keyName
                                 const WideChar *string, const WideChar *fileName)
 {
     if (!appName)
-        return refused((!keyName && !string) ? ProfileRefusal::None : ProfileRefusal::InvalidParameter);
+        return refused((!keyName && !string) ? ProfileRefusal::None
+                                             : ProfileRefusal::InvalidParameter);
     if (!fileName)
         return refused(ProfileRefusal::InvalidParameter);
     return refused(writeProfileString(QString::fromUtf16(fileName), QString::fromUtf16(appName),

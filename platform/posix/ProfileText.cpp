@@ -14,8 +14,10 @@ QList<ProfileLine> splitProfileText(const QString &text)
         const QChar c = text[i];
         if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
             continue;
-        const bool crlf = c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n');
-        lines.append(Line{text.mid(start, i - start), crlf ? QStringLiteral("\r\n") : QString(c), {}, {}});
+        const bool crlf =
+            c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n');
+        lines.append(
+            Line{text.mid(start, i - start), crlf ? QStringLiteral("\r\n") : QString(c), {}, {}});
         if (crlf)
             ++i;
         start = i + 1;
@@ -93,10 +95,11 @@ Line newLine(const QString &text)
 
 } // namespace
 
-bool applyProfileWrite(QList<ProfileLine> &lines, const QString &section, const std::optional<QString> &key,
-                       const std::optional<QString> &value)
+bool applyProfileWrite(QList<ProfileLine> &lines, const QString &section,
+                       const std::optional<QString> &key, const std::optional<QString> &value)
 {
-    if (holdsLineBreak(section) || (key && holdsLineBreak(*key)) || (value && holdsLineBreak(*value)))
+    if (holdsLineBreak(section) || (key && holdsLineBreak(*key)) ||
+        (value && holdsLineBreak(*value)))
         return false;
 
     qsizetype header = -1;

@@ -9,9 +9,9 @@
 // had in the file. A line the write leaves alone is written back as those bytes, whatever
 // they are; a changed or new line has none and is encoded afresh.
 struct ProfileLine {
-    QString text;                   // without its line end
-    QString end;                    // "\r\n", "\n", "\r" or empty for a last line without one
-    std::optional<QByteArray> raw;  // the text's bytes as read
+    QString text;                  // without its line end
+    QString end;                   // "\r\n", "\n", "\r" or empty for a last line without one
+    std::optional<QByteArray> raw; // the text's bytes as read
     std::optional<QByteArray> rawEnd;
 };
 
@@ -29,8 +29,8 @@ QString joinProfileText(const QList<ProfileLine> &lines);
 // New lines end in CRLF. Every line outside the changed ones stays as it was.
 // False, with the lines untouched, when the write must be refused: a name or value that
 // holds CR or LF.
-bool applyProfileWrite(QList<ProfileLine> &lines, const QString &section, const std::optional<QString> &key,
-                       const std::optional<QString> &value);
+bool applyProfileWrite(QList<ProfileLine> &lines, const QString &section,
+                       const std::optional<QString> &key, const std::optional<QString> &value);
 
 // The same on whole text; nothing when refused.
 std::optional<QString> applyProfileWrite(const QString &text, const QString &section,

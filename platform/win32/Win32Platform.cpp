@@ -18,8 +18,8 @@ UINT Win32Platform::GetDriveTypeW(const WideChar *rootPathName)
     return ::GetDriveTypeW(w(rootPathName));
 }
 
-DWORD Win32Platform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel,
-                                           void *buffer, DWORD *bufferSize)
+DWORD Win32Platform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel, void *buffer,
+                                           DWORD *bufferSize)
 {
     return ::WNetGetUniversalNameW(w(localPath), infoLevel, buffer, bufferSize);
 }
@@ -77,8 +77,8 @@ QString Win32Platform::executablePath()
 {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(),
-                                                  static_cast<DWORD>(path.size()));
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
             return {};
         if (length < path.size())

@@ -48,9 +48,11 @@ std::variant<ResultHeader, Failure> result(const std::uint8_t *payload, std::siz
     // Counts and lengths from the wire are checked before anything is sized by them.
     if (!reader.ok())
         return broken("a malformed result");
-    if (header.rowCount > MaxRows || header.recordLength > MaxRecordLength || columnCount > MaxColumns)
-        return broken("a result beyond the engine's limits (rows " + std::to_string(header.rowCount) +
-                      ", record length " + std::to_string(header.recordLength) + ", columns " +
+    if (header.rowCount > MaxRows || header.recordLength > MaxRecordLength ||
+        columnCount > MaxColumns)
+        return broken("a result beyond the engine's limits (rows " +
+                      std::to_string(header.rowCount) + ", record length " +
+                      std::to_string(header.recordLength) + ", columns " +
                       std::to_string(columnCount) + ")");
     header.columns.reserve(columnCount);
     for (std::uint16_t i = 0; i < columnCount; ++i) {
@@ -68,11 +70,12 @@ std::variant<ResultHeader, Failure> result(const std::uint8_t *payload, std::siz
             return broken("a column name of " + std::to_string(column.name.size()) + " bytes");
         // Every column must lie inside the row image with room for what its type reads.
         if (!acetype::columnFits(column.type, column.offset, column.length, header.recordLength))
-            return Failure{acecode::ColumnDoesNotFit,
-                           "Field length does not fit its type (field \"" + utf8ToLocal(column.name) +
-                               "\", type " + std::to_string(column.type) + ", length " +
-                               std::to_string(column.length) + ", offset " + std::to_string(column.offset) +
-                               ", record length " + std::to_string(header.recordLength) + ")."};
+            return Failure{
+                acecode::ColumnDoesNotFit,
+                "Field length does not fit its type (field \"" + utf8ToLocal(column.name) +
+                    "\", type " + std::to_string(column.type) + ", length " +
+                    std::to_string(column.length) + ", offset " + std::to_string(column.offset) +
+                    ", record length " + std::to_string(header.recordLength) + ")."};
         header.columns.push_back(std::move(column));
     }
     if (!reader.atEnd())
@@ -80,8 +83,9 @@ std::variant<ResultHeader, Failure> result(const std::uint8_t *payload, std::siz
     return header;
 }
 
-std::variant<std::size_t, Failure> rows(const std::uint8_t *payload, std::size_t size, std::uint32_t first,
-                                        std::uint32_t count, std::uint32_t recordLength)
+std::variant<std::size_t, Failure> rows(const std::uint8_t *payload, std::size_t size,
+                                        std::uint32_t first, std::uint32_t count,
+                                        std::uint32_t recordLength)
 {
     wire::Reader reader(payload, size);
     const std::uint32_t gotFirst = reader.u32();

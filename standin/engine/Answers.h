@@ -40,7 +40,8 @@ std::variant<ResultHeader, Failure> result(const std::uint8_t *payload, std::siz
 
 // A Rows answer for count rows from first on: where the first row's bytes begin in the
 // payload, or the failure.
-std::variant<std::size_t, Failure> rows(const std::uint8_t *payload, std::size_t size, std::uint32_t first,
-                                        std::uint32_t count, std::uint32_t recordLength);
+std::variant<std::size_t, Failure> rows(const std::uint8_t *payload, std::size_t size,
+                                        std::uint32_t first, std::uint32_t count,
+                                        std::uint32_t recordLength);
 
 } // namespace engine::answer

@@ -16,7 +16,6 @@
 
 using namespace engine;
 
-
 namespace {
 
 struct DataSource {
@@ -41,7 +40,8 @@ std::string trim(const std::string &text)
 }
 
 // "Key=Value;" entries; a value may stand in double quotes and then hold ";".
-bool parseEntries(const std::string &text, std::vector<std::pair<std::string, std::string>> &entries)
+bool parseEntries(const std::string &text,
+                  std::vector<std::pair<std::string, std::string>> &entries)
 {
     std::size_t i = 0;
     while (i < text.size()) {
@@ -75,7 +75,8 @@ bool parseEntries(const std::string &text, std::vector<std::pair<std::string, st
 // "\\server:port\share\deeper" (either slash); the port defaults to 6262.
 bool parseDataSource(const std::string &path, DataSource &source)
 {
-    if (path.size() < 3 || (path[0] != '\\' && path[0] != '/') || (path[1] != '\\' && path[1] != '/'))
+    if (path.size() < 3 || (path[0] != '\\' && path[0] != '/') ||
+        (path[1] != '\\' && path[1] != '/'))
         return false;
     const std::string rest = path.substr(2);
     const std::size_t separator = rest.find_first_of("\\/");
@@ -127,11 +128,12 @@ std::string applicationName()
 } // namespace
 
 UNSIGNED32 engine::api::AdsConnect101(UNSIGNED8 *pucConnectString, ADSHANDLE *,
-                                               ADSHANDLE *phConnect)
+                                      ADSHANDLE *phConnect)
 {
     logCall("AdsConnect101");
     if (!pucConnectString || !phConnect)
-        return fail(acecode::InvalidArgument, "AdsConnect101 needs a connection string and a handle.");
+        return fail(acecode::InvalidArgument,
+                    "AdsConnect101 needs a connection string and a handle.");
     *phConnect = 0;
 
     const std::string text = localToUtf8(reinterpret_cast<const char *>(pucConnectString));
@@ -163,8 +165,8 @@ UNSIGNED32 engine::api::AdsConnect101(UNSIGNED8 *pucConnectString, ADSHANDLE *,
     wire::Writer hello(wire::Hello);
     hello.str(source.share).str(workstation).str(login).str(application).str(user).str(password);
     std::vector<std::uint8_t> answer;
-    if (const std::uint32_t rc = session->request(hello, answer, wire::Welcome, wire::MaxHelloFrame,
-                                                  ConnectTimeoutMs))
+    if (const std::uint32_t rc =
+            session->request(hello, answer, wire::Welcome, wire::MaxHelloFrame, ConnectTimeoutMs))
         return rc;
     auto welcome = answer::welcome(answer.data() + 1, answer.size() - 1);
     if (auto *failure = std::get_if<answer::Failure>(&welcome))
@@ -193,7 +195,7 @@ UNSIGNED32 engine::api::AdsDisconnect(ADSHANDLE hConnect)
 }
 
 UNSIGNED32 engine::api::AdsGetLastError(UNSIGNED32 *pulErrCode, UNSIGNED8 *pucBuf,
-                                                 UNSIGNED16 *pusBufLen)
+                                        UNSIGNED16 *pusBufLen)
 {
     if (pulErrCode)
         *pulErrCode = lastErrorCode();

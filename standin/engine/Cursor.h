@@ -12,9 +12,9 @@ struct Statement : Object {
     Statement() : Object(ADS_STATEMENT) {}
     ADSHANDLE connection = 0;
     std::weak_ptr<Session> session;
-    std::string sql;                                 // UTF-8
+    std::string sql;                                // UTF-8
     std::vector<std::optional<std::string>> params; // by number - 1; nothing: null
-    UNSIGNED32 timeoutSeconds = 0;                   // 0: the engine's default
+    UNSIGNED32 timeoutSeconds = 0;                  // 0: the engine's default
 };
 
 // A result on the server, fetched in batches as the position moves over it.

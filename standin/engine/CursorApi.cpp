@@ -1,8 +1,8 @@
 // Cursors: metadata, moves, rows and the rest of the result-set calls.
 
 #include "AceCodes.h"
-#include "Answers.h"
 #include "AceFieldTypes.h"
+#include "Answers.h"
 #include "Api.h"
 #include "Cursor.h"
 #include "Text.h"
@@ -52,10 +52,12 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
         std::vector<std::uint8_t> answer;
         {
             const std::lock_guard lock(owner->mutex);
-            if ((failure = owner->request(request, answer, wire::Rows, wire::MaxFrame, answerTimeoutMs)))
+            if ((failure =
+                     owner->request(request, answer, wire::Rows, wire::MaxFrame, answerTimeoutMs)))
                 return nullptr;
         }
-        auto checked = answer::rows(answer.data() + 1, answer.size() - 1, first, count, recordLength);
+        auto checked =
+            answer::rows(answer.data() + 1, answer.size() - 1, first, count, recordLength);
         if (auto *broken = std::get_if<answer::Failure>(&checked)) {
             failure = fail(broken->code, std::move(broken->text));
             return nullptr;
@@ -70,7 +72,8 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
         batchOrder.push_back(batch);
         found = batches.emplace(batch, std::move(answer)).first;
     }
-    return found->second.data() + RowsOffset + std::size_t(index - batch * batchRows) * recordLength;
+    return found->second.data() + RowsOffset +
+           std::size_t(index - batch * batchRows) * recordLength;
 }
 
 } // namespace engine
@@ -93,18 +96,18 @@ UNSIGNED32 badField()
 }
 
 // Resolves cursor and column or answers the failure.
-#define WITH_COLUMN(handle, field)                                                             \
-    const auto cursor = cursorOf(handle);                                                      \
-    if (!cursor)                                                                               \
-        return badCursor();                                                                    \
-    const int column = columnIndex(*cursor, field);                                            \
-    if (column < 0)                                                                            \
-        return badField();                                                                     \
+#define WITH_COLUMN(handle, field)                                                                 \
+    const auto cursor = cursorOf(handle);                                                          \
+    if (!cursor)                                                                                   \
+        return badCursor();                                                                        \
+    const int column = columnIndex(*cursor, field);                                                \
+    if (column < 0)                                                                                \
+        return badField();                                                                         \
     const wire::Column &info = cursor->columns[std::size_t(column)];
 
-#define WITH_CURSOR(handle)                                                                    \
-    const auto cursor = cursorOf(handle);                                                      \
-    if (!cursor)                                                                               \
+#define WITH_CURSOR(handle)                                                                        \
+    const auto cursor = cursorOf(handle);                                                          \
+    if (!cursor)                                                                                   \
         return badCursor();
 
 } // namespace
@@ -223,7 +226,8 @@ UNSIGNED32 engine::api::AdsGetNullRecord(ADSHANDLE hTable, UNSIGNED8 *pucBuf, UN
     return acecode::Success;
 }
 
-UNSIGNED32 engine::api::AdsGetFieldType(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pusType)
+UNSIGNED32 engine::api::AdsGetFieldType(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
+                                        UNSIGNED16 *pusType)
 {
     logCall("AdsGetFieldType");
     WITH_COLUMN(hTable, pucFldName)
@@ -232,19 +236,21 @@ UNSIGNED32 engine::api::AdsGetFieldType(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
     return acecode::Success;
 }
 
-UNSIGNED32 engine::api::AdsGetFieldLength(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED32 *pulLength)
+UNSIGNED32 engine::api::AdsGetFieldLength(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
+                                          UNSIGNED32 *pulLength)
 {
     logCall("AdsGetFieldLength");
     WITH_COLUMN(hTable, pucFldName)
     // Unicode columns report characters, not bytes.
     if (pulLength)
-        *pulLength = (info.type == acetype::WideCharacter || info.type == acetype::WideVarChar) ? info.length / 2
-                                                                                             : info.length;
+        *pulLength = (info.type == acetype::WideCharacter || info.type == acetype::WideVarChar)
+                         ? info.length / 2
+                         : info.length;
     return acecode::Success;
 }
 
 UNSIGNED32 engine::api::AdsGetFieldDecimals(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
-                                                     UNSIGNED16 *pusDecimals)
+                                            UNSIGNED16 *pusDecimals)
 {
     logCall("AdsGetFieldDecimals");
     WITH_COLUMN(hTable, pucFldName)
@@ -254,7 +260,7 @@ UNSIGNED32 engine::api::AdsGetFieldDecimals(ADSHANDLE hTable, UNSIGNED8 *pucFldN
 }
 
 UNSIGNED32 engine::api::AdsGetFieldName(ADSHANDLE hTable, UNSIGNED16 usFld, UNSIGNED8 *pucName,
-                                                 UNSIGNED16 *pusBufLen)
+                                        UNSIGNED16 *pusBufLen)
 {
     logCall("AdsGetFieldName");
     WITH_CURSOR(hTable)
@@ -268,7 +274,8 @@ UNSIGNED32 engine::api::AdsGetFieldName(ADSHANDLE hTable, UNSIGNED16 usFld, UNSI
     return acecode::Success;
 }
 
-UNSIGNED32 engine::api::AdsIsNullable(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED16 *pbNullable)
+UNSIGNED32 engine::api::AdsIsNullable(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
+                                      UNSIGNED16 *pbNullable)
 {
     logCall("AdsIsNullable");
     WITH_COLUMN(hTable, pucFldName)
@@ -277,7 +284,8 @@ UNSIGNED32 engine::api::AdsIsNullable(ADSHANDLE hTable, UNSIGNED8 *pucFldName, U
     return acecode::Success;
 }
 
-UNSIGNED32 engine::api::AdsGetFieldOffset(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED32 *pulOffset)
+UNSIGNED32 engine::api::AdsGetFieldOffset(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
+                                          UNSIGNED32 *pulOffset)
 {
     logCall("AdsGetFieldOffset");
     WITH_COLUMN(hTable, pucFldName)
@@ -287,7 +295,7 @@ UNSIGNED32 engine::api::AdsGetFieldOffset(ADSHANDLE hTable, UNSIGNED8 *pucFldNam
 }
 
 UNSIGNED32 engine::api::AdsGetColumnPermissions(ADSHANDLE hTable, UNSIGNED8 *pucFldName,
-                                                         UNSIGNED8 *pucPermissions)
+                                                UNSIGNED8 *pucPermissions)
 {
     logCall("AdsGetColumnPermissions");
     WITH_COLUMN(hTable, pucFldName)
@@ -314,16 +322,34 @@ UNSIGNED32 noIndex()
 
 } // namespace
 
-UNSIGNED32 engine::api::AdsGetIndexName(ADSHANDLE, UNSIGNED8 *, UNSIGNED16 *) { return noIndex(); }
-UNSIGNED32 engine::api::AdsGetNumSegments(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
+UNSIGNED32 engine::api::AdsGetIndexName(ADSHANDLE, UNSIGNED8 *, UNSIGNED16 *)
+{
+    return noIndex();
+}
+UNSIGNED32 engine::api::AdsGetNumSegments(ADSHANDLE, UNSIGNED16 *)
+{
+    return noIndex();
+}
 UNSIGNED32 engine::api::AdsGetSegmentFieldname(ADSHANDLE, UNSIGNED16, UNSIGNED8 *, UNSIGNED16 *)
 {
     return noIndex();
 }
-UNSIGNED32 engine::api::AdsIsIndexDescending(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
-UNSIGNED32 engine::api::AdsIsIndexUnique(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
-UNSIGNED32 engine::api::AdsIsIndexCandidate(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
-UNSIGNED32 engine::api::AdsIsIndexPrimaryKey(ADSHANDLE, UNSIGNED16 *) { return noIndex(); }
+UNSIGNED32 engine::api::AdsIsIndexDescending(ADSHANDLE, UNSIGNED16 *)
+{
+    return noIndex();
+}
+UNSIGNED32 engine::api::AdsIsIndexUnique(ADSHANDLE, UNSIGNED16 *)
+{
+    return noIndex();
+}
+UNSIGNED32 engine::api::AdsIsIndexCandidate(ADSHANDLE, UNSIGNED16 *)
+{
+    return noIndex();
+}
+UNSIGNED32 engine::api::AdsIsIndexPrimaryKey(ADSHANDLE, UNSIGNED16 *)
+{
+    return noIndex();
+}
 
 UNSIGNED32 engine::api::AdsGotoBOF(ADSHANDLE hTable)
 {
@@ -346,7 +372,8 @@ UNSIGNED32 engine::api::AdsSkip(ADSHANDLE hTable, SIGNED32 lRecs)
     logCall("AdsSkip");
     WITH_CURSOR(hTable)
     const long long target = static_cast<long long>(cursor->position) + lRecs;
-    cursor->position = static_cast<std::uint32_t>(std::clamp<long long>(target, 0, cursor->rowCount + 1LL));
+    cursor->position =
+        static_cast<std::uint32_t>(std::clamp<long long>(target, 0, cursor->rowCount + 1LL));
     return acecode::Success;
 }
 
@@ -395,7 +422,8 @@ UNSIGNED32 engine::api::AdsGetRecord(ADSHANDLE hTable, UNSIGNED8 *pucRec, UNSIGN
     return acecode::Success;
 }
 
-UNSIGNED32 engine::api::AdsGetBookmark60(ADSHANDLE hTable, UNSIGNED8 *pucBookmark, UNSIGNED32 *pulLength)
+UNSIGNED32 engine::api::AdsGetBookmark60(ADSHANDLE hTable, UNSIGNED8 *pucBookmark,
+                                         UNSIGNED32 *pulLength)
 {
     logCall("AdsGetBookmark60");
     WITH_CURSOR(hTable)
@@ -460,7 +488,7 @@ UNSIGNED32 engine::api::AdsIsNull(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIG
 }
 
 UNSIGNED32 engine::api::AdsGetField(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNSIGNED8 *pucBuf,
-                                             UNSIGNED32 *pulLen, UNSIGNED16)
+                                    UNSIGNED32 *pulLen, UNSIGNED16)
 {
     logCall("AdsGetField");
     WITH_COLUMN(hTable, pucFldName)
@@ -478,7 +506,7 @@ UNSIGNED32 engine::api::AdsGetField(ADSHANDLE hTable, UNSIGNED8 *pucFldName, UNS
 }
 
 UNSIGNED32 engine::api::AdsGetFieldW(ADSHANDLE hTable, UNSIGNED8 *pucFldName, WCHAR16 *pwcBuf,
-                                              UNSIGNED32 *pulLen, UNSIGNED16)
+                                     UNSIGNED32 *pulLen, UNSIGNED16)
 {
     logCall("AdsGetFieldW");
     WITH_COLUMN(hTable, pucFldName)
@@ -525,11 +553,12 @@ UNSIGNED32 engine::api::AdsCloseTable(ADSHANDLE hTable)
         return fail(acecode::ConnectionLost, "The cursor's connection is closed.");
     std::vector<std::uint8_t> answer;
     const std::lock_guard lock(session->mutex);
-    return session->request(wire::Writer(wire::CloseCursor).u32(cursor->serverId), answer, wire::Ok, 4096,
-                            cursor->answerTimeoutMs);
+    return session->request(wire::Writer(wire::CloseCursor).u32(cursor->serverId), answer, wire::Ok,
+                            4096, cursor->answerTimeoutMs);
 }
 
-UNSIGNED32 engine::api::AdsConvertStringToJulian(UNSIGNED8 *pucJulian, UNSIGNED16 usLen, double *pdJulian)
+UNSIGNED32 engine::api::AdsConvertStringToJulian(UNSIGNED8 *pucJulian, UNSIGNED16 usLen,
+                                                 double *pdJulian)
 {
     logCall("AdsConvertStringToJulian");
     // "YYYYMMDD": the Julian day number of that Gregorian date.

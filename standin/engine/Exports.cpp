@@ -30,17 +30,18 @@ template <typename Call> UNSIGNED32 guarded(const char *function, Call &&call) n
     } catch (const std::exception &error) {
         return failQuietly(acecode::InternalError, function, error.what());
     } catch (...) {
-        return failQuietly(acecode::InternalError, function, "unexpected failure inside the engine.");
+        return failQuietly(acecode::InternalError, function,
+                           "unexpected failure inside the engine.");
     }
 }
 
 } // namespace
 
-#define STANDIN_EXPORT(name, params, args)                                                     \
-    ACE_EXPORT UNSIGNED32 ACE_ENTRY name params                                                \
-    {                                                                                          \
-        return guarded(#name, [&] { return engine::api::name args; });                         \
-    }                                                                                          \
+#define STANDIN_EXPORT(name, params, args)                                                         \
+    ACE_EXPORT UNSIGNED32 ACE_ENTRY name params                                                    \
+    {                                                                                              \
+        return guarded(#name, [&] { return engine::api::name args; });                             \
+    }                                                                                              \
     static_assert(std::is_same_v<decltype(&::name), name##_fn>, #name " signature");
 
 #ifdef STANDIN_WITHOUT_SHOWERROR

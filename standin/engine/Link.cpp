@@ -53,7 +53,8 @@ bool resolve(const std::string &host, in_addr &address)
     hostent *result = nullptr;
     std::vector<char> scratch(4096);
     int error = 0;
-    if (gethostbyname_r(host.c_str(), &entry, scratch.data(), scratch.size(), &result, &error) != 0 ||
+    if (gethostbyname_r(host.c_str(), &entry, scratch.data(), scratch.size(), &result, &error) !=
+            0 ||
         !result || result->h_addrtype != AF_INET || !result->h_addr_list || !result->h_addr_list[0])
         return false;
     std::memcpy(&address, result->h_addr_list[0], sizeof address);
@@ -86,11 +87,13 @@ std::uint32_t Link::connect(const std::string &host, std::uint16_t port, int tim
     close();
     in_addr address{};
     if (!resolve(host, address))
-        return broken(acecode::HostNotFound, "The server name \"" + host + "\" could not be resolved.");
+        return broken(acecode::HostNotFound,
+                      "The server name \"" + host + "\" could not be resolved.");
 
     m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (m_fd < 0)
-        return broken(acecode::ServerUnreachable, std::string("No socket: ") + std::strerror(errno));
+        return broken(acecode::ServerUnreachable,
+                      std::string("No socket: ") + std::strerror(errno));
     const int one = 1;
     ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
 
@@ -102,7 +105,8 @@ std::uint32_t Link::connect(const std::string &host, std::uint16_t port, int tim
     if (::connect(m_fd, reinterpret_cast<const sockaddr *>(&target), sizeof target) != 0) {
         if (errno != EINPROGRESS)
             return broken(acecode::ServerUnreachable,
-                          "The server at " + where + " is not reachable: " + std::strerror(errno) + ".");
+                          "The server at " + where + " is not reachable: " + std::strerror(errno) +
+                              ".");
         if (!waitFor(m_fd, POLLOUT, nowMs() + timeoutMs))
             return broken(acecode::TimedOut, "The server at " + where + " did not answer in time.");
         int error = 0;
@@ -110,7 +114,8 @@ std::uint32_t Link::connect(const std::string &host, std::uint16_t port, int tim
         ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length);
         if (error != 0)
             return broken(acecode::ServerUnreachable,
-                          "The server at " + where + " is not reachable: " + std::strerror(error) + ".");
+                          "The server at " + where + " is not reachable: " + std::strerror(error) +
+                              ".");
     }
     return acecode::Success;
 }
@@ -159,7 +164,8 @@ std::uint32_t Link::readExactly(std::uint8_t *data, std::size_t size, long long 
     return acecode::Success;
 }
 
-std::uint32_t Link::receive(std::vector<std::uint8_t> &payload, std::uint32_t maxSize, int timeoutMs)
+std::uint32_t Link::receive(std::vector<std::uint8_t> &payload, std::uint32_t maxSize,
+                            int timeoutMs)
 {
     if (m_fd < 0)
         return broken(acecode::ConnectionLost, "The connection to the server is closed.");

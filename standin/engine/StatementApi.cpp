@@ -125,7 +125,7 @@ UNSIGNED32 engine::api::AdsPrepareSQLW(ADSHANDLE hStatement, WCHAR16 *pwcSQL)
 }
 
 UNSIGNED32 engine::api::AdsSetStringW(ADSHANDLE hObj, UNSIGNED8 *pucFldName, WCHAR16 *pwcBuf,
-                                              UNSIGNED32 ulLen)
+                                      UNSIGNED32 ulLen)
 {
     const std::size_t number = parameterNumber(pucFldName);
     if (callLogEnabled())
@@ -178,7 +178,8 @@ UNSIGNED32 engine::api::AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE *phCursor)
     std::vector<std::uint8_t> answer;
     {
         const std::lock_guard lock(session->mutex);
-        if (const UNSIGNED32 rc = session->request(request, answer, wire::Result, wire::MaxFrame, timeoutMs))
+        if (const UNSIGNED32 rc =
+                session->request(request, answer, wire::Result, wire::MaxFrame, timeoutMs))
             return rc;
     }
     auto header = answer::result(answer.data() + 1, answer.size() - 1);
@@ -197,8 +198,8 @@ UNSIGNED32 engine::api::AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE *phCursor)
     cursor->session = session;
     cursor->answerTimeoutMs = timeoutMs;
     // A batch fits one answer frame with room to spare.
-    cursor->batchRows = std::clamp<std::uint32_t>((2u * 1024 * 1024) / std::max<std::uint32_t>(1, cursor->recordLength),
-                                                  1, 10000);
+    cursor->batchRows = std::clamp<std::uint32_t>(
+        (2u * 1024 * 1024) / std::max<std::uint32_t>(1, cursor->recordLength), 1, 10000);
     *phCursor = Handles::instance().add(cursor);
     return acecode::Success;
 }
@@ -209,7 +210,8 @@ UNSIGNED32 engine::api::AdsCloseSQLStatement(ADSHANDLE hStatement)
     if (!statementOf(hStatement))
         return fail(acecode::StatementAlreadyClosed, "The statement is already closed.");
     Handles::instance().removeIf([hStatement](const Object &object) {
-        return object.type == ADS_CURSOR && static_cast<const Cursor &>(object).statement == hStatement;
+        return object.type == ADS_CURSOR &&
+               static_cast<const Cursor &>(object).statement == hStatement;
     });
     Handles::instance().remove(hStatement);
     return acecode::Success;

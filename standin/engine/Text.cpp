@@ -1,10 +1,10 @@
 #include "Text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
 #include <langinfo.h>
-#include <algorithm>
 #include <vector>
 
 namespace engine {
@@ -26,7 +26,8 @@ bool localIsUtf8()
 // Converts with iconv; a character the target cannot hold, or input the source encoding
 // does not allow, becomes "?" and the conversion goes on after it. unit is the size of one
 // input character to skip then.
-std::string convert(const char *data, std::size_t size, const char *to, const char *from, std::size_t unit)
+std::string convert(const char *data, std::size_t size, const char *to, const char *from,
+                    std::size_t unit)
 {
     if (size == 0)
         return {};
@@ -65,7 +66,8 @@ std::string utf8ToLocal(const std::string &utf8)
         return utf16ToUtf8(wide.data(), wide.size());
     }
     const std::u16string wide = utf8ToUtf16(utf8);
-    return convert(reinterpret_cast<const char *>(wide.data()), wide.size() * 2, localCodeset(), "UTF-16LE", 2);
+    return convert(reinterpret_cast<const char *>(wide.data()), wide.size() * 2, localCodeset(),
+                   "UTF-16LE", 2);
 }
 
 std::size_t characterBoundary(const std::string &text, std::size_t limit)

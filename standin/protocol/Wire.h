@@ -57,7 +57,8 @@ public:
             return *this;
         if (m_size + size > m_capacity) {
             // A plain buffer: GCC 12 reports false overflows in std::vector's growth here.
-            const std::size_t capacity = m_size + size > 2 * m_capacity ? m_size + size : 2 * m_capacity;
+            const std::size_t capacity =
+                m_size + size > 2 * m_capacity ? m_size + size : 2 * m_capacity;
             auto grown = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
             if (m_size > 0)
                 std::memcpy(grown.get(), m_data.get(), m_size);

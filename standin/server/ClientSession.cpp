@@ -9,7 +9,8 @@ ClientSession::ClientSession(QTcpSocket *socket, SessionHost &host)
     : m_socket(socket), m_protocol(host, *this, [this, &host] { host.sessionClosed(this); })
 {
     socket->setParent(this);
-    connect(socket, &QTcpSocket::readyRead, this, [this] { m_protocol.received(m_socket->readAll()); });
+    connect(socket, &QTcpSocket::readyRead, this,
+            [this] { m_protocol.received(m_socket->readAll()); });
     connect(socket, &QTcpSocket::disconnected, this, [this] { m_protocol.disconnected(); });
 }
 
@@ -29,10 +30,11 @@ void ClientSession::send(const QByteArray &bytes, int delayMs)
 {
     if (delayMs > 0) {
         // Delayed answers die with the socket.
-        QTimer::singleShot(delayMs, m_socket, [socket = m_socket, copy = QByteArray(bytes.constData(), bytes.size())] {
-            socket->write(copy);
-            socket->flush();
-        });
+        QTimer::singleShot(delayMs, m_socket,
+                           [socket = m_socket, copy = QByteArray(bytes.constData(), bytes.size())] {
+                               socket->write(copy);
+                               socket->flush();
+                           });
         return;
     }
     // Written at once rather than on the next turn of the event loop.

@@ -17,7 +17,8 @@ int count(const std::string &key, const nlohmann::json &value, int lowest, int h
         refuse(key, "a whole number is needed");
     const auto number = value.get<long long>();
     if (number < lowest || number > highest)
-        refuse(key, "must lie between " + std::to_string(lowest) + " and " + std::to_string(highest));
+        refuse(key,
+               "must lie between " + std::to_string(lowest) + " and " + std::to_string(highest));
     return int(number);
 }
 
@@ -94,7 +95,8 @@ Faults Faults::changedBy(const nlohmann::json &changes) const
             requireObject(key, value);
             next.dropFields.clear();
             for (const auto &[procedure, fields] : value.items())
-                next.dropFields.insert(QString::fromStdString(procedure).toLower(), names(key + "." + procedure, fields));
+                next.dropFields.insert(QString::fromStdString(procedure).toLower(),
+                                       names(key + "." + procedure, fields));
         } else if (key == "columnLengths") {
             requireObject(key, value);
             next.columnLengths.clear();
@@ -103,7 +105,8 @@ Faults Faults::changedBy(const nlohmann::json &changes) const
                 QMap<QString, std::uint32_t> lengths;
                 for (const auto &[field, length] : fields.items())
                     lengths.insert(QString::fromStdString(field).toLower(),
-                                   std::uint32_t(count(key + "." + procedure + "." + field, length, 0, 0x7FFFFFFF)));
+                                   std::uint32_t(count(key + "." + procedure + "." + field, length,
+                                                       0, 0x7FFFFFFF)));
                 next.columnLengths.insert(QString::fromStdString(procedure).toLower(), lengths);
             }
         } else if (key == "lowerCaseFields") {

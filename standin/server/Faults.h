@@ -16,16 +16,16 @@ struct Faults {
         int count = -1; // -1: always
     };
 
-    int refuseConnects = 0;  // the next N hellos are refused
-    int delayMs = 0;         // every answer waits this long
-    int closeMidAnswer = 0;  // the next N answers are cut off halfway and the link closed
-    int slowMs = 0;          // results of executions wait this long
-    int syntheticUsers = 0;  // extra connected-user rows
+    int refuseConnects = 0; // the next N hellos are refused
+    int delayMs = 0;        // every answer waits this long
+    int closeMidAnswer = 0; // the next N answers are cut off halfway and the link closed
+    int slowMs = 0;         // results of executions wait this long
+    int syntheticUsers = 0; // extra connected-user rows
     QMap<QString, ProcedureError> procedureErrors;
-    QMap<QString, QStringList> dropFields;       // procedure: fields left out
-    QStringList lowerCaseFields;                 // procedures whose field names are lower case
-    QStringList unknownTypeColumn;               // procedures with a column of type 25
-    QStringList emptyResults;                    // procedures that return no rows
+    QMap<QString, QStringList> dropFields; // procedure: fields left out
+    QStringList lowerCaseFields;           // procedures whose field names are lower case
+    QStringList unknownTypeColumn;         // procedures with a column of type 25
+    QStringList emptyResults;              // procedures that return no rows
     QMap<QString, QMap<QString, std::uint32_t>> columnLengths; // procedure: field: declared length
 
     // These faults with the changes of a JSON object applied: the keys above, and "reset":

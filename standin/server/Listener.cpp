@@ -33,7 +33,8 @@ QString Listener::listen(const QString &addressAndPort)
     QHostAddress address;
     // Literals only: a stand-in server never looks a name up.
     if (colon <= 0 || !portOk || port > 65535 || !address.setAddress(addressAndPort.left(colon)))
-        throw std::runtime_error("--listen takes an IP literal and a port: " + addressAndPort.toStdString());
+        throw std::runtime_error("--listen takes an IP literal and a port: " +
+                                 addressAndPort.toStdString());
     m_server = new QTcpServer(this);
     m_server->setListenBacklogSize(1024);
     if (!m_server->listen(address, static_cast<quint16>(port)))
@@ -42,7 +43,9 @@ QString Listener::listen(const QString &addressAndPort)
     m_server->pauseAccepting();
     m_notifier = new QSocketNotifier(m_server->socketDescriptor(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &Listener::acceptAll);
-    return QStringLiteral("%1:%2").arg(m_server->serverAddress().toString()).arg(m_server->serverPort());
+    return QStringLiteral("%1:%2")
+        .arg(m_server->serverAddress().toString())
+        .arg(m_server->serverPort());
 }
 
 void Listener::close()
@@ -59,7 +62,8 @@ void Listener::acceptAll()
     if (!m_notifier)
         return;
     for (;;) {
-        const int fd = ::accept4(int(m_server->socketDescriptor()), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        const int fd = ::accept4(int(m_server->socketDescriptor()), nullptr, nullptr,
+                                 SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
@@ -86,7 +90,8 @@ void Listener::pause(int error)
     // The socket stays readable while clients wait: stop listening to it for a while.
     m_notifier->setEnabled(false);
     if (!m_paused)
-        m_log(QStringLiteral("cannot accept (%1); pausing").arg(QString::fromLocal8Bit(std::strerror(error))));
+        m_log(QStringLiteral("cannot accept (%1); pausing")
+                  .arg(QString::fromLocal8Bit(std::strerror(error))));
     m_paused = true;
     m_backoffMs = m_backoffMs == 0 ? 50 : std::min(1000, m_backoffMs * 2);
     m_backoff->start(m_backoffMs);

@@ -9,15 +9,17 @@
 
 namespace {
 
-const QStringList TablePool = {
-    QStringLiteral("kunden.adt"),   QStringLiteral("artikel.adt"),  QStringLiteral("auftraege.adt"),
-    QStringLiteral("rechnungen.adt"), QStringLiteral("lager.adt"),  QStringLiteral("personal.adt"),
-    QStringLiteral("lohn2026.adt"), QStringLiteral("buchungen.adt"), QStringLiteral("mahnungen.adt"),
-    QStringLiteral("lieferanten.adt")};
+const QStringList TablePool = {QStringLiteral("kunden.adt"),    QStringLiteral("artikel.adt"),
+                               QStringLiteral("auftraege.adt"), QStringLiteral("rechnungen.adt"),
+                               QStringLiteral("lager.adt"),     QStringLiteral("personal.adt"),
+                               QStringLiteral("lohn2026.adt"),  QStringLiteral("buchungen.adt"),
+                               QStringLiteral("mahnungen.adt"), QStringLiteral("lieferanten.adt")};
 
 QString sqlError(int native, const QString &what)
 {
-    return QStringLiteral("ERROR 7200:  AQE Error:  State = HY000;   NativeError = %1;  %2").arg(native).arg(what);
+    return QStringLiteral("ERROR 7200:  AQE Error:  State = HY000;   NativeError = %1;  %2")
+        .arg(native)
+        .arg(what);
 }
 
 } // namespace
@@ -31,8 +33,10 @@ Procedures::Procedures(const Scenario &scenario)
 void Procedures::seedWorkstations()
 {
     for (const Scenario::Workstation &w : m_scenario.workstations) {
-        Workstation ws{w.name, w.login, w.application, w.address, w.dictionaryUser,
-                       m_started.addSecs(-3600 - qint64(m_random() % 7200)), {}};
+        Workstation ws{
+            w.name,    w.login,          w.application,
+            w.address, w.dictionaryUser, m_started.addSecs(-3600 - qint64(m_random() % 7200)),
+            {}};
         m_workstations.push_back(ws);
     }
     for (int i = 0; i < 3; ++i)
@@ -47,17 +51,18 @@ void Procedures::step()
         if (roll < 4 && ws.tables.size() < 6) {
             const QString name = TablePool[int(m_random() % unsigned(TablePool.size()))];
             const bool exclusive = m_random() % 5 == 0;
-            ws.tables.push_back(Table{QStringLiteral("\\\\%1\\daten\\%2").arg(m_scenario.name, name),
-                                      exclusive ? QStringLiteral("EXCL") : QStringLiteral("SHRD"),
-                                      exclusive ? 2 : 1, int(m_random() % 4),
-                                      QDateTime::currentDateTime()});
+            ws.tables.push_back(
+                Table{QStringLiteral("\\\\%1\\daten\\%2").arg(m_scenario.name, name),
+                      exclusive ? QStringLiteral("EXCL") : QStringLiteral("SHRD"),
+                      exclusive ? 2 : 1, int(m_random() % 4), QDateTime::currentDateTime()});
         } else if (roll < 7 && !ws.tables.empty()) {
             ws.tables.erase(ws.tables.begin() + long(m_random() % ws.tables.size()));
         }
     }
 }
 
-ProcedureOutcome Procedures::execute(const QString &sql, const std::vector<std::optional<QString>> &params,
+ProcedureOutcome Procedures::execute(const QString &sql,
+                                     const std::vector<std::optional<QString>> &params,
                                      const ServerState &state, Faults &faults)
 {
     ProcedureOutcome outcome;
@@ -67,7 +72,8 @@ ProcedureOutcome Procedures::execute(const QString &sql, const std::vector<std::
     const QRegularExpressionMatch match = call.match(sql);
     if (!match.hasMatch()) {
         outcome.code = acecode::ProcedureFailed;
-        outcome.text = sqlError(2115, QStringLiteral("Only EXECUTE PROCEDURE statements are served here."));
+        outcome.text =
+            sqlError(2115, QStringLiteral("Only EXECUTE PROCEDURE statements are served here."));
         return outcome;
     }
     const QString procedure = match.captured(1);
@@ -81,7 +87,8 @@ ProcedureOutcome Procedures::execute(const QString &sql, const std::vector<std::
         if (arg.startsWith(QLatin1Char(':')) || arg == QLatin1String("?")) {
             arguments.append(next < params.size() && params[next] ? *params[next] : QString());
             ++next;
-        } else if (arg.size() >= 2 && arg.startsWith(QLatin1Char('\'')) && arg.endsWith(QLatin1Char('\''))) {
+        } else if (arg.size() >= 2 && arg.startsWith(QLatin1Char('\'')) &&
+                   arg.endsWith(QLatin1Char('\''))) {
             arguments.append(arg.mid(1, arg.size() - 2));
         } else {
             arguments.append(arg);
@@ -115,7 +122,8 @@ ProcedureOutcome Procedures::execute(const QString &sql, const std::vector<std::
         *result = usageInfo(state);
     } else {
         outcome.code = acecode::ProcedureFailed;
-        outcome.text = sqlError(5154, QStringLiteral("The procedure %1 does not exist.").arg(procedure));
+        outcome.text =
+            sqlError(5154, QStringLiteral("The procedure %1 does not exist.").arg(procedure));
         return outcome;
     }
     applyShapeFaults(procedure, faults, *result);
@@ -126,7 +134,8 @@ ProcedureOutcome Procedures::execute(const QString &sql, const std::vector<std::
     return outcome;
 }
 
-void Procedures::applyShapeFaults(const QString &procedure, const Faults &faults, ResultBuilder &result)
+void Procedures::applyShapeFaults(const QString &procedure, const Faults &faults,
+                                  ResultBuilder &result)
 {
     const QString name = procedure.toLower();
     const bool empty = faults.lists(faults.emptyResults, name);
@@ -155,7 +164,8 @@ void Procedures::applyShapeFaults(const QString &procedure, const Faults &faults
             reshaped.newRow();
             for (std::size_t k = 0; k < sources.size(); ++k) {
                 const wire::Column &from = result.columns()[std::size_t(sources[k])];
-                const std::uint8_t *src = result.data().data() + std::size_t(row) * result.recordLength() + from.offset;
+                const std::uint8_t *src =
+                    result.data().data() + std::size_t(row) * result.recordLength() + from.offset;
                 reshaped.copyInto(int(k), src, from.length);
             }
         }
@@ -176,9 +186,10 @@ ResultBuilder Procedures::connectedUsers(const ServerState &state, int synthetic
     r.column("AverageCost", acetype::Integer);
     r.column("LoginTime", acetype::Timestamp);
     r.column("LockCount", acetype::ShortInteger);
-    const auto row = [&r](const QString &user, int number, const QString &address, const QString &login,
-                          const QString &ts, const QString &dictionary, const QString &application, int cost,
-                          const QDateTime &loginTime, int locks) {
+    const auto row = [&r](const QString &user, int number, const QString &address,
+                          const QString &login, const QString &ts, const QString &dictionary,
+                          const QString &application, int cost, const QDateTime &loginTime,
+                          int locks) {
         r.newRow();
         r.setChar(0, user);
         r.setInt(1, number);
@@ -194,7 +205,8 @@ ResultBuilder Procedures::connectedUsers(const ServerState &state, int synthetic
         r.setShort(9, std::int16_t(locks));
     };
     for (const ConnectionInfo &c : state.connections)
-        row(c.workstation, int(c.number), c.peer, c.osLogin, QString(), c.user, c.application, 1, c.connectTime, 0);
+        row(c.workstation, int(c.number), c.peer, c.osLogin, QString(), c.user, c.application, 1,
+            c.connectTime, 0);
     int number = 1000;
     for (const Workstation &ws : m_workstations) {
         int locks = 0;
@@ -236,7 +248,8 @@ ResultBuilder Procedures::userTables(const QString &user)
     const QString workstation = user.section(QLatin1Char('\\'), 0, 0);
     const QString login = user.section(QLatin1Char('\\'), 1);
     for (const Workstation &ws : m_workstations) {
-        if (ws.name.compare(workstation, Qt::CaseInsensitive) != 0 || ws.login.compare(login, Qt::CaseInsensitive) != 0)
+        if (ws.name.compare(workstation, Qt::CaseInsensitive) != 0 ||
+            ws.login.compare(login, Qt::CaseInsensitive) != 0)
             continue;
         for (const Table &t : ws.tables) {
             r.newRow();

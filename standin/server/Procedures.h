@@ -59,7 +59,8 @@ private:
     ResultBuilder userTables(const QString &user);
     ResultBuilder installInfo();
     ResultBuilder usageInfo(const ServerState &state);
-    static void applyShapeFaults(const QString &procedure, const Faults &faults, ResultBuilder &result);
+    static void applyShapeFaults(const QString &procedure, const Faults &faults,
+                                 ResultBuilder &result);
 
     // The synthetic users' rows do not change between calls: built once per count.
     int m_syntheticCount = -1;

@@ -12,13 +12,22 @@ std::uint32_t bytesOf(std::uint16_t type, std::uint32_t length)
 {
     using namespace acetype;
     switch (type) {
-    case Logical: return 1;
-    case Date: return 4;
-    case Double: case Timestamp: case Money: return 8;
-    case Integer: return 4;
-    case ShortInteger: return 2;
-    case WideCharacter: return length * 2;
-    default: return length;
+    case Logical:
+        return 1;
+    case Date:
+        return 4;
+    case Double:
+    case Timestamp:
+    case Money:
+        return 8;
+    case Integer:
+        return 4;
+    case ShortInteger:
+        return 2;
+    case WideCharacter:
+        return length * 2;
+    default:
+        return length;
     }
 }
 
@@ -94,7 +103,8 @@ void ResultBuilder::newRow()
 
 std::uint8_t *ResultBuilder::at(int column)
 {
-    return m_data.data() + std::size_t(m_rows - 1) * m_recordLength + m_columns[std::size_t(column)].offset;
+    return m_data.data() + std::size_t(m_rows - 1) * m_recordLength +
+           m_columns[std::size_t(column)].offset;
 }
 
 void ResultBuilder::setNull(int column)
@@ -105,12 +115,24 @@ void ResultBuilder::setNull(int column)
     std::uint8_t *p = at(column);
     std::memset(p, 0, c.length);
     switch (c.type) {
-    case acetype::Logical: p[0] = ' '; break;
-    case acetype::Double: put<std::uint32_t>(p, 0x20); put<std::uint32_t>(p + 4, 0x80000000u); break;
-    case acetype::Integer: put<std::uint32_t>(p, 0x80000000u); break;
-    case acetype::ShortInteger: put<std::uint16_t>(p, 0x8000u); break;
-    case acetype::Money: put<std::uint32_t>(p + 4, 0x80000000u); break;
-    default: break;
+    case acetype::Logical:
+        p[0] = ' ';
+        break;
+    case acetype::Double:
+        put<std::uint32_t>(p, 0x20);
+        put<std::uint32_t>(p + 4, 0x80000000u);
+        break;
+    case acetype::Integer:
+        put<std::uint32_t>(p, 0x80000000u);
+        break;
+    case acetype::ShortInteger:
+        put<std::uint16_t>(p, 0x8000u);
+        break;
+    case acetype::Money:
+        put<std::uint32_t>(p + 4, 0x80000000u);
+        break;
+    default:
+        break;
     }
 }
 
@@ -133,7 +155,8 @@ void ResultBuilder::setWide(int column, const QString &text)
     std::uint8_t *p = at(column);
     const std::uint32_t units = c.length / 2;
     for (std::uint32_t i = 0; i < units; ++i)
-        put<char16_t>(p + 2 * i, i < std::uint32_t(text.size()) ? char16_t(text[i].unicode()) : u' ');
+        put<char16_t>(p + 2 * i,
+                      i < std::uint32_t(text.size()) ? char16_t(text[i].unicode()) : u' ');
 }
 
 void ResultBuilder::setInt(int column, std::int32_t value)
@@ -173,7 +196,8 @@ void ResultBuilder::setNumeric(int column, double value)
     if (column < 0)
         return;
     const wire::Column &c = m_columns[std::size_t(column)];
-    const QByteArray text = QByteArray::number(value, 'f', c.decimals).rightJustified(int(c.length), ' ', true);
+    const QByteArray text =
+        QByteArray::number(value, 'f', c.decimals).rightJustified(int(c.length), ' ', true);
     std::memcpy(at(column), text.constData(), c.length);
 }
 

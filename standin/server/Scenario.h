@@ -3,8 +3,8 @@
 #include "Faults.h"
 
 #include <QByteArray>
-#include <QString>
 #include <QList>
+#include <QString>
 #include <QStringList>
 
 // What a stand-in server is: its name, the shares it serves and its faults.
@@ -19,10 +19,11 @@ struct Scenario {
     QList<Workstation> workstations = {
         {QStringLiteral("WS07"), QStringLiteral("jdoe"), QStringLiteral("Warenwirtschaft.exe"),
          QStringLiteral("10.1.0.7"), QString()},
-        {QStringLiteral("BUCHHALTUNG-2"), QStringLiteral("mbauer"), QStringLiteral("FiBu Jahresabschluss.exe"),
-         QStringLiteral("10.1.0.22"), QStringLiteral("fibu")},
-        {QStringLiteral("LAGER-PC"), QStringLiteral("kschmidt"), QStringLiteral("Lagerverwaltung.exe"),
-         QStringLiteral("10.1.0.31"), QString()},
+        {QStringLiteral("BUCHHALTUNG-2"), QStringLiteral("mbauer"),
+         QStringLiteral("FiBu Jahresabschluss.exe"), QStringLiteral("10.1.0.22"),
+         QStringLiteral("fibu")},
+        {QStringLiteral("LAGER-PC"), QStringLiteral("kschmidt"),
+         QStringLiteral("Lagerverwaltung.exe"), QStringLiteral("10.1.0.31"), QString()},
         {QStringLiteral("TS01"), QStringLiteral("aweiß"), QStringLiteral("Lohn & Gehalt.exe"),
          QStringLiteral("10.1.0.40"), QString()},
     };

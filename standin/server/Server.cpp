@@ -67,9 +67,11 @@ void Server::unregisterConnection(quint32 number)
         log(QStringLiteral("disconnect #%1").arg(number));
 }
 
-ProcedureOutcome Server::execute(const QString &sql, const std::vector<std::optional<QString>> &params)
+ProcedureOutcome Server::execute(const QString &sql,
+                                 const std::vector<std::optional<QString>> &params)
 {
-    return m_procedures->execute(sql, params, ServerState{m_connections, m_refused}, m_scenario.faults);
+    return m_procedures->execute(sql, params, ServerState{m_connections, m_refused},
+                                 m_scenario.faults);
 }
 
 std::optional<QString> Server::applyControl(const QByteArray &json)
@@ -77,7 +79,8 @@ std::optional<QString> Server::applyControl(const QByteArray &json)
     if (!m_options.controlAllowed)
         return QStringLiteral("This server takes no control messages (start it with --control).");
     try {
-        m_scenario.faults = m_scenario.faults.changedBy(nlohmann::json::parse(json.begin(), json.end()));
+        m_scenario.faults =
+            m_scenario.faults.changedBy(nlohmann::json::parse(json.begin(), json.end()));
     } catch (const std::exception &error) {
         log(QStringLiteral("control refused: %1").arg(QString::fromLocal8Bit(error.what())));
         return QString::fromLocal8Bit(error.what());

@@ -42,7 +42,8 @@ public:
     quint32 registerConnection(ConnectionInfo info) override;
     void unregisterConnection(quint32 number) override;
     void countRefusal() override { ++m_refused; }
-    ProcedureOutcome execute(const QString &sql, const std::vector<std::optional<QString>> &params) override;
+    ProcedureOutcome execute(const QString &sql,
+                             const std::vector<std::optional<QString>> &params) override;
     std::optional<QString> applyControl(const QByteArray &json) override;
     void sessionClosed(ClientSession *session) override;
 

@@ -26,7 +26,8 @@ public:
     virtual void unregisterConnection(quint32 number) = 0;
     virtual void countRefusal() = 0;
 
-    virtual ProcedureOutcome execute(const QString &sql, const std::vector<std::optional<QString>> &params) = 0;
+    virtual ProcedureOutcome execute(const QString &sql,
+                                     const std::vector<std::optional<QString>> &params) = 0;
 
     // Fault changes sent over the wire; an error text when they are not taken.
     virtual std::optional<QString> applyControl(const QByteArray &json) = 0;

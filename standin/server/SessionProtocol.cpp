@@ -129,7 +129,11 @@ bool SessionProtocol::control(const std::uint8_t *payload, std::size_t size)
     }
     const std::optional<QString> refused = m_host->applyControl(QByteArray::fromStdString(json));
     if (refused)
-        answer(wire::Writer(wire::Error).u32(acecode::InvalidArgument).str(refused->toStdString()).frame(), false);
+        answer(wire::Writer(wire::Error)
+                   .u32(acecode::InvalidArgument)
+                   .str(refused->toStdString())
+                   .frame(),
+               false);
     else
         answer(wire::Writer(wire::Ok).u32(0).str("ok").frame(), false);
     return !m_gone;
@@ -174,8 +178,9 @@ bool SessionProtocol::hello(const std::uint8_t *payload, std::size_t size)
         return false;
     }
     if (!scenario.serves(info.share)) {
-        refuse(acecode::UnknownShare, QStringLiteral("The share \"%1\" is not served by %2.")
-                                          .arg(info.share, scenario.name));
+        refuse(
+            acecode::UnknownShare,
+            QStringLiteral("The share \"%1\" is not served by %2.").arg(info.share, scenario.name));
         return false;
     }
     info.peer = m_peer.address();
@@ -207,10 +212,12 @@ bool SessionProtocol::execute(const std::uint8_t *payload, std::size_t size)
     const ProcedureOutcome outcome = m_host->execute(sql, params);
     QStringList shown;
     for (const auto &param : params)
-        shown.append(param ? QLatin1Char('\'') + *param + QLatin1Char('\'') : QStringLiteral("NULL"));
+        shown.append(param ? QLatin1Char('\'') + *param + QLatin1Char('\'')
+                           : QStringLiteral("NULL"));
     m_host->log(QStringLiteral("execute #%1 %2(%3)")
-                     .arg(m_number)
-                     .arg(outcome.procedure.isEmpty() ? sql.simplified() : outcome.procedure, shown.join(QLatin1Char(','))));
+                    .arg(m_number)
+                    .arg(outcome.procedure.isEmpty() ? sql.simplified() : outcome.procedure,
+                         shown.join(QLatin1Char(','))));
     if (!outcome.result) {
         error(outcome.code, outcome.text);
         return !m_gone;
@@ -219,9 +226,18 @@ bool SessionProtocol::execute(const std::uint8_t *payload, std::size_t size)
     m_cursors[id] = outcome.result;
     const ResultBuilder &result = *outcome.result;
     wire::Writer reply(wire::Result);
-    reply.u32(id).u32(result.rowCount()).u32(result.recordLength()).u16(std::uint16_t(result.columns().size()));
+    reply.u32(id)
+        .u32(result.rowCount())
+        .u32(result.recordLength())
+        .u16(std::uint16_t(result.columns().size()));
     for (const wire::Column &c : result.columns())
-        reply.str(c.name).u16(c.type).u32(c.length).u16(c.decimals).u32(c.offset).u8(c.nullable).u8(c.permissions);
+        reply.str(c.name)
+            .u16(c.type)
+            .u32(c.length)
+            .u16(c.decimals)
+            .u32(c.offset)
+            .u8(c.nullable)
+            .u8(c.permissions);
     answer(reply.frame(), true, m_host->faults().slowMs);
     return !m_gone;
 }
@@ -243,7 +259,8 @@ bool SessionProtocol::fetch(const std::uint8_t *payload, std::size_t size)
     }
     const ResultBuilder &result = *cursor->second;
     const std::uint64_t bytes = std::uint64_t(count) * result.recordLength();
-    if (first > result.rowCount() || count > result.rowCount() - first || bytes > wire::MaxFrame - 64) {
+    if (first > result.rowCount() || count > result.rowCount() - first ||
+        bytes > wire::MaxFrame - 64) {
         error(acecode::InvalidArgument, QStringLiteral("The rows asked for are not there."));
         return !m_gone;
     }
@@ -257,7 +274,8 @@ bool SessionProtocol::fetch(const std::uint8_t *payload, std::size_t size)
     const Faults &faults = m_host->faults();
     if (faults.closeMidAnswer > 0 || faults.delayMs > 0) {
         std::vector<std::uint8_t> frame(header.begin(), header.end());
-        const std::uint8_t *rows = result.data().data() + std::size_t(first) * result.recordLength();
+        const std::uint8_t *rows =
+            result.data().data() + std::size_t(first) * result.recordLength();
         frame.insert(frame.end(), rows, rows + bytes);
         answer(frame);
         return !m_gone;
@@ -278,11 +296,13 @@ void SessionProtocol::refuse(std::uint32_t code, const QString &why)
         m_peer.finish();
 }
 
-void SessionProtocol::answer(const std::vector<std::uint8_t> &frame, bool faultable, int extraDelayMs)
+void SessionProtocol::answer(const std::vector<std::uint8_t> &frame, bool faultable,
+                             int extraDelayMs)
 {
     if (m_gone)
         return;
-    QByteArray bytes(reinterpret_cast<const char *>(frame.data()), static_cast<qsizetype>(frame.size()));
+    QByteArray bytes(reinterpret_cast<const char *>(frame.data()),
+                     static_cast<qsizetype>(frame.size()));
     Faults &faults = m_host->faults();
     if (faultable && faults.closeMidAnswer > 0) {
         --faults.closeMidAnswer;

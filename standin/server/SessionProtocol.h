@@ -46,7 +46,8 @@ private:
     bool fetch(const std::uint8_t *payload, std::size_t size);
     bool closeCursor(const std::uint8_t *payload, std::size_t size);
     // Answers go through the faults unless they belong to the control channel.
-    void answer(const std::vector<std::uint8_t> &frame, bool faultable = true, int extraDelayMs = 0);
+    void answer(const std::vector<std::uint8_t> &frame, bool faultable = true,
+                int extraDelayMs = 0);
     void refuse(std::uint32_t code, const QString &text);
     void error(std::uint32_t code, const QString &text);
     void drop(const QString &why);

@@ -43,7 +43,9 @@ int main(int argc, char *argv[])
         } else if (args[i] == QLatin1String("--control")) {
             options.controlAllowed = true;
         } else {
-            std::fprintf(stderr, "usage: standin-server [--listen ADDR:PORT]... [--scenario FILE] [--control]\n");
+            std::fprintf(
+                stderr,
+                "usage: standin-server [--listen ADDR:PORT]... [--scenario FILE] [--control]\n");
             return 2;
         }
     }
@@ -67,7 +69,8 @@ int main(int argc, char *argv[])
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
             throw std::runtime_error("socketpair failed");
         QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(&notifier, &QSocketNotifier::activated, &application, &QCoreApplication::quit);
+        QObject::connect(&notifier, &QSocketNotifier::activated, &application,
+                         &QCoreApplication::quit);
         std::signal(SIGTERM, onSignal);
         std::signal(SIGINT, onSignal);
         std::signal(SIGPIPE, SIG_IGN);

@@ -25,7 +25,10 @@ public:
             throw EDataAccessError(QStringLiteral("close failed"));
         active = on;
     }
-    void InvalidateAceHandles() override { m_journal.append(objectName() + QStringLiteral(".invalidate")); }
+    void InvalidateAceHandles() override
+    {
+        m_journal.append(objectName() + QStringLiteral(".invalidate"));
+    }
     QString DatabasePath() const override { return path; }
     QString TableName() const override { return QStringLiteral("table-of-") + objectName(); }
 

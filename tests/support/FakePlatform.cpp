@@ -43,8 +43,8 @@ UINT FakePlatform::GetDriveTypeW(const WideChar *rootPathName)
     return drive == m_drives.constEnd() ? DRIVE_NO_ROOT_DIR : drive->type;
 }
 
-DWORD FakePlatform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel,
-                                          void *buffer, DWORD *bufferSize)
+DWORD FakePlatform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel, void *buffer,
+                                          DWORD *bufferSize)
 {
     const QString path = QString::fromUtf16(localPath);
     calls.append(QStringLiteral("WNetGetUniversalNameW(%1,%2,%3)")
@@ -103,8 +103,10 @@ int FakePlatform::WSACleanup()
 int FakePlatform::CompareStringW(LCID, DWORD flags, const WideChar *string1, int count1,
                                  const WideChar *string2, int count2)
 {
-    const QString a = count1 < 0 ? QString::fromUtf16(string1) : QString::fromUtf16(string1, count1);
-    const QString b = count2 < 0 ? QString::fromUtf16(string2) : QString::fromUtf16(string2, count2);
+    const QString a =
+        count1 < 0 ? QString::fromUtf16(string1) : QString::fromUtf16(string1, count1);
+    const QString b =
+        count2 < 0 ? QString::fromUtf16(string2) : QString::fromUtf16(string2, count2);
     calls.append(QStringLiteral("CompareStringW(%1,%2)").arg(a, b));
     const int order =
         a.compare(b, (flags & NORM_IGNORECASE) ? Qt::CaseInsensitive : Qt::CaseSensitive);

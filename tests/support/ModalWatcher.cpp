@@ -1,8 +1,8 @@
 #include "ModalWatcher.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
+#include <QPushButton>
 
 ModalWatcher::ModalWatcher()
 {
@@ -23,8 +23,9 @@ void ModalWatcher::poll()
         boxes.append(Box{box->windowTitle(), box->text(), box->icon(), buttons});
         if (whileOpen)
             whileOpen(boxes.last());
-        QAbstractButton *answer = box->defaultButton() ? static_cast<QAbstractButton *>(box->defaultButton())
-                                                       : box->buttons().value(0);
+        QAbstractButton *answer = box->defaultButton()
+                                      ? static_cast<QAbstractButton *>(box->defaultButton())
+                                      : box->buttons().value(0);
         if (answer)
             answer->click();
         else

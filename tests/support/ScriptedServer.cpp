@@ -62,14 +62,16 @@ ScriptedServer::ScriptedServer(Script script)
     m_worker = new Worker(std::move(script));
     m_worker->moveToThread(&m_thread);
     m_thread.start();
-    QMetaObject::invokeMethod(m_worker, [this] { m_port = m_worker->listen(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [this] { m_port = m_worker->listen(); }, Qt::BlockingQueuedConnection);
     if (m_port == 0)
         throw std::runtime_error("ScriptedServer: cannot listen");
 }
 
 ScriptedServer::~ScriptedServer()
 {
-    QMetaObject::invokeMethod(m_worker, [this] { delete m_worker; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [this] { delete m_worker; }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
 }
@@ -107,8 +109,8 @@ QByteArray ScriptedServer::error(std::uint32_t code, const QByteArray &text)
     return fromWriter(wire::Writer(wire::Error).u32(code).str(text.toStdString()));
 }
 
-QByteArray ScriptedServer::result(std::uint32_t cursor, std::uint32_t rows, std::uint32_t recordLength,
-                                  const QList<Column> &columns)
+QByteArray ScriptedServer::result(std::uint32_t cursor, std::uint32_t rows,
+                                  std::uint32_t recordLength, const QList<Column> &columns)
 {
     wire::Writer writer(wire::Result);
     writer.u32(cursor).u32(rows).u32(recordLength).u16(std::uint16_t(columns.size()));

@@ -29,7 +29,8 @@ public:
 
     // Frames as the engine's peer writes them.
     static QByteArray frame(const QByteArray &payload);
-    static QByteArray welcome(std::uint32_t connection = 1, const QByteArray &serverName = "HOSTILE");
+    static QByteArray welcome(std::uint32_t connection = 1,
+                              const QByteArray &serverName = "HOSTILE");
     static QByteArray error(std::uint32_t code, const QByteArray &text);
     // A Result header: cursor, rows, record length and columns (name, type, length, offset).
     struct Column {

@@ -90,7 +90,8 @@ void StandinServer::control(const QByteArray &json)
 {
     const QString refused = controlAnswer(json);
     if (!refused.isEmpty())
-        throw std::runtime_error("control refused: " + json.toStdString() + ": " + refused.toStdString());
+        throw std::runtime_error("control refused: " + json.toStdString() + ": " +
+                                 refused.toStdString());
 }
 
 QString StandinServer::controlAnswer(const QByteArray &json)
@@ -100,7 +101,8 @@ QString StandinServer::controlAnswer(const QByteArray &json)
     socket.connectToHost(address.left(address.lastIndexOf(QLatin1Char(':'))), port(0));
     if (!socket.waitForConnected(5000))
         throw std::runtime_error("control: cannot connect");
-    const std::vector<std::uint8_t> frame = wire::Writer(wire::Control).str(json.toStdString()).frame();
+    const std::vector<std::uint8_t> frame =
+        wire::Writer(wire::Control).str(json.toStdString()).frame();
     socket.write(reinterpret_cast<const char *>(frame.data()), static_cast<qint64>(frame.size()));
     socket.waitForBytesWritten(5000);
     QByteArray answer;
@@ -119,7 +121,8 @@ QString StandinServer::controlAnswer(const QByteArray &json)
     wire::Reader reader(payload + 1, length - 1);
     reader.u32();
     const QString text = QString::fromStdString(reader.str());
-    return payload[0] == wire::Ok ? QString() : (text.isEmpty() ? QStringLiteral("(refused)") : text);
+    return payload[0] == wire::Ok ? QString()
+                                  : (text.isEmpty() ? QStringLiteral("(refused)") : text);
 }
 
 int StandinServer::terminate()

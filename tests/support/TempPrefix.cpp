@@ -10,9 +10,9 @@ TempPrefix::TempPrefix()
 
 void TempPrefix::link(QChar letter, const QString &target) const
 {
-    const std::filesystem::path linkPath =
-        std::filesystem::path(m_dir.path().toStdString()) / "dosdevices" /
-        (QString(letter.toLower()).toStdString() + ":");
+    const std::filesystem::path linkPath = std::filesystem::path(m_dir.path().toStdString()) /
+                                           "dosdevices" /
+                                           (QString(letter.toLower()).toStdString() + ":");
     std::filesystem::create_symlink(target.toStdString(), linkPath);
 }
 
