@@ -158,12 +158,9 @@ void TForm1::fcShapeBtn2Click()
     const TServerInfoList none(m_platform);
     AdsIni::Write(m_platform, filePath, driveList(), ServerInfo ? *ServerInfo : none);
 
-    QMessageBox box(
-        QMessageBox::Information, QStringLiteral("Informationen"),
-        QStringLiteral("Die Konfigurationsdatei \"%1\" wurde aktualisiert!").arg(filePath),
-        QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    FailureDisplay::inform(
+        QStringLiteral("Informationen"),
+        QStringLiteral("Die Konfigurationsdatei \"%1\" wurde aktualisiert!").arg(filePath));
 }
 
 void TForm1::showEvent(QShowEvent *event)

@@ -1,5 +1,6 @@
 #include "Exception.h"
 #include "FakePlatform.h"
+#include "MessageOf.h"
 #include "PosixPlatform.h"
 #include "QtPrinters.h"
 #include "ace.h"
@@ -13,12 +14,7 @@ namespace {
 
 QString externalMessage(const std::function<void()> &call)
 {
-    try {
-        call();
-    } catch (const EExternalException &error) {
-        return error.message();
-    }
-    return QStringLiteral("(no exception)");
+    return messageOf<EExternalException>(call);
 }
 
 TEST(AceBinding, MissingLibraryRaisesC06D007EAndIsTriedAgainEveryCall)

@@ -3,8 +3,8 @@
 // on them and run one at a time.
 
 #include "AdsIni.h"
+#include "AnsweredBoxes.h"
 #include "FakePlatform.h"
-#include "ModalWatcher.h"
 #include "PosixPlatform.h"
 #include "QtPrinters.h"
 #include "ServerDiscovery.h"
@@ -202,13 +202,12 @@ TEST_F(MainWindowEndToEnd, PreviewAndWrittenFile)
     EXPECT_EQ(form.Memo1->toPlainText(), QString::fromUtf8(DemoPreview));
     EXPECT_FALSE(form.AdsConnection->IsConnected());
 
-    ModalWatcher watcher;
+    AnsweredBoxes watcher;
     form.fcShapeBtn2->click();
     EXPECT_EQ(iniBytes(), QByteArray(DemoIni));
     ASSERT_EQ(watcher.boxes.size(), 1);
     EXPECT_EQ(watcher.boxes[0].caption, QStringLiteral("Informationen"));
     EXPECT_EQ(watcher.boxes[0].icon, QMessageBox::Information);
-    EXPECT_EQ(watcher.boxes[0].buttons, QStringList{QStringLiteral("OK")});
     EXPECT_EQ(watcher.boxes[0].text,
               QStringLiteral("Die Konfigurationsdatei \"%1\" wurde aktualisiert!").arg(iniPath));
 
@@ -229,7 +228,7 @@ TEST_F(MainWindowEndToEnd, ExistingFileKeepsEverythingElse)
         file.write(existing);
     }
     TForm1 form(platform);
-    ModalWatcher watcher;
+    AnsweredBoxes watcher;
     form.fcShapeBtn2->click();
     EXPECT_EQ(iniBytes(),
               QByteArray("; Von Hand gepflegt\r\n"
@@ -247,7 +246,7 @@ TEST_F(MainWindowEndToEnd, UnwritableTargetShowsTheErrorAndNoSuccess)
 {
     ASSERT_TRUE(QDir(programDir.path()).mkdir(QStringLiteral("ADS.INI")));
     TForm1 form(platform);
-    ModalWatcher watcher;
+    AnsweredBoxes watcher;
     form.fcShapeBtn2->click();
     ASSERT_EQ(watcher.boxes.size(), 1);
     EXPECT_EQ(watcher.boxes[0].icon, QMessageBox::Critical);
@@ -265,7 +264,7 @@ TEST(MainWindowWriter, EntriesWrittenBeforeARefusalStay)
     platform.addDrive(QLatin1Char('G'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.3\\apps"));
     TForm1 form(platform);
     platform.refuseProfileWritesFrom(1);
-    ModalWatcher watcher;
+    AnsweredBoxes watcher;
     form.fcShapeBtn2->click();
     ASSERT_EQ(watcher.boxes.size(), 1);
     EXPECT_EQ(watcher.boxes[0].icon, QMessageBox::Critical);
@@ -283,7 +282,7 @@ TEST(MainWindowWriter, NoDrivesWritesNothingAndStillReportsSuccess)
     platform.setExecutablePath(programDir.filePath(QStringLiteral("Quellmark")));
     TForm1 form(platform);
     EXPECT_EQ(form.Memo1->toPlainText(), QStringLiteral("[DRIVES]\n"));
-    ModalWatcher watcher;
+    AnsweredBoxes watcher;
     form.fcShapeBtn2->click();
     ASSERT_EQ(watcher.boxes.size(), 1);
     EXPECT_EQ(watcher.boxes[0].caption, QStringLiteral("Informationen"));

@@ -1,8 +1,9 @@
+#include "AnsweredBoxes.h"
 #include "Exception.h"
 #include "FailureDisplay.h"
-#include "ModalWatcher.h"
-
 #include "QtPrinters.h"
+
+#include <QAbstractButton>
 #include <QProcess>
 #include <QTest>
 
@@ -47,7 +48,7 @@ TEST(FailureDisplay, ProgramTitleFromTheExecutableName)
 
 TEST(FailureDisplay, GuardShowsTheMessageInAnErrorBoxAndCarriesOn)
 {
-    ModalWatcher watcher;
+    AnsweredBoxes watcher;
     bool after = false;
     FailureDisplay::guard([] { throw Exception(QStringLiteral("Kaputt")); });
     FailureDisplay::guard([] { throw std::runtime_error("plain"); });
@@ -56,10 +57,17 @@ TEST(FailureDisplay, GuardShowsTheMessageInAnErrorBoxAndCarriesOn)
     ASSERT_EQ(watcher.boxes.size(), 2);
     EXPECT_EQ(watcher.boxes[0].text, QStringLiteral("Kaputt."));
     EXPECT_EQ(watcher.boxes[0].icon, QMessageBox::Critical);
-    EXPECT_EQ(watcher.boxes[0].buttons, QStringList{QStringLiteral("OK")});
     EXPECT_EQ(watcher.boxes[0].caption,
               FailureDisplay::programTitle(QCoreApplication::applicationFilePath()));
     EXPECT_EQ(watcher.boxes[1].text, QStringLiteral("plain."));
+
+    // As it is shown: application-modal, with one button, "OK".
+    const auto box = FailureDisplay::makeBox(watcher.boxes[0]);
+    EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
+    ASSERT_EQ(box->buttons().size(), 1);
+    EXPECT_EQ(box->buttons()[0]->text(), QStringLiteral("OK"));
+    EXPECT_EQ(box->text(), QStringLiteral("Kaputt."));
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
 }
 
 TEST(FatalReport, Text)

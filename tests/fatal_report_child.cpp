@@ -1,8 +1,8 @@
 // Fails start-up on purpose and prints the fatal report it shows, for the test that checks
 // the report and the exit code from outside.
+#include "AnsweredBoxes.h"
 #include "Exception.h"
 #include "FailureDisplay.h"
-#include "ModalWatcher.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -10,14 +10,14 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    ModalWatcher watcher;
+    AnsweredBoxes watcher;
     int exitCode = 0;
     try {
         throw Exception(QStringLiteral("Monitor kann nicht erstellt werden"));
     } catch (const std::exception &error) {
         exitCode = FatalReport::show(error);
     }
-    for (const ModalWatcher::Box &box : watcher.boxes)
+    for (const FailureDisplay::Box &box : watcher.boxes)
         std::printf("caption=%s\nicon=%s\ntext=%s\n", qPrintable(box.caption),
                     box.icon == QMessageBox::Critical ? "critical" : "other", qPrintable(box.text));
     return exitCode;

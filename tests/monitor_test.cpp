@@ -2,10 +2,11 @@
 // stand-in server. "ADS Remote Check" always asks port 6262, so these tests hold the lock
 // on the probe ports.
 
+#include "AnsweredBoxes.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
 #include "FakePlatform.h"
-#include "ModalWatcher.h"
+#include "ManualClock.h"
 #include "QtPrinters.h"
 #include "ShapeButton.h"
 #include "SpinEdit.h"
@@ -42,13 +43,9 @@ protected:
         platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, Path);
     }
 
-    QStringList executions(const QString &procedure)
+    static QStringList executions(const QString &procedure)
     {
-        QStringList calls;
-        for (const QString &line : server->log().filter(
-                 QRegularExpression(QStringLiteral("^execute #\\d+ ") + procedure)))
-            calls.append(line.section(QLatin1Char(' '), 2));
-        return calls;
+        return server->executions(procedure);
     }
     static QStringList titles(const DBGrid *grid)
     {
@@ -230,24 +227,26 @@ TEST_F(MonitorTest, SpinEditSetsThePeriod)
 TEST_F(MonitorTest, AnyPeriodChangeRestartsTheCountdown)
 {
     TdlgRemoteInfo dlg(platform);
+    ManualClock clock;
+    dlg.Timer1->setClock(&clock);
     dlg.wwDBSpinEdit1->setText(QStringLiteral("60"));
-    QTest::qWait(300);
-    EXPECT_LT(dlg.Timer1->remainingTime(), 59800);
+    clock.advance(300);
+    EXPECT_EQ(dlg.Timer1->remainingTime(), 59700);
     dlg.wwDBSpinEdit1->setText(QStringLiteral("60.2"));
-    EXPECT_GT(dlg.Timer1->remainingTime(), 59800);
+    EXPECT_EQ(dlg.Timer1->remainingTime(), 60000);
 
     // Setting what the timer already has does nothing.
-    QTest::qWait(300);
-    const int left = dlg.Timer1->remainingTime();
-    EXPECT_LT(left, 59800);
+    clock.advance(300);
     dlg.Timer1->setInterval(60000);
     dlg.Timer1->setEnabled(true);
-    EXPECT_LE(dlg.Timer1->remainingTime(), left);
+    EXPECT_EQ(dlg.Timer1->remainingTime(), 59700);
 }
 
 TEST_F(MonitorTest, ManualRefreshKeepsTheTimersStateAndRestartsItsPeriod)
 {
     TdlgRemoteInfo dlg(platform);
+    ManualClock clock;
+    dlg.Timer1->setClock(&clock);
     dlg.setAdsServer(Path);
     dlg.wwDBSpinEdit1->setText(QStringLiteral("0"));
     const int before = executions(QStringLiteral("sp_mgGetUsageInfo")).size();
@@ -256,10 +255,10 @@ TEST_F(MonitorTest, ManualRefreshKeepsTheTimersStateAndRestartsItsPeriod)
     EXPECT_FALSE(dlg.Timer1->Enabled());
 
     dlg.wwDBSpinEdit1->setText(QStringLiteral("60"));
-    QTest::qWait(300);
+    clock.advance(300);
     dlg.fcShapeBtn1->click();
     EXPECT_TRUE(dlg.Timer1->Enabled());
-    EXPECT_GT(dlg.Timer1->remainingTime(), 59800);
+    EXPECT_EQ(dlg.Timer1->remainingTime(), 60000);
 }
 
 TEST_F(MonitorTest, ClosingDisconnectsAndTheNextTickReconnects)
@@ -282,7 +281,7 @@ TEST_F(MonitorTest, RemoteCheckConnectsWithOneRetryAndShowsTheWindow)
     server->control(R"({"refuseConnects":1})");
     const int before = server->log().filter(QStringLiteral("refused")).size();
     bool shown = false;
-    QTimer::singleShot(50, [&] {
+    QTimer::singleShot(0, [&] {
         shown = dlgRemoteInfo && dlgRemoteInfo->isVisible();
         if (dlgRemoteInfo)
             dlgRemoteInfo->reject();
@@ -300,7 +299,7 @@ TEST_F(MonitorTest, BothAttemptsFailingShowsTheEngineTextAndNoWindow)
 {
     TForm1 form(platform);
     server->control(R"({"refuseConnects":2})");
-    ModalWatcher watcher;
+    AnsweredBoxes watcher;
     form.fcShapeBtn1->click();
     ASSERT_EQ(watcher.boxes.size(), 1);
     EXPECT_EQ(watcher.boxes[0].text, QStringLiteral("The server MON refused the connection."));
@@ -314,7 +313,7 @@ TEST_F(MonitorTest, TickFailuresAreShownOnceAndNoTickRunsWhileTheBoxIsOpen)
 {
     TdlgRemoteInfo dlg(platform);
     // Nothing to connect to yet: ticks do nothing, and say nothing.
-    ModalWatcher watcher;
+    AnsweredBoxes watcher;
     dlg.Timer1Timer();
     EXPECT_TRUE(watcher.boxes.isEmpty());
 
@@ -322,7 +321,7 @@ TEST_F(MonitorTest, TickFailuresAreShownOnceAndNoTickRunsWhileTheBoxIsOpen)
     server->control(
         R"({"procedureErrors":{"sp_mgGetUsageInfo":{"code":7200,"text":"ERROR 7200: kaputt"}}})");
     int executionsWhileOpen = -1;
-    watcher.whileOpen = [&](const ModalWatcher::Box &) {
+    watcher.whileOpen = [&](const FailureDisplay::Box &) {
         const int before = executions(QStringLiteral("sp_mgGetUsageInfo")).size();
         dlg.Timer1Timer();
         executionsWhileOpen = executions(QStringLiteral("sp_mgGetUsageInfo")).size() - before;

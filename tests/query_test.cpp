@@ -47,11 +47,9 @@ protected:
         return q;
     }
 
-    int executions(const QString &procedure)
+    static int executions(const QString &procedure)
     {
-        return server->log()
-            .filter(QRegularExpression(QStringLiteral("^execute #\\d+ ") + procedure))
-            .size();
+        return int(server->executions(procedure).size());
     }
 
     static std::unique_ptr<StandinServer> server;

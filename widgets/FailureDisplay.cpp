@@ -53,18 +53,32 @@ void setHook(Hook next)
     hook() = std::move(next);
 }
 
-void showMessage(const QString &message)
+std::unique_ptr<QMessageBox> makeBox(const Box &box, QWidget *parent)
 {
-    const QString caption = programTitle(QCoreApplication::applicationFilePath());
-    const QString text = withFullStop(message);
+    auto shown =
+        std::make_unique<QMessageBox>(box.icon, box.caption, box.text, QMessageBox::Ok, parent);
+    shown->setWindowModality(Qt::ApplicationModal);
+    return shown;
+}
+
+void present(const Box &box)
+{
     if (hook()) {
-        hook()(caption, text);
+        hook()(box);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    makeBox(box, box.centredOnScreen ? nullptr : QApplication::activeWindow())->exec();
+}
+
+void showMessage(const QString &message)
+{
+    present({QMessageBox::Critical, programTitle(QCoreApplication::applicationFilePath()),
+             withFullStop(message)});
+}
+
+void inform(const QString &caption, const QString &text)
+{
+    present({QMessageBox::Information, caption, text, true});
 }
 
 void show(const std::exception &error)
@@ -115,10 +129,8 @@ int show(const std::exception &error)
     const QString report =
         text(className, QFileInfo(QCoreApplication::applicationFilePath()).fileName(), &error,
              FailureDisplay::messageOf(error));
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Anwendungsfehler"), report,
-                    QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    FailureDisplay::present(
+        {QMessageBox::Critical, QStringLiteral("Anwendungsfehler"), report, true});
     return 1;
 }
 

@@ -1,13 +1,24 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <utility>
 
 // How the program shows an exception that leaves an event handler: a modal error box with
 // one "OK" button, captioned with the program title. No exception crosses the event loop.
+// The program's other message boxes go the same way, so tests answer them all at one
+// place.
 namespace FailureDisplay {
+
+struct Box {
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    QString caption;
+    QString text;
+    bool centredOnScreen = false; // else over the active window
+};
 
 // The executable's file name up to its first ".", lower case after the first character.
 QString programTitle(const QString &executablePath);
@@ -17,17 +28,23 @@ QString withFullStop(const QString &message);
 
 QString messageOf(const std::exception &error);
 
+// The box as it is shown: application-modal, one "OK" button.
+std::unique_ptr<QMessageBox> makeBox(const Box &box, QWidget *parent = nullptr);
+// Shows a box and waits for its answer; while a hook is set, the hook gets it instead.
+void present(const Box &box);
+
 void show(const std::exception &error);
 void showMessage(const QString &message);
+// An information box, captioned as given.
+void inform(const QString &caption, const QString &text);
 
 // Shows the failure once control is back in the event loop: for handlers that must not
 // open a modal loop of their own (painting, resizing). The same message waiting to be
 // shown is not queued twice.
 void showLater(const QString &message);
 
-// Tests answer the boxes: while a hook is set, it gets each box's caption and text and no
-// box is shown.
-using Hook = std::function<void(const QString &caption, const QString &text)>;
+// Tests answer the boxes: while a hook is set, it gets each box and none is shown.
+using Hook = std::function<void(const Box &box)>;
 void setHook(Hook hook);
 
 // Runs an event handler; whatever it throws is shown and the program carries on.

@@ -5,10 +5,13 @@
 TTimer::TTimer(QObject *owner) : QObject(owner)
 {
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        if (m_onTimer)
-            FailureDisplay::guard(m_onTimer);
-    });
+    connect(&m_timer, &QTimer::timeout, this, &TTimer::expire);
+}
+
+TTimer::~TTimer()
+{
+    if (m_clock)
+        m_clock->stop(this);
 }
 
 void TTimer::setEnabled(bool enabled)
@@ -33,9 +36,38 @@ void TTimer::setOnTimer(std::function<void()> handler)
     restart();
 }
 
-void TTimer::restart()
+void TTimer::setClock(TimerClock *clock)
 {
     m_timer.stop();
-    if (m_enabled && m_interval > 0 && m_onTimer)
+    if (m_clock)
+        m_clock->stop(this);
+    m_clock = clock;
+    restart();
+}
+
+int TTimer::remainingTime() const
+{
+    if (m_clock)
+        return m_clock->remaining(this);
+    return m_timer.isActive() ? m_timer.remainingTime() : -1;
+}
+
+void TTimer::expire()
+{
+    if (m_onTimer)
+        FailureDisplay::guard(m_onTimer);
+}
+
+void TTimer::restart()
+{
+    const bool counting = m_enabled && m_interval > 0 && m_onTimer;
+    if (m_clock) {
+        m_clock->stop(this);
+        if (counting)
+            m_clock->start(this, m_interval);
+        return;
+    }
+    m_timer.stop();
+    if (counting)
         m_timer.start(m_interval);
 }

@@ -3,6 +3,7 @@
 #include "Wire.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryFile>
 #include <QThread>
@@ -142,6 +143,16 @@ QStringList StandinServer::log()
     QByteArray text = file.readAll();
     text.truncate(text.lastIndexOf('\n') + 1);
     return QString::fromUtf8(text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QStringList StandinServer::executions(const QString &procedure)
+{
+    QStringList calls;
+    const QRegularExpression line(QStringLiteral("^execute #\\d+ ") +
+                                  QRegularExpression::escape(procedure));
+    for (const QString &entry : log().filter(line))
+        calls.append(entry.section(QLatin1Char(' '), 2));
+    return calls;
 }
 
 QStringList StandinServer::waitForLog(const QString &text, int count)

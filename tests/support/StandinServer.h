@@ -39,6 +39,8 @@ public:
     qint64 pid() const { return m_process.processId(); }
     // Everything the server has logged so far.
     QStringList log();
+    // The executions of a procedure the server logged, each as "name('argument',...)".
+    QStringList executions(const QString &procedure);
     // Waits (up to 5 s) until at least count lines contain text; gives those lines.
     QStringList waitForLog(const QString &text, int count = 1);
 
