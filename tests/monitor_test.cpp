@@ -17,6 +17,7 @@
 #include "dlgMainU.h"
 #include "dlgRemoteInfoU.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -70,23 +71,71 @@ TEST_F(MonitorTest, WindowAsLaidOut)
     EXPECT_EQ(dlg.wwDBSpinEdit1->text(), QStringLiteral("3"));
     EXPECT_TRUE(dlg.AdsConnect->ConnectPath().isEmpty());
     EXPECT_FALSE(dlg.qUsageInfo->Active());
-    ASSERT_EQ(dlg.PageControl1->count(), 3);
-    EXPECT_EQ(dlg.PageControl1->tabText(0), QStringLiteral("Database Information"));
-    EXPECT_EQ(dlg.PageControl1->tabText(1), QStringLiteral("Installation Information"));
-    EXPECT_EQ(dlg.PageControl1->tabText(2), QStringLiteral("Connected Users"));
-    EXPECT_EQ(dlg.PageControl1->currentIndex(), 0);
-    EXPECT_EQ(dlg.edConnectPath->geometry(), QRect(122, 13, 391, 21));
-    EXPECT_EQ(dlg.fcShapeBtn1->geometry(), QRect(230, 37, 93, 25));
-    EXPECT_EQ(dlg.fcShapeBtn1->text(), QStringLiteral("Refresh"));
-    EXPECT_EQ(dlg.fcShapeBtn1->faceColor(), QColor(192, 220, 192));
-    EXPECT_EQ(dlg.wwDBGrid1->fixedColumns(), 1);
-    EXPECT_FALSE(dlg.wwDBGrid1->inPlaceEditing());
-    ASSERT_EQ(dlg.installEdits.size(), 11);
-    EXPECT_EQ(dlg.installEdits[0]->geometry(), QRect(181, 37, 249, 19));
-    EXPECT_EQ(dlg.installEdits[10]->dataField(), QStringLiteral("OEM"));
-    EXPECT_TRUE(dlg.installEdits[0]->isReadOnly());
     EXPECT_EQ(dlg.qUserTables->ParamCount(), 1);
     EXPECT_EQ(dlg.qUserTables->Params()[0].DataType, TFieldType::ftWideString);
+
+    const struct {
+        QWidget *widget;
+        QRect geometry;
+        QString text;
+    } panel[] = {
+        {dlg.Label1, {16, 16, 100, 13}, QStringLiteral("Server Connect Path")},
+        {dlg.edConnectPath, {122, 13, 391, 21}, QString()},
+        {dlg.Label14, {47, 42, 69, 13}, QStringLiteral("Refresh every")},
+        {dlg.wwDBSpinEdit1, {122, 39, 47, 21}, QString()},
+        {dlg.Label15, {174, 42, 48, 13}, QStringLiteral("Second(s)")},
+        {dlg.fcShapeBtn1, {230, 37, 93, 25}, QStringLiteral("Refresh")},
+    };
+    for (const auto &c : panel) {
+        SCOPED_TRACE(c.widget->objectName().toStdString());
+        EXPECT_EQ(c.widget->geometry(), c.geometry);
+        if (auto *label = qobject_cast<QLabel *>(c.widget)) {
+            EXPECT_EQ(label->text(), c.text);
+        }
+        if (auto *button = qobject_cast<ShapeButton *>(c.widget)) {
+            EXPECT_EQ(button->text(), c.text);
+        }
+    }
+    EXPECT_EQ(dlg.fcShapeBtn1->faceColor(), QColor(192, 220, 192));
+
+    const QStringList tabs = {QStringLiteral("Database Information"),
+                              QStringLiteral("Installation Information"),
+                              QStringLiteral("Connected Users")};
+    ASSERT_EQ(dlg.PageControl1->count(), tabs.size());
+    for (int i = 0; i < tabs.size(); ++i)
+        EXPECT_EQ(dlg.PageControl1->tabText(i), tabs[i]);
+    EXPECT_EQ(dlg.PageControl1->currentIndex(), 0);
+    EXPECT_EQ(dlg.wwDBGrid1->fixedColumns(), 1);
+    EXPECT_FALSE(dlg.wwDBGrid1->inPlaceEditing());
+
+    const struct {
+        const char *caption;
+        int labelTop;
+        const char *field;
+        QRect edit;
+    } installation[] = {
+        {"Registered To:", 42, "Owner", {181, 37, 249, 19}},
+        {"Serial Number:", 67, "SerialNumber", {181, 62, 249, 22}},
+        {"User Options (Total Users):", 95, "UserOption", {181, 90, 250, 22}},
+        {"Maximum Users:", 124, "MaxStatefulUsers", {181, 119, 250, 22}},
+        {"Max. Web Platform Users:", 153, "MaxStatelessUsers", {181, 148, 250, 22}},
+        {"Replications:", 182, "ReplicationEnabled", {181, 177, 249, 22}},
+        {"ADS Version:", 210, "Version", {181, 205, 249, 22}},
+        {"Install Date:", 238, "InstallDate", {181, 233, 249, 22}},
+        {"Eval Expiration Date:", 266, "EvalExpireDate", {181, 261, 249, 22}},
+        {"ANSI Character Set:", 294, "ANSI", {181, 289, 249, 22}},
+        {"OEM Character Set:", 322, "OEM", {181, 317, 249, 22}},
+    };
+    ASSERT_EQ(dlg.installEdits.size(), int(std::size(installation)));
+    for (int i = 0; i < int(std::size(installation)); ++i) {
+        const auto &row = installation[i];
+        SCOPED_TRACE(row.field);
+        EXPECT_EQ(dlg.installLabels[i]->text(), QString::fromUtf8(row.caption));
+        EXPECT_EQ(dlg.installLabels[i]->geometry(), QRect(12, row.labelTop, 154, 13));
+        EXPECT_EQ(dlg.installEdits[i]->geometry(), row.edit);
+        EXPECT_EQ(dlg.installEdits[i]->dataField(), QLatin1String(row.field));
+        EXPECT_TRUE(dlg.installEdits[i]->isReadOnly());
+    }
 }
 
 TEST_F(MonitorTest, GridsAndEditsShowTheProceduresFields)
@@ -226,8 +275,8 @@ TEST_F(MonitorTest, SpinEditSetsThePeriod)
 
 TEST_F(MonitorTest, AnyPeriodChangeRestartsTheCountdown)
 {
+    ManualClock clock; // outlives the window's timer
     TdlgRemoteInfo dlg(platform);
-    ManualClock clock;
     dlg.Timer1->setClock(&clock);
     dlg.wwDBSpinEdit1->setText(QStringLiteral("60"));
     clock.advance(300);
@@ -244,8 +293,8 @@ TEST_F(MonitorTest, AnyPeriodChangeRestartsTheCountdown)
 
 TEST_F(MonitorTest, ManualRefreshKeepsTheTimersStateAndRestartsItsPeriod)
 {
+    ManualClock clock; // outlives the window's timer
     TdlgRemoteInfo dlg(platform);
-    ManualClock clock;
     dlg.Timer1->setClock(&clock);
     dlg.setAdsServer(Path);
     dlg.wwDBSpinEdit1->setText(QStringLiteral("0"));

@@ -7,8 +7,10 @@
 #include <QTcpSocket>
 #include <QTemporaryFile>
 #include <QThread>
+#include <csignal>
 #include <cstring>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 
 QString StandinServer::executable()
@@ -40,14 +42,16 @@ StandinServer::StandinServer(QStringList listen, const QByteArray &scenarioJson,
         m_logPath = logFile.fileName();
     }
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    if (options.maxOpenFiles > 0) {
-        const rlim_t limit = rlim_t(options.maxOpenFiles);
-        m_process.setChildProcessModifier([limit] {
+    m_process.setStandardOutputFile(m_logPath);
+    // The server ends with the test process, also when a test aborts.
+    const rlim_t limit = rlim_t(options.maxOpenFiles);
+    m_process.setChildProcessModifier([limit] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (limit > 0) {
             const rlimit files{limit, limit};
             ::setrlimit(RLIMIT_NOFILE, &files);
-        });
-    }
-    m_process.setStandardOutputFile(m_logPath);
+        }
+    });
     m_process.start(executable(), args);
     if (!m_process.waitForStarted(10000))
         throw std::runtime_error("standin-server did not start");
