@@ -1,0 +1,49 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <memory>
+
+#ifdef QUELLMARK_GUI_TESTS
+#include <QApplication>
+#endif
+
+namespace {
+
+// A failure outside any test (a suite's set-up) ends the run at once: GoogleTest would
+// report the suite's tests as skipped, and skipped tests would pass unnoticed.
+class SuiteFailureIsFatal : public ::testing::EmptyTestEventListener {
+    void OnTestPartResult(const ::testing::TestPartResult &result) override
+    {
+        if (result.failed() && !::testing::UnitTest::GetInstance()->current_test_info()) {
+            std::fprintf(stderr, "%s:%d: failure outside a test: %s\n",
+                         result.file_name() ? result.file_name() : "?", result.line_number(),
+                         result.message());
+            std::fflush(stderr);
+            std::_Exit(1);
+        }
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Every test runs offscreen, in the same locale, whatever the caller's environment.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    // Listing the tests (which ctest does at build time) needs no GUI; running them does.
+    bool listing = false;
+    for (int i = 1; i < argc; ++i)
+        listing = listing || std::strcmp(argv[i], "--gtest_list_tests") == 0;
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new SuiteFailureIsFatal);
+#ifdef QUELLMARK_GUI_TESTS
+    std::unique_ptr<QApplication> application;
+    if (!listing)
+        application = std::make_unique<QApplication>(argc, argv);
+#else
+    (void)listing;
+#endif
+    return RUN_ALL_TESTS();
+}
