@@ -12,10 +12,13 @@ namespace {
 
 // A failure outside any test (a suite's set-up) ends the run at once: GoogleTest would
 // report the suite's tests as skipped, and skipped tests would pass unnoticed.
+// (UnitTest::current_test_info() would deadlock here: the result is reported under its lock.)
 class SuiteFailureIsFatal : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo &) override { m_inTest = true; }
+    void OnTestEnd(const ::testing::TestInfo &) override { m_inTest = false; }
     void OnTestPartResult(const ::testing::TestPartResult &result) override
     {
-        if (result.failed() && !::testing::UnitTest::GetInstance()->current_test_info()) {
+        if (result.failed() && !m_inTest) {
             std::fprintf(stderr, "%s:%d: failure outside a test: %s\n",
                          result.file_name() ? result.file_name() : "?", result.line_number(),
                          result.message());
@@ -23,6 +26,7 @@ class SuiteFailureIsFatal : public ::testing::EmptyTestEventListener {
             std::_Exit(1);
         }
     }
+    bool m_inTest = false;
 };
 
 } // namespace
