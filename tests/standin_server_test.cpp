@@ -123,7 +123,8 @@ TEST(StandinServer, PastTheDescriptorLimitItWaitsInsteadOfSpinning)
     EXPECT_EQ(server.log().filter(QStringLiteral("cannot accept")).size(), episodes);
 
     clients.clear();
-    EXPECT_GE(server.waitForLog(QStringLiteral("accepting again")).size(), 1);
+    EXPECT_GE(server.waitForLog(QStringLiteral("accepting again")).size(), 1)
+        << server.log().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(greets(server));
 }
 
