@@ -261,6 +261,69 @@ TEST(FieldValues, DecodersStayInsideTheRow)
                                     reinterpret_cast<const uchar *>("AAAAAAA"), 7));
 }
 
+TEST(FieldValues, TypeCodesMapToFieldKinds)
+{
+    const struct {
+        quint16 type;
+        quint32 length;
+        quint16 decimals;
+        bool adt;
+        bool floats;
+        TFieldType kind;
+        int size;
+        int precision;
+    } cases[] = {
+        {1, 1, 0, true, false, TFieldType::ftBoolean, 0, 0},
+        {2, 7, 2, true, false, TFieldType::ftBCD, 2, 5},
+        {2, 10, 0, true, false, TFieldType::ftBCD, 0, 9},
+        {2, 20, 4, true, false, TFieldType::ftFMTBcd, 4, 18},
+        {2, 12, 6, true, false, TFieldType::ftFMTBcd, 6, 10},
+        {2, 7, 2, true, true, TFieldType::ftFloat, 0, 0},
+        {2, 4, 0, false, false, TFieldType::ftSmallint, 0, 0},
+        {2, 5, 0, false, false, TFieldType::ftFloat, 0, 0},
+        {3, 4, 0, true, false, TFieldType::ftDate, 0, 0},
+        {4, 50, 0, true, false, TFieldType::ftString, 50, 0},
+        {5, 9, 0, true, false, TFieldType::ftMemo, 1, 0},
+        {6, 9, 0, true, false, TFieldType::ftBlob, 1, 0},
+        {7, 9, 0, true, false, TFieldType::ftBlob, 1, 0},
+        {8, 9, 0, true, false, TFieldType::ftMemo, 1, 0},
+        {9, 3, 0, true, false, TFieldType::ftDate, 0, 0},
+        {10, 8, 0, true, false, TFieldType::ftFloat, 0, 0},
+        {11, 4, 0, true, false, TFieldType::ftInteger, 0, 0},
+        {12, 2, 0, true, false, TFieldType::ftSmallint, 0, 0},
+        {13, 4, 0, true, false, TFieldType::ftTime, 0, 0},
+        {14, 8, 0, true, false, TFieldType::ftDateTime, 0, 0},
+        {15, 4, 0, true, false, TFieldType::ftAutoInc, 0, 0},
+        {16, 12, 0, true, false, TFieldType::ftBytes, 12, 0},
+        {17, 8, 0, true, false, TFieldType::ftCurrency, 0, 0},
+        {18, 8, 0, true, false, TFieldType::ftBCD, 4, 20},
+        {19, 8, 0, true, false, TFieldType::ftLargeint, 0, 0},
+        {20, 30, 0, true, false, TFieldType::ftString, 30, 0},
+        {21, 8, 0, true, false, TFieldType::ftBCD, 0, 20},
+        {22, 8, 0, true, false, TFieldType::ftDateTime, 0, 0},
+        {23, 40, 0, true, false, TFieldType::ftString, 40, 0},
+        {24, 40, 0, true, false, TFieldType::ftVarBytes, 40, 0},
+        {25, 4, 0, true, false, TFieldType::ftUnknown, 0, 0},
+        {26, 70, 0, true, false, TFieldType::ftWideString, 70, 0},
+        {27, 20, 0, true, false, TFieldType::ftWideString, 20, 0},
+        {28, 9, 0, true, false, TFieldType::ftWideMemo, 1, 0},
+        {29, 16, 0, true, false, TFieldType::ftGuid, 38, 0},
+        {0, 4, 0, true, false, TFieldType::ftUnknown, 0, 0},
+        {30, 4, 0, true, false, TFieldType::ftUnknown, 0, 0},
+        {51, 9, 0, true, false, TFieldType::ftBlob, 1, 0},
+        {52, 9, 0, true, false, TFieldType::ftBlob, 1, 0},
+        {53, 9, 0, true, false, TFieldType::ftUnknown, 0, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.type);
+        const FieldDecode::Kind kind =
+            FieldDecode::kindOf(c.type, c.length, c.decimals, c.adt, c.floats);
+        EXPECT_EQ(kind.kind, c.kind);
+        EXPECT_EQ(kind.size, c.size);
+        EXPECT_EQ(kind.precision, c.precision);
+    }
+}
+
 TEST(FieldValues, DisplayWidths)
 {
     const struct {

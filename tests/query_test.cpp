@@ -1,3 +1,4 @@
+#include "AceApi.h"
 #include "EngineCallLog.h"
 #include "MessageOf.h"
 #include "QtPrinters.h"
@@ -103,6 +104,31 @@ TEST_F(QueryTest, EachProcedureOpensAndEveryFieldReads)
     EXPECT_TRUE(names.contains(QString::fromLocal8Bit(host) + QStringLiteral("/query_tests")))
         << names.join(',').toStdString();
     EXPECT_TRUE(names.contains(QStringLiteral("WS-Ω/Kasse.exe")));
+}
+
+// What the opening reads and keeps only to tell it: the open options, the exclusive flag,
+// the index page size; the empty row and the index names are asked for and not kept; each
+// row is read after a count of its columns.
+TEST_F(QueryTest, OpeningAsksTheEngineAsTheComponentDoes)
+{
+    TAdsQuery *q = query("qUsageInfo", UsageSql);
+    EngineCallLog log;
+    q->Open();
+    EXPECT_EQ(q->TableOptions(), aceoption::OpenReadOnly);
+    EXPECT_FALSE(q->IsExclusive());
+    EXPECT_EQ(q->AdsTableOptions().mulIndexPageSize, 0u);
+    const QStringList calls = log.calls();
+    const QStringList opening = {
+        QStringLiteral("AdsGetRecordLength"),   QStringLiteral("AdsGetTableOpenOptions"),
+        QStringLiteral("AdsGetAllIndexes"),     QStringLiteral("AdsGetIndexPageSize"),
+        QStringLiteral("AdsGetBookmarkLength"), QStringLiteral("AdsGetNumFields"),
+        QStringLiteral("AdsGetNullRecord"),     QStringLiteral("AdsGetNumFields")};
+    const qsizetype start = calls.indexOf(opening.first());
+    ASSERT_GE(start, 0);
+    EXPECT_EQ(calls.mid(start, opening.size()), opening);
+    const qsizetype firstRow = calls.indexOf(QStringLiteral("AdsGetRecord"));
+    ASSERT_GT(firstRow, 0);
+    EXPECT_EQ(calls[firstRow - 1], QStringLiteral("AdsGetNumFields"));
 }
 
 TEST_F(QueryTest, ReopeningRunsTheProcedureAgainOnTheSameStatement)

@@ -217,42 +217,50 @@ void DBGrid::paintEvent(QPaintEvent *)
 void DBGrid::paint()
 {
     QPainter painter(viewport());
+    paintTitles(painter);
+    TDataSetBase *dataSet = m_link->DataSet();
+    if (!dataSet || !dataSet->Active()) {
+        paintIndicatorColumn(painter, nullptr, 0);
+        return;
+    }
+    const int rows = std::min(dataSet->WindowRecordCount(), visibleRowCount());
+    paintCells(painter, *dataSet, rows);
+    paintIndicatorColumn(painter, dataSet, rows);
+}
+
+void DBGrid::paintTitles(QPainter &painter)
+{
     const QPalette &pal = palette();
     const int titleH = titleHeight();
-    const int rowH = rowHeight();
-    const int width = viewport()->width();
-    const QColor line = pal.color(QPalette::Mid);
-
-    // Title row.
-    painter.fillRect(QRect(0, 0, width, titleH), pal.color(QPalette::Button));
+    painter.fillRect(QRect(0, 0, viewport()->width(), titleH), pal.color(QPalette::Button));
     painter.setFont(m_titleFont);
-    painter.setPen(pal.color(QPalette::WindowText));
+    // Scrolling columns first, fixed ones drawn over them.
     for (int pass = 0; pass < 2; ++pass) {
-        // Scrolling columns first, fixed ones drawn over them.
         for (int i = 0; i < m_columns.size(); ++i) {
             if ((pass == 0) != (i >= m_fixedColumns))
                 continue;
             const QRect cell(columnLeft(i), 0, m_columns[i].width, titleH);
             if (pass == 1)
                 painter.fillRect(cell, pal.color(QPalette::Button));
+            painter.setPen(pal.color(QPalette::WindowText));
             painter.drawText(cell.adjusted(2, 0, -2, 0),
                              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                              m_columns[i].title);
-            painter.setPen(line);
+            painter.setPen(pal.color(QPalette::Mid));
             painter.drawLine(cell.topRight(), cell.bottomRight());
-            painter.setPen(pal.color(QPalette::WindowText));
         }
     }
-    painter.fillRect(QRect(0, 0, IndicatorWidth, viewport()->height()),
-                     pal.color(QPalette::Button));
-    painter.setPen(line);
-    painter.drawLine(0, titleH - 1, width, titleH - 1);
+    // Scrolled titles must not show in the indicator column.
+    painter.fillRect(QRect(0, 0, IndicatorWidth, titleH), pal.color(QPalette::Button));
+    painter.drawLine(0, titleH - 1, viewport()->width(), titleH - 1);
+}
 
-    TDataSetBase *dataSet = m_link->DataSet();
-    if (!dataSet || !dataSet->Active())
-        return;
+void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows)
+{
+    const QPalette &pal = palette();
+    const int titleH = titleHeight();
+    const int rowH = rowHeight();
     painter.setFont(font());
-    const int rows = std::min(dataSet->WindowRecordCount(), visibleRowCount());
     for (int pass = 0; pass < 2; ++pass) {
         for (int i = 0; i < m_columns.size(); ++i) {
             if ((pass == 0) != (i >= m_fixedColumns))
@@ -262,34 +270,44 @@ void DBGrid::paint()
                 continue;
             for (int r = 0; r < rows; ++r) {
                 const QRect cell(left, titleH + r * rowH, m_columns[i].width, rowH);
-                const bool current = r == dataSet->ActiveRecord();
-                painter.fillRect(cell, current
-                                           ? pal.color(QPalette::Highlight)
-                                           : (pass == 1 ? pal.color(QPalette::Button).lighter(104)
-                                                        : pal.color(QPalette::Base)));
+                const bool current = r == dataSet.ActiveRecord();
+                const QColor background = current     ? pal.color(QPalette::Highlight)
+                                          : pass == 1 ? pal.color(QPalette::Button).lighter(104)
+                                                      : pal.color(QPalette::Base);
+                painter.fillRect(cell, background);
                 painter.setPen(current ? pal.color(QPalette::HighlightedText)
                                        : pal.color(QPalette::Text));
                 painter.drawText(cell.adjusted(2, 1, -2, -1),
                                  Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
                                  m_columns[i].field->DisplayTextAt(r));
-                painter.setPen(line);
+                painter.setPen(pal.color(QPalette::Mid));
                 painter.drawLine(cell.topRight(), cell.bottomRight());
                 painter.drawLine(cell.bottomLeft(), cell.bottomRight());
             }
         }
+        // Scrolled columns must not show under the indicator column.
         if (pass == 0)
             painter.fillRect(QRect(0, titleH, IndicatorWidth, viewport()->height()),
                              pal.color(QPalette::Button));
     }
+}
+
+void DBGrid::paintIndicatorColumn(QPainter &painter, const TDataSetBase *dataSet, int rows)
+{
+    const QPalette &pal = palette();
+    const int titleH = titleHeight();
+    if (!dataSet)
+        painter.fillRect(QRect(0, 0, IndicatorWidth, viewport()->height()),
+                         pal.color(QPalette::Button));
     // The row indicator marks the current row.
-    if (rows > 0 && dataSet->ActiveRecord() < rows) {
-        const int y = titleH + dataSet->ActiveRecord() * rowH + rowH / 2;
+    if (dataSet && rows > 0 && dataSet->ActiveRecord() < rows) {
+        const int y = titleH + dataSet->ActiveRecord() * rowHeight() + rowHeight() / 2;
         const QPoint arrow[3] = {{3, y - 4}, {8, y}, {3, y + 4}};
         painter.setBrush(pal.color(QPalette::WindowText));
         painter.setPen(Qt::NoPen);
         painter.drawPolygon(arrow, 3);
     }
-    painter.setPen(line);
+    painter.setPen(pal.color(QPalette::Mid));
     painter.drawLine(IndicatorWidth - 1, 0, IndicatorWidth - 1, viewport()->height());
 }
 

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QStringList>
 
+class QPainter;
+
 // A data-aware grid: shows the rows a dataset keeps buffered for it (only the visible
 // ones), with a title row, a row indicator, fixed columns at the left and user-resizable
 // columns. Moving the current row moves the dataset's cursor.
@@ -65,7 +67,11 @@ protected:
 
 private:
     class Link;
+    // Painting, in order: titles, cells, the indicator column.
     void paint();
+    void paintTitles(QPainter &painter);
+    void paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows);
+    void paintIndicatorColumn(QPainter &painter, const TDataSetBase *dataSet, int rows);
     void layoutColumns();
     void dataChanged();
     void updateScrollBars();
