@@ -1,4 +1,5 @@
 #include "FakePlatform.h"
+#include "LayoutCheck.h"
 #include "ShapeButton.h"
 #include "dlgMainU.h"
 
@@ -34,11 +35,7 @@ TEST_F(MainWindowTest, WindowAndControlsAsLaidOut)
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
 
-    const struct {
-        QWidget *widget;
-        QRect geometry;
-        QString text;
-    } controls[] = {
+    expectLaidOut({
         {form.Label1, {24, 24, 92, 13}, QStringLiteral("Netzwerklaufwerke")},
         {form.Label2, {24, 46, 47, 13}, QStringLiteral("UNC-Path")},
         {form.Label3, {24, 85, 142, 15}, QStringLiteral("zu setzende ADS.INI Einträge:")},
@@ -47,17 +44,7 @@ TEST_F(MainWindowTest, WindowAndControlsAsLaidOut)
         {form.Memo1, {24, 104, 449, 200}, QString()},
         {form.fcShapeBtn1, {328, 12, 145, 25}, QStringLiteral("ADS Remote Check")},
         {form.fcShapeBtn2, {323, 73, 150, 25}, QStringLiteral("ADS.INI aktualisieren")},
-    };
-    for (const auto &c : controls) {
-        SCOPED_TRACE(c.widget->objectName().toStdString());
-        EXPECT_EQ(c.widget->geometry(), c.geometry);
-        if (auto *label = qobject_cast<QLabel *>(c.widget)) {
-            EXPECT_EQ(label->text(), c.text);
-        }
-        if (auto *button = qobject_cast<ShapeButton *>(c.widget)) {
-            EXPECT_EQ(button->text(), c.text);
-        }
-    }
+    });
     EXPECT_EQ(form.fcShapeBtn1->faceColor(), QColor(208, 255, 160));
     EXPECT_EQ(form.fcShapeBtn2->faceColor(), QColor(255, 255, 160));
     EXPECT_TRUE(form.cmbDrives->isEditable());

@@ -6,6 +6,7 @@
 #include "DBEdit.h"
 #include "DBGrid.h"
 #include "FakePlatform.h"
+#include "LayoutCheck.h"
 #include "ManualClock.h"
 #include "QtPrinters.h"
 #include "ShapeButton.h"
@@ -74,28 +75,14 @@ TEST_F(MonitorTest, WindowAsLaidOut)
     EXPECT_EQ(dlg.qUserTables->ParamCount(), 1);
     EXPECT_EQ(dlg.qUserTables->Params()[0].DataType, TFieldType::ftWideString);
 
-    const struct {
-        QWidget *widget;
-        QRect geometry;
-        QString text;
-    } panel[] = {
+    expectLaidOut({
         {dlg.Label1, {16, 16, 100, 13}, QStringLiteral("Server Connect Path")},
         {dlg.edConnectPath, {122, 13, 391, 21}, QString()},
         {dlg.Label14, {47, 42, 69, 13}, QStringLiteral("Refresh every")},
         {dlg.wwDBSpinEdit1, {122, 39, 47, 21}, QString()},
         {dlg.Label15, {174, 42, 48, 13}, QStringLiteral("Second(s)")},
         {dlg.fcShapeBtn1, {230, 37, 93, 25}, QStringLiteral("Refresh")},
-    };
-    for (const auto &c : panel) {
-        SCOPED_TRACE(c.widget->objectName().toStdString());
-        EXPECT_EQ(c.widget->geometry(), c.geometry);
-        if (auto *label = qobject_cast<QLabel *>(c.widget)) {
-            EXPECT_EQ(label->text(), c.text);
-        }
-        if (auto *button = qobject_cast<ShapeButton *>(c.widget)) {
-            EXPECT_EQ(button->text(), c.text);
-        }
-    }
+    });
     EXPECT_EQ(dlg.fcShapeBtn1->faceColor(), QColor(192, 220, 192));
 
     const QStringList tabs = {QStringLiteral("Database Information"),
