@@ -10,7 +10,7 @@ thread_local bool bErrorUnderConstruction = false;
 
 namespace {
 
-// The column a 5147..5149 message names: column "Name".
+// The column a message of the column codes names: column "Name".
 QString columnNamed(const QString &message)
 {
     const QString marker = QStringLiteral("column \"");
@@ -44,8 +44,8 @@ EADSDatabaseError::EADSDatabaseError(const TDataSetBase *oDataSet, quint32 ulErr
         }
         ulSQLErrorCode = 0;
         const QString upper = strMsg.toUpper();
-        const QString native = QStringLiteral("NATIVEERROR = ");
-        if (upper.contains(QLatin1String("ERROR 7200:")) && upper.contains(native)) {
+        const QString native = QLatin1String(acecode::NativeErrorMarker);
+        if (upper.contains(QLatin1String(acecode::SqlErrorMarker)) && upper.contains(native)) {
             QString number = upper.mid(upper.indexOf(native) + native.size());
             const qsizetype end = number.indexOf(QLatin1Char(';'));
             if (end >= 0)

@@ -41,5 +41,9 @@ constexpr std::uint32_t StatementLost = 7209;   // the server forgot the stateme
 // An execution's message holding this text means the statement is gone on the server; the
 // code itself arrives in the text as the SQL engine's native error.
 constexpr const char *StatementLostText = "7209";
+// An SQL engine error's text: "ERROR 7200: ... NativeError = <native code>; ...". The
+// markers are matched in upper case.
+constexpr const char *SqlErrorMarker = "ERROR 7200:";
+constexpr const char *NativeErrorMarker = "NATIVEERROR = ";
 
 } // namespace acecode

@@ -2,7 +2,7 @@
 
 #include "AceCodes.h"
 #include "AceFieldTypes.h"
-#include "Session.h"
+#include "Limits.h"
 #include "Text.h"
 
 namespace engine::answer {

@@ -3,7 +3,8 @@
 #include "AceCodes.h"
 #include "Answers.h"
 #include "Api.h"
-#include "Cursor.h"
+#include "Session.h"
+#include "SessionObjects.h"
 #include "Text.h"
 
 #include <algorithm>

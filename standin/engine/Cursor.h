@@ -48,7 +48,4 @@ struct Cursor : Object {
 // The column a field argument names: a 1-based number cast to the pointer, or a name.
 int columnIndex(const Cursor &cursor, const UNSIGNED8 *field);
 
-// Removes the statements and cursors of a connection.
-void closeSessionObjects(ADSHANDLE connection);
-
 } // namespace engine

@@ -1,8 +1,8 @@
-// A connection's session: its requests to the server and the objects it owns.
+// A connection's session: its requests to the server.
 
+#include "Session.h"
 #include "AceCodes.h"
 #include "Answers.h"
-#include "Cursor.h"
 
 namespace engine {
 
@@ -24,17 +24,6 @@ std::uint32_t Session::request(const wire::Writer &message, std::vector<std::uin
         return fail(acecode::BrokenAnswer, "The server sent an unexpected answer.");
     }
     return acecode::Success;
-}
-
-void closeSessionObjects(ADSHANDLE connection)
-{
-    Handles::instance().removeIf([connection](const Object &object) {
-        if (object.type == ADS_STATEMENT)
-            return static_cast<const Statement &>(object).connection == connection;
-        if (object.type == ADS_CURSOR)
-            return static_cast<const Cursor &>(object).connection == connection;
-        return false;
-    });
 }
 
 } // namespace engine

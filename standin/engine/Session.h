@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Limits.h"
 #include "Link.h"
 #include "Registry.h"
 
@@ -7,17 +8,6 @@
 #include <string>
 
 namespace engine {
-
-// Connecting and the greeting give up after ConnectTimeoutMs. Executing and fetching wait
-// for the statement's SQL time-out (AdsSetSQLTimeout, in seconds) when it is set, else
-// AnswerTimeoutMs.
-constexpr int ConnectTimeoutMs = 3000;
-constexpr int AnswerTimeoutMs = 10000;
-
-// What a result may be; a server that claims more is broken.
-constexpr std::uint32_t MaxRows = 50'000'000;
-constexpr std::uint32_t MaxRecordLength = 1024 * 1024;
-constexpr std::uint16_t MaxColumns = 4096;
 
 // A connection handle's object: the link to the server and what the server said of it.
 struct Session : Object {

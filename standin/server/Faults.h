@@ -2,6 +2,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "AceCodes.h"
+
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -11,7 +13,7 @@
 // Procedure names are kept in lower case: they match without regard to case.
 struct Faults {
     struct ProcedureError {
-        std::uint32_t code = 7200;
+        std::uint32_t code = acecode::ProcedureFailed;
         QString text = QStringLiteral("procedure failed");
         int count = -1; // -1: always
     };

@@ -15,9 +15,11 @@ const QStringList TablePool = {QStringLiteral("kunden.adt"),    QStringLiteral("
                                QStringLiteral("lohn2026.adt"),  QStringLiteral("buchungen.adt"),
                                QStringLiteral("mahnungen.adt"), QStringLiteral("lieferanten.adt")};
 
+// The SQL engine's error text; native is its own error number.
 QString sqlError(int native, const QString &what)
 {
-    return QStringLiteral("ERROR 7200:  AQE Error:  State = HY000;   NativeError = %1;  %2")
+    return QStringLiteral("%1  AQE Error:  State = HY000;   NativeError = %2;  %3")
+        .arg(QLatin1String(acecode::SqlErrorMarker))
         .arg(native)
         .arg(what);
 }
@@ -112,7 +114,8 @@ ProcedureOutcome Procedures::execute(const QString &sql,
     } else if (name == QLatin1String("sp_mggetusertables")) {
         if (arguments.size() != 1) {
             outcome.code = acecode::ProcedureFailed;
-            outcome.text = sqlError(7200, QStringLiteral("sp_mgGetUserTables takes one argument."));
+            outcome.text = sqlError(int(acecode::ProcedureFailed),
+                                    QStringLiteral("sp_mgGetUserTables takes one argument."));
             return outcome;
         }
         *result = userTables(arguments.first());
