@@ -5,6 +5,7 @@
 #include "Api.h"
 #include "Session.h"
 #include "SessionObjects.h"
+#include "System.h"
 #include "Text.h"
 
 #include <algorithm>
@@ -12,8 +13,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <pwd.h>
-#include <unistd.h>
 
 using namespace engine;
 
@@ -98,34 +97,6 @@ bool parseDataSource(const std::string &path, DataSource &source)
     return !server.empty();
 }
 
-std::string workstationName()
-{
-    char name[HOST_NAME_MAX + 1] = {};
-    if (gethostname(name, sizeof name - 1) != 0)
-        return "unknown";
-    return name;
-}
-
-std::string osLoginName()
-{
-    passwd entry{};
-    passwd *result = nullptr;
-    std::vector<char> scratch(4096);
-    if (getpwuid_r(geteuid(), &entry, scratch.data(), scratch.size(), &result) == 0 && result)
-        return result->pw_name;
-    return "unknown";
-}
-
-std::string applicationName()
-{
-    char path[4096] = {};
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return "unknown";
-    const std::string full(path, static_cast<std::size_t>(length));
-    return full.substr(full.rfind('/') + 1);
-}
-
 } // namespace
 
 UNSIGNED32 engine::api::AdsConnect101(UNSIGNED8 *pucConnectString, ADSHANDLE *,
@@ -160,9 +131,9 @@ UNSIGNED32 engine::api::AdsConnect101(UNSIGNED8 *pucConnectString, ADSHANDLE *,
         return fail(rc, utf8ToLocal(session->link.errorText()));
 
     // Who we are does not change while the process runs.
-    static const std::string workstation = workstationName();
-    static const std::string login = osLoginName();
-    static const std::string application = applicationName();
+    static const std::string workstation = sys::workstationName();
+    static const std::string login = sys::osLoginName();
+    static const std::string application = sys::applicationName();
     wire::Writer hello(wire::Hello);
     hello.str(source.share).str(workstation).str(login).str(application).str(user).str(password);
     std::vector<std::uint8_t> answer;

@@ -23,7 +23,7 @@ public:
     // Reads one frame of at most maxSize payload bytes.
     std::uint32_t receive(std::vector<std::uint8_t> &payload, std::uint32_t maxSize, int timeoutMs);
     void close();
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_socket != -1; }
 
     const std::string &errorText() const { return m_error; }
 
@@ -31,7 +31,7 @@ private:
     std::uint32_t readExactly(std::uint8_t *data, std::size_t size, long long deadline);
     std::uint32_t broken(std::uint32_t code, std::string text);
 
-    int m_fd = -1;
+    std::intptr_t m_socket = -1; // sys::Socket; sys::NoSocket when closed
     std::string m_error;
 };
 

@@ -11,7 +11,11 @@
 #include <unordered_map>
 #include <vector>
 
+#ifdef _WIN32
+#define ACE_EXPORT extern "C" __declspec(dllexport)
+#else
 #define ACE_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace engine {
 

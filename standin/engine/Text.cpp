@@ -1,73 +1,25 @@
 #include "Text.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <iconv.h>
-#include <langinfo.h>
-#include <vector>
+#include "System.h"
 
 namespace engine {
 
-namespace {
-
-const char *localCodeset()
-{
-    const char *codeset = nl_langinfo(CODESET);
-    return (codeset && *codeset) ? codeset : "ANSI_X3.4-1968";
-}
-
-bool localIsUtf8()
-{
-    const char *codeset = localCodeset();
-    return std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0;
-}
-
-// Converts with iconv; a character the target cannot hold, or input the source encoding
-// does not allow, becomes "?" and the conversion goes on after it. unit is the size of one
-// input character to skip then.
-std::string convert(const char *data, std::size_t size, const char *to, const char *from,
-                    std::size_t unit)
-{
-    if (size == 0)
-        return {};
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::string(data, size);
-    std::string out;
-    out.reserve(size + 16);
-    char chunk[4096];
-    char *in = const_cast<char *>(data);
-    std::size_t inLeft = size;
-    while (inLeft > 0) {
-        char *outPtr = chunk;
-        std::size_t outLeft = sizeof chunk;
-        const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        out.append(chunk, std::size_t(outPtr - chunk));
-        if (rc != static_cast<std::size_t>(-1) || errno == E2BIG)
-            continue;
-        const std::size_t skip = std::min(unit, inLeft);
-        in += skip;
-        inLeft -= skip;
-        out += '?';
-    }
-    iconv_close(cd);
-    return out;
-}
-
-} // namespace
-
 std::string utf8ToLocal(const std::string &utf8)
 {
-    // One pass over the text, whatever it holds: broken sequences become "?" here, so
-    // iconv only ever sees valid input.
-    if (localIsUtf8()) {
-        const std::u16string wide = utf8ToUtf16(utf8);
-        return utf16ToUtf8(wide.data(), wide.size());
-    }
+    // One pass over the text, whatever it holds: broken sequences become replacement
+    // characters here, so the system's conversion only ever sees valid text.
     const std::u16string wide = utf8ToUtf16(utf8);
-    return convert(reinterpret_cast<const char *>(wide.data()), wide.size() * 2, localCodeset(),
-                   "UTF-16LE", 2);
+    if (sys::localIsUtf8())
+        return utf16ToUtf8(wide.data(), wide.size());
+    return sys::utf16ToLocal(wide);
+}
+
+std::string localToUtf8(const std::string &local)
+{
+    if (sys::localIsUtf8())
+        return local;
+    const std::u16string wide = sys::localToUtf16(local);
+    return utf16ToUtf8(wide.data(), wide.size());
 }
 
 std::size_t characterBoundary(const std::string &text, std::size_t limit)
@@ -76,17 +28,10 @@ std::size_t characterBoundary(const std::string &text, std::size_t limit)
         return text.size();
     std::size_t cut = limit;
     // In UTF-8 a character's later bytes are 10xxxxxx; back off to the start of it.
-    if (localIsUtf8())
+    if (sys::localIsUtf8())
         while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
             --cut;
     return cut;
-}
-
-std::string localToUtf8(const std::string &local)
-{
-    if (localIsUtf8())
-        return local;
-    return convert(local.data(), local.size(), "UTF-8", localCodeset(), 1);
 }
 
 std::string utf16ToUtf8(const char16_t *text, std::size_t length)
