@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 void ListDrivesOfType(Platform &platform, QStringList &driveList, quint16 driveType,
@@ -56,6 +57,32 @@ QString networkErrorText(DWORD code)
 
 } // namespace
 
+namespace {
+
+// The UNC path of a path on a network drive from the drive's connection and the rest of the
+// path: for network providers that do not answer the universal-name call (Wine's stub
+// among them, which gives the local path back). Empty when the drive is no network drive.
+QString fromConnection(Platform &platform, const QString &localPath)
+{
+    if (localPath.size() < 2 || localPath[1] != QLatin1Char(':'))
+        return {};
+    const QString drive = localPath.left(2);
+    if (platform.GetDriveTypeW(wideText(drive + QLatin1Char('\\'))) != DRIVE_REMOTE)
+        return {};
+    WideChar remote[1024] = {};
+    DWORD length = DWORD(std::size(remote));
+    if (platform.WNetGetConnectionW(wideText(drive), remote, &length) != NO_ERROR)
+        return {};
+    QString rest = localPath.mid(2);
+    rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    QString unc = QString::fromUtf16(remote);
+    if (unc.endsWith(QLatin1Char('\\')) && rest.startsWith(QLatin1Char('\\')))
+        unc.chop(1);
+    return unc + rest;
+}
+
+} // namespace
+
 void GetUNCPath(Platform &platform, const QString &localPath, QString &uncPath, QString &errorText)
 {
     constexpr DWORD BufferBytes = 1024;
@@ -72,9 +99,17 @@ void GetUNCPath(Platform &platform, const QString &localPath, QString &uncPath, 
         std::memcpy(&info, buffer.get(), sizeof info);
         if (info.lpUniversalName)
             uncPath = QString::fromUtf16(reinterpret_cast<const char16_t *>(info.lpUniversalName));
+        if (uncPath.startsWith(QLatin1String("\\\\")))
+            return;
+    }
+    // The universal-name call failed, or gave back no UNC path: ask the drive's connection.
+    const QString connected = fromConnection(platform, localPath);
+    if (!connected.isEmpty()) {
+        uncPath = connected;
         return;
     }
-    errorText = networkErrorText(code);
+    if (code != NO_ERROR)
+        errorText = networkErrorText(code);
 }
 
 QString SplitUNCPath(Platform &platform, const QString &inputPath, QChar *shareBuffer)

@@ -16,6 +16,10 @@ public:
     virtual UINT GetDriveTypeW(const WideChar *rootPathName) = 0;
     virtual DWORD WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel, void *buffer,
                                         DWORD *bufferSize) = 0;
+    // The remote name a local device ("X:") is connected to; length in characters, the
+    // terminating NUL included. ERROR_MORE_DATA sets the length needed.
+    virtual DWORD WNetGetConnectionW(const WideChar *localName, WideChar *remoteName,
+                                     DWORD *length) = 0;
 
     // Windows Sockets 1.1: start-up and clean-up come in pairs around every lookup.
     virtual int WSAStartup(WORD versionRequested) = 0;

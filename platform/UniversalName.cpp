@@ -17,3 +17,14 @@ DWORD writeUniversalNameInfo(const QString &uncName, void *buffer, DWORD *buffer
     std::memcpy(bytes, &info, sizeof info);
     return NO_ERROR;
 }
+
+DWORD writeRemoteName(const QString &remoteName, WideChar *buffer, DWORD *length)
+{
+    const DWORD needed = static_cast<DWORD>(remoteName.size() + 1);
+    if (!buffer || *length < needed) {
+        *length = needed;
+        return ERROR_MORE_DATA;
+    }
+    std::memcpy(buffer, remoteName.utf16(), needed * sizeof(WideChar));
+    return NO_ERROR;
+}

@@ -1,7 +1,7 @@
 #include "Exception.h"
 #include "FakePlatform.h"
 #include "MessageOf.h"
-#include "PosixPlatform.h"
+#include "Platform.h"
 #include "QtPrinters.h"
 #include "ace.h"
 
@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -57,10 +58,10 @@ TEST(AceBinding, MissingFunctionRaisesC06D007FAndIsTriedAgain)
 TEST(AceBinding, BareNameIsFoundBesideTheExecutableFirst)
 {
     // Test executables live beside the engine they were built with.
-    PosixPlatform platform(QStringLiteral("/nonexistent"));
+    const std::unique_ptr<Platform> platform = createNativePlatform();
     ASSERT_TRUE(QFile::exists(
-        QFileInfo(platform.executablePath()).dir().filePath(QStringLiteral("libace32.so"))));
-    AceBinding binding(platform, QStringLiteral("libace32.so"));
+        QFileInfo(platform->executablePath()).dir().filePath(AceBinding::defaultLibraryName())));
+    AceBinding binding(*platform, AceBinding::defaultLibraryName());
     UNSIGNED16 type = 0;
     EXPECT_EQ(binding.AdsGetHandleType(0, &type), 6003u);
 }

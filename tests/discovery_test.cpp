@@ -85,7 +85,43 @@ TEST(GetUNCPath, NameLongerThanTheBufferIsReportedNotRetried)
     GetUNCPath(platform, QStringLiteral("X:"), unc, error);
     EXPECT_TRUE(unc.isEmpty());
     EXPECT_TRUE(error.startsWith(QStringLiteral("The buffer pointed to")));
-    EXPECT_EQ(platform.calls.size(), 1);
+    EXPECT_EQ(platform.calls.filter(QStringLiteral("WNetGetUniversalNameW")).size(), 1);
+}
+
+// Network providers that do not answer the universal-name call (Wine's stub gives the local
+// path back or fails): the drive's connection and the rest of the path give the UNC path.
+TEST(GetUNCPath, FallsBackToTheDrivesConnection)
+{
+    const struct {
+        const char *name;
+        const char *path;
+        bool stubGivesThePathBack;
+        const char *unc;
+        const char *error;
+    } cases[] = {
+        {"drive, the call fails", "Y:", false, "\\\\srv\\share", ""},
+        {"root, the call fails", "Y:\\", false, "\\\\srv\\share\\", ""},
+        {"folder, the call fails", "Y:\\sub/deeper", false, "\\\\srv\\share\\sub\\deeper", ""},
+        {"drive, the call gives the path back", "Y:", true, "\\\\srv\\share", ""},
+        {"root, the call gives the path back", "Y:\\", true, "\\\\srv\\share\\", ""},
+        {"local drive: the call's error stays", "C:", false, "", "The network is unavailable."},
+        {"no drive: the call's error stays", "Q:", false, "", "The network is unavailable."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePlatform platform;
+        platform.addDrive(QLatin1Char('Y'), DRIVE_REMOTE, QStringLiteral("\\\\srv\\share"));
+        platform.addDrive(QLatin1Char('C'), DRIVE_FIXED);
+        const QString path = QString::fromUtf8(c.path);
+        if (c.stubGivesThePathBack)
+            platform.setUniversalName(path, path);
+        else
+            platform.setUniversalNameError(path, ERROR_NO_NETWORK);
+        QString unc, error;
+        GetUNCPath(platform, path, unc, error);
+        EXPECT_EQ(unc, QString::fromUtf8(c.unc));
+        EXPECT_EQ(error, QString::fromUtf8(c.error));
+    }
 }
 
 TEST(SplitUNCPath, ServerAndSharePart)

@@ -75,6 +75,20 @@ DWORD PosixPlatform::WNetGetUniversalNameW(const WideChar *localPath, DWORD info
     return writeUniversalNameInfo(drive.uncName + below, buffer, bufferSize);
 }
 
+DWORD PosixPlatform::WNetGetConnectionW(const WideChar *localName, WideChar *remoteName,
+                                        DWORD *length)
+{
+    if (!localName || !length)
+        return ERROR_INVALID_PARAMETER;
+    const QString name = wide(localName, -1);
+    if (name.size() != 2 || !isDriveLetter(name[0]) || name[1] != QLatin1Char(':'))
+        return ERROR_BAD_DEVICE;
+    const WineDrives::Drive drive = m_drives.drive(name[0]);
+    if (drive.type != DRIVE_REMOTE)
+        return ERROR_NOT_CONNECTED;
+    return writeRemoteName(drive.uncName, remoteName, length);
+}
+
 int PosixPlatform::WSAStartup(WORD)
 {
     return 0;

@@ -24,6 +24,12 @@ DWORD Win32Platform::WNetGetUniversalNameW(const WideChar *localPath, DWORD info
     return ::WNetGetUniversalNameW(w(localPath), infoLevel, buffer, bufferSize);
 }
 
+DWORD Win32Platform::WNetGetConnectionW(const WideChar *localName, WideChar *remoteName,
+                                        DWORD *length)
+{
+    return ::WNetGetConnectionW(w(localName), reinterpret_cast<LPWSTR>(remoteName), length);
+}
+
 int Win32Platform::WSAStartup(WORD versionRequested)
 {
     WSADATA data;

@@ -8,6 +8,8 @@ public:
     UINT GetDriveTypeW(const WideChar *rootPathName) override;
     DWORD WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel, void *buffer,
                                 DWORD *bufferSize) override;
+    DWORD WNetGetConnectionW(const WideChar *localName, WideChar *remoteName,
+                             DWORD *length) override;
     int WSAStartup(WORD versionRequested) override;
     const hostent *gethostbyname(const char *name) override;
     int WSACleanup() override;

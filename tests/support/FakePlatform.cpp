@@ -1,12 +1,13 @@
 #include "FakePlatform.h"
 
-#include "ProfileFile.h"
 #include "UniversalName.h"
 
-#include <QFile>
 #include <cstring>
-#include <dlfcn.h>
 #include <stdexcept>
+
+FakePlatform::FakePlatform() : m_native(createNativePlatform()) {}
+
+FakePlatform::~FakePlatform() = default;
 
 void FakePlatform::addDrive(QChar letter, UINT type, const QString &uncName)
 {
@@ -61,6 +62,8 @@ DWORD FakePlatform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoL
     const auto drive = m_drives.constFind(path[0].toUpper());
     if (drive == m_drives.constEnd() || drive->type != DRIVE_REMOTE)
         return ERROR_NOT_CONNECTED;
+    if (drive->uncName.isEmpty())
+        return ERROR_CONNECTION_UNAVAIL;
     QString below = path.mid(2);
     below.replace(QLatin1Char('/'), QLatin1Char('\\'));
     return writeUniversalNameInfo(drive->uncName + below, buffer, bufferSize);
@@ -71,6 +74,22 @@ int FakePlatform::WSAStartup(WORD versionRequested)
     calls.append(QStringLiteral("WSAStartup(0x%1)").arg(versionRequested, 4, 16, QLatin1Char('0')));
     ++startups;
     return 0;
+}
+
+DWORD FakePlatform::WNetGetConnectionW(const WideChar *localName, WideChar *remoteName,
+                                       DWORD *length)
+{
+    const QString name = QString::fromUtf16(localName);
+    calls.append(QStringLiteral("WNetGetConnectionW(%1)").arg(name));
+    if (name.size() != 2 || name[1] != QLatin1Char(':'))
+        return ERROR_BAD_DEVICE;
+    const auto drive = m_drives.constFind(name[0].toUpper());
+    if (drive == m_drives.constEnd() || drive->type != DRIVE_REMOTE)
+        return ERROR_NOT_CONNECTED;
+    // A network drive without a name is remembered but not connected.
+    if (drive->uncName.isEmpty())
+        return ERROR_CONNECTION_UNAVAIL;
+    return writeRemoteName(drive->uncName, remoteName, length);
 }
 
 const hostent *FakePlatform::gethostbyname(const char *name)
@@ -115,23 +134,19 @@ int FakePlatform::CompareStringW(LCID, DWORD flags, const WideChar *string1, int
 
 Platform::LibraryHandle FakePlatform::LoadLibraryW(const WideChar *fileName)
 {
-    const QString name = QString::fromUtf16(fileName);
-    calls.append(QStringLiteral("LoadLibraryW(%1)").arg(name));
-    return dlopen(QFile::encodeName(name).constData(), RTLD_NOW | RTLD_LOCAL);
+    calls.append(QStringLiteral("LoadLibraryW(%1)").arg(QString::fromUtf16(fileName)));
+    return m_native->LoadLibraryW(fileName);
 }
 
 Platform::ProcAddress FakePlatform::GetProcAddress(LibraryHandle library, const char *procName)
 {
     calls.append(QStringLiteral("GetProcAddress(%1)").arg(QLatin1String(procName)));
-    void *symbol = dlsym(library, procName);
-    ProcAddress function = nullptr;
-    std::memcpy(&function, &symbol, sizeof function);
-    return function;
+    return m_native->GetProcAddress(library, procName);
 }
 
 BOOL FakePlatform::FreeLibrary(LibraryHandle library)
 {
-    return dlclose(library) == 0 ? TRUE : FALSE;
+    return m_native->FreeLibrary(library);
 }
 
 BOOL FakePlatform::WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
@@ -147,8 +162,8 @@ BOOL FakePlatform::WritePrivateProfileStringW(const WideChar *appName, const Wid
         m_lastError = 5; // access denied
         return FALSE;
     }
-    const BOOL written = writePrivateProfileStringW(appName, keyName, string, fileName);
-    m_lastError = lastProfileError();
+    const BOOL written = m_native->WritePrivateProfileStringW(appName, keyName, string, fileName);
+    m_lastError = m_native->GetLastError();
     return written;
 }
 

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QStringList>
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -12,10 +13,13 @@
 // calls made to it.
 class FakePlatform : public Platform {
 public:
+    FakePlatform();
+    ~FakePlatform() override;
+
     using Address = std::array<unsigned char, 4>;
 
     // A drive; a network drive answers uncName for "X:" and uncName plus the rest for
-    // paths below it.
+    // paths below it; one without uncName is remembered but not connected.
     void addDrive(QChar letter, UINT type, const QString &uncName = {});
     // A fixed answer for one exact local path, success or an error code.
     void setUniversalName(const QString &localPath, const QString &uncName);
@@ -34,12 +38,15 @@ public:
     UINT GetDriveTypeW(const WideChar *rootPathName) override;
     DWORD WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel, void *buffer,
                                 DWORD *bufferSize) override;
+    DWORD WNetGetConnectionW(const WideChar *localName, WideChar *remoteName,
+                             DWORD *length) override;
     int WSAStartup(WORD versionRequested) override;
     const hostent *gethostbyname(const char *name) override;
     int WSACleanup() override;
     int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
                        const WideChar *string2, int count2) override;
-    // Libraries load for real: tests bind real engine builds.
+    // Libraries load and profiles are written for real, through the native platform: tests
+    // bind real engine builds and read the files back.
     BOOL WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
                                     const WideChar *string, const WideChar *fileName) override;
     DWORD GetLastError() override;
@@ -62,6 +69,7 @@ private:
     QHash<QByteArray, std::vector<Address>> m_hosts;
     QList<QByteArray> m_throwingHosts;
     QString m_executablePath = QStringLiteral("/opt/quellmark/Quellmark");
+    std::unique_ptr<Platform> m_native;
     int m_refuseWritesFrom = -1;
     DWORD m_lastError = 0;
 
