@@ -497,7 +497,8 @@ QString currencyText(const QLocale &locale, const Decimal4 &value)
 {
     // Whole cents, rounded half away from zero; a double holds every cent count up to
     // 2^53 exactly, and the currency format then rounds nothing.
-    const qint64 cents = value.units >= 0 ? (value.units + 50) / 100 : (value.units - 50) / 100;
+    const qint64 rest = value.units % 100;
+    const qint64 cents = value.units / 100 + (rest >= 50 ? 1 : rest <= -50 ? -1 : 0);
     return locale.toCurrencyString(double(cents) / 100.0, QString(), 2);
 }
 
