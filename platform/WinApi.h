@@ -10,9 +10,11 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// winsock2.h must come before windows.h.
+#include <winsock2.h>
+
 #include <windows.h>
 #include <winnetwk.h>
-#include <winsock2.h>
 #define QUELLMARK_WIN32 1
 #else
 #include <netdb.h>

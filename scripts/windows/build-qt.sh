@@ -29,7 +29,9 @@ flags=(
     -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_doubleconversion=OFF
     -DFEATURE_sql_sqlite=OFF
 )
-key="$(printf '%s\n' "$version" "${flags[@]}" "$(cat "$here/mingw-toolchain.cmake")" | sha256sum | cut -c1-12)"
+# The key: Qt's version, the flags and the cross compiler's version.
+compiler="$(x86_64-w64-mingw32-g++-posix --version | head -1)"
+key="$(printf '%s\n' "$version" "${flags[@]}" "$compiler" | sha256sum | cut -c1-12)"
 prefix="$cache/qt6-win64-$version-$key"
 
 if [ -f "$prefix/.complete" ]; then
