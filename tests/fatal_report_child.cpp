@@ -6,9 +6,17 @@
 
 #include <QApplication>
 #include <cstdio>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 int main(int argc, char *argv[])
 {
+#ifdef _WIN32
+    // The report's own line ends go out as they are.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     QApplication application(argc, argv);
     AnsweredBoxes watcher;
     int exitCode = 0;

@@ -1,0 +1,53 @@
+# Sourced: a Wine of the project's own for the Windows build. wine_env BUILD exports what
+# Wine and the Windows programs need (prefix, DLL paths, Qt plugins); wine_prefix_drives
+# gives the prefix its drives; wine_up starts a persistent wineserver and makes one
+# throw-away run, so that Wine's services do not start inside a test and inherit its
+# pipes; wine_down stops it.
+wine_env() {
+    local build="$1"
+    local qt
+    qt="$("$quellmark_root/scripts/windows/build-qt.sh" | tail -1)"
+    export WINEPREFIX="${QUELLMARK_WINEPREFIX:-$build/wineprefix}"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+    export WINEARCH=win64
+    local runtime=/usr/lib/gcc/x86_64-w64-mingw32/12-posix
+    export WINEPATH="Z:${qt//\//\\}\\bin;Z:${runtime//\//\\};Z:\\usr\\x86_64-w64-mingw32\\lib"
+    export QT_PLUGIN_PATH="Z:${qt//\//\\}\\plugins"
+    unset QT_QPA_PLATFORM
+    wine_qt="$qt"
+}
+
+# wine_prefix_drives LETTER:TARGET ...: TARGET "unc/SERVER/SHARE" is a network drive,
+# anything else a local folder (made if missing).
+wine_prefix_drives() {
+    [ -f "$WINEPREFIX/system.reg" ] || wine wineboot -i > /dev/null 2>&1
+    wineserver -w
+    local devices="$WINEPREFIX/dosdevices"
+    local spec letter target
+    for spec in "$@"; do
+        letter="${spec%%:*}"
+        target="${spec#*:}"
+        rm -f "$devices/$letter:"
+        if [[ "$target" == unc/* ]]; then
+            mkdir -p "$devices/$target"
+            ln -s "$target" "$devices/$letter:"
+            wine reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /t REG_SZ /d network /f > /dev/null 2>&1
+        else
+            mkdir -p "$target"
+            ln -s "$target" "$devices/$letter:"
+        fi
+    done
+    # Drive types are read when the wineserver starts.
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+}
+
+wine_up() {
+    wineserver -p < /dev/null > /dev/null 2>&1 &
+    wine cmd /c exit < /dev/null > /dev/null 2>&1
+}
+
+wine_down() {
+    wineserver -k 2>/dev/null || true
+}
