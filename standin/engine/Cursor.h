@@ -45,6 +45,10 @@ struct Cursor : Object {
     const std::uint8_t *row(UNSIGNED32 &failure);
 };
 
+// The wire carries character columns in UTF-8; the 8-bit API gives them in the system's
+// encoding. Converts a row image's character columns in place, padding what they shrink by.
+void localiseCharacters(std::uint8_t *row, const std::vector<wire::Column> &columns);
+
 // The column a field argument names: a 1-based number cast to the pointer, or a name.
 int columnIndex(const Cursor &cursor, const UNSIGNED8 *field);
 

@@ -5,6 +5,7 @@
 #include "Answers.h"
 #include "Api.h"
 #include "Cursor.h"
+#include "System.h"
 #include "Text.h"
 
 #include <algorithm>
@@ -14,6 +15,44 @@
 using namespace engine;
 
 namespace engine {
+
+void localiseCharacters(std::uint8_t *row, const std::vector<wire::Column> &columns)
+{
+    for (const wire::Column &column : columns) {
+        std::uint8_t *p = row + column.offset;
+        std::size_t used = column.length;
+        if (column.type == acetype::VarChar) {
+            std::uint16_t length = 0;
+            std::memcpy(&length, p + column.length, 2);
+            if (length == 0xFFFF)
+                continue; // null
+            used = std::min<std::size_t>(length, column.length);
+        } else if (column.type != acetype::Character &&
+                   column.type != acetype::CaseInsensitiveCharacter) {
+            continue;
+        }
+        const auto *text = reinterpret_cast<const char *>(p);
+        // Fixed columns end at their first NUL; a VarChar's length word says how long it is.
+        const std::size_t end = column.type == acetype::VarChar
+                                    ? used
+                                    : std::size_t(std::find(text, text + used, '\0') - text);
+        bool ascii = true;
+        for (std::size_t i = 0; i < end && ascii; ++i)
+            ascii = static_cast<unsigned char>(text[i]) < 0x80;
+        if (ascii)
+            continue; // the same bytes in any 8-bit encoding; all zeros stay null
+        std::string local = utf8ToLocal(std::string(text, end));
+        if (local.size() > end)
+            local.resize(characterBoundary(local, end));
+        std::memcpy(p, local.data(), local.size());
+        // What the text shrank by is padded with blanks, as character columns are.
+        std::memset(p + local.size(), ' ', end - local.size());
+        if (column.type == acetype::VarChar) {
+            const auto length = static_cast<std::uint16_t>(local.size());
+            std::memcpy(p + column.length, &length, 2);
+        }
+    }
+}
 
 int columnIndex(const Cursor &cursor, const UNSIGNED8 *field)
 {
@@ -62,6 +101,10 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
             failure = fail(broken->code, std::move(broken->text));
             return nullptr;
         }
+        if (!sys::localIsUtf8())
+            for (std::uint32_t i = 0; i < count; ++i)
+                localiseCharacters(answer.data() + RowsOffset + std::size_t(i) * recordLength,
+                                   columns);
         while (cachedBytes + answer.size() > MaxCachedBytes && !batchOrder.empty()) {
             const auto old = batches.find(batchOrder.front());
             cachedBytes -= old->second.size();

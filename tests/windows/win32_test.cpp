@@ -141,9 +141,14 @@ TEST(Win32Engine, QueryAgainstTheStandinServer)
     users.setAdsConnection(&connection);
     users.setSQL({QStringLiteral("EXECUTE PROCEDURE sp_mgGetConnectedUsers();")});
     users.Open();
-    QStringList applications;
-    for (users.First(); !users.Eof(); users.Next())
+    QStringList applications, logins;
+    for (users.First(); !users.Eof(); users.Next()) {
         applications.append(users.FieldByName(QStringLiteral("ApplicationID"))->AsString());
+        logins.append(users.FieldByName(QStringLiteral("OSUserLoginName"))->AsString());
+    }
+    // A character column: UTF-8 on the wire, the ANSI code page at the API.
+    EXPECT_TRUE(logins.contains(QStringLiteral("awei\u00df")))
+        << logins.join(QLatin1Char(',')).toStdString();
     EXPECT_TRUE(applications.contains(QStringLiteral("win32_tests.exe")))
         << applications.join(QLatin1Char(',')).toStdString();
     connection.Disconnect();

@@ -38,6 +38,10 @@ wine_prefix_drives() {
             ln -s "$target" "$devices/$letter:"
         fi
     done
+    # Courier New (the preview's font) is a Windows font Wine lacks: the metric twin from
+    # fonts-liberation stands in, as fontconfig does for the Linux build.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Courier New" /t REG_SZ /d "Liberation Mono" /f \
+        > /dev/null 2>&1
     # Drive types are read when the wineserver starts.
     wineserver -k 2>/dev/null || true
     wineserver -w

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Makes build/windows/Quellmark-win64.zip: the program, the Qt libraries and plugins it
+# loads, the compiler's run-time libraries and a note on the client engine (ace32.dll),
+# which is not part of the package. Builds first when needed.
+#
+#   scripts/windows/package.sh        # prints the zip's path
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+build="$("$root/scripts/windows/build.sh" | tail -1)"
+qt="$("$root/scripts/windows/build-qt.sh" | tail -1)"
+runtime=/usr/lib/gcc/x86_64-w64-mingw32/12-posix
+
+stage="$build/package/Quellmark"
+rm -rf "$build/package"
+mkdir -p "$stage/platforms" "$stage/styles"
+cp "$build/bin/Quellmark.exe" "$stage/"
+cp "$qt/bin/Qt6Core.dll" "$qt/bin/Qt6Gui.dll" "$qt/bin/Qt6Widgets.dll" "$stage/"
+cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
+cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
+cp "$runtime/libgcc_s_seh-1.dll" "$runtime/libstdc++-6.dll" /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$stage/"
+cp "$root/scripts/windows/LIESMICH.txt" "$stage/"
+x86_64-w64-mingw32-strip "$stage"/*.dll "$stage"/*/*.dll "$stage/Quellmark.exe"
+
+zip="$build/Quellmark-win64.zip"
+rm -f "$zip"
+(cd "$build/package" && cmake -E tar cf "$zip" --format=zip Quellmark)
+echo "$zip"
