@@ -1,3 +1,4 @@
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +39,8 @@ int main(int argc, char **argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("LC_ALL", "C.UTF-8", 1);
 #endif
+    // As the program's application object does: the engine speaks the locale's encoding.
+    std::setlocale(LC_ALL, "");
     // Listing the tests (which ctest does at build time) needs no GUI; running them does.
     bool listing = false;
     for (int i = 1; i < argc; ++i)
