@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in packages.txt that are missing. Sourced by ./run and ./test.
+# Installs the Debian packages of a list (packages.txt when none is named) that are missing.
+# Sourced by ./run and ./test.
 set -euo pipefail
 
 quellmark_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 quellmark_install_packages() {
+    local list="${1:-$quellmark_root/packages.txt}"
     local wanted missing=()
-    wanted=$(grep -v '^\s*#' "$quellmark_root/packages.txt" | grep -v '^\s*$')
+    wanted=$(grep -v '^\s*#' "$list" | grep -v '^\s*$')
     for pkg in $wanted; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
     done
