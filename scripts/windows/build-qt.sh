@@ -67,8 +67,10 @@ if [ ! -d "$work/src" ]; then
     if [ -f /etc/apt/sources.list ]; then
         sed -n 's/^deb \(.*\)$/deb-src \1/p' /etc/apt/sources.list > "$apt/sources.list"
     fi
+    mkdir -p "$apt/cache/archives/partial"
     aptopts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=$apt/parts"
-             -o "Dir::State::Lists=$apt/lists" -o "APT::Sandbox::User=root")
+             -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
+             -o "APT::Sandbox::User=$(id -un)")
     apt-get "${aptopts[@]}" update -qq
     (cd "$work" && apt-get "${aptopts[@]}" source --download-only -qq "qt6-base=$(dpkg-query -W -f='${Version}' qt6-base-dev)")
     mkdir -p "$work/unpack"
