@@ -48,6 +48,10 @@ public:
 
     // Full path of the running executable.
     virtual QString executablePath() = 0;
+
+    // Where drives come from, in one line, when there is nothing to take them from (Linux
+    // without a Wine prefix); empty otherwise.
+    virtual QString driveSourceHint() { return {}; }
 };
 
 // A QString's text as the NUL-terminated UTF-16 the wide calls take.

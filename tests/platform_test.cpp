@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -79,6 +80,37 @@ TEST_F(WinePrefixTest, DriveTypesFollowTheLinks)
         SCOPED_TRACE(QString::fromUtf16(c.root).toStdString());
         EXPECT_EQ(platform->GetDriveTypeW(c.root), c.type);
     }
+}
+
+// A network drive's type comes from its link and the mount table alone: what it points to
+// is never looked at (a server that does not answer would hold the start up). The table is
+// read anew at every question, so a mount made while the program runs counts at once.
+TEST_F(WinePrefixTest, NetworkTargetsAreNeverTouchedAndMountsAreCurrent)
+{
+    const QString gone = prefix.path() + QStringLiteral("/mnt/nfs space/not there");
+    prefix.link(QLatin1Char('p'), gone);
+    EXPECT_EQ(platform->GetDriveTypeW(u"P:\\"), DRIVE_REMOTE);
+
+    const QString later = prefix.makeDir(QStringLiteral("mnt/later"));
+    prefix.link(QLatin1Char('l'), later);
+    EXPECT_EQ(platform->GetDriveTypeW(u"L:\\"), DRIVE_FIXED);
+    QFile mountInfo(prefix.path() + QStringLiteral("/mountinfo"));
+    ASSERT_TRUE(mountInfo.open(QIODevice::Append));
+    mountInfo.write(
+        QStringLiteral("42 22 0:52 / %1 rw - cifs //127.0.0.4/neu rw\n").arg(later).toUtf8());
+    mountInfo.close();
+    EXPECT_EQ(platform->GetDriveTypeW(u"L:\\"), DRIVE_REMOTE);
+    DWORD code = 0;
+    EXPECT_EQ(unc(*platform, QStringLiteral("L:"), &code), QStringLiteral("\\\\127.0.0.4\\neu"));
+}
+
+TEST(PosixPlatform, HintWhereThereIsNoPrefix)
+{
+    EXPECT_TRUE(PosixPlatform(QStringLiteral("/nonexistent/prefix"))
+                    .driveSourceHint()
+                    .contains(QStringLiteral("WINEPREFIX")));
+    QTemporaryDir existing;
+    EXPECT_TRUE(PosixPlatform(existing.path()).driveSourceHint().isEmpty());
 }
 
 TEST_F(WinePrefixTest, UniversalNamesOfDrivesAndPathsBelowThem)

@@ -12,6 +12,7 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -31,7 +32,7 @@ QString wide(const WideChar *text, int count)
 } // namespace
 
 PosixPlatform::PosixPlatform(QString winePrefix, QString mountInfoPath)
-    : m_drives(std::move(winePrefix), MountTable::load(mountInfoPath))
+    : m_drives(std::move(winePrefix), std::move(mountInfoPath))
 {
 }
 
@@ -96,7 +97,15 @@ int PosixPlatform::WSAStartup(WORD)
 
 const hostent *PosixPlatform::gethostbyname(const char *name)
 {
-    return ::gethostbyname(name);
+    // Discovery looks servers up on several threads at once: each thread gets its own
+    // entry, as Winsock gives.
+    thread_local hostent entry{};
+    thread_local std::vector<char> scratch(8192);
+    hostent *result = nullptr;
+    int error = 0;
+    if (!name || gethostbyname_r(name, &entry, scratch.data(), scratch.size(), &result, &error) != 0)
+        return nullptr;
+    return result;
 }
 
 int PosixPlatform::WSACleanup()
@@ -161,6 +170,14 @@ QString PosixPlatform::executablePath()
     std::error_code ec;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
     return ec ? QString() : QString::fromStdString(self.string());
+}
+
+QString PosixPlatform::driveSourceHint()
+{
+    if (QFileInfo(m_drives.prefix()).isDir())
+        return {};
+    return QStringLiteral("Keine Laufwerke: Quellmark liest sie aus einem Wine-Präfix ($WINEPREFIX oder "
+                          "~/.wine), Netzlaufwerk X: ist dosdevices/x: -> unc/server/freigabe (siehe README).");
 }
 
 std::unique_ptr<Platform> createNativePlatform()

@@ -6,6 +6,8 @@
 // Linux backend: drives from a Wine prefix, names from the C library's resolver.
 class PosixPlatform : public Platform {
 public:
+    // The mount table is read anew at every question, so a drive mounted or unmounted while
+    // the program runs is seen as it is now.
     explicit PosixPlatform(QString winePrefix,
                            QString mountInfoPath = QStringLiteral("/proc/self/mountinfo"));
 
@@ -29,6 +31,7 @@ public:
     ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;
     BOOL FreeLibrary(LibraryHandle library) override;
     QString executablePath() override;
+    QString driveSourceHint() override;
 
 private:
     WineDrives m_drives;

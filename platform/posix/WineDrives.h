@@ -15,7 +15,8 @@ public:
         QString uncName; // "\\server\share[\folder]" for network drives, no trailing backslash
     };
 
-    WineDrives(QString prefix, MountTable mounts);
+    // The mount table is read from mountInfoPath at every question.
+    WineDrives(QString prefix, QString mountInfoPath);
 
     Drive drive(QChar letter) const;
 
@@ -23,5 +24,5 @@ public:
 
 private:
     QString m_prefix;
-    MountTable m_mounts;
+    QString m_mountInfoPath;
 };

@@ -9,6 +9,12 @@ FakePlatform::FakePlatform() : m_native(createNativePlatform()) {}
 
 FakePlatform::~FakePlatform() = default;
 
+void FakePlatform::record(const QString &call)
+{
+    const std::lock_guard lock(m_callsMutex);
+    calls.append(call);
+}
+
 void FakePlatform::addDrive(QChar letter, UINT type, const QString &uncName)
 {
     m_drives.insert(letter.toUpper(), Drive{type, uncName});
@@ -37,7 +43,7 @@ void FakePlatform::setHostLookupThrows(const QByteArray &name)
 UINT FakePlatform::GetDriveTypeW(const WideChar *rootPathName)
 {
     const QString root = QString::fromUtf16(rootPathName);
-    calls.append(QStringLiteral("GetDriveTypeW(%1)").arg(root));
+    record(QStringLiteral("GetDriveTypeW(%1)").arg(root));
     if (root.size() != 3 || root[1] != QLatin1Char(':') || root[2] != QLatin1Char('\\'))
         return DRIVE_NO_ROOT_DIR;
     const auto drive = m_drives.constFind(root[0].toUpper());
@@ -48,7 +54,7 @@ DWORD FakePlatform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoL
                                           DWORD *bufferSize)
 {
     const QString path = QString::fromUtf16(localPath);
-    calls.append(QStringLiteral("WNetGetUniversalNameW(%1,%2,%3)")
+    record(QStringLiteral("WNetGetUniversalNameW(%1,%2,%3)")
                      .arg(path)
                      .arg(infoLevel)
                      .arg(*bufferSize));
@@ -71,8 +77,8 @@ DWORD FakePlatform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoL
 
 int FakePlatform::WSAStartup(WORD versionRequested)
 {
-    calls.append(QStringLiteral("WSAStartup(0x%1)").arg(versionRequested, 4, 16, QLatin1Char('0')));
-    ++startups;
+    record(QStringLiteral("WSAStartup(0x%1)").arg(versionRequested, 4, 16, QLatin1Char('0')));
+    startups.fetch_add(1);
     return 0;
 }
 
@@ -80,7 +86,7 @@ DWORD FakePlatform::WNetGetConnectionW(const WideChar *localName, WideChar *remo
                                        DWORD *length)
 {
     const QString name = QString::fromUtf16(localName);
-    calls.append(QStringLiteral("WNetGetConnectionW(%1)").arg(name));
+    record(QStringLiteral("WNetGetConnectionW(%1)").arg(name));
     if (name.size() != 2 || name[1] != QLatin1Char(':'))
         return ERROR_BAD_DEVICE;
     const auto drive = m_drives.constFind(name[0].toUpper());
@@ -94,28 +100,32 @@ DWORD FakePlatform::WNetGetConnectionW(const WideChar *localName, WideChar *remo
 
 const hostent *FakePlatform::gethostbyname(const char *name)
 {
-    calls.append(QStringLiteral("gethostbyname(%1)").arg(QString::fromLocal8Bit(name)));
+    record(QStringLiteral("gethostbyname(%1)").arg(QString::fromLocal8Bit(name)));
     if (m_throwingHosts.contains(QByteArray(name)))
         throw std::runtime_error("resolver failed");
     const auto host = m_hosts.constFind(QByteArray(name));
     if (host == m_hosts.constEnd())
         return nullptr;
-    m_entryAddresses = *host;
-    m_entryList.clear();
-    for (Address &address : m_entryAddresses)
-        m_entryList.push_back(reinterpret_cast<char *>(address.data()));
-    m_entryList.push_back(nullptr);
-    m_entry = hostent{};
-    m_entry.h_addrtype = AF_INET;
-    m_entry.h_length = 4;
-    m_entry.h_addr_list = m_entryList.data();
-    return &m_entry;
+    // Storage of the calling thread, as the C library and Winsock keep their own.
+    thread_local std::vector<Address> addresses;
+    thread_local std::vector<char *> list;
+    thread_local hostent entry{};
+    addresses = *host;
+    list.clear();
+    for (Address &address : addresses)
+        list.push_back(reinterpret_cast<char *>(address.data()));
+    list.push_back(nullptr);
+    entry = hostent{};
+    entry.h_addrtype = AF_INET;
+    entry.h_length = 4;
+    entry.h_addr_list = list.data();
+    return &entry;
 }
 
 int FakePlatform::WSACleanup()
 {
-    calls.append(QStringLiteral("WSACleanup()"));
-    ++cleanups;
+    record(QStringLiteral("WSACleanup()"));
+    cleanups.fetch_add(1);
     return 0;
 }
 
@@ -126,7 +136,7 @@ int FakePlatform::CompareStringW(LCID, DWORD flags, const WideChar *string1, int
         count1 < 0 ? QString::fromUtf16(string1) : QString::fromUtf16(string1, count1);
     const QString b =
         count2 < 0 ? QString::fromUtf16(string2) : QString::fromUtf16(string2, count2);
-    calls.append(QStringLiteral("CompareStringW(%1,%2)").arg(a, b));
+    record(QStringLiteral("CompareStringW(%1,%2)").arg(a, b));
     const int order =
         a.compare(b, (flags & NORM_IGNORECASE) ? Qt::CaseInsensitive : Qt::CaseSensitive);
     return order < 0 ? CSTR_LESS_THAN : (order == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN);
@@ -134,13 +144,13 @@ int FakePlatform::CompareStringW(LCID, DWORD flags, const WideChar *string1, int
 
 Platform::LibraryHandle FakePlatform::LoadLibraryW(const WideChar *fileName)
 {
-    calls.append(QStringLiteral("LoadLibraryW(%1)").arg(QString::fromUtf16(fileName)));
+    record(QStringLiteral("LoadLibraryW(%1)").arg(QString::fromUtf16(fileName)));
     return m_native->LoadLibraryW(fileName);
 }
 
 Platform::ProcAddress FakePlatform::GetProcAddress(LibraryHandle library, const char *procName)
 {
-    calls.append(QStringLiteral("GetProcAddress(%1)").arg(QLatin1String(procName)));
+    record(QStringLiteral("GetProcAddress(%1)").arg(QLatin1String(procName)));
     return m_native->GetProcAddress(library, procName);
 }
 
@@ -155,7 +165,7 @@ BOOL FakePlatform::WritePrivateProfileStringW(const WideChar *appName, const Wid
     const auto text = [](const WideChar *t) {
         return t ? QString::fromUtf16(t) : QStringLiteral("(null)");
     };
-    calls.append(QStringLiteral("WritePrivateProfileStringW(%1,%2,%3,%4)")
+    record(QStringLiteral("WritePrivateProfileStringW(%1,%2,%3,%4)")
                      .arg(text(appName), text(keyName), text(string), text(fileName)));
     const int index = profileWrites++;
     if (m_refuseWritesFrom >= 0 && index >= m_refuseWritesFrom) {

@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QStringList>
 #include <array>
+#include <atomic>
+#include <mutex>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -31,9 +33,11 @@ public:
     void refuseProfileWritesFrom(int n) { m_refuseWritesFrom = n; }
     int profileWrites = 0;
 
+    // What was called, in order. Discovery calls from several threads at once; read these
+    // once it is done.
     QStringList calls;
-    int startups = 0;
-    int cleanups = 0;
+    std::atomic<int> startups = 0;
+    std::atomic<int> cleanups = 0;
 
     UINT GetDriveTypeW(const WideChar *rootPathName) override;
     DWORD WNetGetUniversalNameW(const WideChar *localPath, DWORD infoLevel, void *buffer,
@@ -69,12 +73,11 @@ private:
     QHash<QByteArray, std::vector<Address>> m_hosts;
     QList<QByteArray> m_throwingHosts;
     QString m_executablePath = QStringLiteral("/opt/quellmark/Quellmark");
+    void record(const QString &call);
+
     std::unique_ptr<Platform> m_native;
+    std::mutex m_callsMutex;
     int m_refuseWritesFrom = -1;
     DWORD m_lastError = 0;
 
-    // Storage behind the last host entry handed out, as the C library keeps its own.
-    hostent m_entry{};
-    std::vector<Address> m_entryAddresses;
-    std::vector<char *> m_entryList;
 };
