@@ -8,6 +8,8 @@
 #include "dlgRemoteInfoU.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 void applyApplicationFont(QApplication &application)
@@ -29,7 +31,14 @@ int runEntrySequence(QApplication &application, Platform &platform)
         dlgRemoteInfo = new TdlgRemoteInfo(platform, mainWindow.get());
 
         mainWindow->show();
-        return application.exec();
+        const int code = application.exec();
+        if (!mainWindow->DiscoveryDone()) {
+            // Closed while servers are still probed: end now rather than wait out their
+            // time-outs. Nothing is written meanwhile, so nothing is lost.
+            std::fflush(nullptr);
+            std::_Exit(code);
+        }
+        return code;
     } catch (const std::exception &error) {
         return FatalReport::show(error);
     }

@@ -4,6 +4,7 @@
 #include "DriveUtils.h"
 #include "FailureDisplay.h"
 #include "Platform.h"
+#include "ServerProbes.h"
 #include "ShapeButton.h"
 #include "adscnnct.h"
 #include "dlgRemoteInfoU.h"
@@ -116,7 +117,46 @@ void TForm1::GetServerInfo()
 {
     if (!ServerInfo)
         ServerInfo = std::make_unique<TServerInfoList>(m_platform);
-    DiscoverServers(m_platform, *AdsConnection, *ServerInfo);
+    // Planning only reads the drives' link texts; the lookups and probes, which may wait
+    // for time-outs, run beside the window.
+    std::vector<ServerProbe> plan = PlanDiscovery(m_platform, *ServerInfo);
+    delete m_probes;
+    m_probes = new ServerProbes(m_platform, std::move(plan), 26, this);
+    m_discovered = false;
+    fcShapeBtn2->setEnabled(false);
+    connect(m_probes, &ServerProbes::progressed, this,
+            [this] { FailureDisplay::guard([this] { showProgress(); }); });
+    connect(m_probes, &ServerProbes::finished, this,
+            [this] { FailureDisplay::guard([this] { discoveryDone(); }); });
+}
+
+bool TForm1::DiscoveryDone() const
+{
+    return m_discovered;
+}
+
+void TForm1::discoveryDone()
+{
+    const std::vector<TAdsServerInfo> &results = m_probes->results();
+    for (std::size_t i = 0; i < results.size() && int(i) < ServerInfo->Count(); ++i)
+        *ServerInfo->Record(int(i)) = results[i];
+    m_discovered = true;
+    fillPreview();
+    fcShapeBtn2->setEnabled(true);
+    emit discoveryFinished();
+}
+
+void TForm1::showProgress()
+{
+    if (DiscoveryDone())
+        return;
+    QStringList lines{QStringLiteral("Datenbankserver werden gesucht: %1 von %2 geprüft ...")
+                          .arg(m_probes->done())
+                          .arg(m_probes->total())};
+    const QStringList running = m_probes->running();
+    if (!running.isEmpty())
+        lines.append(QStringLiteral("Wird geprüft: ") + running.join(QStringLiteral(", ")));
+    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 QStringList TForm1::driveList() const
@@ -129,7 +169,19 @@ QStringList TForm1::driveList() const
 
 void TForm1::fillPreview()
 {
+    if (!DiscoveryDone()) {
+        showProgress();
+        return;
+    }
     Memo1->clear();
+    if (cmbDrives->count() == 0) {
+        // Nothing to preview: say where drives would come from, if there is anything to say.
+        const QString hint = m_platform.driveSourceHint();
+        if (!hint.isEmpty()) {
+            Memo1->setPlainText(hint);
+            return;
+        }
+    }
     const TServerInfoList none(m_platform);
     Memo1->setPlainText(
         AdsIni::PreviewLines(m_platform, driveList(), ServerInfo ? *ServerInfo : none)
@@ -154,6 +206,9 @@ void TForm1::fcShapeBtn1Click()
 
 void TForm1::fcShapeBtn2Click()
 {
+    // Disabled until then; a click that still arrives writes nothing half known.
+    if (!DiscoveryDone())
+        return;
     const QString filePath = AdsIni::FilePath(m_platform.executablePath());
     const TServerInfoList none(m_platform);
     AdsIni::Write(m_platform, filePath, driveList(), ServerInfo ? *ServerInfo : none);

@@ -12,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class ServerProbes;
 class ShapeButton;
 
 // The main window: network drives, the UNC path of the selected one, the ADS.INI preview
@@ -30,8 +31,13 @@ public:
     ShapeButton *fcShapeBtn1;
     ShapeButton *fcShapeBtn2;
     TAdsConnection *AdsConnection;
-    // The servers discovered at creation; created by the first discovery.
+    // The servers discovered at creation; created by the first discovery. Named in drive
+    // order at once, their addresses and ports filled in when discovery is done.
     std::unique_ptr<TServerInfoList> ServerInfo;
+
+    // Discovery runs beside the window; until it is done the preview shows its progress
+    // and "ADS.INI aktualisieren" is disabled.
+    bool DiscoveryDone() const;
 
     void FormCreate();
     void GetServerInfo();
@@ -39,16 +45,23 @@ public:
     void fcShapeBtn1Click();
     void fcShapeBtn2Click();
 
+signals:
+    void discoveryFinished();
+
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
     void createControls();
     void fillPreview();
+    void showProgress();
+    void discoveryDone();
     QStringList driveList() const;
 
     Platform &m_platform;
     bool m_centred = false;
+    ServerProbes *m_probes = nullptr;
+    bool m_discovered = true;
 };
 
 // The program-wide reference to the main window; empty until it is created.

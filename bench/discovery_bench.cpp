@@ -1,18 +1,27 @@
-// Times server discovery against live and refusing stand-in servers, side by side with
-// the floor: a plain TCP connect-and-close to the same addresses.
+// Discovery timings against live, refusing and blackholed stand-in servers on loopback.
 //
-//   build/release/bin/discovery_bench [rounds]
+// 1. Per probe, one server after another, against the floor: a plain TCP connect-and-close
+//    to the same addresses.
+// 2. Start-up through the real main window: the time to the window shown and to discovery
+//    done, with 1, 8 and 26 drives on distinct servers that are all live, all blackholed,
+//    or 13 live and 13 blackholed; beside it what probing one after another costs.
+//
+//   build/bench/bin/discovery_bench [rounds]
 
+#include "Blackhole.h"
 #include "PosixPlatform.h"
 #include "ServerDiscovery.h"
 #include "StandinServer.h"
 #include "TempPrefix.h"
 #include "adscnnct.h"
+#include "dlgMainU.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QTest>
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -21,10 +30,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
 QString address(int i, int base)
 {
     return QStringLiteral("127.0.0.%1").arg(base + i);
 }
+
+// --- per probe ---------------------------------------------------------------------------
 
 double floorPerConnect(int servers, int base, int rounds)
 {
@@ -40,55 +56,132 @@ double floorPerConnect(int servers, int base, int rounds)
             ::close(fd);
         }
     }
-    return std::chrono::duration<double, std::micro>(Clock::now() - start).count() /
-           (rounds * servers);
+    return msSince(start) * 1000.0 / (rounds * servers);
 }
 
-double discoveryPerServer(int servers, int base, int rounds)
+// A Wine prefix whose drives a:, b:, ... lead to the given servers' share "daten".
+std::unique_ptr<TempPrefix> prefixFor(const QStringList &servers)
 {
-    TempPrefix prefix;
-    for (int i = 0; i < servers; ++i)
-        prefix.link(QChar(u'a' + i), QStringLiteral("unc/%1/daten").arg(address(i, base)));
-    PosixPlatform platform(prefix.path());
+    auto prefix = std::make_unique<TempPrefix>();
+    for (int i = 0; i < servers.size(); ++i)
+        prefix->link(QChar(u'a' + i), QStringLiteral("unc/%1/daten").arg(servers[i]));
+    return prefix;
+}
+
+QStringList addresses(int count, int base)
+{
+    QStringList list;
+    for (int i = 0; i < count; ++i)
+        list.append(address(i, base));
+    return list;
+}
+
+// One after another, as before: microseconds per server.
+double serialPerServer(const QStringList &servers, int rounds)
+{
+    const auto prefix = prefixFor(servers);
+    PosixPlatform platform(prefix->path());
     TAdsConnection connection;
     TServerInfoList list(platform);
     DiscoverServers(platform, connection, list); // warm-up: loads the engine
     const auto start = Clock::now();
     for (int r = 0; r < rounds; ++r)
         DiscoverServers(platform, connection, list);
-    const double perServer =
-        std::chrono::duration<double, std::micro>(Clock::now() - start).count() /
-        (rounds * servers);
-    if (list.Count() != servers)
-        std::fprintf(stderr, "expected %d servers, found %d\n", servers, list.Count());
-    return perServer;
+    if (list.Count() != servers.size())
+        std::fprintf(stderr, "expected %d servers, found %d\n", int(servers.size()), list.Count());
+    return msSince(start) * 1000.0 / (rounds * servers.size());
 }
 
-void row(const char *name, int servers, int base, int rounds)
+void probeRow(const char *name, int servers, int base, int rounds)
 {
-    const double probe = discoveryPerServer(servers, base, rounds);
+    const double probe = serialPerServer(addresses(servers, base), rounds);
     const double floor = floorPerConnect(servers, base, rounds);
-    std::printf("%-28s %3d  %10.1f  %10.1f  %6.2f\n", name, servers, probe, floor, probe / floor);
+    std::printf("%-22s %3d  %10.1f  %10.1f  %6.2f\n", name, servers, probe, floor, probe / floor);
+}
+
+// --- start-up ----------------------------------------------------------------------------
+
+struct Startup {
+    double windowMs;
+    double discoveryMs;
+};
+
+Startup startUp(const QStringList &servers)
+{
+    const auto prefix = prefixFor(servers);
+    PosixPlatform platform(prefix->path());
+    const auto start = Clock::now();
+    TForm1 form(platform);
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        std::fprintf(stderr, "the window was not shown\n");
+    const double window = msSince(start);
+    if (!QTest::qWaitFor([&form] { return form.DiscoveryDone(); }, 120000))
+        std::fprintf(stderr, "discovery did not end\n");
+    if (form.ServerInfo->Count() != servers.size())
+        std::fprintf(stderr, "expected %d servers, found %d\n", int(servers.size()),
+                     form.ServerInfo->Count());
+    return {window, msSince(start)};
+}
+
+void startupRow(const char *name, const QStringList &servers, double serialMs, double goalMs)
+{
+    const Startup measured = startUp(servers);
+    std::printf("%-22s %3d  %9.0f  %12.0f  %10.0f  %7.2f  %s\n", name, int(servers.size()),
+                measured.windowMs, measured.discoveryMs, serialMs, serialMs / measured.discoveryMs,
+                measured.windowMs <= 300 && measured.discoveryMs <= goalMs ? "met" : "MISSED");
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication application(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
 
-    // One server process listening on 127.0.0.2 .. 127.0.0.27, port 6262.
+    // Live: one server process on 127.0.0.2 .. 127.0.0.27, port 6262. Refusing: nothing
+    // listens on 127.0.0.100 .. 125. Blackholed: 127.0.0.130 .. 155, both ports.
+    const QStringList live = addresses(26, 2);
     QStringList listen;
-    for (int i = 0; i < 26; ++i)
-        listen.append(address(i, 2) + QStringLiteral(":6262"));
-    StandinServer server(listen);
+    for (const QString &host : live)
+        listen.append(host + QStringLiteral(":6262"));
+    const StandinServer server(listen);
+    const QStringList blackholed = addresses(26, 130);
+    std::vector<std::unique_ptr<Blackhole>> holes;
+    for (const QString &host : blackholed)
+        for (const quint16 port : {quint16(6262), quint16(2001)})
+            holes.push_back(std::make_unique<Blackhole>(host, port));
 
-    std::printf("%-28s %3s  %10s  %10s  %6s\n", "case", "n", "probe us", "floor us", "ratio");
-    row("live servers", 1, 2, rounds);
-    row("live servers", 8, 2, rounds);
-    row("live servers", 26, 2, rounds);
-    // Nothing listens on 127.0.0.100 .. 125: both ports are refused.
-    row("refusing servers", 26, 100, rounds);
+    std::printf("per probe, one server after another\n");
+    std::printf("%-22s %3s  %10s  %10s  %6s\n", "case", "n", "probe us", "floor us", "ratio");
+    probeRow("live servers", 1, 2, rounds);
+    probeRow("live servers", 8, 2, rounds);
+    probeRow("live servers", 26, 2, rounds);
+    probeRow("refusing servers", 26, 100, rounds);
+
+    // What one after another costs: measured for live servers, n times one server's cost
+    // for blackholed ones (26 of them would take minutes).
+    const double liveEach = serialPerServer(live, 20) / 1000.0;
+    const double holeEach = serialPerServer(blackholed.mid(0, 1), 1) / 1000.0;
+    const double timeoutGoal = 2 * 3000.0 + 500.0; // 2 connect time-outs + 0.5 s
+
+    startUp(live.mid(0, 1)); // warm-up: the first window loads fonts and the engine
+    const double oneLiveStartup = startUp(live.mid(0, 1)).discoveryMs;
+
+    std::printf("\nstart-up through the main window (ms)\n");
+    std::printf("%-22s %3s  %9s  %12s  %10s  %7s  %s\n", "case", "n", "window", "discovery",
+                "serial", "speedup", "goal");
+    for (const int n : {1, 8, 26})
+        startupRow("1: all live", live.mid(0, n), n * liveEach,
+                   n == 26 ? 1.5 * oneLiveStartup : 1e9);
+    for (const int n : {1, 8, 26})
+        startupRow("2: all blackholed", blackholed.mid(0, n), n * holeEach, timeoutGoal);
+    startupRow("3: 13 live, 13 holes", live.mid(0, 13) + blackholed.mid(0, 13),
+               13 * liveEach + 13 * holeEach, timeoutGoal);
+    std::printf("\ngoals: window <= 300 ms; discovery <= %.0f ms with blackholed servers, "
+                "<= 1.5 x one live server's (%.1f ms) with 26 live ones\n",
+                timeoutGoal, oneLiveStartup);
     return 0;
 }

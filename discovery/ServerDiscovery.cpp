@@ -33,7 +33,7 @@ QString lastComponent(const QString &uncPath)
     return uncPath.mid(cut + 1);
 }
 
-bool probe(TAdsConnection &connection, const QString &server, quint32 port, const QString &share)
+bool probeAt(TAdsConnection &connection, const QString &server, quint32 port, const QString &share)
 {
     try {
         connection.setConnectPath(ConnectPathOf(server, port, share));
@@ -48,9 +48,10 @@ bool probe(TAdsConnection &connection, const QString &server, quint32 port, cons
 
 } // namespace
 
-void DiscoverServers(Platform &platform, TAdsConnection &connection, TServerInfoList &servers)
+std::vector<ServerProbe> PlanDiscovery(Platform &platform, TServerInfoList &servers)
 {
     servers.Clear();
+    std::vector<ServerProbe> probes;
     QStringList drives;
     ListDrivesOfType(platform, drives, DRIVE_REMOTE, true);
     for (const QString &drive : drives) {
@@ -62,19 +63,33 @@ void DiscoverServers(Platform &platform, TAdsConnection &connection, TServerInfo
         const QString server = SplitUNCPath(platform, uncPath);
         if (servers.IndexOf(server) >= 0)
             continue;
-
         auto record = std::make_unique<TAdsServerInfo>();
         record->ServerName = server;
-        record->LAN_IP = HostNameToIP(platform, server.toLocal8Bit());
-        const QString share = lastComponent(uncPath);
-        record->LAN_PORT = 6262;
-        record->AVaible = probe(connection, server, 6262, share);
-        if (!record->AVaible) {
-            record->LAN_PORT = 2001;
-            record->AVaible = probe(connection, server, 2001, share);
-            if (!record->AVaible)
-                record->LAN_PORT = 0;
-        }
         servers.Add(server, std::move(record));
+        probes.push_back(ServerProbe{server, lastComponent(uncPath)});
     }
+    return probes;
+}
+
+TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection, const ServerProbe &probe)
+{
+    TAdsServerInfo record;
+    record.ServerName = probe.server;
+    record.LAN_IP = HostNameToIP(platform, probe.server.toLocal8Bit());
+    record.LAN_PORT = 6262;
+    record.AVaible = probeAt(connection, probe.server, 6262, probe.share);
+    if (!record.AVaible) {
+        record.LAN_PORT = 2001;
+        record.AVaible = probeAt(connection, probe.server, 2001, probe.share);
+        if (!record.AVaible)
+            record.LAN_PORT = 0;
+    }
+    return record;
+}
+
+void DiscoverServers(Platform &platform, TAdsConnection &connection, TServerInfoList &servers)
+{
+    const std::vector<ServerProbe> probes = PlanDiscovery(platform, servers);
+    for (std::size_t i = 0; i < probes.size(); ++i)
+        *servers.Record(int(i)) = ProbeServer(platform, connection, probes[i]);
 }

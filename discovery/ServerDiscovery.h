@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <memory>
+#include <vector>
 
 class TAdsConnection;
 
@@ -41,6 +42,23 @@ private:
     std::vector<Entry> m_entries;
 };
 
-// Fills the list afresh from the network drives: per server one address lookup and a
-// probe at 6262, then 2001, through the given connection. Never raises.
+// One server to look up and probe: its name and the share part its probe asks for.
+struct ServerProbe {
+    QString server;
+    QString share;
+};
+
+// The servers behind the network drives, once each, in drive order: the first drive that
+// leads to a server names it (case ignored as the user's locale says) and gives its share.
+// Fills the list afresh with one record per server, named but not yet probed, and gives
+// what to probe, in the list's order.
+std::vector<ServerProbe> PlanDiscovery(Platform &platform, TServerInfoList &servers);
+
+// One server's address lookup and probe: 6262, then 2001 only when 6262 did not answer.
+// Never raises.
+TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection,
+                           const ServerProbe &probe);
+
+// Fills the list afresh from the network drives, one server after another through the
+// given connection. Never raises. (The main window probes side by side: ServerProbes.)
 void DiscoverServers(Platform &platform, TAdsConnection &connection, TServerInfoList &servers);

@@ -4,6 +4,9 @@
 
 #include "AdsIni.h"
 #include "AnsweredBoxes.h"
+#include "Blackhole.h"
+#include "ChildProcess.h"
+#include "DiscoveryWait.h"
 #include "FakePlatform.h"
 #include "PosixPlatform.h"
 #include "QtPrinters.h"
@@ -15,10 +18,12 @@
 #include "dlgMainU.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -197,6 +202,7 @@ const char *const DemoIni = "[DRIVES]\r\n"
 TEST_F(MainWindowEndToEnd, PreviewAndWrittenFile)
 {
     TForm1 form(platform);
+    ASSERT_TRUE(waitForDiscovery(form));
     EXPECT_EQ(form.cmbDrives->currentText(), QStringLiteral("F:"));
     EXPECT_EQ(form.wwDBEdit1->text(), QStringLiteral("\\\\localhost\\daten"));
     EXPECT_EQ(form.Memo1->toPlainText(), QString::fromUtf8(DemoPreview));
@@ -228,6 +234,7 @@ TEST_F(MainWindowEndToEnd, ExistingFileKeepsEverythingElse)
         file.write(existing);
     }
     TForm1 form(platform);
+    ASSERT_TRUE(waitForDiscovery(form));
     AnsweredBoxes watcher;
     form.fcShapeBtn2->click();
     EXPECT_EQ(iniBytes(),
@@ -246,6 +253,7 @@ TEST_F(MainWindowEndToEnd, UnwritableTargetShowsTheErrorAndNoSuccess)
 {
     ASSERT_TRUE(QDir(programDir.path()).mkdir(QStringLiteral("ADS.INI")));
     TForm1 form(platform);
+    ASSERT_TRUE(waitForDiscovery(form));
     AnsweredBoxes watcher;
     form.fcShapeBtn2->click();
     ASSERT_EQ(watcher.boxes.size(), 1);
@@ -263,6 +271,7 @@ TEST(MainWindowWriter, EntriesWrittenBeforeARefusalStay)
     platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.3\\daten"));
     platform.addDrive(QLatin1Char('G'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.3\\apps"));
     TForm1 form(platform);
+    ASSERT_TRUE(waitForDiscovery(form));
     platform.refuseProfileWritesFrom(1);
     AnsweredBoxes watcher;
     form.fcShapeBtn2->click();
@@ -281,6 +290,7 @@ TEST(MainWindowWriter, NoDrivesWritesNothingAndStillReportsSuccess)
     FakePlatform platform;
     platform.setExecutablePath(programDir.filePath(QStringLiteral("Quellmark")));
     TForm1 form(platform);
+    ASSERT_TRUE(waitForDiscovery(form));
     EXPECT_EQ(form.Memo1->toPlainText(), QStringLiteral("[DRIVES]\n"));
     AnsweredBoxes watcher;
     form.fcShapeBtn2->click();
@@ -289,6 +299,168 @@ TEST(MainWindowWriter, NoDrivesWritesNothingAndStillReportsSuccess)
     EXPECT_EQ(platform.calls.filter(QStringLiteral("WritePrivateProfileStringW")),
               QStringList{QStringLiteral("WritePrivateProfileStringW((null),(null),(null),%1)")
                               .arg(programDir.filePath(QStringLiteral("ADS.INI")))});
+}
+
+// --- probes side by side -------------------------------------------------------------
+
+// Every kind of server a workstation meets, behind drives in an order that matters.
+class SideBySide : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        servers = std::make_unique<StandinServer>(
+            QStringList{QStringLiteral("127.0.0.1:6262"), QStringLiteral("127.0.0.52:2001")},
+            R"({"name":"E2E","shares":["daten","apps","verwaltung","archiv"]})");
+        // Switched off behind a dropping firewall: both ports swallow the connect.
+        blackholes.push_back(std::make_unique<Blackhole>(QStringLiteral("127.0.0.54"), 6262));
+        blackholes.push_back(std::make_unique<Blackhole>(QStringLiteral("127.0.0.54"), 2001));
+    }
+    static void TearDownTestSuite()
+    {
+        blackholes.clear();
+        servers.reset();
+    }
+
+    SideBySide() { platform.setExecutablePath(programDir.filePath(QStringLiteral("Quellmark"))); }
+
+    void addDrive(char letter, const char *unc)
+    {
+        platform.addDrive(QLatin1Char(letter), DRIVE_REMOTE, QString::fromLatin1(unc));
+    }
+
+    static std::unique_ptr<StandinServer> servers;
+    static std::vector<std::unique_ptr<Blackhole>> blackholes;
+    QTemporaryDir programDir;
+    FakePlatform platform;
+};
+std::unique_ptr<StandinServer> SideBySide::servers;
+std::vector<std::unique_ptr<Blackhole>> SideBySide::blackholes;
+
+TEST_F(SideBySide, PreviewAndFileAreWhatOneAfterAnotherGives)
+{
+    addDrive('D', "\\\\localhost\\daten");             // live at 6262
+    addDrive('E', "\\\\127.0.0.1\\daten");             // the same server by its address
+    addDrive('F', "\\\\127.0.0.52\\apps\\verwaltung"); // live at 2001 only
+    addDrive('G', "\\\\127.0.0.53\\archiv");           // refuses both ports
+    addDrive('H', "\\\\127.0.0.54\\daten");            // blackholed
+    addDrive('I', "\\\\127.0.0.55\\daten");            // does not resolve
+    addDrive('J', "\\\\LOCALHOST\\apps");              // case twin of D: no record of its own
+    platform.addHost("localhost", {{127, 0, 0, 1}});
+    platform.addHost("127.0.0.1", {{127, 0, 0, 1}});
+    platform.addHost("127.0.0.52", {{127, 0, 0, 52}});
+    platform.addHost("127.0.0.53", {{127, 0, 0, 53}});
+    platform.addHost("127.0.0.54", {{127, 0, 0, 54}});
+
+    TAdsConnection connection;
+    TServerInfoList serial(platform);
+    DiscoverServers(platform, connection, serial);
+    const QStringList drives{QStringLiteral("D:"), QStringLiteral("E:"), QStringLiteral("F:"),
+                             QStringLiteral("G:"), QStringLiteral("H:"), QStringLiteral("I:"),
+                             QStringLiteral("J:")};
+    const QString serialPreview =
+        AdsIni::PreviewLines(platform, drives, serial).join(QLatin1Char('\n'));
+    const QString serialFile = programDir.filePath(QStringLiteral("serial.ini"));
+    AdsIni::Write(platform, serialFile, drives, serial);
+    // What one after another gives is itself right.
+    EXPECT_TRUE(
+        serialPreview.endsWith(QStringLiteral("[localhost]\nLAN_IP=127.0.0.1\nLAN_PORT=6262\n\n"
+                                              "[127.0.0.1]\nLAN_IP=127.0.0.1\nLAN_PORT=6262\n\n"
+                                              "[127.0.0.52]\nLAN_IP=127.0.0.52\nLAN_PORT=2001\n\n"
+                                              "[127.0.0.53]\nLAN_IP=127.0.0.53\nLAN_PORT=0\n\n"
+                                              "[127.0.0.54]\nLAN_IP=127.0.0.54\nLAN_PORT=0\n\n"
+                                              "[127.0.0.55]\nLAN_IP=\nLAN_PORT=0\n")))
+        << qPrintable(serialPreview);
+
+    TForm1 form(platform);
+    ASSERT_TRUE(waitForDiscovery(form));
+    EXPECT_EQ(form.Memo1->toPlainText(), serialPreview);
+    ASSERT_EQ(form.ServerInfo->Count(), serial.Count());
+    for (int i = 0; i < serial.Count(); ++i) {
+        EXPECT_EQ(form.ServerInfo->Name(i), serial.Name(i));
+        EXPECT_EQ(form.ServerInfo->Record(i)->AVaible, serial.Record(i)->AVaible) << i;
+    }
+    AnsweredBoxes watcher;
+    form.fcShapeBtn2->click();
+    QFile written(programDir.filePath(QStringLiteral("ADS.INI")));
+    QFile expected(serialFile);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), expected.readAll());
+}
+
+TEST_F(SideBySide, WindowFirstProgressMeanwhileWriteOnlyOnceDone)
+{
+    addDrive('F', "\\\\localhost\\daten");
+    addDrive('H', "\\\\127.0.0.54\\daten");
+    platform.addHost("localhost", {{127, 0, 0, 1}});
+    platform.addHost("127.0.0.54", {{127, 0, 0, 54}});
+
+    TForm1 form(platform);
+    QSignalSpy finished(&form, &TForm1::discoveryFinished);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    // The window and the drives are there while the blackholed server is still probed.
+    EXPECT_FALSE(form.DiscoveryDone());
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_EQ(form.cmbDrives->count(), 2);
+    EXPECT_EQ(form.wwDBEdit1->text(), QStringLiteral("\\\\localhost\\daten"));
+    EXPECT_FALSE(form.fcShapeBtn2->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return form.Memo1->toPlainText() ==
+               QStringLiteral("Datenbankserver werden gesucht: 1 von 2 geprüft ...\n"
+                              "Wird geprüft: 127.0.0.54");
+    })) << qPrintable(form.Memo1->toPlainText());
+
+    AnsweredBoxes watcher;
+    form.fcShapeBtn2->click();
+    EXPECT_TRUE(watcher.boxes.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(programDir.filePath(QStringLiteral("ADS.INI"))));
+
+    ASSERT_TRUE(waitForDiscovery(form));
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_TRUE(form.fcShapeBtn2->isEnabled());
+    EXPECT_TRUE(form.Memo1->toPlainText().startsWith(QStringLiteral("[DRIVES]\n")));
+    form.fcShapeBtn2->click();
+    EXPECT_EQ(watcher.boxes.size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(programDir.filePath(QStringLiteral("ADS.INI"))));
+}
+
+TEST_F(SideBySide, ClosingWhileProbingEndsAtOnceAndWritesNothing)
+{
+    TempPrefix prefix;
+    prefix.link(QLatin1Char('f'), QStringLiteral("unc/127.0.0.1/daten"));
+    prefix.link(QLatin1Char('h'), QStringLiteral("unc/127.0.0.54/daten"));
+    const QString outputPath = programDir.filePath(QStringLiteral("child.out"));
+    QElapsedTimer clock;
+    clock.start();
+    ChildProcess child(QStringLiteral(DISCOVERY_CLOSE_CHILD),
+                       {prefix.path(), programDir.filePath(QStringLiteral("Quellmark"))},
+                       outputPath, true);
+    ASSERT_TRUE(child.waitForFinished(30000));
+    const qint64 elapsed = clock.elapsed();
+    QFile outputFile(outputPath);
+    ASSERT_TRUE(outputFile.open(QIODevice::ReadOnly));
+    const QString output = QString::fromLocal8Bit(outputFile.readAll());
+    outputFile.remove();
+    EXPECT_EQ(child.exitCode(), 0) << qPrintable(output);
+    EXPECT_TRUE(output.contains(QStringLiteral("closed while probing"))) << qPrintable(output);
+    // The blackholed server alone takes two connect time-outs (2 x 3 s); the program
+    // ended well before either could pass.
+    EXPECT_LT(elapsed, 5500) << qPrintable(output);
+    EXPECT_TRUE(QDir(programDir.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST(MainWindowHint, WithoutAnyPrefixThePreviewSaysWhereDrivesComeFrom)
+{
+    QTemporaryDir programDir;
+    PlacedPlatform platform(programDir.filePath(QStringLiteral("kein-praefix")),
+                            programDir.filePath(QStringLiteral("Quellmark")));
+    TForm1 form(platform);
+    ASSERT_TRUE(waitForDiscovery(form));
+    EXPECT_EQ(form.cmbDrives->count(), 0);
+    EXPECT_EQ(form.Memo1->toPlainText(), platform.driveSourceHint());
+    EXPECT_TRUE(form.Memo1->toPlainText().contains(QStringLiteral("WINEPREFIX")));
+    EXPECT_FALSE(form.Memo1->toPlainText().contains(QLatin1Char('\n')));
 }
 
 } // namespace

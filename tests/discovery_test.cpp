@@ -1,9 +1,13 @@
 #include "DriveUtils.h"
 #include "FakePlatform.h"
 #include "PingU.h"
+#include "ServerProbes.h"
+#include "StandinServer.h"
 
 #include "QtPrinters.h"
 
+#include <QCoreApplication>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 namespace {
@@ -196,6 +200,48 @@ TEST(HostNameToIP, RealResolverWithLiteralsAndLocalhost)
     EXPECT_EQ(HostNameToIP(*platform, "127.0.0.1"), QStringLiteral("127.0.0.1"));
     EXPECT_EQ(HostNameToIP(*platform, "127.0.0.27"), QStringLiteral("127.0.0.27"));
     EXPECT_TRUE(HostNameToIP(*platform, "localhost").startsWith(QStringLiteral("127.")));
+}
+
+TEST(ServerProbes, EveryServerOnceResultsInPlanOrderWhateverTheWorkers)
+{
+    int argc = 0;
+    QCoreApplication application(argc, nullptr);
+    // Two live servers among refusing addresses: connections that succeed and fail at once,
+    // from many threads through the one engine.
+    const StandinServer servers(
+        {QStringLiteral("127.0.0.64:6262"), QStringLiteral("127.0.0.67:2001")});
+    FakePlatform platform;
+    std::vector<ServerProbe> plan;
+    for (int i = 0; i < 12; ++i) {
+        const QByteArray name = QByteArrayLiteral("127.0.0.") + QByteArray::number(60 + i);
+        platform.addHost(name, {{127, 0, 0, quint8(60 + i)}});
+        plan.push_back(ServerProbe{QString::fromLatin1(name), QStringLiteral("daten")});
+    }
+    auto portOf = [](std::size_t i) { return i == 4 ? 6262u : i == 7 ? 2001u : 0u; };
+    for (const int workers : {1, 3, 26}) {
+        ServerProbes probes(platform, plan, workers);
+        QSignalSpy progressed(&probes, &ServerProbes::progressed);
+        QSignalSpy finished(&probes, &ServerProbes::finished);
+        ASSERT_TRUE(finished.wait(30000)) << workers;
+        // At most one per server; probes that end together are reported together.
+        EXPECT_GE(progressed.count(), 1);
+        EXPECT_LE(progressed.count(), 12);
+        EXPECT_EQ(finished.count(), 1);
+        EXPECT_TRUE(probes.isDone());
+        EXPECT_TRUE(probes.running().isEmpty());
+        ASSERT_EQ(probes.results().size(), plan.size());
+        for (std::size_t i = 0; i < plan.size(); ++i) {
+            const TAdsServerInfo &record = probes.results()[i];
+            EXPECT_EQ(record.ServerName, plan[i].server);
+            EXPECT_EQ(record.LAN_IP, plan[i].server);
+            EXPECT_EQ(record.LAN_PORT, portOf(i)) << i << " with " << workers << " workers";
+            EXPECT_EQ(record.AVaible, portOf(i) != 0) << i;
+        }
+    }
+    ServerProbes none(platform, {});
+    QSignalSpy finished(&none, &ServerProbes::finished);
+    EXPECT_TRUE(finished.wait(5000));
+    EXPECT_TRUE(none.isDone());
 }
 
 } // namespace

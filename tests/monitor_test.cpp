@@ -5,6 +5,7 @@
 #include "AnsweredBoxes.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
+#include "DiscoveryWait.h"
 #include "FakePlatform.h"
 #include "LayoutCheck.h"
 #include "ManualClock.h"
@@ -314,6 +315,7 @@ TEST_F(MonitorTest, ClosingDisconnectsAndTheNextTickReconnects)
 TEST_F(MonitorTest, RemoteCheckConnectsWithOneRetryAndShowsTheWindow)
 {
     TForm1 form(platform);
+    ASSERT_TRUE(waitForDiscovery(form));
     server->control(R"({"refuseConnects":1})");
     const int before = server->log().filter(QStringLiteral("refused")).size();
     bool shown = false;
@@ -334,6 +336,7 @@ TEST_F(MonitorTest, RemoteCheckConnectsWithOneRetryAndShowsTheWindow)
 TEST_F(MonitorTest, BothAttemptsFailingShowsTheEngineTextAndNoWindow)
 {
     TForm1 form(platform);
+    ASSERT_TRUE(waitForDiscovery(form));
     server->control(R"({"refuseConnects":2})");
     AnsweredBoxes watcher;
     form.fcShapeBtn1->click();

@@ -103,7 +103,8 @@ const hostent *PosixPlatform::gethostbyname(const char *name)
     thread_local std::vector<char> scratch(8192);
     hostent *result = nullptr;
     int error = 0;
-    if (!name || gethostbyname_r(name, &entry, scratch.data(), scratch.size(), &result, &error) != 0)
+    if (!name ||
+        gethostbyname_r(name, &entry, scratch.data(), scratch.size(), &result, &error) != 0)
         return nullptr;
     return result;
 }
@@ -176,8 +177,9 @@ QString PosixPlatform::driveSourceHint()
 {
     if (QFileInfo(m_drives.prefix()).isDir())
         return {};
-    return QStringLiteral("Keine Laufwerke: Quellmark liest sie aus einem Wine-Präfix ($WINEPREFIX oder "
-                          "~/.wine), Netzlaufwerk X: ist dosdevices/x: -> unc/server/freigabe (siehe README).");
+    return QStringLiteral(
+        "Keine Laufwerke: Quellmark liest sie aus einem Wine-Präfix ($WINEPREFIX oder "
+        "~/.wine), Netzlaufwerk X: ist dosdevices/x: -> unc/server/freigabe (siehe README).");
 }
 
 std::unique_ptr<Platform> createNativePlatform()

@@ -1,7 +1,9 @@
-// standin-server [--listen ADDR:PORT]... [--scenario FILE] [--control]
+// standin-server [--listen ADDR:PORT]... [--scenario FILE] [--control] [--with-parent]
+//                [--max-open-files N]
 // A stand-in database server for the demo and the tests. Its first line on standard
 // output names every address it listens on; SIGTERM stops it cleanly. --control lets
-// clients change its faults over the wire (the tests use that).
+// clients change its faults over the wire, --with-parent ends it with the process that
+// started it, --max-open-files limits its descriptors (the tests use these).
 
 #include "Server.h"
 
@@ -11,6 +13,8 @@
 #include <csignal>
 #include <cstdio>
 #include <stdexcept>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -42,10 +46,22 @@ int main(int argc, char *argv[])
             scenarioFile = args[++i];
         } else if (args[i] == QLatin1String("--control")) {
             options.controlAllowed = true;
+        } else if (args[i] == QLatin1String("--with-parent")) {
+            // Also when the parent aborts; a parent already gone leaves us to init.
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (::getppid() == 1)
+                return 1;
+        } else if (args[i] == QLatin1String("--max-open-files") && i + 1 < args.size()) {
+            bool ok = false;
+            const rlim_t limit = args[++i].toULong(&ok);
+            const rlimit files{limit, limit};
+            if (!ok || limit == 0 || ::setrlimit(RLIMIT_NOFILE, &files) != 0) {
+                std::fprintf(stderr, "standin-server: bad --max-open-files\n");
+                return 2;
+            }
         } else {
-            std::fprintf(
-                stderr,
-                "usage: standin-server [--listen ADDR:PORT]... [--scenario FILE] [--control]\n");
+            std::fprintf(stderr, "usage: standin-server [--listen ADDR:PORT]... [--scenario FILE] "
+                                 "[--control] [--with-parent] [--max-open-files N]\n");
             return 2;
         }
     }

@@ -55,9 +55,9 @@ DWORD FakePlatform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoL
 {
     const QString path = QString::fromUtf16(localPath);
     record(QStringLiteral("WNetGetUniversalNameW(%1,%2,%3)")
-                     .arg(path)
-                     .arg(infoLevel)
-                     .arg(*bufferSize));
+               .arg(path)
+               .arg(infoLevel)
+               .arg(*bufferSize));
     if (const auto answer = m_answers.constFind(path); answer != m_answers.constEnd()) {
         if (answer->code != NO_ERROR)
             return answer->code;
@@ -166,7 +166,7 @@ BOOL FakePlatform::WritePrivateProfileStringW(const WideChar *appName, const Wid
         return t ? QString::fromUtf16(t) : QStringLiteral("(null)");
     };
     record(QStringLiteral("WritePrivateProfileStringW(%1,%2,%3,%4)")
-                     .arg(text(appName), text(keyName), text(string), text(fileName)));
+               .arg(text(appName), text(keyName), text(string), text(fileName)));
     const int index = profileWrites++;
     if (m_refuseWritesFrom >= 0 && index >= m_refuseWritesFrom) {
         m_lastError = 5; // access denied

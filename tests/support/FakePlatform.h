@@ -6,8 +6,8 @@
 #include <QStringList>
 #include <array>
 #include <atomic>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -79,5 +79,4 @@ private:
     std::mutex m_callsMutex;
     int m_refuseWritesFrom = -1;
     DWORD m_lastError = 0;
-
 };

@@ -7,11 +7,8 @@
 #include <QTcpSocket>
 #include <QTemporaryFile>
 #include <QThread>
-#include <csignal>
 #include <cstring>
 #include <stdexcept>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 
 QString StandinServer::executable()
 {
@@ -41,40 +38,33 @@ StandinServer::StandinServer(QStringList listen, const QByteArray &scenarioJson,
             throw std::runtime_error("cannot create the server log");
         m_logPath = logFile.fileName();
     }
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.setStandardOutputFile(m_logPath);
     // The server ends with the test process, also when a test aborts.
-    const rlim_t limit = rlim_t(options.maxOpenFiles);
-    m_process.setChildProcessModifier([limit] {
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (limit > 0) {
-            const rlimit files{limit, limit};
-            ::setrlimit(RLIMIT_NOFILE, &files);
-        }
-    });
-    m_process.start(executable(), args);
-    if (!m_process.waitForStarted(10000))
-        throw std::runtime_error("standin-server did not start");
+    args << QStringLiteral("--with-parent");
+    if (options.maxOpenFiles > 0)
+        args << QStringLiteral("--max-open-files") << QString::number(options.maxOpenFiles);
+    m_process = std::make_unique<ChildProcess>(executable(), args, m_logPath);
     QString first;
-    for (int i = 0; i < 1000 && m_process.state() == QProcess::Running; ++i) {
+    for (int i = 0; i < 1000 && m_process->isRunning(); ++i) {
         const QStringList lines = log();
         if (!lines.isEmpty()) {
             first = lines.first();
             break;
         }
-        m_process.waitForFinished(10);
+        QThread::msleep(10);
     }
     if (!first.startsWith(QLatin1String("listening ")))
-        throw std::runtime_error("standin-server did not start listening: " + first.toStdString());
+        throw std::runtime_error("standin-server did not start listening (exit code " +
+                                 std::to_string(m_process->exitCode()) +
+                                 "): " + first.toStdString());
     m_addresses = first.mid(10).split(QLatin1Char(' '));
 }
 
 StandinServer::~StandinServer()
 {
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000))
-        m_process.kill();
-    m_process.waitForFinished(2000);
+    m_process->terminate();
+    if (!m_process->waitForFinished(5000))
+        m_process->kill();
+    m_process->waitForFinished(2000);
     if (!m_scenarioPath.isEmpty())
         QFile::remove(m_scenarioPath);
     QFile::remove(m_logPath);
@@ -132,10 +122,10 @@ QString StandinServer::controlAnswer(const QByteArray &json)
 
 int StandinServer::terminate()
 {
-    m_process.terminate();
-    if (!m_process.waitForFinished(10000))
+    m_process->terminate();
+    if (!m_process->waitForFinished(10000))
         return -1;
-    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    return m_process->exitCode();
 }
 
 QStringList StandinServer::log()

@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QProcess>
+#include "ChildProcess.h"
+
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 // A real stand-in server process on free loopback ports, for as long as the object lives.
 struct StandinServerOptions {
@@ -20,7 +22,7 @@ public:
                            const QByteArray &scenarioJson = {}, Options options = {});
     ~StandinServer();
 
-    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    bool isRunning() { return m_process->isRunning(); }
     // "ADDR:PORT" of each listener, in the order asked for.
     const QStringList &addresses() const { return m_addresses; }
     quint16 port(int listener = 0) const;
@@ -36,7 +38,7 @@ public:
     QString controlAnswer(const QByteArray &json);
     // Stops the server with SIGTERM; gives its exit code (-1 when it did not end).
     int terminate();
-    qint64 pid() const { return m_process.processId(); }
+    qint64 pid() const { return m_process->pid(); }
     // Everything the server has logged so far.
     QStringList log();
     // The executions of a procedure the server logged, each as "name('argument',...)".
@@ -47,7 +49,7 @@ public:
     static QString executable();
 
 private:
-    QProcess m_process;
+    std::unique_ptr<ChildProcess> m_process;
     QStringList m_addresses;
     // The server logs into a file, never into a pipe that nobody drains.
     QString m_logPath;
