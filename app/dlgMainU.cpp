@@ -196,11 +196,24 @@ void TForm1::cmbDrivesChange()
     wwDBEdit1->setText(uncPath);
 }
 
+quint32 TForm1::discoveredPort(const QString &path) const
+{
+    // Discovery found the server answering at 2001 only: ask there. Otherwise, and while
+    // discovery runs, 6262.
+    if (DiscoveryDone() && ServerInfo) {
+        const int index = ServerInfo->IndexOf(SplitUNCPath(m_platform, path));
+        if (index >= 0 && ServerInfo->Record(index)->AVaible &&
+            ServerInfo->Record(index)->LAN_PORT == 2001)
+            return 2001;
+    }
+    return 6262;
+}
+
 void TForm1::fcShapeBtn1Click()
 {
     if (!dlgRemoteInfo)
         dlgRemoteInfo = new TdlgRemoteInfo(m_platform, this);
-    dlgRemoteInfo->setAdsServer(wwDBEdit1->text());
+    dlgRemoteInfo->setAdsServer(wwDBEdit1->text(), discoveredPort(wwDBEdit1->text()));
     dlgRemoteInfo->exec();
 }
 

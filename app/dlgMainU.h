@@ -54,6 +54,7 @@ protected:
 private:
     void createControls();
     void fillPreview();
+    quint32 discoveredPort(const QString &path) const;
     void showProgress();
     void discoveryDone();
     QStringList driveList() const;

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -128,6 +129,9 @@ void TdlgRemoteInfo::loadComponents()
     Timer1 = new TTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(3000);
+    // Ticks only while the window is shown: a closed monitor neither holds a connection
+    // nor shows boxes over the main window.
+    Timer1->setEnabled(false);
     Timer1->setOnTimer([this] { Timer1Timer(); });
 
     for (TAdsQuery *q : {qUsageInfo, qInstallInfo, qCnctUsers, qUserTables})
@@ -276,7 +280,7 @@ void TdlgRemoteInfo::createUsersTab()
     PageControl1->addTab(TabSheet3, QStringLiteral("Connected Users"));
 }
 
-void TdlgRemoteInfo::setAdsServer(const QString &path)
+void TdlgRemoteInfo::setAdsServer(const QString &path, quint32 port)
 {
     m_lastTickFailure.clear();
     AdsConnect->setIsConnected(false);
@@ -290,7 +294,7 @@ void TdlgRemoteInfo::setAdsServer(const QString &path)
     if (nul >= 0)
         share.truncate(nul);
     share = share.trimmed();
-    const auto connectPath = [&] { return ConnectPathOf(server, 6262, share); };
+    const auto connectPath = [&] { return ConnectPathOf(server, port, share); };
     AdsConnect->setConnectPath(connectPath());
     try {
         AdsConnect->Connect();
@@ -319,7 +323,13 @@ void TdlgRemoteInfo::fcShapeBtn1Click()
     m_lastTickFailure.clear();
     const bool wasEnabled = Timer1->Enabled();
     Timer1->setEnabled(false);
-    Refresh();
+    try {
+        Refresh();
+    } catch (...) {
+        // A failed refresh is shown; automatic refresh goes on as it was.
+        Timer1->setEnabled(wasEnabled);
+        throw;
+    }
     Timer1->setEnabled(wasEnabled);
 }
 
@@ -353,18 +363,35 @@ void TdlgRemoteInfo::wwDBSpinEdit1Change()
     Timer1->setEnabled(false);
     if (period > 0) {
         Timer1->setInterval(period);
-        Timer1->setEnabled(true);
+        Timer1->setEnabled(isVisible());
     }
 }
 
-void TdlgRemoteInfo::hideEvent(QHideEvent *event)
+void TdlgRemoteInfo::startTimer()
 {
-    QDialog::hideEvent(event);
+    const double seconds = std::nearbyint(wwDBSpinEdit1->value());
+    if (seconds >= 1)
+        Timer1->setEnabled(true);
+}
+
+void TdlgRemoteInfo::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Shown after a successful remote check, which has just refreshed; restoring a
+    // minimised window finds the timer running still.
+    if (!event->spontaneous() && AdsConnect->IsConnected())
+        startTimer();
+}
+
+void TdlgRemoteInfo::done(int result)
+{
+    QDialog::done(result);
     FailureDisplay::guard([this] { FormHide(); });
 }
 
 void TdlgRemoteInfo::FormHide()
 {
+    Timer1->setEnabled(false);
     AdsConnect->Disconnect();
 }
 

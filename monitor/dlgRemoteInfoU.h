@@ -27,8 +27,9 @@ public:
     TdlgRemoteInfo(Platform &platform, QWidget *owner = nullptr);
     ~TdlgRemoteInfo() override;
 
-    // Connects to the server behind a share's path (one retry) and refreshes.
-    void setAdsServer(const QString &path);
+    // Connects to the server behind a share's path at the given port (one retry) and
+    // refreshes.
+    void setAdsServer(const QString &path, quint32 port = 6262);
     void Refresh();
 
     void fcShapeBtn1Click();
@@ -68,8 +69,11 @@ public:
     QLabel *Label13;
     DBGrid *wwDBGrid3;
 
+    // Closing (the system close, Esc) stops the timer and disconnects; minimising does not.
+    void done(int result) override;
+
 protected:
-    void hideEvent(QHideEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void loadComponents();
@@ -77,6 +81,8 @@ private:
     void createDatabaseTab();
     void createInstallationTab();
     void createUsersTab();
+    // Starts the timer with the spin edit's period, if it gives one.
+    void startTimer();
 
     Platform &m_platform;
     // A timer's failure is shown once: no tick refreshes while its box is open, and the

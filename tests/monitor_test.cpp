@@ -21,6 +21,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
@@ -68,7 +69,7 @@ TEST_F(MonitorTest, WindowAsLaidOut)
     TdlgRemoteInfo dlg(platform);
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Remote Server Info"));
     EXPECT_EQ(dlg.size(), QSize(840, 491));
-    EXPECT_TRUE(dlg.Timer1->Enabled());
+    EXPECT_FALSE(dlg.Timer1->Enabled()); // only while shown
     EXPECT_EQ(dlg.Timer1->Interval(), 3000);
     EXPECT_EQ(dlg.wwDBSpinEdit1->text(), QStringLiteral("3"));
     EXPECT_TRUE(dlg.AdsConnect->ConnectPath().isEmpty());
@@ -220,6 +221,7 @@ TEST_F(MonitorTest, InstallationEditOnAMissingFieldStopsTheRefresh)
 TEST_F(MonitorTest, SpinEditSetsThePeriod)
 {
     TdlgRemoteInfo dlg(platform);
+    dlg.show();
     const struct {
         const char *text;
         bool enabled;
@@ -266,6 +268,7 @@ TEST_F(MonitorTest, AnyPeriodChangeRestartsTheCountdown)
     ManualClock clock; // outlives the window's timer
     TdlgRemoteInfo dlg(platform);
     dlg.Timer1->setClock(&clock);
+    dlg.show();
     dlg.wwDBSpinEdit1->setText(QStringLiteral("60"));
     clock.advance(300);
     EXPECT_EQ(dlg.Timer1->remainingTime(), 59700);
@@ -285,6 +288,7 @@ TEST_F(MonitorTest, ManualRefreshKeepsTheTimersStateAndRestartsItsPeriod)
     TdlgRemoteInfo dlg(platform);
     dlg.Timer1->setClock(&clock);
     dlg.setAdsServer(Path);
+    dlg.show();
     dlg.wwDBSpinEdit1->setText(QStringLiteral("0"));
     const int before = executions(QStringLiteral("sp_mgGetUsageInfo")).size();
     dlg.fcShapeBtn1->click();
@@ -296,20 +300,73 @@ TEST_F(MonitorTest, ManualRefreshKeepsTheTimersStateAndRestartsItsPeriod)
     dlg.fcShapeBtn1->click();
     EXPECT_TRUE(dlg.Timer1->Enabled());
     EXPECT_EQ(dlg.Timer1->remainingTime(), 60000);
+
+    // A refresh that fails is shown, and automatic refresh goes on.
+    server->control(
+        R"({"procedureErrors":{"sp_mgGetUsageInfo":{"code":7200,"text":"ERROR 7200: kaputt"}}})");
+    clock.advance(300);
+    AnsweredBoxes watcher;
+    dlg.fcShapeBtn1->click();
+    EXPECT_EQ(watcher.boxes.size(), 1);
+    EXPECT_TRUE(dlg.Timer1->Enabled());
+    EXPECT_EQ(dlg.Timer1->remainingTime(), 60000);
 }
 
-TEST_F(MonitorTest, ClosingDisconnectsAndTheNextTickReconnects)
+TEST_F(MonitorTest, TimerRunsOnlyWhileShown)
+{
+    ManualClock clock; // outlives the window's timer
+    TdlgRemoteInfo dlg(platform);
+    dlg.Timer1->setClock(&clock);
+    const auto usage = [] { return executions(QStringLiteral("sp_mgGetUsageInfo")).size(); };
+    dlg.setAdsServer(Path);
+    EXPECT_FALSE(dlg.Timer1->isCounting());
+
+    dlg.show();
+    EXPECT_EQ(dlg.Timer1->remainingTime(), 3000);
+    auto before = usage();
+    clock.advance(3000);
+    EXPECT_EQ(usage(), before + 1);
+
+    // Esc closes: no tick, no connection, nothing for the server to list.
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_FALSE(dlg.Timer1->isCounting());
+    EXPECT_FALSE(dlg.AdsConnect->IsConnected());
+    EXPECT_FALSE(dlg.qCnctUsers->Active());
+    EXPECT_FALSE(dlg.qUserTables->Active());
+    before = usage();
+    clock.advance(30000);
+    EXPECT_EQ(usage(), before);
+
+    // Shown again by a remote check: refreshed at once, then at the spin edit's period.
+    dlg.wwDBSpinEdit1->setText(QStringLiteral("5"));
+    EXPECT_FALSE(dlg.Timer1->isCounting());
+    dlg.setAdsServer(Path);
+    EXPECT_EQ(usage(), before + 1);
+    dlg.show();
+    EXPECT_EQ(dlg.Timer1->remainingTime(), 5000);
+
+    // The system close does the same as Esc.
+    dlg.close();
+    EXPECT_FALSE(dlg.Timer1->isCounting());
+    EXPECT_FALSE(dlg.AdsConnect->IsConnected());
+}
+
+TEST_F(MonitorTest, MinimisingIsNotClosing)
 {
     TdlgRemoteInfo dlg(platform);
     dlg.setAdsServer(Path);
     dlg.show();
-    dlg.hide();
-    EXPECT_FALSE(dlg.AdsConnect->IsConnected());
-    EXPECT_FALSE(dlg.qCnctUsers->Active());
-    EXPECT_FALSE(dlg.qUserTables->Active());
-    dlg.Timer1Timer();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    dlg.showMinimized();
+    QTest::qWait(20);
     EXPECT_TRUE(dlg.AdsConnect->IsConnected());
     EXPECT_TRUE(dlg.qCnctUsers->Active());
+    EXPECT_TRUE(dlg.Timer1->isCounting());
+    dlg.showNormal();
+    QTest::qWait(20);
+    EXPECT_TRUE(dlg.Timer1->isCounting());
+    EXPECT_TRUE(dlg.AdsConnect->IsConnected());
 }
 
 TEST_F(MonitorTest, RemoteCheckConnectsWithOneRetryAndShowsTheWindow)
@@ -333,6 +390,29 @@ TEST_F(MonitorTest, RemoteCheckConnectsWithOneRetryAndShowsTheWindow)
     delete dlgRemoteInfo;
 }
 
+TEST_F(MonitorTest, RemoteCheckAsksAtThePortDiscoveryFound)
+{
+    const StandinServer only2001({QStringLiteral("127.0.0.57:2001")},
+                                 R"({"name":"ALT","shares":["daten"]})");
+    FakePlatform other;
+    other.addDrive(QLatin1Char('G'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.57\\daten"));
+    TForm1 form(other);
+    ASSERT_TRUE(waitForDiscovery(form));
+    ASSERT_TRUE(form.Memo1->toPlainText().contains(QStringLiteral("LAN_PORT=2001")));
+    QString shownPath;
+    QTimer::singleShot(0, [&] {
+        if (dlgRemoteInfo) {
+            shownPath = dlgRemoteInfo->edConnectPath->text();
+            dlgRemoteInfo->reject();
+        }
+    });
+    AnsweredBoxes watcher;
+    form.fcShapeBtn1->click();
+    EXPECT_TRUE(watcher.boxes.isEmpty());
+    EXPECT_EQ(shownPath, QStringLiteral("\\\\127.0.0.57:2001\\daten"));
+    delete dlgRemoteInfo;
+}
+
 TEST_F(MonitorTest, BothAttemptsFailingShowsTheEngineTextAndNoWindow)
 {
     TForm1 form(platform);
@@ -345,6 +425,8 @@ TEST_F(MonitorTest, BothAttemptsFailingShowsTheEngineTextAndNoWindow)
     ASSERT_TRUE(dlgRemoteInfo);
     EXPECT_FALSE(dlgRemoteInfo->isVisible());
     EXPECT_TRUE(dlgRemoteInfo->edConnectPath->text().isEmpty());
+    // Nothing ticks after a failed check, so its failure is not shown a second time.
+    EXPECT_FALSE(dlgRemoteInfo->Timer1->isCounting());
     delete dlgRemoteInfo;
 }
 
