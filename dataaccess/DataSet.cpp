@@ -446,10 +446,16 @@ void TDataSetBase::DoAfterScroll()
         AfterScroll(this);
 }
 
+void TDataSetBase::EnableControls()
+{
+    if (m_disabledControls > 0 && --m_disabledControls == 0)
+        DataEvent(0, true);
+}
+
 void TDataSetBase::DataEvent(int distance, bool changed)
 {
     // Most moves have no control attached; copies guard against links that detach.
-    if (m_sources.isEmpty())
+    if (m_sources.isEmpty() || m_disabledControls > 0)
         return;
     for (TDataSource *source : QList<TDataSource *>(m_sources))
         for (TDataLink *link : QList<TDataLink *>(source->Links())) {

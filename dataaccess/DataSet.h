@@ -128,6 +128,11 @@ public:
     void Last();
     void Next() { MoveBy(1); }
     void Prior() { MoveBy(-1); }
+    // While disabled (the calls nest), moves and changes are not passed on to the data
+    // links; enabling for the last time tells them that the data set changed.
+    void DisableControls() { ++m_disabledControls; }
+    void EnableControls();
+    bool ControlsDisabled() const { return m_disabledControls > 0; }
     int MoveBy(int distance);
     bool Bof() const { return m_bof; }
     bool Eof() const { return m_eof; }
@@ -201,6 +206,7 @@ private:
     int m_bufferCount = 0;
     int m_recordCount = 0;
     int m_activeRecord = 0;
+    int m_disabledControls = 0;
     int m_currentRecord = -1; // the buffer the cursor stands on; -1 unknown
     bool m_bof = true;
     bool m_eof = true;

@@ -49,6 +49,13 @@ public:
     // Full path of the running executable.
     virtual QString executablePath() = 0;
 
+    // Who and where we run, as the client engine tells the server: the computer's name
+    // and the user's login name. Sizes in characters, as Windows has them: in, the
+    // buffer's; out, the name's length without the NUL for the computer, with it for the
+    // user; when the buffer is too small, FALSE and the size needed, NUL included.
+    virtual BOOL GetComputerNameW(WideChar *buffer, DWORD *size) = 0;
+    virtual BOOL GetUserNameW(WideChar *buffer, DWORD *size) = 0;
+
     // Where drives come from, in one line, when there is nothing to take them from (Linux
     // without a Wine prefix); empty otherwise.
     virtual QString driveSourceHint() { return {}; }

@@ -10,6 +10,10 @@
 #include <QLocale>
 #include <cstring>
 #include <dlfcn.h>
+#include <pwd.h>
+#include <unistd.h>
+#include <climits>
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -159,6 +163,45 @@ Platform::ProcAddress PosixPlatform::GetProcAddress(LibraryHandle library, const
     static_assert(sizeof function == sizeof symbol);
     std::memcpy(&function, &symbol, sizeof function);
     return function;
+}
+
+namespace {
+
+// Copies a name as the Windows calls do; counted tells whether the size given back on
+// success counts the NUL.
+BOOL giveName(const QString &name, WideChar *buffer, DWORD *size, bool counted)
+{
+    if (!size)
+        return FALSE;
+    const DWORD needed = DWORD(name.size()) + 1;
+    if (!buffer || *size < needed) {
+        *size = needed;
+        return FALSE;
+    }
+    std::copy_n(reinterpret_cast<const WideChar *>(name.utf16()), name.size(), buffer);
+    buffer[name.size()] = 0;
+    *size = counted ? needed : needed - 1;
+    return TRUE;
+}
+
+} // namespace
+
+BOOL PosixPlatform::GetComputerNameW(WideChar *buffer, DWORD *size)
+{
+    char name[HOST_NAME_MAX + 1] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return FALSE;
+    return giveName(QString::fromLocal8Bit(name), buffer, size, false);
+}
+
+BOOL PosixPlatform::GetUserNameW(WideChar *buffer, DWORD *size)
+{
+    passwd entry{};
+    passwd *result = nullptr;
+    std::vector<char> scratch(4096);
+    if (getpwuid_r(geteuid(), &entry, scratch.data(), scratch.size(), &result) != 0 || !result)
+        return FALSE;
+    return giveName(QString::fromLocal8Bit(result->pw_name), buffer, size, true);
 }
 
 BOOL PosixPlatform::FreeLibrary(LibraryHandle library)

@@ -30,6 +30,8 @@ public:
     LibraryHandle LoadLibraryW(const WideChar *fileName) override;
     ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;
     BOOL FreeLibrary(LibraryHandle library) override;
+    BOOL GetComputerNameW(WideChar *buffer, DWORD *size) override;
+    BOOL GetUserNameW(WideChar *buffer, DWORD *size) override;
     QString executablePath() override;
     QString driveSourceHint() override;
 

@@ -74,6 +74,16 @@ Platform::ProcAddress Win32Platform::GetProcAddress(LibraryHandle library, const
     return reinterpret_cast<ProcAddress>(::GetProcAddress(static_cast<HMODULE>(library), procName));
 }
 
+BOOL Win32Platform::GetComputerNameW(WideChar *buffer, DWORD *size)
+{
+    return ::GetComputerNameW(reinterpret_cast<wchar_t *>(buffer), size);
+}
+
+BOOL Win32Platform::GetUserNameW(WideChar *buffer, DWORD *size)
+{
+    return ::GetUserNameW(reinterpret_cast<wchar_t *>(buffer), size);
+}
+
 BOOL Win32Platform::FreeLibrary(LibraryHandle library)
 {
     return ::FreeLibrary(static_cast<HMODULE>(library));

@@ -21,5 +21,7 @@ public:
     LibraryHandle LoadLibraryW(const WideChar *fileName) override;
     ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;
     BOOL FreeLibrary(LibraryHandle library) override;
+    BOOL GetComputerNameW(WideChar *buffer, DWORD *size) override;
+    BOOL GetUserNameW(WideChar *buffer, DWORD *size) override;
     QString executablePath() override;
 };

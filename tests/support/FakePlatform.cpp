@@ -159,6 +159,17 @@ BOOL FakePlatform::FreeLibrary(LibraryHandle library)
     return m_native->FreeLibrary(library);
 }
 
+// Who we are: as the engine, which asks the system itself, tells the server.
+BOOL FakePlatform::GetComputerNameW(WideChar *buffer, DWORD *size)
+{
+    return m_native->GetComputerNameW(buffer, size);
+}
+
+BOOL FakePlatform::GetUserNameW(WideChar *buffer, DWORD *size)
+{
+    return m_native->GetUserNameW(buffer, size);
+}
+
 BOOL FakePlatform::WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
                                               const WideChar *string, const WideChar *fileName)
 {

@@ -57,6 +57,8 @@ public:
     LibraryHandle LoadLibraryW(const WideChar *fileName) override;
     ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;
     BOOL FreeLibrary(LibraryHandle library) override;
+    BOOL GetComputerNameW(WideChar *buffer, DWORD *size) override;
+    BOOL GetUserNameW(WideChar *buffer, DWORD *size) override;
     QString executablePath() override { return m_executablePath; }
 
 private:
