@@ -4,16 +4,19 @@
 #include "DBGrid.h"
 #include "DriveUtils.h"
 #include "FailureDisplay.h"
+#include "Platform.h"
 #include "ShapeButton.h"
 #include "SpinEdit.h"
 #include "Timer.h"
 #include "adscnnct.h"
 #include "adstable.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QTabWidget>
@@ -77,6 +80,15 @@ TdlgRemoteInfo::TdlgRemoteInfo(Platform &platform, QWidget *owner)
     createInstallationTab();
     createUsersTab();
     PageControl1->setCurrentIndex(0);
+
+    const auto name = [](auto call) {
+        WideChar buffer[257] = {};
+        DWORD size = 257;
+        return call(buffer, &size) ? QString(reinterpret_cast<const QChar *>(buffer)) : QString();
+    };
+    m_ownComputer = name([&](WideChar *b, DWORD *n) { return m_platform.GetComputerNameW(b, n); });
+    m_ownLogin = name([&](WideChar *b, DWORD *n) { return m_platform.GetUserNameW(b, n); });
+    m_ownApplication = QFileInfo(m_platform.executablePath()).fileName();
 }
 
 TdlgRemoteInfo::~TdlgRemoteInfo()
@@ -113,7 +125,10 @@ void TdlgRemoteInfo::loadComponents()
     usr.DataType = TFieldType::ftWideString;
     usr.Value = QStringLiteral("WS01\\Administrator");
     qUserTables->setStoredParams({usr});
-    qCnctUsers->AfterScroll = [this](TDataSetBase *dataSet) { qCnctUsersAfterScroll(dataSet); };
+    qCnctUsers->AfterScroll = [this](TDataSetBase *dataSet) {
+        if (!m_walkingUsers)
+            qCnctUsersAfterScroll(dataSet);
+    };
 
     const auto source = [this](const char *name, TAdsQuery *dataSet) {
         auto *s = new TDataSource(this);
@@ -186,6 +201,7 @@ void TdlgRemoteInfo::createDatabaseTab()
     wwDBGrid1->setFixedColumns(1);
     wwDBGrid1->setInPlaceEditing(false);
     wwDBGrid1->setDataSource(dsUsageInfo);
+    wwDBGrid1->setChanges(&m_usageChanges);
     Splitter2->addWidget(wwDBGrid1);
     Splitter2->addWidget(new QWidget(Splitter2));
     Splitter2->setSizes({513, 840 - 513});
@@ -256,6 +272,7 @@ void TdlgRemoteInfo::createUsersTab()
     wwDBGrid2->setTitleFont(tahoma(11));
     wwDBGrid2->setColumnList(ConnectedUserColumns, DBGrid::ColumnMode::OwnColumns);
     wwDBGrid2->setDataSource(dsCnctUsers);
+    wwDBGrid2->setChanges(&m_userChanges);
     auto *lower = new QWidget(Splitter1);
     auto *lowerLayout = new QVBoxLayout(lower);
     lowerLayout->setContentsMargins(0, 0, 0, 0);
@@ -283,6 +300,8 @@ void TdlgRemoteInfo::createUsersTab()
 void TdlgRemoteInfo::setAdsServer(const QString &path, quint32 port)
 {
     m_lastTickFailure.clear();
+    m_usageChanges.clear();
+    m_userChanges.clear();
     AdsConnect->setIsConnected(false);
     QChar buffer[ShareBufferLength];
     std::fill(std::begin(buffer), std::end(buffer), QLatin1Char(' '));
@@ -308,14 +327,126 @@ void TdlgRemoteInfo::setAdsServer(const QString &path, quint32 port)
     }
 }
 
+namespace {
+
+CursorPosition positionOf(const TDataSetBase &dataSet)
+{
+    if (!dataSet.Active() || dataSet.IsEmpty())
+        return {};
+    return {dataSet.RecNo(), dataSet.ActiveRecord()};
+}
+
+// The user the cursor is on: the connection, else who and where.
+SelectedUser userAt(const TDataSetBase &users)
+{
+    SelectedUser at;
+    at.at = positionOf(users);
+    if (at.at.recNo > 0) {
+        at.connection = users.FieldByName(QStringLiteral("ConnNumber"))->AsString();
+        at.user = users.FieldByName(QStringLiteral("UserName"))->AsString();
+        at.login = users.FieldByName(QStringLiteral("OSUserLoginName"))->AsString();
+    }
+    return at;
+}
+
+// Puts the cursor on the record, at the same row of the window where the records allow.
+void moveTo(TDataSetBase &dataSet, const CursorPosition &to)
+{
+    if (to.recNo <= 1) {
+        dataSet.First();
+        return;
+    }
+    dataSet.setRecNo(to.recNo);
+    const int back = -dataSet.MoveBy(-to.row);
+    dataSet.MoveBy(back);
+}
+
+} // namespace
+
 void TdlgRemoteInfo::Refresh()
 {
+    const CursorPosition usage = positionOf(*qUsageInfo);
+    const SelectedUser user = userAt(*qCnctUsers);
     qUsageInfo->Close();
     qInstallInfo->Close();
     qCnctUsers->Close();
-    qUsageInfo->Open();
+    reopenUsage(usage);
     qInstallInfo->Open();
-    qCnctUsers->Open();
+    reopenUsers(user);
+}
+
+void TdlgRemoteInfo::reopenUsage(const CursorPosition &was)
+{
+    qUsageInfo->Open();
+    qUsageInfo->DisableControls();
+    const auto enable = qScopeGuard([this] { qUsageInfo->EnableControls(); });
+    m_usageChanges.beginRecording();
+    bool all = true;
+    for (qUsageInfo->First(); !qUsageInfo->Eof(); qUsageInfo->Next())
+        if (!m_usageChanges.record(*qUsageInfo)) {
+            all = false;
+            break;
+        }
+    m_usageChanges.endRecording(all);
+    moveTo(*qUsageInfo, was);
+}
+
+bool TdlgRemoteInfo::isOwnConnection() const
+{
+    const auto is = [this](const char *field, const QString &value) {
+        return !value.isEmpty() && qCnctUsers->FieldByName(QLatin1String(field))
+                                           ->AsString()
+                                           .compare(value, Qt::CaseInsensitive) == 0;
+    };
+    return is("UserName", m_ownComputer) && is("OSUserLoginName", m_ownLogin) &&
+           is("ApplicationID", m_ownApplication);
+}
+
+void TdlgRemoteInfo::reopenUsers(const SelectedUser &was)
+{
+    {
+        m_walkingUsers = true;
+        const auto done = qScopeGuard([this] { m_walkingUsers = false; });
+        qCnctUsers->Open();
+        qCnctUsers->DisableControls();
+        const auto enable = qScopeGuard([this] { qCnctUsers->EnableControls(); });
+        m_userChanges.beginRecording();
+        m_userChanges.setOwnKey({});
+        bool all = true;
+        bool ownFound = false;
+        int sameConnection = 0;
+        int sameUser = 0;
+        const bool looking = was.at.recNo > 0;
+        for (qCnctUsers->First(); !qCnctUsers->Eof(); qCnctUsers->Next()) {
+            if (all && !m_userChanges.record(*qCnctUsers))
+                all = false;
+            if (!ownFound && isOwnConnection()) {
+                ownFound = true;
+                m_userChanges.setOwnKey(m_userChanges.currentKey(*qCnctUsers));
+            }
+            if (looking && !sameConnection) {
+                if (qCnctUsers->FieldByName(QStringLiteral("ConnNumber"))->AsString() ==
+                    was.connection)
+                    sameConnection = qCnctUsers->RecNo();
+                else if (!sameUser &&
+                         qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString() ==
+                             was.user &&
+                         qCnctUsers->FieldByName(QStringLiteral("OSUserLoginName"))->AsString() ==
+                             was.login)
+                    sameUser = qCnctUsers->RecNo();
+            }
+            // Past the recorded rows only the selected user is still looked for.
+            if (!all && (!looking || sameConnection))
+                break;
+        }
+        m_userChanges.endRecording(all);
+        const int target = sameConnection ? sameConnection : sameUser;
+        moveTo(*qCnctUsers, target ? CursorPosition{target, was.at.row} : CursorPosition{});
+    }
+    if (qCnctUsers->IsEmpty())
+        qUserTables->Close();
+    else
+        qCnctUsersAfterScroll(qCnctUsers);
 }
 
 void TdlgRemoteInfo::fcShapeBtn1Click()
@@ -392,6 +523,8 @@ void TdlgRemoteInfo::done(int result)
 void TdlgRemoteInfo::FormHide()
 {
     Timer1->setEnabled(false);
+    m_usageChanges.clear();
+    m_userChanges.clear();
     AdsConnect->Disconnect();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GridChanges.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -18,6 +20,18 @@ class TAdsQuery;
 class TDataSetBase;
 class TDataSource;
 class TTimer;
+
+// Where a data set's cursor stands: its record (0 for none) and its row in the grid's
+// window.
+struct CursorPosition {
+    int recNo = 0;
+    int row = 0;
+};
+// The connected user a cursor stands on.
+struct SelectedUser {
+    CursorPosition at;
+    QString connection, user, login;
+};
 
 // The remote server monitor: one server's usage counters, installation data, connected
 // users and the tables the selected user holds open, refreshed on a timer.
@@ -83,12 +97,25 @@ private:
     void createUsersTab();
     // Starts the timer with the spin edit's period, if it gives one.
     void startTimer();
+    // Reopens the usage query and records its rows, the cursor back where it was.
+    void reopenUsage(const CursorPosition &was);
+    // Reopens the users query and records its rows, the cursor back on the user it was on;
+    // the user's tables are asked for once.
+    void reopenUsers(const SelectedUser &was);
+    // Whether the users query's current record is the monitor's own connection.
+    bool isOwnConnection() const;
 
     Platform &m_platform;
     // A timer's failure is shown once: no tick refreshes while its box is open, and the
     // same message again shows nothing until something resets it.
     bool m_tickBoxOpen = false;
     QString m_lastTickFailure;
+    // While the users query is walked, moving through it asks for no user's tables.
+    bool m_walkingUsers = false;
+    GridChanges m_usageChanges{{QStringLiteral("ResourceName")}};
+    GridChanges m_userChanges{{QStringLiteral("ConnNumber")}};
+    // Who this monitor is to the server: computer, login and program name.
+    QString m_ownComputer, m_ownLogin, m_ownApplication;
 };
 
 // The program-wide reference to the monitor; empty until it is created.

@@ -3,6 +3,7 @@
 
 #include "AnsweredBoxes.h"
 #include "DBGrid.h"
+#include "GridChanges.h"
 #include "StandinServer.h"
 #include "adscnnct.h"
 #include "adstable.h"
@@ -54,6 +55,32 @@ TEST(DBGrid, EngineFailuresInResizeScrollAndKeysReachTheFailureDisplay)
     QCoreApplication::processEvents();
     EXPECT_GE(boxes.boxes.size(), 2);
     window.close();
+}
+
+} // namespace
+
+namespace {
+
+TEST(GridChanges, NumberChangesKeepTheDecimalsShown)
+{
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const struct {
+        const QLocale &locale;
+        const char *before, *now, *change;
+    } cases[] = {
+        {english, "3", "6", "+3"},        {english, "12", "4", "-8"},
+        {german, "12,5", "12", "-0,5"},   {german, "1,75", "1,25", "-0,50"},
+        {german, "1.234", "1.236", "+2"},                               // group separators
+        {english, "0.10", "0.10", ""},    {english, "0.1", "0.10", ""}, // written differently
+        {english, "abc", "3", ""},        {english, "3", "", ""},
+        {english, "1e308", "-1e308", ""}, // the change overflows
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(GridChanges::numberChange(QString::fromUtf8(c.before), QString::fromUtf8(c.now),
+                                            c.locale),
+                  QString::fromUtf8(c.change))
+            << c.before << " -> " << c.now;
 }
 
 } // namespace

@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -176,14 +177,151 @@ TEST_F(MonitorTest, MovingThroughUsersReloadsTheirTablesOncePerMove)
     EXPECT_EQ(executions(QStringLiteral("sp_mgGetUserTables")).mid(before), expected);
     EXPECT_EQ(expected[0], QStringLiteral("sp_mgGetUserTables('WS07\\jdoe')"));
 
-    // A refresh puts the cursor back on the first user, and the tables follow.
+    // A refresh keeps the cursor on the same user and asks for its tables once.
+    const QString connection =
+        dlg.qCnctUsers->FieldByName(QStringLiteral("ConnNumber"))->AsString();
+    dlg.Refresh();
+    EXPECT_EQ(dlg.qCnctUsers->RecNo(), 4);
+    EXPECT_EQ(dlg.qCnctUsers->FieldByName(QStringLiteral("ConnNumber"))->AsString(), connection);
+    EXPECT_EQ(executions(QStringLiteral("sp_mgGetUserTables")).mid(before),
+              expected + QStringList{expected.last()});
+}
+
+TEST_F(MonitorTest, TheSelectedUserStaysSelectedWhereverItMoves)
+{
+    server->control(R"({"syntheticUsers":30})");
+    const auto restore = qScopeGuard([] { server->control(R"({"syntheticUsers":0})"); });
+    TdlgRemoteInfo dlg(platform);
+    dlg.resize(840, 491);
+    dlg.PageControl1->setCurrentIndex(2);
+    dlg.show();
+    dlg.setAdsServer(Path);
+    const auto field = [&dlg](const char *name) {
+        return dlg.qCnctUsers->FieldByName(QLatin1String(name))->AsString();
+    };
+    // Two rows into the window, on a named workstation.
+    QTest::keyClick(dlg.wwDBGrid2, Qt::Key_Down);
+    QTest::keyClick(dlg.wwDBGrid2, Qt::Key_Down);
+    ASSERT_EQ(field("UserName"), QStringLiteral("BUCHHALTUNG-2"));
+    const int row = dlg.qCnctUsers->ActiveRecord();
+    const QString connection = field("ConnNumber");
+
+    // Another connection comes first: the user moves down one row, the cursor with it.
+    TAdsConnection other;
+    other.setConnectPath(dlg.edConnectPath->text());
+    other.Connect();
+    const int calls = executions(QStringLiteral("sp_mgGetUserTables")).size();
+    dlg.Refresh();
+    EXPECT_EQ(dlg.qCnctUsers->RecNo(), 4);
+    EXPECT_EQ(field("ConnNumber"), connection);
+    EXPECT_EQ(dlg.qCnctUsers->ActiveRecord(), row);
+    EXPECT_EQ(executions(QStringLiteral("sp_mgGetUserTables")).mid(calls),
+              QStringList{QStringLiteral("sp_mgGetUserTables('BUCHHALTUNG-2\\mbauer')")});
+
+    // Far down the list, past the first window.
+    QTest::keyClick(dlg.wwDBGrid2, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(dlg.wwDBGrid2, Qt::Key_Up);
+    ASSERT_EQ(field("UserName"), QStringLiteral("WS00028"));
+    dlg.Refresh();
+    EXPECT_EQ(field("UserName"), QStringLiteral("WS00028"));
+
+    // Gone: the first row, and its tables.
+    server->control(R"({"syntheticUsers":20})");
     dlg.Refresh();
     EXPECT_EQ(dlg.qCnctUsers->RecNo(), 1);
-    const QString first = dlg.qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString();
-    EXPECT_TRUE(
-        executions(QStringLiteral("sp_mgGetUserTables"))
-            .last()
-            .startsWith(QStringLiteral("sp_mgGetUserTables('") + first + QLatin1Char('\\')));
+    EXPECT_TRUE(executions(QStringLiteral("sp_mgGetUserTables"))
+                    .last()
+                    .startsWith(QStringLiteral("sp_mgGetUserTables('") + field("UserName") +
+                                QLatin1Char('\\')));
+    other.Disconnect();
+}
+
+TEST_F(MonitorTest, UsageGridKeepsItsRow)
+{
+    TdlgRemoteInfo dlg(platform);
+    dlg.resize(840, 491);
+    dlg.show();
+    dlg.setAdsServer(Path);
+    QTest::keyClick(dlg.wwDBGrid1, Qt::Key_Down);
+    QTest::keyClick(dlg.wwDBGrid1, Qt::Key_Down);
+    dlg.Refresh();
+    EXPECT_EQ(dlg.qUsageInfo->RecNo(), 3);
+    EXPECT_EQ(dlg.qUsageInfo->ActiveRecord(), 2);
+}
+
+TEST_F(MonitorTest, ChangesSinceThePreviousRefreshAreMarked)
+{
+    // The stand-in names this process's connections after the test program.
+    platform.setExecutablePath(QCoreApplication::applicationFilePath());
+    TdlgRemoteInfo dlg(platform);
+    dlg.resize(840, 491);
+    dlg.show();
+    dlg.setAdsServer(Path);
+    const DBGrid *usage = dlg.wwDBGrid1;
+    const DBGrid *users = dlg.wwDBGrid2;
+    // Nothing to compare with after the first refresh; the own connection is first.
+    for (int column = 0; column < usage->columns().size(); ++column)
+        EXPECT_EQ(usage->cellMark(1, column), DBGrid::Mark::None);
+    EXPECT_TRUE(users->isOwnRow(0));
+    EXPECT_FALSE(users->isOwnRow(1));
+    EXPECT_EQ(users->cellToolTip(0, 0), QStringLiteral("Die Verbindung dieses Monitors"));
+
+    const auto texts = [](const DBGrid *grid) {
+        QList<QStringList> rows;
+        for (int row = 0; row < grid->visibleRowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < grid->columns().size(); ++column)
+                cells.append(grid->cellText(row, column));
+            rows.append(cells);
+        }
+        return rows;
+    };
+    const QList<QStringList> usageBefore = texts(usage);
+    TAdsConnection other;
+    other.setConnectPath(dlg.edConnectPath->text());
+    other.Connect();
+    dlg.Refresh();
+
+    // Usage rows keep their order: a cell is marked exactly when its text changed.
+    const QList<QStringList> usageAfter = texts(usage);
+    const int connections = 1; // "Connections"
+    const int inUse = 1;
+    ASSERT_EQ(usage->cellText(connections, 0), QStringLiteral("Connections"));
+    for (int row = 0; row < usageAfter.size(); ++row)
+        for (int column = 0; column < usageAfter[row].size(); ++column)
+            EXPECT_EQ(usage->cellMark(row, column) == DBGrid::Mark::Changed,
+                      usageAfter[row][column] != usageBefore[row][column])
+                << row << "/" << column;
+    EXPECT_EQ(usage->cellMark(connections, inUse), DBGrid::Mark::Changed);
+    EXPECT_EQ(usage->cellToolTip(connections, inUse), QStringLiteral("+1"));
+    const int percentUsed = 5; // of 100 configured: one percent more, shown as "+1"
+    ASSERT_EQ(usage->columns()[percentUsed].fieldName, QStringLiteral("PercentUsed"));
+    EXPECT_EQ(usage->cellToolTip(connections, percentUsed), QStringLiteral("+1"));
+    EXPECT_EQ(usage->cellText(connections, inUse).toInt(),
+              usageBefore[connections][inUse].toInt() + 1);
+
+    // The other connection is new, the own one is still marked.
+    dlg.PageControl1->setCurrentIndex(2);
+    QCoreApplication::processEvents();
+    ASSERT_GE(users->visibleRowCount(), 2);
+    EXPECT_TRUE(users->isOwnRow(0));
+    EXPECT_FALSE(users->isOwnRow(1));
+    EXPECT_EQ(users->cellMark(1, 0), DBGrid::Mark::NewRow);
+    EXPECT_EQ(users->cellToolTip(1, 0), QStringLiteral("Neu seit der letzten Aktualisierung"));
+    EXPECT_EQ(users->cellMark(0, 0), DBGrid::Mark::None);
+
+    // Drawn: a changed cell off the current row has the changed colour.
+    dlg.PageControl1->setCurrentIndex(0);
+    QCoreApplication::processEvents();
+    const QImage image = dlg.wwDBGrid1->viewport()->grab().toImage();
+    const int x = dlg.wwDBGrid1->columns()[0].width + DBGrid::IndicatorWidth + 6;
+    const int y = usage->titleHeight() + connections * usage->rowHeight() + 3;
+    EXPECT_EQ(QColor(image.pixel(x, y)), DBGrid::ChangedColour);
+
+    // The next refresh compares with this one: the other connection is no longer new.
+    dlg.Refresh();
+    EXPECT_EQ(users->cellMark(1, 0), DBGrid::Mark::None);
+    other.Disconnect();
 }
 
 TEST_F(MonitorTest, MissingTSAddressIsGoneForGoodAndLowerCaseNamesStillMatch)

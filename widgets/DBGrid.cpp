@@ -1,11 +1,13 @@
 #include "DBGrid.h"
 
 #include "FailureDisplay.h"
+#include "GridChanges.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QWheelEvent>
 
 class DBGrid::Link : public TDataLink {
@@ -255,12 +257,41 @@ void DBGrid::paintTitles(QPainter &painter)
     painter.drawLine(0, titleH - 1, viewport()->width(), titleH - 1);
 }
 
+// Light enough for black text, plain enough to tell apart from the selection.
+const QColor DBGrid::ChangedColour(255, 236, 150);
+const QColor DBGrid::NewRowColour(200, 240, 200);
+
+namespace {
+
+bool isNumeric(const TField *field)
+{
+    switch (field->DataType) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftLargeint:
+    case TFieldType::ftFloat:
+    case TFieldType::ftBCD:
+    case TFieldType::ftFMTBcd:
+    case TFieldType::ftAutoInc:
+        return !field->Currency;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows)
 {
     const QPalette &pal = palette();
     const int titleH = titleHeight();
     const int rowH = rowHeight();
-    painter.setFont(font());
+    QStringList keys;
+    if (m_changes)
+        for (int r = 0; r < rows; ++r)
+            keys.append(m_changes->keyAt(dataSet, r));
+    QFont italic = font();
+    italic.setItalic(true);
     for (int pass = 0; pass < 2; ++pass) {
         for (int i = 0; i < m_columns.size(); ++i) {
             if ((pass == 0) != (i >= m_fixedColumns))
@@ -270,16 +301,33 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
                 continue;
             for (int r = 0; r < rows; ++r) {
                 const QRect cell(left, titleH + r * rowH, m_columns[i].width, rowH);
+                const QString text = m_columns[i].field->DisplayTextAt(r);
+                QColor marked;
+                bool own = false;
+                if (m_changes) {
+                    own = m_changes->isOwn(keys[r]);
+                    if (m_changes->isNewRow(keys[r]))
+                        marked = NewRowColour;
+                    else if (m_changes->isChanged(keys[r], m_columns[i].fieldName, text))
+                        marked = ChangedColour;
+                }
                 const bool current = r == dataSet.ActiveRecord();
-                const QColor background = current     ? pal.color(QPalette::Highlight)
+                const QColor background = current            ? pal.color(QPalette::Highlight)
+                                          : marked.isValid() ? marked
                                           : pass == 1 ? pal.color(QPalette::Button).lighter(104)
                                                       : pal.color(QPalette::Base);
                 painter.fillRect(cell, background);
+                // On the current row the mark shows as an inset, so the selection stays.
+                if (current && marked.isValid()) {
+                    painter.setPen(QPen(marked, 2));
+                    painter.setBrush(Qt::NoBrush);
+                    painter.drawRect(cell.adjusted(2, 2, -3, -3));
+                }
+                painter.setFont(own ? italic : font());
                 painter.setPen(current ? pal.color(QPalette::HighlightedText)
                                        : pal.color(QPalette::Text));
                 painter.drawText(cell.adjusted(2, 1, -2, -1),
-                                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
-                                 m_columns[i].field->DisplayTextAt(r));
+                                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, text);
                 painter.setPen(pal.color(QPalette::Mid));
                 painter.drawLine(cell.topRight(), cell.bottomRight());
                 painter.drawLine(cell.bottomLeft(), cell.bottomRight());
@@ -290,6 +338,72 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
             painter.fillRect(QRect(0, titleH, IndicatorWidth, viewport()->height()),
                              pal.color(QPalette::Button));
     }
+}
+
+DBGrid::Mark DBGrid::cellMark(int row, int column) const
+{
+    TDataSetBase *dataSet = m_link->DataSet();
+    if (!m_changes || !dataSet || !dataSet->Active() || row < 0 ||
+        row >= dataSet->WindowRecordCount() || column < 0 || column >= m_columns.size() ||
+        !m_columns[column].field)
+        return Mark::None;
+    const QString key = m_changes->keyAt(*dataSet, row);
+    if (m_changes->isNewRow(key))
+        return Mark::NewRow;
+    return m_changes->isChanged(key, m_columns[column].fieldName,
+                                m_columns[column].field->DisplayTextAt(row))
+               ? Mark::Changed
+               : Mark::None;
+}
+
+bool DBGrid::isOwnRow(int row) const
+{
+    TDataSetBase *dataSet = m_link->DataSet();
+    return m_changes && dataSet && dataSet->Active() && row >= 0 &&
+           row < dataSet->WindowRecordCount() && m_changes->isOwn(m_changes->keyAt(*dataSet, row));
+}
+
+QString DBGrid::cellToolTip(int row, int column) const
+{
+    TDataSetBase *dataSet = m_link->DataSet();
+    if (!m_changes || !dataSet || !dataSet->Active() || row < 0 ||
+        row >= std::min(dataSet->WindowRecordCount(), visibleRowCount()) || column < 0 ||
+        column >= m_columns.size() || !m_columns[column].field)
+        return {};
+    const QString key = m_changes->keyAt(*dataSet, row);
+    QStringList lines;
+    if (m_changes->isOwn(key))
+        lines.append(QStringLiteral("Die Verbindung dieses Monitors"));
+    if (m_changes->isNewRow(key))
+        lines.append(QStringLiteral("Neu seit der letzten Aktualisierung"));
+    else if (isNumeric(m_columns[column].field)) {
+        const QString change = m_changes->changeText(key, m_columns[column].fieldName,
+                                                     m_columns[column].field->DisplayTextAt(row));
+        if (!change.isEmpty())
+            lines.append(change);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool DBGrid::viewportEvent(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QAbstractScrollArea::viewportEvent(event);
+    const QPoint at = static_cast<QHelpEvent *>(event)->pos();
+    QString tip;
+    if (at.y() >= titleHeight()) {
+        bool onBorder = false;
+        const int column = at.x() < IndicatorWidth ? -1 : columnAt(at.x(), &onBorder);
+        const int row = (at.y() - titleHeight()) / rowHeight();
+        FailureDisplay::guardLater([&] { tip = cellToolTip(row, column); });
+    }
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), tip, viewport());
+    }
+    return true;
 }
 
 void DBGrid::paintIndicatorColumn(QPainter &painter, const TDataSetBase *dataSet, int rows)

@@ -16,6 +16,8 @@ class QPainter;
 // "field <TAB> width in characters <TAB> title <TAB> T|F", applied either as the grid's
 // own columns (an entry whose field the result lacks is dropped for good) or to the
 // result's fields at each opening (missing entries skipped but kept).
+class GridChanges;
+
 class DBGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -48,6 +50,21 @@ public:
     void setInPlaceEditing(bool on) { m_inPlaceEditing = on; }
     bool inPlaceEditing() const { return m_inPlaceEditing; }
 
+    // Draws what changed since the previous refresh, new rows and the own row; null for
+    // none. Not owned.
+    void setChanges(const GridChanges *changes)
+    {
+        m_changes = changes;
+        viewport()->update();
+    }
+    // How a cell of the buffer window is marked, and its tooltip (empty for none).
+    enum class Mark { None, Changed, NewRow };
+    Mark cellMark(int row, int column) const;
+    bool isOwnRow(int row) const;
+    QString cellToolTip(int row, int column) const;
+    static const QColor ChangedColour;
+    static const QColor NewRowColour;
+
     const QList<Column> &columns() const { return m_columns; }
     int visibleRowCount() const;
     QString cellText(int row, int column) const;
@@ -64,6 +81,7 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     class Link;
@@ -91,4 +109,5 @@ private:
     int m_resizeStart = 0;
     int m_resizeWidth = 0;
     bool m_syncingScrollBar = false;
+    const GridChanges *m_changes = nullptr;
 };

@@ -1,0 +1,115 @@
+#include "GridChanges.h"
+
+#include "DataSet.h"
+
+#include <QLocale>
+#include <cmath>
+
+GridChanges::GridChanges(QStringList keyFields) : m_keyFields(std::move(keyFields)) {}
+
+void GridChanges::beginRecording()
+{
+    // A refresh that failed half-way recorded a part: compare with the last whole one.
+    if (m_current.taken)
+        m_previous = std::move(m_current);
+    m_current = Snapshot();
+}
+
+bool GridChanges::record(const TDataSetBase &dataSet)
+{
+    if (m_current.rows.size() >= RowLimit)
+        return false;
+    if (m_current.fields.isEmpty())
+        for (const auto &field : dataSet.Fields())
+            m_current.fields.append(field->FieldName);
+    QStringList texts;
+    texts.reserve(qsizetype(dataSet.Fields().size()));
+    for (const auto &field : dataSet.Fields())
+        texts.append(field->DisplayText());
+    m_current.rows.insert(currentKey(dataSet), texts);
+    return true;
+}
+
+void GridChanges::endRecording(bool sawEveryRow)
+{
+    m_current.complete = sawEveryRow;
+    m_current.taken = true;
+}
+
+void GridChanges::clear()
+{
+    m_previous = Snapshot();
+    m_current = Snapshot();
+    m_ownKey.clear();
+}
+
+QString GridChanges::currentKey(const TDataSetBase &dataSet) const
+{
+    QStringList parts;
+    for (const QString &name : m_keyFields)
+        if (const TField *field = dataSet.FindField(name))
+            parts.append(field->DisplayText());
+    return parts.join(QChar(0x1f));
+}
+
+QString GridChanges::keyAt(const TDataSetBase &dataSet, int bufferIndex) const
+{
+    QStringList parts;
+    for (const QString &name : m_keyFields)
+        if (const TField *field = dataSet.FindField(name))
+            parts.append(field->DisplayTextAt(bufferIndex));
+    return parts.join(QChar(0x1f));
+}
+
+bool GridChanges::isNewRow(const QString &key) const
+{
+    return m_previous.taken && m_previous.complete && !m_previous.rows.contains(key);
+}
+
+const QString *GridChanges::previousText(const QString &key, const QString &field) const
+{
+    if (!m_previous.taken)
+        return nullptr;
+    const auto row = m_previous.rows.constFind(key);
+    if (row == m_previous.rows.constEnd())
+        return nullptr;
+    const qsizetype column = m_previous.fields.indexOf(field);
+    if (column < 0 || column >= row->size())
+        return nullptr;
+    return &(*row)[column];
+}
+
+bool GridChanges::isChanged(const QString &key, const QString &field, const QString &text) const
+{
+    const QString *before = previousText(key, field);
+    return before && *before != text;
+}
+
+QString GridChanges::changeText(const QString &key, const QString &field, const QString &text) const
+{
+    const QString *before = previousText(key, field);
+    if (!before || *before == text)
+        return {};
+    return numberChange(*before, text, QLocale());
+}
+
+QString GridChanges::numberChange(const QString &before, const QString &now, const QLocale &locale)
+{
+    bool nowOk = false;
+    bool beforeOk = false;
+    const double to = locale.toDouble(now, &nowOk);
+    const double from = locale.toDouble(before, &beforeOk);
+    if (!nowOk || !beforeOk || !std::isfinite(to) || !std::isfinite(from))
+        return {};
+    const auto decimalsOf = [&locale](const QString &text) {
+        const qsizetype point = text.indexOf(locale.decimalPoint());
+        return point < 0 ? 0 : int(text.size() - point - 1);
+    };
+    const int decimals = std::min(15, std::max(decimalsOf(before), decimalsOf(now)));
+    const double change = to - from;
+    const QString size = locale.toString(std::abs(change), 'f', decimals);
+    // The same number written differently ("0,10", "0,1") is no change.
+    if (!std::isfinite(change) || size == locale.toString(0.0, 'f', decimals))
+        return {};
+    return (change > 0 ? locale.positiveSign() : locale.negativeSign()) + size;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+class QLocale;
+class TDataSetBase;
+
+// What changed in a grid's rows between two refreshes. A refresh records its rows (display
+// texts by row key); painting compares what it shows with the rows recorded by the refresh
+// before. Rows past the limit are not recorded: a long list costs no more than that, and
+// its later rows are neither new nor changed.
+class GridChanges {
+public:
+    static constexpr int RowLimit = 10000;
+
+    // A row's key is the display texts of these fields, in this order.
+    explicit GridChanges(QStringList keyFields);
+
+    // A refresh begins: the rows recorded so far become the ones later rows are compared
+    // with.
+    void beginRecording();
+    // Records the data set's current record; false, recording nothing, once the limit is
+    // reached.
+    bool record(const TDataSetBase &dataSet);
+    // Whether every row was recorded: only then is a row missing from it a new one.
+    void endRecording(bool sawEveryRow);
+    // Nothing to compare with any more (another server, a closed window).
+    void clear();
+
+    QString currentKey(const TDataSetBase &dataSet) const;
+    QString keyAt(const TDataSetBase &dataSet, int bufferIndex) const;
+
+    bool isNewRow(const QString &key) const;
+    bool isChanged(const QString &key, const QString &field, const QString &text) const;
+    // A number's change since the previous refresh, signed, with as many decimals as the
+    // texts show ("+3", "-0,25"); empty when either text is no number or nothing changed.
+    QString changeText(const QString &key, const QString &field, const QString &text) const;
+
+    // The change from one number's display text to another's in the locale, as above.
+    static QString numberChange(const QString &before, const QString &now, const QLocale &locale);
+
+    // The row that is the monitor's own connection.
+    void setOwnKey(const QString &key) { m_ownKey = key; }
+    bool isOwn(const QString &key) const { return !key.isEmpty() && key == m_ownKey; }
+
+private:
+    struct Snapshot {
+        QStringList fields;
+        QHash<QString, QStringList> rows;
+        bool complete = false;
+        bool taken = false;
+    };
+    const QString *previousText(const QString &key, const QString &field) const;
+
+    QStringList m_keyFields;
+    Snapshot m_previous;
+    Snapshot m_current;
+    QString m_ownKey;
+};
