@@ -8,6 +8,10 @@
 #include "dlgRemoteInfoU.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -18,6 +22,19 @@ void applyApplicationFont(QApplication &application)
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(11);
     application.setFont(font);
+}
+
+QTranslator *installQtTranslations(QApplication &application, const QLocale &locale,
+                                   const QString &executableDir)
+{
+    auto translator = std::make_unique<QTranslator>(&application);
+    for (const QString &dir : {QDir(executableDir).filePath(QStringLiteral("translations")),
+                               QLibraryInfo::path(QLibraryInfo::TranslationsPath)})
+        if (translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"), dir)) {
+            application.installTranslator(translator.get());
+            return translator.release();
+        }
+    return nullptr;
 }
 
 int runEntrySequence(QApplication &application, Platform &platform)

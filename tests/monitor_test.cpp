@@ -6,6 +6,7 @@
 #include "DBEdit.h"
 #include "DBGrid.h"
 #include "DiscoveryWait.h"
+#include "EntrySequence.h"
 #include "FakePlatform.h"
 #include "LayoutCheck.h"
 #include "ManualClock.h"
@@ -19,10 +20,14 @@
 #include "dlgMainU.h"
 #include "dlgRemoteInfoU.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QTranslator>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QScopeGuard>
 #include <QTabWidget>
 #include <QTest>
@@ -322,6 +327,52 @@ TEST_F(MonitorTest, ChangesSinceThePreviousRefreshAreMarked)
     dlg.Refresh();
     EXPECT_EQ(users->cellMark(1, 0), DBGrid::Mark::None);
     other.Disconnect();
+}
+
+TEST_F(MonitorTest, QtsOwnTextsComeInTheWorkstationsLanguage)
+{
+    auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
+    EXPECT_EQ(installQtTranslations(*app, QLocale(QLocale::Zulu), QStringLiteral("/nonexistent")),
+              nullptr);
+    QTranslator *german = installQtTranslations(*app, QLocale(QLocale::German, QLocale::Germany),
+                                                QStringLiteral("/nonexistent"));
+    ASSERT_NE(german, nullptr);
+    const auto remove = qScopeGuard([german] {
+        QCoreApplication::removeTranslator(german);
+        delete german;
+    });
+    TdlgRemoteInfo dlg(platform);
+    const std::unique_ptr<QMenu> menu(dlg.edConnectPath->createStandardContextMenu());
+    QStringList texts;
+    for (const QAction *action : menu->actions())
+        texts.append(action->text().section(QLatin1Char('\t'), 0, 0));
+    EXPECT_TRUE(texts.contains(QStringLiteral("&Rückgängig"))) << texts.join(u'|').toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Alles auswählen")))
+        << texts.join(u'|').toStdString();
+}
+
+TEST_F(MonitorTest, UsageGridFitsItsTextsAndScrollsOnlyWhenItMust)
+{
+    TdlgRemoteInfo dlg(platform);
+    dlg.resize(840, 491);
+    dlg.show();
+    dlg.setAdsServer(Path);
+    QCoreApplication::processEvents();
+    const DBGrid *usage = dlg.wwDBGrid1;
+    const QFontMetrics metrics(usage->font());
+    ASSERT_GT(usage->visibleRowCount(), dlg.qUsageInfo->RecordCount());
+    EXPECT_FALSE(usage->verticalScrollBar()->isVisible());
+    for (int column = 0; column < usage->columns().size(); ++column)
+        for (int row = 0; row < dlg.qUsageInfo->RecordCount(); ++row)
+            EXPECT_GE(usage->columns()[column].width,
+                      metrics.horizontalAdvance(usage->cellText(row, column)) + 4)
+                << usage->columns()[column].fieldName.toStdString() << " row " << row;
+
+    // Fewer visible rows than records: the bar is back.
+    dlg.resize(840, 180);
+    QCoreApplication::processEvents();
+    ASSERT_LT(usage->visibleRowCount(), dlg.qUsageInfo->RecordCount());
+    EXPECT_TRUE(usage->verticalScrollBar()->isVisible());
 }
 
 TEST_F(MonitorTest, MissingTSAddressIsGoneForGoodAndLowerCaseNamesStillMatch)

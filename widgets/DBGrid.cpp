@@ -14,7 +14,11 @@ class DBGrid::Link : public TDataLink {
 public:
     explicit Link(DBGrid &grid) : m_grid(grid) {}
     void ActiveChanged() override { m_grid.layoutColumns(); }
-    void DataSetChanged() override { m_grid.dataChanged(); }
+    void DataSetChanged() override
+    {
+        m_grid.fitColumnsToTexts();
+        m_grid.dataChanged();
+    }
     void DataSetScrolled(int) override { m_grid.dataChanged(); }
 
 private:
@@ -144,7 +148,22 @@ void DBGrid::layoutColumns()
         for (Column &column : m_columns)
             column.width = columnWidth(column.title, column.characters);
     }
+    fitColumnsToTexts();
     dataChanged();
+}
+
+void DBGrid::fitColumnsToTexts()
+{
+    // Only columns the fields describe: a width given in a column list stays as given.
+    TDataSetBase *dataSet = m_link->DataSet();
+    if (m_mode != ColumnMode::AllFields || !dataSet || !dataSet->Active())
+        return;
+    const QFontMetrics metrics(font());
+    const int rows = std::min(dataSet->WindowRecordCount(), visibleRowCount());
+    for (Column &column : m_columns)
+        for (int r = 0; r < rows && column.field; ++r)
+            column.width = std::max(
+                column.width, metrics.horizontalAdvance(column.field->DisplayTextAt(r)) + 6);
 }
 
 void DBGrid::dataChanged()
@@ -169,7 +188,8 @@ void DBGrid::updateScrollBars()
     TDataSetBase *dataSet = m_link->DataSet();
     if (dataSet && dataSet->Active() && !dataSet->IsEmpty()) {
         const int count = dataSet->RecordCount();
-        verticalScrollBar()->setRange(0, std::max(0, count - 1));
+        // Rows that all fit need no bar.
+        verticalScrollBar()->setRange(0, count <= visibleRowCount() ? 0 : count - 1);
         verticalScrollBar()->setPageStep(visibleRowCount());
         verticalScrollBar()->setValue(dataSet->RecNo() - 1);
     } else {

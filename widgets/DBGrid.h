@@ -91,6 +91,8 @@ private:
     void paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows);
     void paintIndicatorColumn(QPainter &painter, const TDataSetBase *dataSet, int rows);
     void layoutColumns();
+    // Widens columns the fields describe to the display texts they show.
+    void fitColumnsToTexts();
     void dataChanged();
     void updateScrollBars();
     void moveBy(int distance);

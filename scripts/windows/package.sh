@@ -12,13 +12,15 @@ runtime=/usr/lib/gcc/x86_64-w64-mingw32/12-posix
 
 stage="$build/package/Quellmark"
 rm -rf "$build/package"
-mkdir -p "$stage/platforms" "$stage/styles"
+mkdir -p "$stage/platforms" "$stage/styles" "$stage/translations"
 cp "$build/bin/Quellmark.exe" "$stage/"
 cp "$qt/bin/Qt6Core.dll" "$qt/bin/Qt6Gui.dll" "$qt/bin/Qt6Widgets.dll" "$stage/"
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
 cp "$runtime/libgcc_s_seh-1.dll" "$runtime/libstdc++-6.dll" /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$stage/"
 cp "$root/scripts/windows/LIESMICH.txt" "$stage/"
+# Qt's own texts in the workstation's language; the files are the same on every platform.
+cp /usr/share/qt6/translations/qtbase_*.qm "$stage/translations/"
 x86_64-w64-mingw32-strip "$stage"/*.dll "$stage"/*/*.dll "$stage/Quellmark.exe"
 
 zip="$build/Quellmark-win64.zip"
