@@ -311,7 +311,9 @@ TFieldValue timestamp(const uchar *p)
     const QDate date = dateOfJulian(JulianOfDayZero + total / MsPerDay);
     if (!date.isValid())
         return {};
-    return ok(QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(total % MsPerDay))));
+    // A wall-clock reading with no zone. As local time each value would cost a time-zone
+    // lookup (a stat of /etc/localtime on Linux); as UTC it is kept as read, for nothing.
+    return ok(QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(total % MsPerDay)), Qt::UTC));
 }
 
 TFieldValue compactDate(const uchar *p, const JulianFromText &julian)

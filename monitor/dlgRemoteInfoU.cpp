@@ -11,6 +11,8 @@
 #include "adscnnct.h"
 #include "adstable.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -336,15 +338,25 @@ CursorPosition positionOf(const TDataSetBase &dataSet)
     return {dataSet.RecNo(), dataSet.ActiveRecord()};
 }
 
+// A field's value in the current record as text, without display formatting: the walk
+// over every user compares many of them.
+QString valueText(const TField *field)
+{
+    if (!field)
+        return {};
+    const QVariant value = field->Value();
+    return value.isNull() ? QString() : value.toString();
+}
+
 // The user the cursor is on: the connection, else who and where.
 SelectedUser userAt(const TDataSetBase &users)
 {
     SelectedUser at;
     at.at = positionOf(users);
     if (at.at.recNo > 0) {
-        at.connection = users.FieldByName(QStringLiteral("ConnNumber"))->AsString();
-        at.user = users.FieldByName(QStringLiteral("UserName"))->AsString();
-        at.login = users.FieldByName(QStringLiteral("OSUserLoginName"))->AsString();
+        at.connection = valueText(users.FieldByName(QStringLiteral("ConnNumber")));
+        at.user = valueText(users.FieldByName(QStringLiteral("UserName")));
+        at.login = valueText(users.FieldByName(QStringLiteral("OSUserLoginName")));
     }
     return at;
 }
@@ -363,16 +375,62 @@ void moveTo(TDataSetBase &dataSet, const CursorPosition &to)
 
 } // namespace
 
+namespace {
+
+// The wait cursor for a refresh that takes long enough to be noticed: from the start when
+// the one before did, else from the first step past the threshold.
+class RefreshCursor {
+public:
+    static constexpr qint64 ThresholdMs = 200;
+
+    explicit RefreshCursor(bool fromStart)
+    {
+        m_clock.start();
+        if (fromStart)
+            set();
+    }
+    ~RefreshCursor()
+    {
+        if (m_set)
+            QApplication::restoreOverrideCursor();
+    }
+    RefreshCursor(const RefreshCursor &) = delete;
+    RefreshCursor &operator=(const RefreshCursor &) = delete;
+
+    void step()
+    {
+        if (!m_set && m_clock.elapsed() > ThresholdMs)
+            set();
+    }
+    qint64 elapsed() const { return m_clock.elapsed(); }
+
+private:
+    void set()
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_set = true;
+    }
+    QElapsedTimer m_clock;
+    bool m_set = false;
+};
+
+} // namespace
+
 void TdlgRemoteInfo::Refresh()
 {
+    RefreshCursor cursor(m_lastRefreshMs > RefreshCursor::ThresholdMs);
+    // A failed refresh counts too: the next one likely waits as long.
+    const auto took = qScopeGuard([&] { m_lastRefreshMs = cursor.elapsed(); });
     const CursorPosition usage = positionOf(*qUsageInfo);
     const SelectedUser user = userAt(*qCnctUsers);
     qUsageInfo->Close();
     qInstallInfo->Close();
     qCnctUsers->Close();
     reopenUsage(usage);
+    cursor.step();
     qInstallInfo->Open();
-    reopenUsers(user);
+    cursor.step();
+    reopenUsers(user, [&cursor] { cursor.step(); });
 }
 
 void TdlgRemoteInfo::reopenUsage(const CursorPosition &was)
@@ -391,18 +449,7 @@ void TdlgRemoteInfo::reopenUsage(const CursorPosition &was)
     moveTo(*qUsageInfo, was);
 }
 
-bool TdlgRemoteInfo::isOwnConnection() const
-{
-    const auto is = [this](const char *field, const QString &value) {
-        return !value.isEmpty() && qCnctUsers->FieldByName(QLatin1String(field))
-                                           ->AsString()
-                                           .compare(value, Qt::CaseInsensitive) == 0;
-    };
-    return is("UserName", m_ownComputer) && is("OSUserLoginName", m_ownLogin) &&
-           is("ApplicationID", m_ownApplication);
-}
-
-void TdlgRemoteInfo::reopenUsers(const SelectedUser &was)
+void TdlgRemoteInfo::reopenUsers(const SelectedUser &was, const std::function<void()> &step)
 {
     {
         m_walkingUsers = true;
@@ -412,6 +459,13 @@ void TdlgRemoteInfo::reopenUsers(const SelectedUser &was)
         const auto enable = qScopeGuard([this] { qCnctUsers->EnableControls(); });
         m_userChanges.beginRecording();
         m_userChanges.setOwnKey({});
+        const TField *connectionField = qCnctUsers->FieldByName(QStringLiteral("ConnNumber"));
+        const TField *userField = qCnctUsers->FieldByName(QStringLiteral("UserName"));
+        const TField *loginField = qCnctUsers->FieldByName(QStringLiteral("OSUserLoginName"));
+        const TField *applicationField = qCnctUsers->FieldByName(QStringLiteral("ApplicationID"));
+        const auto same = [](const TField *field, const QString &value) {
+            return !value.isEmpty() && valueText(field).compare(value, Qt::CaseInsensitive) == 0;
+        };
         bool all = true;
         bool ownFound = false;
         int sameConnection = 0;
@@ -420,19 +474,16 @@ void TdlgRemoteInfo::reopenUsers(const SelectedUser &was)
         for (qCnctUsers->First(); !qCnctUsers->Eof(); qCnctUsers->Next()) {
             if (all && !m_userChanges.record(*qCnctUsers))
                 all = false;
-            if (!ownFound && isOwnConnection()) {
+            if (!ownFound && same(userField, m_ownComputer) && same(loginField, m_ownLogin) &&
+                same(applicationField, m_ownApplication)) {
                 ownFound = true;
                 m_userChanges.setOwnKey(m_userChanges.currentKey(*qCnctUsers));
             }
             if (looking && !sameConnection) {
-                if (qCnctUsers->FieldByName(QStringLiteral("ConnNumber"))->AsString() ==
-                    was.connection)
+                if (valueText(connectionField) == was.connection)
                     sameConnection = qCnctUsers->RecNo();
-                else if (!sameUser &&
-                         qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString() ==
-                             was.user &&
-                         qCnctUsers->FieldByName(QStringLiteral("OSUserLoginName"))->AsString() ==
-                             was.login)
+                else if (!sameUser && valueText(userField) == was.user &&
+                         valueText(loginField) == was.login)
                     sameUser = qCnctUsers->RecNo();
             }
             // Past the recorded rows only the selected user is still looked for.
@@ -443,6 +494,7 @@ void TdlgRemoteInfo::reopenUsers(const SelectedUser &was)
         const int target = sameConnection ? sameConnection : sameUser;
         moveTo(*qCnctUsers, target ? CursorPosition{target, was.at.row} : CursorPosition{});
     }
+    step();
     if (qCnctUsers->IsEmpty())
         qUserTables->Close();
     else

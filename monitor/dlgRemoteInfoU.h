@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <functional>
 
 class DBEdit;
 class DBGrid;
@@ -101,9 +102,7 @@ private:
     void reopenUsage(const CursorPosition &was);
     // Reopens the users query and records its rows, the cursor back on the user it was on;
     // the user's tables are asked for once.
-    void reopenUsers(const SelectedUser &was);
-    // Whether the users query's current record is the monitor's own connection.
-    bool isOwnConnection() const;
+    void reopenUsers(const SelectedUser &was, const std::function<void()> &step);
 
     Platform &m_platform;
     // A timer's failure is shown once: no tick refreshes while its box is open, and the
@@ -112,6 +111,8 @@ private:
     QString m_lastTickFailure;
     // While the users query is walked, moving through it asks for no user's tables.
     bool m_walkingUsers = false;
+    // How long the last refresh took, for the wait cursor.
+    qint64 m_lastRefreshMs = 0;
     GridChanges m_usageChanges{{QStringLiteral("ResourceName")}};
     GridChanges m_userChanges{{QStringLiteral("ConnNumber")}};
     // Who this monitor is to the server: computer, login and program name.

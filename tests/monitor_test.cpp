@@ -375,6 +375,48 @@ TEST_F(MonitorTest, UsageGridFitsItsTextsAndScrollsOnlyWhenItMust)
     EXPECT_TRUE(usage->verticalScrollBar()->isVisible());
 }
 
+TEST_F(MonitorTest, ASlowRefreshShowsTheWaitCursor)
+{
+    TdlgRemoteInfo dlg(platform);
+    dlg.resize(840, 491);
+    dlg.show();
+    dlg.setAdsServer(Path);
+    // What the cursor is when the first and the last procedure have answered.
+    QList<bool> waiting;
+    const auto look = [&waiting](TDataSetBase *) {
+        const QCursor *cursor = QApplication::overrideCursor();
+        waiting.append(cursor && cursor->shape() == Qt::WaitCursor);
+    };
+    dlg.qUsageInfo->AfterOpen = look;
+    dlg.qUserTables->AfterOpen = look;
+
+    dlg.Refresh();
+    EXPECT_EQ(waiting, (QList<bool>{false, false}));
+
+    // Each procedure answers after 120 ms: past 200 ms after the second.
+    server->control(R"({"slowMs":120})");
+    waiting.clear();
+    dlg.Refresh();
+    EXPECT_EQ(waiting, (QList<bool>{false, true}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // The refresh after a slow one shows it from the start, and a quick one after that not.
+    waiting.clear();
+    dlg.Refresh();
+    EXPECT_EQ(waiting, (QList<bool>{true, true}));
+    server->control(R"({"slowMs":0})");
+    dlg.Refresh();
+    waiting.clear();
+    dlg.Refresh();
+    EXPECT_EQ(waiting, (QList<bool>{false, false}));
+
+    // A failing slow refresh puts the cursor back as well.
+    server->control(
+        R"({"slowMs":120,"procedureErrors":{"sp_mgGetConnectedUsers":{"code":7200,"text":"ERROR 7200: kaputt"}}})");
+    EXPECT_THROW(dlg.Refresh(), std::exception);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(MonitorTest, MissingTSAddressIsGoneForGoodAndLowerCaseNamesStillMatch)
 {
     TdlgRemoteInfo dlg(platform);

@@ -328,7 +328,7 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
                     own = m_changes->isOwn(keys[r]);
                     if (m_changes->isNewRow(keys[r]))
                         marked = NewRowColour;
-                    else if (m_changes->isChanged(keys[r], m_columns[i].fieldName, text))
+                    else if (m_changes->isChanged(keys[r], *m_columns[i].field, r))
                         marked = ChangedColour;
                 }
                 const bool current = r == dataSet.ActiveRecord();
@@ -370,10 +370,7 @@ DBGrid::Mark DBGrid::cellMark(int row, int column) const
     const QString key = m_changes->keyAt(*dataSet, row);
     if (m_changes->isNewRow(key))
         return Mark::NewRow;
-    return m_changes->isChanged(key, m_columns[column].fieldName,
-                                m_columns[column].field->DisplayTextAt(row))
-               ? Mark::Changed
-               : Mark::None;
+    return m_changes->isChanged(key, *m_columns[column].field, row) ? Mark::Changed : Mark::None;
 }
 
 bool DBGrid::isOwnRow(int row) const
@@ -397,8 +394,7 @@ QString DBGrid::cellToolTip(int row, int column) const
     if (m_changes->isNewRow(key))
         lines.append(QStringLiteral("Neu seit der letzten Aktualisierung"));
     else if (isNumeric(m_columns[column].field)) {
-        const QString change = m_changes->changeText(key, m_columns[column].fieldName,
-                                                     m_columns[column].field->DisplayTextAt(row));
+        const QString change = m_changes->changeText(key, *m_columns[column].field, row);
         if (!change.isEmpty())
             lines.append(change);
     }

@@ -1,9 +1,24 @@
 #include "GridChanges.h"
 
 #include "DataSet.h"
+#include "FieldValues.h"
 
 #include <QLocale>
 #include <cmath>
+
+namespace {
+
+bool sameValue(const TFieldValue &a, const TFieldValue &b)
+{
+    return a.isNull == b.isNull && (a.isNull || a.value == b.value);
+}
+
+QString keyPart(const TFieldValue &value)
+{
+    return value.isNull ? QString() : value.value.toString();
+}
+
+} // namespace
 
 GridChanges::GridChanges(QStringList keyFields) : m_keyFields(std::move(keyFields)) {}
 
@@ -19,14 +34,17 @@ bool GridChanges::record(const TDataSetBase &dataSet)
 {
     if (m_current.rows.size() >= RowLimit)
         return false;
+    const QByteArray *buffer = dataSet.ActiveBuffer();
+    if (!buffer)
+        return true;
     if (m_current.fields.isEmpty())
         for (const auto &field : dataSet.Fields())
             m_current.fields.append(field->FieldName);
-    QStringList texts;
-    texts.reserve(qsizetype(dataSet.Fields().size()));
+    QList<TFieldValue> values;
+    values.reserve(qsizetype(dataSet.Fields().size()));
     for (const auto &field : dataSet.Fields())
-        texts.append(field->DisplayText());
-    m_current.rows.insert(currentKey(dataSet), texts);
+        values.append(dataSet.GetFieldValue(*field, *buffer));
+    m_current.rows.insert(currentKey(dataSet), std::move(values));
     return true;
 }
 
@@ -45,19 +63,23 @@ void GridChanges::clear()
 
 QString GridChanges::currentKey(const TDataSetBase &dataSet) const
 {
+    const QByteArray *buffer = dataSet.ActiveBuffer();
     QStringList parts;
     for (const QString &name : m_keyFields)
-        if (const TField *field = dataSet.FindField(name))
-            parts.append(field->DisplayText());
+        if (const TField *field = dataSet.FindField(name); field && buffer)
+            parts.append(keyPart(dataSet.GetFieldValue(*field, *buffer)));
     return parts.join(QChar(0x1f));
 }
 
 QString GridChanges::keyAt(const TDataSetBase &dataSet, int bufferIndex) const
 {
     QStringList parts;
+    if (bufferIndex < 0 || bufferIndex >= dataSet.WindowRecordCount())
+        return {};
     for (const QString &name : m_keyFields)
         if (const TField *field = dataSet.FindField(name))
-            parts.append(field->DisplayTextAt(bufferIndex));
+            parts.append(
+                keyPart(dataSet.GetFieldValue(*field, dataSet.RecordBuffer(bufferIndex))));
     return parts.join(QChar(0x1f));
 }
 
@@ -66,7 +88,7 @@ bool GridChanges::isNewRow(const QString &key) const
     return m_previous.taken && m_previous.complete && !m_previous.rows.contains(key);
 }
 
-const QString *GridChanges::previousText(const QString &key, const QString &field) const
+const TFieldValue *GridChanges::previousValue(const QString &key, const QString &field) const
 {
     if (!m_previous.taken)
         return nullptr;
@@ -79,21 +101,27 @@ const QString *GridChanges::previousText(const QString &key, const QString &fiel
     return &(*row)[column];
 }
 
-bool GridChanges::isChanged(const QString &key, const QString &field, const QString &text) const
+bool GridChanges::isChanged(const QString &key, const TField &field, int bufferIndex) const
 {
-    const QString *before = previousText(key, field);
-    return before && *before != text;
+    const TFieldValue *before = previousValue(key, field.FieldName);
+    const TDataSetBase *dataSet = field.DataSet();
+    if (!before || bufferIndex < 0 || bufferIndex >= dataSet->WindowRecordCount())
+        return false;
+    return !sameValue(*before, dataSet->GetFieldValue(field, dataSet->RecordBuffer(bufferIndex)));
 }
 
-QString GridChanges::changeText(const QString &key, const QString &field, const QString &text) const
+QString GridChanges::changeText(const QString &key, const TField &field, int bufferIndex) const
 {
-    const QString *before = previousText(key, field);
-    if (!before || *before == text)
+    if (!isChanged(key, field, bufferIndex))
         return {};
-    return numberChange(*before, text, QLocale());
+    const QLocale locale;
+    const QString before = FieldText::displayText(field.DataType, field.Currency, field.Precision,
+                                                  *previousValue(key, field.FieldName), locale);
+    return numberChange(before, field.DisplayTextAt(bufferIndex), locale);
 }
 
-QString GridChanges::numberChange(const QString &before, const QString &now, const QLocale &locale)
+QString GridChanges::numberChange(const QString &before, const QString &now,
+                                  const QLocale &locale)
 {
     bool nowOk = false;
     bool beforeOk = false;

@@ -1,21 +1,26 @@
 #pragma once
 
+#include "FieldKinds.h"
+
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 class QLocale;
 class TDataSetBase;
+class TField;
 
-// What changed in a grid's rows between two refreshes. A refresh records its rows (display
-// texts by row key); painting compares what it shows with the rows recorded by the refresh
-// before. Rows past the limit are not recorded: a long list costs no more than that, and
-// its later rows are neither new nor changed.
+// What changed in a grid's rows between two refreshes. A refresh records its rows (decoded
+// values by row key); painting compares what it shows with the rows recorded by the refresh
+// before. Values, not display texts, are kept: formatting every field of every row would
+// cost a refresh more than reading them. Rows past the limit are not recorded: a long list
+// costs no more than that, and its later rows are neither new nor changed.
 class GridChanges {
 public:
     static constexpr int RowLimit = 10000;
 
-    // A row's key is the display texts of these fields, in this order.
+    // A row's key is the values of these fields, in this order.
     explicit GridChanges(QStringList keyFields);
 
     // A refresh begins: the rows recorded so far become the ones later rows are compared
@@ -33,10 +38,12 @@ public:
     QString keyAt(const TDataSetBase &dataSet, int bufferIndex) const;
 
     bool isNewRow(const QString &key) const;
-    bool isChanged(const QString &key, const QString &field, const QString &text) const;
+    // Whether the field's value in the record of the data set's buffer window differs from
+    // the previous refresh's.
+    bool isChanged(const QString &key, const TField &field, int bufferIndex) const;
     // A number's change since the previous refresh, signed, with as many decimals as the
-    // texts show ("+3", "-0,25"); empty when either text is no number or nothing changed.
-    QString changeText(const QString &key, const QString &field, const QString &text) const;
+    // display texts show ("+3", "-0,25"); empty when it is no number or nothing changed.
+    QString changeText(const QString &key, const TField &field, int bufferIndex) const;
 
     // The change from one number's display text to another's in the locale, as above.
     static QString numberChange(const QString &before, const QString &now, const QLocale &locale);
@@ -48,11 +55,11 @@ public:
 private:
     struct Snapshot {
         QStringList fields;
-        QHash<QString, QStringList> rows;
+        QHash<QString, QList<TFieldValue>> rows;
         bool complete = false;
         bool taken = false;
     };
-    const QString *previousText(const QString &key, const QString &field) const;
+    const TFieldValue *previousValue(const QString &key, const QString &field) const;
 
     QStringList m_keyFields;
     Snapshot m_previous;

@@ -81,6 +81,9 @@ void Listener::acceptAll()
             ::close(fd);
             continue;
         }
+        // Answers go out in more than one write; Nagle would hold the last one back for
+        // the client's delayed acknowledgement.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_accepted(socket);
     }
 }
