@@ -23,7 +23,8 @@ sleep 0.5
 # "ADS Remote Check" sits at 328,12 (145 x 25) in the main window's client area.
 xdotool mousemove --window "$main" 400 24 click 1
 monitor=$(wait_for "Remote Server Info")
-sleep 1.5
+# One timer refresh (every 3 s) after the first, so changed values are marked.
+sleep 4
 mkdir -p "$out"
 import -window "$monitor" "$out/monitor-usage.png"
 # The tabs sit right under the 66-pixel panel.
@@ -34,5 +35,6 @@ xdotool mousemove --window "$monitor" 320 78 click 1
 sleep 0.5
 # The second connected user, whose open tables then show below.
 xdotool mousemove --window "$monitor" 100 127 click 1
-sleep 0.5
+# The next refresh keeps the user selected and marks what changed.
+sleep 3.5
 import -window "$monitor" "$out/monitor-users.png"

@@ -2,7 +2,9 @@
 #include "FakePlatform.h"
 #include "PingU.h"
 #include "ServerProbes.h"
+#ifndef _WIN32
 #include "StandinServer.h"
+#endif
 
 #include "QtPrinters.h"
 
@@ -202,6 +204,8 @@ TEST(HostNameToIP, RealResolverWithLiteralsAndLocalhost)
     EXPECT_TRUE(HostNameToIP(*platform, "localhost").startsWith(QStringLiteral("127.")));
 }
 
+// The stand-in server is a Linux process; under Wine the end-to-end run probes servers.
+#ifndef _WIN32
 TEST(ServerProbes, EveryServerOnceResultsInPlanOrderWhateverTheWorkers)
 {
     int argc = 0;
@@ -243,5 +247,6 @@ TEST(ServerProbes, EveryServerOnceResultsInPlanOrderWhateverTheWorkers)
     EXPECT_TRUE(finished.wait(5000));
     EXPECT_TRUE(none.isDone());
 }
+#endif
 
 } // namespace
