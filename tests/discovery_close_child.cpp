@@ -4,28 +4,12 @@
 //
 //   discovery_close_child PREFIX EXECUTABLE_PATH
 #include "EntrySequence.h"
-#include "PosixPlatform.h"
+#include "PlacedPlatform.h"
 #include "dlgMainU.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
-
-namespace {
-
-class PlacedPlatform : public PosixPlatform {
-public:
-    PlacedPlatform(const QString &prefix, const QString &executable)
-        : PosixPlatform(prefix), m_executable(executable)
-    {
-    }
-    QString executablePath() override { return m_executable; }
-
-private:
-    QString m_executable;
-};
-
-} // namespace
 
 int main(int argc, char *argv[])
 {

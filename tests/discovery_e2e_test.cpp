@@ -8,7 +8,7 @@
 #include "ChildProcess.h"
 #include "DiscoveryWait.h"
 #include "FakePlatform.h"
-#include "PosixPlatform.h"
+#include "PlacedPlatform.h"
 #include "QtPrinters.h"
 #include "ServerDiscovery.h"
 #include "ShapeButton.h"
@@ -28,19 +28,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// The Linux backend with the executable placed in a test's own folder.
-class PlacedPlatform : public PosixPlatform {
-public:
-    PlacedPlatform(const QString &prefix, const QString &executable)
-        : PosixPlatform(prefix), m_executable(executable)
-    {
-    }
-    QString executablePath() override { return m_executable; }
-
-private:
-    QString m_executable;
-};
 
 QStringList probes(StandinServer &server)
 {
