@@ -19,4 +19,4 @@ void applyApplicationFont(QApplication &application);
 // The installed translator, owned by the application; null when there is none for that
 // language.
 QTranslator *installQtTranslations(QApplication &application, const QLocale &locale,
-                           const QString &executableDir);
+                                   const QString &executableDir);

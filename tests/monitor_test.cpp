@@ -22,16 +22,16 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QMenu>
-#include <QTranslator>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
-#include <QScrollBar>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -327,6 +327,13 @@ TEST_F(MonitorTest, ChangesSinceThePreviousRefreshAreMarked)
     dlg.Refresh();
     EXPECT_EQ(users->cellMark(1, 0), DBGrid::Mark::None);
     other.Disconnect();
+
+    // Other columns than last time: nothing is compared (nor read with the old layout).
+    server->control(R"({"dropFields":{"sp_mgGetConnectedUsers":["DictionaryUser"]}})");
+    dlg.Refresh();
+    for (int row = 0; row < dlg.qCnctUsers->WindowRecordCount(); ++row)
+        for (int column = 0; column < users->columns().size(); ++column)
+            EXPECT_NE(users->cellMark(row, column), DBGrid::Mark::Changed) << row << "/" << column;
 }
 
 TEST_F(MonitorTest, QtsOwnTextsComeInTheWorkstationsLanguage)

@@ -162,8 +162,8 @@ void DBGrid::fitColumnsToTexts()
     const int rows = std::min(dataSet->WindowRecordCount(), visibleRowCount());
     for (Column &column : m_columns)
         for (int r = 0; r < rows && column.field; ++r)
-            column.width = std::max(
-                column.width, metrics.horizontalAdvance(column.field->DisplayTextAt(r)) + 6);
+            column.width = std::max(column.width,
+                                    metrics.horizontalAdvance(column.field->DisplayTextAt(r)) + 6);
 }
 
 void DBGrid::dataChanged()

@@ -37,14 +37,15 @@ bool GridChanges::record(const TDataSetBase &dataSet)
     const QByteArray *buffer = dataSet.ActiveBuffer();
     if (!buffer)
         return true;
-    if (m_current.fields.isEmpty())
+    if (m_current.rows.isEmpty())
         for (const auto &field : dataSet.Fields())
-            m_current.fields.append(field->FieldName);
-    QList<TFieldValue> values;
-    values.reserve(qsizetype(dataSet.Fields().size()));
-    for (const auto &field : dataSet.Fields())
-        values.append(dataSet.GetFieldValue(*field, *buffer));
-    m_current.rows.insert(currentKey(dataSet), std::move(values));
+            m_current.layout += QStringLiteral("%1/%2/%3/%4;")
+                                    .arg(field->FieldName)
+                                    .arg(int(field->DataType))
+                                    .arg(field->Size)
+                                    .arg(field->Precision);
+    // Shared, not copied, until the data set reuses its buffer.
+    m_current.rows.insert(currentKey(dataSet), *buffer);
     return true;
 }
 
@@ -78,8 +79,7 @@ QString GridChanges::keyAt(const TDataSetBase &dataSet, int bufferIndex) const
         return {};
     for (const QString &name : m_keyFields)
         if (const TField *field = dataSet.FindField(name))
-            parts.append(
-                keyPart(dataSet.GetFieldValue(*field, dataSet.RecordBuffer(bufferIndex))));
+            parts.append(keyPart(dataSet.GetFieldValue(*field, dataSet.RecordBuffer(bufferIndex))));
     return parts.join(QChar(0x1f));
 }
 
@@ -88,40 +88,40 @@ bool GridChanges::isNewRow(const QString &key) const
     return m_previous.taken && m_previous.complete && !m_previous.rows.contains(key);
 }
 
-const TFieldValue *GridChanges::previousValue(const QString &key, const QString &field) const
+const QByteArray *GridChanges::previousRecord(const QString &key, const TDataSetBase &dataSet,
+                                              int bufferIndex) const
 {
-    if (!m_previous.taken)
+    if (!m_previous.taken || !m_current.taken || m_previous.layout != m_current.layout ||
+        bufferIndex < 0 || bufferIndex >= dataSet.WindowRecordCount())
         return nullptr;
     const auto row = m_previous.rows.constFind(key);
-    if (row == m_previous.rows.constEnd())
+    if (row == m_previous.rows.constEnd() ||
+        row->size() != dataSet.RecordBuffer(bufferIndex).size())
         return nullptr;
-    const qsizetype column = m_previous.fields.indexOf(field);
-    if (column < 0 || column >= row->size())
-        return nullptr;
-    return &(*row)[column];
+    return &*row;
 }
 
 bool GridChanges::isChanged(const QString &key, const TField &field, int bufferIndex) const
 {
-    const TFieldValue *before = previousValue(key, field.FieldName);
-    const TDataSetBase *dataSet = field.DataSet();
-    if (!before || bufferIndex < 0 || bufferIndex >= dataSet->WindowRecordCount())
-        return false;
-    return !sameValue(*before, dataSet->GetFieldValue(field, dataSet->RecordBuffer(bufferIndex)));
+    const TDataSetBase &dataSet = *field.DataSet();
+    const QByteArray *before = previousRecord(key, dataSet, bufferIndex);
+    return before && !sameValue(dataSet.GetFieldValue(field, *before),
+                                dataSet.GetFieldValue(field, dataSet.RecordBuffer(bufferIndex)));
 }
 
 QString GridChanges::changeText(const QString &key, const TField &field, int bufferIndex) const
 {
     if (!isChanged(key, field, bufferIndex))
         return {};
+    const TDataSetBase &dataSet = *field.DataSet();
     const QLocale locale;
-    const QString before = FieldText::displayText(field.DataType, field.Currency, field.Precision,
-                                                  *previousValue(key, field.FieldName), locale);
+    const QString before = FieldText::displayText(
+        field.DataType, field.Currency, field.Precision,
+        dataSet.GetFieldValue(field, *previousRecord(key, dataSet, bufferIndex)), locale);
     return numberChange(before, field.DisplayTextAt(bufferIndex), locale);
 }
 
-QString GridChanges::numberChange(const QString &before, const QString &now,
-                                  const QLocale &locale)
+QString GridChanges::numberChange(const QString &before, const QString &now, const QLocale &locale)
 {
     bool nowOk = false;
     bool beforeOk = false;

@@ -11,11 +11,12 @@ class QLocale;
 class TDataSetBase;
 class TField;
 
-// What changed in a grid's rows between two refreshes. A refresh records its rows (decoded
-// values by row key); painting compares what it shows with the rows recorded by the refresh
-// before. Values, not display texts, are kept: formatting every field of every row would
-// cost a refresh more than reading them. Rows past the limit are not recorded: a long list
-// costs no more than that, and its later rows are neither new nor changed.
+// What changed in a grid's rows between two refreshes. A refresh records its rows (the
+// record buffers, by row key); painting compares the fields it shows with the same fields of
+// the row recorded by the refresh before. Only what is painted is decoded: decoding every
+// field of every row would cost a refresh more than reading them. Rows are comparable while
+// the result keeps its columns. Rows past the limit are not recorded: a long list costs no
+// more than that, and its later rows are neither new nor changed.
 class GridChanges {
 public:
     static constexpr int RowLimit = 10000;
@@ -54,12 +55,14 @@ public:
 
 private:
     struct Snapshot {
-        QStringList fields;
-        QHash<QString, QList<TFieldValue>> rows;
+        QString layout; // the columns: names, kinds, sizes
+        QHash<QString, QByteArray> rows;
         bool complete = false;
         bool taken = false;
     };
-    const TFieldValue *previousValue(const QString &key, const QString &field) const;
+    // The previous refresh's record of the row, when its columns are the current ones.
+    const QByteArray *previousRecord(const QString &key, const TDataSetBase &dataSet,
+                                     int bufferIndex) const;
 
     QStringList m_keyFields;
     Snapshot m_previous;
