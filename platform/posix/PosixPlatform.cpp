@@ -8,14 +8,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <dlfcn.h>
-#include <pwd.h>
-#include <unistd.h>
-#include <climits>
-#include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <pwd.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
