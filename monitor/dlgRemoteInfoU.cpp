@@ -354,9 +354,10 @@ SelectedUser userAt(const TDataSetBase &users)
     SelectedUser at;
     at.at = positionOf(users);
     if (at.at.recNo > 0) {
-        at.connection = valueText(users.FieldByName(QStringLiteral("ConnNumber")));
-        at.user = valueText(users.FieldByName(QStringLiteral("UserName")));
-        at.login = valueText(users.FieldByName(QStringLiteral("OSUserLoginName")));
+        // Any of them may be missing from a server's answer.
+        at.connection = valueText(users.FindField(QStringLiteral("ConnNumber")));
+        at.user = valueText(users.FindField(QStringLiteral("UserName")));
+        at.login = valueText(users.FindField(QStringLiteral("OSUserLoginName")));
     }
     return at;
 }
@@ -459,10 +460,11 @@ void TdlgRemoteInfo::reopenUsers(const SelectedUser &was, const std::function<vo
         const auto enable = qScopeGuard([this] { qCnctUsers->EnableControls(); });
         m_userChanges.beginRecording();
         m_userChanges.setOwnKey({});
-        const TField *connectionField = qCnctUsers->FieldByName(QStringLiteral("ConnNumber"));
-        const TField *userField = qCnctUsers->FieldByName(QStringLiteral("UserName"));
-        const TField *loginField = qCnctUsers->FieldByName(QStringLiteral("OSUserLoginName"));
-        const TField *applicationField = qCnctUsers->FieldByName(QStringLiteral("ApplicationID"));
+        // Missing fields read as empty: the user is then found by what is there.
+        const TField *connectionField = qCnctUsers->FindField(QStringLiteral("ConnNumber"));
+        const TField *userField = qCnctUsers->FindField(QStringLiteral("UserName"));
+        const TField *loginField = qCnctUsers->FindField(QStringLiteral("OSUserLoginName"));
+        const TField *applicationField = qCnctUsers->FindField(QStringLiteral("ApplicationID"));
         const auto same = [](const TField *field, const QString &value) {
             return !value.isEmpty() && valueText(field).compare(value, Qt::CaseInsensitive) == 0;
         };
@@ -480,10 +482,10 @@ void TdlgRemoteInfo::reopenUsers(const SelectedUser &was, const std::function<vo
                 m_userChanges.setOwnKey(m_userChanges.currentKey(*qCnctUsers));
             }
             if (looking && !sameConnection) {
-                if (valueText(connectionField) == was.connection)
+                if (!was.connection.isEmpty() && valueText(connectionField) == was.connection)
                     sameConnection = qCnctUsers->RecNo();
-                else if (!sameUser && valueText(userField) == was.user &&
-                         valueText(loginField) == was.login)
+                else if (!sameUser && (!was.user.isEmpty() || !was.login.isEmpty()) &&
+                         valueText(userField) == was.user && valueText(loginField) == was.login)
                     sameUser = qCnctUsers->RecNo();
             }
             // Past the recorded rows only the selected user is still looked for.

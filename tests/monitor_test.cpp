@@ -241,6 +241,27 @@ TEST_F(MonitorTest, TheSelectedUserStaysSelectedWhereverItMoves)
     other.Disconnect();
 }
 
+TEST_F(MonitorTest, WithoutConnectionNumbersTheUserIsFoundByNameAndNothingIsMarked)
+{
+    server->control(R"({"dropFields":{"sp_mgGetConnectedUsers":["ConnNumber","ApplicationID"]}})");
+    TdlgRemoteInfo dlg(platform);
+    dlg.resize(840, 491);
+    dlg.PageControl1->setCurrentIndex(2);
+    dlg.show();
+    dlg.setAdsServer(Path);
+    QTest::keyClick(dlg.wwDBGrid2, Qt::Key_Down);
+    QTest::keyClick(dlg.wwDBGrid2, Qt::Key_Down);
+    const QString user = dlg.qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString();
+    dlg.Refresh();
+    dlg.Refresh();
+    EXPECT_EQ(dlg.qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString(), user);
+    for (int row = 0; row < dlg.qCnctUsers->WindowRecordCount(); ++row) {
+        EXPECT_FALSE(dlg.wwDBGrid2->isOwnRow(row));
+        for (int column = 0; column < dlg.wwDBGrid2->columns().size(); ++column)
+            EXPECT_EQ(dlg.wwDBGrid2->cellMark(row, column), DBGrid::Mark::None);
+    }
+}
+
 TEST_F(MonitorTest, UsageGridKeepsItsRow)
 {
     TdlgRemoteInfo dlg(platform);

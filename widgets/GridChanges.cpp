@@ -44,8 +44,12 @@ bool GridChanges::record(const TDataSetBase &dataSet)
                                     .arg(int(field->DataType))
                                     .arg(field->Size)
                                     .arg(field->Precision);
+    // A row without its key (the field missing, or empty) cannot be told apart.
+    const QString key = currentKey(dataSet);
+    if (key.isEmpty())
+        return true;
     // Shared, not copied, until the data set reuses its buffer.
-    m_current.rows.insert(currentKey(dataSet), *buffer);
+    m_current.rows.insert(key, *buffer);
     return true;
 }
 
@@ -85,7 +89,8 @@ QString GridChanges::keyAt(const TDataSetBase &dataSet, int bufferIndex) const
 
 bool GridChanges::isNewRow(const QString &key) const
 {
-    return m_previous.taken && m_previous.complete && !m_previous.rows.contains(key);
+    return !key.isEmpty() && m_previous.taken && m_previous.complete &&
+           !m_previous.rows.contains(key);
 }
 
 const QByteArray *GridChanges::previousRecord(const QString &key, const TDataSetBase &dataSet,
