@@ -24,10 +24,10 @@ wine_prefix_drives() {
     [ -f "$WINEPREFIX/system.reg" ] || wine wineboot -i > /dev/null 2>&1
     wineserver -w
     local devices="$WINEPREFIX/dosdevices"
-    local spec letter target
-    for spec in "$@"; do
-        letter="${spec%%:*}"
-        target="${spec#*:}"
+    local drive letter target
+    for drive in "$@"; do
+        letter="${drive%%:*}"
+        target="${drive#*:}"
         rm -f "$devices/$letter:"
         if [[ "$target" == unc/* ]]; then
             mkdir -p "$devices/$target"
