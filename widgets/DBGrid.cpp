@@ -322,15 +322,11 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
             for (int r = 0; r < rows; ++r) {
                 const QRect cell(left, titleH + r * rowH, m_columns[i].width, rowH);
                 const QString text = m_columns[i].field->DisplayTextAt(r);
-                QColor marked;
-                bool own = false;
-                if (m_changes) {
-                    own = m_changes->isOwn(keys[r]);
-                    if (m_changes->isNewRow(keys[r]))
-                        marked = NewRowColour;
-                    else if (m_changes->isChanged(keys[r], *m_columns[i].field, r))
-                        marked = ChangedColour;
-                }
+                const bool own = m_changes && m_changes->isOwn(keys[r]);
+                const Mark mark = m_changes ? markOf(keys[r], r, i) : Mark::None;
+                const QColor marked = mark == Mark::NewRow    ? NewRowColour
+                                      : mark == Mark::Changed ? ChangedColour
+                                                              : QColor();
                 const bool current = r == dataSet.ActiveRecord();
                 const QColor background = current            ? pal.color(QPalette::Highlight)
                                           : marked.isValid() ? marked
@@ -360,17 +356,26 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
     }
 }
 
-DBGrid::Mark DBGrid::cellMark(int row, int column) const
+bool DBGrid::isMarkable(int row, int column) const
 {
     TDataSetBase *dataSet = m_link->DataSet();
-    if (!m_changes || !dataSet || !dataSet->Active() || row < 0 ||
-        row >= dataSet->WindowRecordCount() || column < 0 || column >= m_columns.size() ||
-        !m_columns[column].field)
-        return Mark::None;
-    const QString key = m_changes->keyAt(*dataSet, row);
+    return m_changes && dataSet && dataSet->Active() && row >= 0 &&
+           row < dataSet->WindowRecordCount() && column >= 0 && column < m_columns.size() &&
+           m_columns[column].field;
+}
+
+DBGrid::Mark DBGrid::markOf(const QString &key, int row, int column) const
+{
     if (m_changes->isNewRow(key))
         return Mark::NewRow;
     return m_changes->isChanged(key, *m_columns[column].field, row) ? Mark::Changed : Mark::None;
+}
+
+DBGrid::Mark DBGrid::cellMark(int row, int column) const
+{
+    if (!isMarkable(row, column))
+        return Mark::None;
+    return markOf(m_changes->keyAt(*m_link->DataSet(), row), row, column);
 }
 
 bool DBGrid::isOwnRow(int row) const
@@ -382,12 +387,9 @@ bool DBGrid::isOwnRow(int row) const
 
 QString DBGrid::cellToolTip(int row, int column) const
 {
-    TDataSetBase *dataSet = m_link->DataSet();
-    if (!m_changes || !dataSet || !dataSet->Active() || row < 0 ||
-        row >= std::min(dataSet->WindowRecordCount(), visibleRowCount()) || column < 0 ||
-        column >= m_columns.size() || !m_columns[column].field)
+    if (!isMarkable(row, column) || row >= visibleRowCount())
         return {};
-    const QString key = m_changes->keyAt(*dataSet, row);
+    const QString key = m_changes->keyAt(*m_link->DataSet(), row);
     QStringList lines;
     if (m_changes->isOwn(key))
         lines.append(QStringLiteral("Die Verbindung dieses Monitors"));

@@ -91,6 +91,10 @@ private:
     void paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows);
     void paintIndicatorColumn(QPainter &painter, const TDataSetBase *dataSet, int rows);
     void layoutColumns();
+    // Whether the cell is in the buffer window and marks are drawn at all.
+    bool isMarkable(int row, int column) const;
+    // The mark of a markable cell of the row with that key.
+    Mark markOf(const QString &key, int row, int column) const;
     // Widens columns the fields describe to the display texts they show.
     void fitColumnsToTexts();
     void dataChanged();

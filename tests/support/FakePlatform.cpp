@@ -65,14 +65,24 @@ DWORD FakePlatform::WNetGetUniversalNameW(const WideChar *localPath, DWORD infoL
     }
     if (path.size() < 2 || !path[0].isLetter() || path[1] != QLatin1Char(':'))
         return ERROR_BAD_DEVICE;
-    const auto drive = m_drives.constFind(path[0].toUpper());
-    if (drive == m_drives.constEnd() || drive->type != DRIVE_REMOTE)
-        return ERROR_NOT_CONNECTED;
-    if (drive->uncName.isEmpty())
-        return ERROR_CONNECTION_UNAVAIL;
+    QString uncName;
+    if (const DWORD error = connectedName(path[0], &uncName))
+        return error;
     QString below = path.mid(2);
     below.replace(QLatin1Char('/'), QLatin1Char('\\'));
-    return writeUniversalNameInfo(drive->uncName + below, buffer, bufferSize);
+    return writeUniversalNameInfo(uncName + below, buffer, bufferSize);
+}
+
+DWORD FakePlatform::connectedName(QChar letter, QString *uncName) const
+{
+    const auto drive = m_drives.constFind(letter.toUpper());
+    if (drive == m_drives.constEnd() || drive->type != DRIVE_REMOTE)
+        return ERROR_NOT_CONNECTED;
+    // A network drive without a name is remembered but not connected.
+    if (drive->uncName.isEmpty())
+        return ERROR_CONNECTION_UNAVAIL;
+    *uncName = drive->uncName;
+    return NO_ERROR;
 }
 
 int FakePlatform::WSAStartup(WORD versionRequested)
@@ -89,13 +99,10 @@ DWORD FakePlatform::WNetGetConnectionW(const WideChar *localName, WideChar *remo
     record(QStringLiteral("WNetGetConnectionW(%1)").arg(name));
     if (name.size() != 2 || name[1] != QLatin1Char(':'))
         return ERROR_BAD_DEVICE;
-    const auto drive = m_drives.constFind(name[0].toUpper());
-    if (drive == m_drives.constEnd() || drive->type != DRIVE_REMOTE)
-        return ERROR_NOT_CONNECTED;
-    // A network drive without a name is remembered but not connected.
-    if (drive->uncName.isEmpty())
-        return ERROR_CONNECTION_UNAVAIL;
-    return writeRemoteName(drive->uncName, remoteName, length);
+    QString uncName;
+    if (const DWORD error = connectedName(name[0], &uncName))
+        return error;
+    return writeRemoteName(uncName, remoteName, length);
 }
 
 const hostent *FakePlatform::gethostbyname(const char *name)

@@ -76,6 +76,9 @@ private:
     QList<QByteArray> m_throwingHosts;
     QString m_executablePath = QStringLiteral("/opt/quellmark/Quellmark");
     void record(const QString &call);
+    // The UNC name of the drive with this letter, or the error both network calls give
+    // for a drive that is not a connected network drive.
+    DWORD connectedName(QChar letter, QString *uncName) const;
 
     std::unique_ptr<Platform> m_native;
     std::mutex m_callsMutex;
