@@ -2,6 +2,7 @@
 
 #include "AceCodes.h"
 #include "ace.h"
+#include "adsdata.h"
 
 #include <QByteArray>
 #include <cstdio>

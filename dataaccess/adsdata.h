@@ -107,6 +107,8 @@ public:
     QString DatabaseName() const override { return mstrDatabaseName; }
     QString DatabasePath() const override;
     QString TableName() const override { return {}; }
+    // The values an error of this dataset carries, taken now.
+    DataSetContext errorContext() const;
 
     const TACEFieldDefs &ACEFieldDefs() const { return FACEFieldDefs; }
     quint32 Handle() const { return mlHandle; }
@@ -180,3 +182,12 @@ private:
 
     int m_blobFields = 0;
 };
+
+// True on this thread while a dataset gathers the values for an error: an engine failure
+// met meanwhile is not raised, and an error raised meanwhile gets no values.
+extern thread_local bool bErrorUnderConstruction;
+
+// The one place where engine return codes become exceptions: 0 returns, anything else
+// raises an EADSDatabaseError with the engine's own text and the values of the dataset
+// (none for a connection's calls).
+void RaiseOnAceError(const TAdsDataSet *dataSet, quint32 code);
