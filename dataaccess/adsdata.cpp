@@ -107,6 +107,7 @@ void TAdsDataSet::InternalOpen()
     BuildFieldDefs();
     ComputeBufferLayout();
     ReadIndexDefinitions();
+    // No index orders the rows: they are skipped and tested through the cursor itself.
     mlActiveHandle = mlHandle;
     RaiseOnAceError(this, ace::AdsGotoBOF(mlActiveHandle));
 }

@@ -54,12 +54,10 @@ enum class TAdsCharType { ANSI, OEM };
 enum class TAdsRespectFilters { IGNORE_WHEN_COUNTING, RESPECT_WHEN_COUNTING };
 enum class TAdsRespectScopes { IGNORE_SCOPES_WHEN_COUNTING, RESPECT_SCOPES_WHEN_COUNTING };
 enum class TAdsTableTypes { ttAdsCDX, ttAdsNTX, ttAdsADT, ttAdsDefault, ttAdsVFP };
-enum class TActiveIndexType { ndxNone, ndxIndexName, ndxIndexField, ndxDefault };
 
 struct TAdsTableOptions {
     TAdsRecordCache meAdsRecordCache = TAdsRecordCache::rcStandard;
     bool mbNumericsAsFloats = false;
-    bool mbCalcFieldsBeforeFilter = false;
     TAdsRespectFilters meAdsRespectFilters = TAdsRespectFilters::IGNORE_WHEN_COUNTING;
     TAdsRespectScopes meAdsRespectScopes = TAdsRespectScopes::IGNORE_SCOPES_WHEN_COUNTING;
     bool mbRefreshCount = false;
@@ -142,7 +140,6 @@ protected:
     TACEFieldDefs FACEFieldDefs;
     quint32 mlHandle = NoAceHandle;
     quint32 mlActiveHandle = NoAceHandle;
-    TActiveIndexType meActiveIndexType = TActiveIndexType::ndxNone;
     int musRecordSize = 0;
     int musBlobCacheOfs = 0;
     int musRecInfoOfs = 0;
