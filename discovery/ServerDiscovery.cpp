@@ -76,11 +76,11 @@ TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection, const
     TAdsServerInfo record;
     record.ServerName = probe.server;
     record.LAN_IP = HostNameToIP(platform, probe.server.toLocal8Bit());
-    record.LAN_PORT = 6262;
-    record.AVaible = probeAt(connection, probe.server, 6262, probe.share);
+    record.LAN_PORT = FirstProbePort;
+    record.AVaible = probeAt(connection, probe.server, FirstProbePort, probe.share);
     if (!record.AVaible) {
-        record.LAN_PORT = 2001;
-        record.AVaible = probeAt(connection, probe.server, 2001, probe.share);
+        record.LAN_PORT = SecondProbePort;
+        record.AVaible = probeAt(connection, probe.server, SecondProbePort, probe.share);
         if (!record.AVaible)
             record.LAN_PORT = 0;
     }

@@ -9,11 +9,16 @@
 
 class TAdsConnection;
 
+// The ports a database server is probed at: the first, and the second only when nothing
+// answers at the first.
+constexpr quint32 FirstProbePort = 6262;
+constexpr quint32 SecondProbePort = 2001;
+
 // One discovered file server.
 struct TAdsServerInfo {
     QString ServerName;   // as spelled in the drive's UNC path
     QString LAN_IP;       // dotted IPv4, empty when the name did not resolve
-    quint32 LAN_PORT = 0; // 6262 or 2001, the port that answered; 0 when neither did
+    quint32 LAN_PORT = 0; // the probe port that answered; 0 when neither did
     bool AVaible = false; // a probe connected
 };
 using PAdsServerInfo = TAdsServerInfo *;
@@ -54,7 +59,7 @@ struct ServerProbe {
 // what to probe, in the list's order.
 std::vector<ServerProbe> PlanDiscovery(Platform &platform, TServerInfoList &servers);
 
-// One server's address lookup and probe: 6262, then 2001 only when 6262 did not answer.
+// One server's address lookup and probe: at the first probe port, then at the second.
 // Never raises.
 TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection,
                            const ServerProbe &probe);
