@@ -149,8 +149,11 @@ QString displayText(TFieldType kind, bool currency, const TFieldValue &value, co
         text.replace(QLatin1Char('.'), locale.decimalPoint());
         return text;
     }
-    case TFieldType::ftBoolean:
-        return (value.value.toBool() ? TrueText : FalseText).toString();
+    case TFieldType::ftBoolean: {
+        // Static words, shared rather than copied for every cell.
+        const QStringView word = value.value.toBool() ? TrueText : FalseText;
+        return QString::fromRawData(word.data(), word.size());
+    }
     case TFieldType::ftDate:
         return locale.toString(value.value.toDate(), shortDateFormat(locale));
     case TFieldType::ftTime:
