@@ -183,7 +183,9 @@ TFieldValue numericText(const Column &c, const uchar *p)
         QByteArray digits = integer.isEmpty() ? QByteArray("0") : integer.toByteArray();
         if (!fraction.isEmpty())
             digits += '.' + fraction.toByteArray();
-        return ok(QString::fromLatin1((parts->negative ? "-" : "") + digits));
+        // Zero has no sign, as a narrow numeric's exact value has none.
+        const bool negative = parts->negative && digits != "0";
+        return ok(QString::fromLatin1((negative ? "-" : "") + digits));
     }
     case TFieldType::ftSmallint: {
         const std::optional<DecimalText> parts = DecimalText::split(text);
@@ -220,9 +222,13 @@ TFieldValue timestamp(const uchar *p)
 
 TFieldValue compactDate(const uchar *p, const JulianFromText &julian)
 {
+    constexpr int LastYear = 9999; // the engine's date text has four digits for it
     const int year = ((p[0] << 8) | p[1]) >> 1;
     const int month = (p[1] & 1) * 8 + (p[2] >> 5);
     const int dayOfMonth = p[2] & 31;
+    // Fifteen bits hold years up to 32767; a fifth digit would shift the month and day.
+    if (year > LastYear)
+        return {};
     return dateOfText(QStringLiteral("%1%2%3")
                           .arg(year, 4, 10, QLatin1Char('0'))
                           .arg(month, 2, 10, QLatin1Char('0'))

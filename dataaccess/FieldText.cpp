@@ -31,13 +31,42 @@ QString longTime(const QLocale &locale, const QTime &time)
     return locale.toString(time, format.trimmed());
 }
 
+// A whole count of cents in the locale's currency format. The digits come from the
+// integer: a double holds cent counts exactly only up to 2^53 (about 90 billion in money).
+// Qt gives the format only around a double, so the locale's text of one unit is the
+// pattern, and its number is replaced by ours.
+QString centsText(const QLocale &locale, qint64 cents)
+{
+    const bool negative = cents < 0;
+    const quint64 magnitude = negative ? 0 - quint64(cents) : quint64(cents);
+    const QString number = locale.toString(magnitude / 100) + locale.decimalPoint() +
+                           QString::number(magnitude % 100).rightJustified(2, u'0');
+    QString pattern = locale.toCurrencyString(negative ? -1.0 : 1.0, QString(), 2);
+    const QString one = locale.toString(1.0, 'f', 2);
+    const qsizetype at = pattern.indexOf(one);
+    if (at < 0) // no locale writes its currency without the number; kept safe all the same
+        return pattern.replace(one, number);
+    return pattern.replace(at, one.size(), number);
+}
+
 QString currencyText(const QLocale &locale, const Decimal4 &value)
 {
-    // Whole cents, rounded half away from zero; a double holds every cent count up to
-    // 2^53 exactly, and the currency format then rounds nothing.
+    // Whole cents, rounded half away from zero.
     const qint64 rest = value.units % 100;
     const qint64 cents = value.units / 100 + (rest >= 50 ? 1 : rest <= -50 ? -1 : 0);
-    return locale.toCurrencyString(double(cents) / 100.0, QString(), 2);
+    return centsText(locale, cents);
+}
+
+// A currency double: as the currency format rounds it, but an amount that rounds to no
+// cents has no sign, and a value that is no amount shows the general format's word.
+QString currencyDouble(const QLocale &locale, double value)
+{
+    if (!std::isfinite(value))
+        return generalFloat(value, FloatDigits, locale);
+    QString text = locale.toCurrencyString(value, QString(), 2);
+    if (value < 0 && locale.toString(-value, 'f', 2) == locale.toString(0.0, 'f', 2))
+        text = locale.toCurrencyString(0.0, QString(), 2);
+    return text;
 }
 
 } // namespace
@@ -137,7 +166,7 @@ QString displayText(TFieldType kind, bool currency, const TFieldValue &value, co
     case TFieldType::ftFloat:
         return generalFloat(value.value.toDouble(), FloatDigits, locale);
     case TFieldType::ftCurrency:
-        return locale.toCurrencyString(value.value.toDouble(), QString(), 2);
+        return currencyDouble(locale, value.value.toDouble());
     case TFieldType::ftBCD: {
         if (value.overflow)
             return QStringLiteral("BCD-Überlauf");
