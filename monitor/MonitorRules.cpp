@@ -33,19 +33,21 @@ ConnectedUsersScan::ConnectedUsersScan(std::optional<ConnectedUser> selected, Wo
 {
 }
 
-void ConnectedUsersScan::take(const ConnectedUser &row)
+void ConnectedUsersScan::take(const std::function<QString(QString ConnectedUser::*)> &read)
 {
     const int index = m_taken++;
     if (m_selected && m_sameConnection < 0) {
-        if (!m_selected->connection.isEmpty() && row.connection == m_selected->connection)
+        if (!m_selected->connection.isEmpty() &&
+            read(&ConnectedUser::connection) == m_selected->connection)
             m_sameConnection = index;
         else if (m_sameLogin < 0 && hasComputerOrLogin(*m_selected) &&
-                 row.computer == m_selected->computer && row.login == m_selected->login)
+                 read(&ConnectedUser::computer) == m_selected->computer &&
+                 read(&ConnectedUser::login) == m_selected->login)
             m_sameLogin = index;
     }
-    if (m_own < 0 && isWorkstations(row.computer, m_workstation.computer) &&
-        isWorkstations(row.login, m_workstation.login) &&
-        isWorkstations(row.application, m_workstation.application))
+    if (m_own < 0 && isWorkstations(read(&ConnectedUser::computer), m_workstation.computer) &&
+        isWorkstations(read(&ConnectedUser::login), m_workstation.login) &&
+        isWorkstations(read(&ConnectedUser::application), m_workstation.application))
         m_own = index;
 }
 

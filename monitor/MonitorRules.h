@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <optional>
 
 // The monitor's rules that users notice, kept apart from its window so that they can be
@@ -45,7 +46,13 @@ public:
     // selected: the user the cursor was on; none when the list was empty or closed.
     ConnectedUsersScan(std::optional<ConnectedUser> selected, Workstation own);
 
-    void take(const ConnectedUser &row);
+    // Takes the next row, whose values read(&ConnectedUser::login) and the like give: a value
+    // is read only when a rule needs it, as reading every field of a long list costs.
+    void take(const std::function<QString(QString ConnectedUser::*value)> &read);
+    void take(const ConnectedUser &row)
+    {
+        take([&row](QString ConnectedUser::*value) { return row.*value; });
+    }
     // Whether a later row could still change selectedRow().
     bool seeksSelected() const;
     // Whether a later row could still change either answer: once false, it stays so, and

@@ -355,7 +355,14 @@ struct UserFields {
           application(users.FindField(QStringLiteral("ApplicationID")))
     {
     }
-    // The current record's.
+    const TField *of(QString ConnectedUser::*value) const
+    {
+        return value == &ConnectedUser::connection ? connection
+               : value == &ConnectedUser::computer ? computer
+               : value == &ConnectedUser::login    ? login
+                                                   : application;
+    }
+    // The current record's values, all of them.
     ConnectedUser current() const
     {
         return {valueText(connection), valueText(computer), valueText(login),
@@ -475,7 +482,9 @@ void TdlgRemoteInfo::reopenUsers(const SelectedUser &was, const std::function<vo
             if (all && !m_userChanges.record(*qCnctUsers))
                 all = false;
             if (scan.needsRows()) {
-                scan.take(fields.current());
+                scan.take([&fields](QString ConnectedUser::*value) {
+                    return valueText(fields.of(value));
+                });
                 if (scan.ownRow() == index)
                     m_userChanges.setOwnKey(m_userChanges.currentKey(*qCnctUsers));
             }
