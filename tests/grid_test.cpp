@@ -19,24 +19,35 @@
 
 namespace {
 
+// A grid over the connected users of a stand-in server, in a window that is shown.
+struct UsersGrid {
+    UsersGrid(const StandinServer &server, QSize size)
+    {
+        connection.setConnectPath(server.connectPath(QStringLiteral("daten")));
+        query.setObjectName(QStringLiteral("qCnctUsers"));
+        query.setAdsConnection(&connection);
+        query.setSQL({QStringLiteral("EXECUTE PROCEDURE sp_mgGetConnectedUsers();")});
+        source.setDataSet(&query);
+        grid.setDataSource(&source);
+        grid.resize(size);
+        window.show();
+    }
+
+    QWidget window;
+    TAdsConnection connection{&window};
+    TAdsQuery query{&window};
+    TDataSource source{&window};
+    DBGrid grid{&window};
+};
+
 TEST(DBGrid, EngineFailuresInResizeScrollAndKeysReachTheFailureDisplay)
 {
     StandinServer server({QStringLiteral("127.0.0.1:0")}, R"({"faults":{"syntheticUsers":30000}})");
     AnsweredBoxes boxes;
 
-    QWidget window;
-    TAdsConnection connection(&window);
-    connection.setConnectPath(server.connectPath(QStringLiteral("daten")));
-    TAdsQuery query(&window);
-    query.setObjectName(QStringLiteral("qCnctUsers"));
-    query.setAdsConnection(&connection);
-    query.setSQL({QStringLiteral("EXECUTE PROCEDURE sp_mgGetConnectedUsers();")});
-    TDataSource source(&window);
-    source.setDataSet(&query);
-    DBGrid grid(&window);
-    grid.setDataSource(&source);
-    grid.resize(400, 150);
-    window.show();
+    UsersGrid users(server, {400, 150});
+    TAdsQuery &query = users.query;
+    DBGrid &grid = users.grid;
     query.Open();
 
     // Stand just before the end of the first batch of rows the engine fetched, then lose
@@ -58,12 +69,8 @@ TEST(DBGrid, EngineFailuresInResizeScrollAndKeysReachTheFailureDisplay)
     grid.repaint();
     QCoreApplication::processEvents();
     EXPECT_GE(boxes.boxes.size(), 2);
-    window.close();
+    users.window.close();
 }
-
-} // namespace
-
-namespace {
 
 // Marks the cell at row 1, column 1 red and row 2 in italics; each cell's tooltip names
 // the record and the field.
@@ -89,20 +96,11 @@ public:
 TEST(DBGrid, DrawsTheMarksItIsGivenAndShowsTheirTooltipsUnderThePointer)
 {
     StandinServer server({QStringLiteral("127.0.0.1:0")}, R"({"faults":{"syntheticUsers":5}})");
-    QWidget window;
-    TAdsConnection connection(&window);
-    connection.setConnectPath(server.connectPath(QStringLiteral("daten")));
-    TAdsQuery query(&window);
-    query.setAdsConnection(&connection);
-    query.setSQL({QStringLiteral("EXECUTE PROCEDURE sp_mgGetConnectedUsers();")});
-    TDataSource source(&window);
-    source.setDataSet(&query);
-    DBGrid grid(&window);
-    grid.setDataSource(&source);
-    grid.resize(600, 200);
+    UsersGrid users(server, {600, 200});
+    TAdsQuery &query = users.query;
+    DBGrid &grid = users.grid;
     const MarksByPosition marks;
     grid.setMarks(&marks);
-    window.show();
     query.Open();
     QCoreApplication::processEvents();
     ASSERT_GE(query.WindowRecordCount(), 3);
@@ -148,7 +146,7 @@ TEST(DBGrid, DrawsTheMarksItIsGivenAndShowsTheirTooltipsUnderThePointer)
     QHelpEvent onTitle(QEvent::ToolTip, QPoint(topOf(0, 1).x(), 2), QPoint());
     QCoreApplication::sendEvent(grid.viewport(), &onTitle);
     EXPECT_FALSE(onTitle.isAccepted());
-    window.close();
+    users.window.close();
 }
 
 } // namespace
