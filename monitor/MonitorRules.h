@@ -37,10 +37,11 @@ struct Workstation {
 
 // Finds, in one pass over the connected users in list order, the rows a refresh needs:
 // - the user the cursor was on before it: the first row of the same connection number,
-//   else the first of the same computer and login (compared exactly); none: the first row;
+//   else the first of the same computer and login (compared exactly);
 // - the monitor's own connection: the first row whose computer, login and program are the
 //   workstation's, compared without case; an empty name of the workstation matches nothing.
-// Rows are indexed from 0 in the order they are taken.
+// Rows are indexed from 0 in the order they are taken; -1 is none (the cursor then goes
+// to the first row).
 class ConnectedUsersScan {
 public:
     // selected: the user the cursor was on; none when the list was empty or closed.
