@@ -35,6 +35,9 @@ QString causeOf(DWORD code)
     }
 }
 
+// A profile file larger than this is no ADS.INI, and is not read into memory.
+constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
+
 Exception cannotWrite(const QString &filePath, const QString &cause = {})
 {
     QString message =
@@ -53,12 +56,11 @@ void writeKey(Platform &platform, const QString &filePath, const QString &sectio
     throw cannotWrite(filePath, causeOf(platform.GetLastError()));
 }
 
-// A profile file larger than this is no ADS.INI, and is not read into memory.
-constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
+} // namespace
 
-// The file's bytes; exists tells whether there was a file. Raises when there is something
-// that cannot be read as a file.
-QByteArray readFile(const QString &filePath, bool &exists)
+namespace AdsIni {
+
+QByteArray ReadFile(const QString &filePath, bool &exists)
 {
     const QFileInfo info(filePath);
     exists = info.exists();
@@ -82,10 +84,6 @@ QByteArray readFile(const QString &filePath, bool &exists)
         throw refuse(file.errorString());
     return bytes;
 }
-
-} // namespace
-
-namespace AdsIni {
 
 QList<Entry> Entries(Platform &platform, const QStringList &drives, const TServerInfoList &servers,
                      DriveForm form)
@@ -151,7 +149,7 @@ QString BackupPath(const QString &filePath)
 Plan PlanWrite(const QString &filePath, const QList<Entry> &entries)
 {
     Plan plan;
-    plan.before = readFile(filePath, plan.exists);
+    plan.before = ReadFile(filePath, plan.exists);
     plan.after = plan.before;
     ProfileBytes file = ProfileBytes::read(plan.before);
     for (const Entry &entry : entries) {
@@ -201,10 +199,18 @@ Plan Write(Platform &platform, const QString &filePath, const QStringList &drive
     } catch (const Exception &) {
         throw cannotWrite(filePath);
     }
-    const QString backup = BackupPath(filePath);
-    if (plan.exists && plan.changesFile() &&
-        !platform.CopyFileW(wideText(filePath), wideText(backup), FALSE))
-        throw cannotWrite(backup);
+    if (plan.exists && plan.changesFile()) {
+        // A file the writes will refuse keeps the backup of its last write: with the
+        // read-only attribute (no write bits at all) or not writable for this user.
+        const QFileInfo info(filePath);
+        constexpr QFile::Permissions anyWrite =
+            QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        if (!(info.permissions() & anyWrite) || !info.isWritable())
+            throw cannotWrite(filePath);
+        const QString backup = BackupPath(filePath);
+        if (!platform.CopyFileW(wideText(filePath), wideText(backup), FALSE))
+            throw cannotWrite(backup);
+    }
     for (const Entry &entry : entries)
         writeKey(platform, filePath, entry.section, entry.key, entry.value);
     platform.WritePrivateProfileStringW(nullptr, nullptr, nullptr, wideText(filePath));
@@ -215,12 +221,12 @@ Restored Restore(Platform &platform, const QString &filePath)
 {
     const QString backup = BackupPath(filePath);
     bool backupExists = false;
-    const QByteArray saved = readFile(backup, backupExists);
+    const QByteArray saved = ReadFile(backup, backupExists);
     if (!backupExists)
         throw Exception(QStringLiteral("Keine Sicherung: ") + backup +
                         QStringLiteral(" gibt es nicht"));
     Restored restored;
-    restored.before = readFile(filePath, restored.existed);
+    restored.before = ReadFile(filePath, restored.existed);
     if (!platform.CopyFileW(wideText(backup), wideText(filePath), FALSE))
         throw cannotWrite(filePath);
     restored.after = saved;

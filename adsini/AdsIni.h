@@ -61,6 +61,10 @@ struct Plan {
 // cannot be read, is no file or is too large for a profile file.
 Plan PlanWrite(const QString &filePath, const QList<Entry> &entries);
 
+// A profile file's bytes; exists tells whether there is a file. Raises "PATH kann nicht
+// gelesen werden" (with the reason) when there is something that cannot be read as one.
+QByteArray ReadFile(const QString &filePath, bool &exists);
+
 // A file's lines as its text decodes, for showing what changed.
 QStringList TextLines(const QByteArray &bytes);
 // The unified diff from one version of the file to another; empty when they are the same.

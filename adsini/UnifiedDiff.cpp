@@ -36,7 +36,8 @@ std::vector<Step> editScript(const QStringList &before, const QStringList &after
             const auto at = [&](qsizetype diagonal) -> qsizetype & {
                 return furthest[std::size_t(diagonal + offset)];
             };
-            qsizetype x = (k == -d || (k != d && at(k - 1) < at(k + 1))) ? at(k + 1) : at(k - 1) + 1;
+            qsizetype x =
+                (k == -d || (k != d && at(k - 1) < at(k + 1))) ? at(k + 1) : at(k - 1) + 1;
             qsizetype y = x - k;
             while (x < n && y < m && a(x) == b(y)) {
                 ++x;

@@ -30,11 +30,13 @@ DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
     btnCopy->setObjectName(QStringLiteral("btnCopy"));
     btnClose = new QPushButton(QStringLiteral("Schließen"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    connect(btnCopy, &QPushButton::clicked, this, [this] { FailureDisplay::guard([this] { copy(); }); });
+    connect(btnCopy, &QPushButton::clicked, this,
+            [this] { FailureDisplay::guard([this] { copy(); }); });
     connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
     // The whole table, whichever cell has the focus: one cell alone is rarely what helps.
     auto *copyKey = new QShortcut(QKeySequence::Copy, this);
-    connect(copyKey, &QShortcut::activated, this, [this] { FailureDisplay::guard([this] { copy(); }); });
+    connect(copyKey, &QShortcut::activated, this,
+            [this] { FailureDisplay::guard([this] { copy(); }); });
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -53,6 +55,7 @@ void DetailsDialog::setReport(const DiscoveryReport &report)
     for (int row = 0; row < rows.size(); ++row) {
         for (int column = 0; column < rows[row].size(); ++column) {
             auto *item = new QTableWidgetItem(rows[row][column]);
+            item->setFlags(item->flags() & ~Qt::ItemIsEditable);
             item->setToolTip(rows[row][column]);
             tblDetails->setItem(row, column, item);
         }

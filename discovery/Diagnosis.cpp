@@ -93,8 +93,9 @@ QString PortText(const ServerDiagnosis &server, quint32 port)
                 .arg(trial.milliseconds)
                 .arg(trial.error);
         case PortTrial::Outcome::Failed:
-            return trial.error != 0 ? QStringLiteral("Fehler %1: %2").arg(trial.error).arg(trial.text)
-                                    : QStringLiteral("Fehler: %1").arg(trial.text);
+            return trial.error != 0
+                       ? QStringLiteral("Fehler %1: %2").arg(trial.error).arg(trial.text)
+                       : QStringLiteral("Fehler: %1").arg(trial.text);
         }
     }
     if (server.stage == ServerDiagnosis::Stage::Done)
@@ -184,8 +185,9 @@ QString DiagnosisText(const DiscoveryReport &report)
 
 QStringList ProgressLines(int done, int total, const QStringList &running)
 {
-    QStringList lines{
-        QStringLiteral("Datenbankserver werden gesucht: %1 von %2 geprüft ...").arg(done).arg(total)};
+    QStringList lines{QStringLiteral("Datenbankserver werden gesucht: %1 von %2 geprüft ...")
+                          .arg(done)
+                          .arg(total)};
     if (!running.isEmpty())
         lines.append(QStringLiteral("Wird geprüft: ") + running.join(QStringLiteral(", ")));
     return lines;

@@ -74,7 +74,8 @@ QList<ProfileLine> splitLines(Encoding encoding, const QByteArray &body)
         start = i + unit;
     }
     if (start < units)
-        lines.append(ProfileLine{QString(), QString(), body.mid(start, units - start), QByteArray()});
+        lines.append(
+            ProfileLine{QString(), QString(), body.mid(start, units - start), QByteArray()});
 
     const QList<ProfileLine> decoded = splitProfileText(decode(encoding, body.left(units)));
     bool aligned = decoded.size() == lines.size();

@@ -351,6 +351,9 @@ TEST_F(ProfileFileTest, ReadOnlyFilesAndOtherThingsAreRefusedUntouched)
               ProfileRefusal::AccessDenied);
     EXPECT_EQ(read(), QByteArray("[S]\r\na=1\r\n"));
     EXPECT_EQ(files(), QStringList{QStringLiteral("ADS.INI")});
+    // Writing what is there already is no change, and no refusal.
+    EXPECT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("1")),
+              ProfileRefusal::None);
     QFile::remove(path);
 
     // A pipe would be read for ever.

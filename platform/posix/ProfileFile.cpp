@@ -212,8 +212,6 @@ ProfileRefusal replaceFile(const QString &fileName, const Produce &produce,
     // A folder, a pipe or a device is no profile file; reading a pipe would wait forever.
     if (exists && !S_ISREG(own.status.st_mode))
         return ProfileRefusal::AccessDenied;
-    if (exists && readOnly(target, own.status))
-        return ProfileRefusal::AccessDenied;
     own.aclPath = target;
 
     QByteArray current;
@@ -225,6 +223,8 @@ ProfileRefusal replaceFile(const QString &fileName, const Produce &produce,
     const Outcome outcome = produce(current, exists);
     if (outcome.refusal != ProfileRefusal::None || !outcome.bytes)
         return outcome.refusal;
+    if (exists && readOnly(target, own.status))
+        return ProfileRefusal::AccessDenied;
     // A replace would split a file with several names from the others.
     if (exists && own.status.st_nlink > 1)
         return writeInPlace(target, produce);
