@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Release program, starts the demo servers and takes the README's screenshots
-# of the monitor into docs/.
+# of the monitor and of the "Details…" dialog into docs/.
 set -euo pipefail
 source "$(dirname "$0")/setup.sh"
 cd "$quellmark_root"
@@ -16,4 +16,5 @@ server=$!
 trap 'kill $server 2>/dev/null || true' EXIT
 for _ in $(seq 100); do grep -q '^listening' "$demo/standin-server.log" 2>/dev/null && break; sleep 0.05; done
 WINEPREFIX="$demo/prefix" XDG_RUNTIME_DIR="$(mktemp -d)" scripts/monitor-shot.sh "$build/bin/Quellmark" docs
-echo "Screenshots in docs/: monitor-usage.png, monitor-installation.png, monitor-users.png"
+WINEPREFIX="$demo/prefix" XDG_RUNTIME_DIR="$(mktemp -d)" scripts/details-shot.sh "$build/bin/Quellmark" docs/details.png
+echo "Screenshots in docs/: monitor-usage.png, monitor-installation.png, monitor-users.png, details.png"
