@@ -128,7 +128,7 @@ void TForm1::GetServerInfo()
     // for time-outs, run beside the window.
     std::vector<ServerProbe> plan = PlanDiscovery(m_platform, *ServerInfo, &m_drives);
     delete m_probes;
-    m_probes = new ServerProbes(m_platform, std::move(plan), 26, this);
+    m_probes = new ServerProbes(m_platform, std::move(plan), MaxProbeWorkers, this);
     m_discovered = false;
     fcShapeBtn2->setEnabled(false);
     connect(m_probes, &ServerProbes::progressed, this,
@@ -226,15 +226,15 @@ void TForm1::cmbDrivesChange()
 
 quint32 TForm1::discoveredPort(const QString &path) const
 {
-    // Discovery found the server answering at 2001 only: ask there. Otherwise, and while
-    // discovery runs, 6262.
+    // Discovery found the server answering at the second port only: ask there. Otherwise,
+    // and while discovery runs, at the first.
     if (DiscoveryDone() && ServerInfo) {
         const int index = ServerInfo->IndexOf(SplitUNCPath(m_platform, path));
         if (index >= 0 && ServerInfo->Record(index)->AVaible &&
-            ServerInfo->Record(index)->LAN_PORT == 2001)
-            return 2001;
+            ServerInfo->Record(index)->LAN_PORT == SecondProbePort)
+            return SecondProbePort;
     }
-    return 6262;
+    return FirstProbePort;
 }
 
 void TForm1::fcShapeBtn1Click()

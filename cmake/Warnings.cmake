@@ -1,4 +1,5 @@
-# Warnings are errors in our own code; Qt and GoogleTest come in as system headers.
+# Our own code is built with these warnings; with QUELLMARK_WERROR (./test sets it) they are
+# errors. Qt and GoogleTest come in as system headers, so theirs stay silent.
 function(quellmark_warnings target)
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast

@@ -1,12 +1,9 @@
 #include "AceErrors.h"
 
 #include "AceCodes.h"
-#include "DataSet.h"
 #include "ace.h"
 
 #include <cstring>
-
-thread_local bool bErrorUnderConstruction = false;
 
 namespace {
 
@@ -22,52 +19,27 @@ QString columnNamed(const QString &message)
     return quote < 0 ? rest : rest.left(quote);
 }
 
-} // namespace
-
-EADSDatabaseError::EADSDatabaseError(const TDataSetBase *oDataSet, quint32 ulErrCode,
-                                     const QString &strMsg)
+// The SQL engine's native code of an "ERROR 7200:" message; 0 when it names none.
+quint32 nativeErrorOf(const QString &message)
 {
-    if (bErrorUnderConstruction)
-        return;
-    bErrorUnderConstruction = true;
-    ulACEError = ulErrCode;
-    try {
-        if (oDataSet) {
-            strDataSetInstanceName = oDataSet->objectName();
-            if (const QObject *owner = oDataSet->parent())
-                strDataSetInstanceOwner = owner->objectName();
-            strDatabaseName = oDataSet->DatabaseName();
-            strDatabasePath = oDataSet->DatabasePath();
-            strTableName = oDataSet->TableName();
-            if (ulErrCode >= acecode::ColumnCodesFirst && ulErrCode <= acecode::ColumnCodesLast)
-                strColumnName = columnNamed(strMsg);
-        }
-        ulSQLErrorCode = 0;
-        const QString upper = strMsg.toUpper();
-        const QString native = QLatin1String(acecode::NativeErrorMarker);
-        if (upper.contains(QLatin1String(acecode::SqlErrorMarker)) && upper.contains(native)) {
-            QString number = upper.mid(upper.indexOf(native) + native.size());
-            const qsizetype end = number.indexOf(QLatin1Char(';'));
-            if (end >= 0)
-                number.truncate(end);
-            bool ok = false;
-            const int value = number.toInt(&ok);
-            if (ok)
-                ulSQLErrorCode = static_cast<quint32>(value);
-        }
-    } catch (...) {
-        // What could be gathered stays; describing an error never replaces it.
-    }
-    setMessage(strDataSetInstanceName.isEmpty()
-                   ? strMsg
-                   : strDataSetInstanceName + QStringLiteral(": ") + strMsg);
-    bErrorUnderConstruction = false;
+    const QString upper = message.toUpper();
+    const QString native = QLatin1String(acecode::NativeErrorMarker);
+    if (!upper.contains(QLatin1String(acecode::SqlErrorMarker)) || !upper.contains(native))
+        return 0;
+    QString number = upper.mid(upper.indexOf(native) + native.size());
+    const qsizetype end = number.indexOf(QLatin1Char(';'));
+    if (end >= 0)
+        number.truncate(end);
+    bool ok = false;
+    const int value = number.toInt(&ok);
+    return ok ? static_cast<quint32>(value) : 0;
 }
 
-EADSDatabaseError::~EADSDatabaseError()
-{
-    bErrorUnderConstruction = false;
-}
+struct AceLastError {
+    quint32 code = 0;
+    QString text;
+    quint32 callResult = 0;
+};
 
 AceLastError readAceLastError(quint32 code)
 {
@@ -82,14 +54,33 @@ AceLastError readAceLastError(quint32 code)
     return last;
 }
 
-void RaiseOnAceError(const TDataSetBase *dataSet, quint32 code)
+} // namespace
+
+EADSDatabaseError::EADSDatabaseError(const std::optional<DataSetContext> &oDataSet,
+                                     quint32 ulErrCode, const QString &strMsg)
+    : ulACEError(ulErrCode), ulSQLErrorCode(nativeErrorOf(strMsg))
 {
-    if (code == 0 || bErrorUnderConstruction)
-        return;
-    AceLastError last = readAceLastError(code);
+    if (oDataSet) {
+        strDataSetInstanceName = oDataSet->name;
+        strDataSetInstanceOwner = oDataSet->owner;
+        strDatabaseName = oDataSet->databaseName;
+        strDatabasePath = oDataSet->databasePath;
+        strTableName = oDataSet->tableName;
+        if (ulErrCode >= acecode::ColumnCodesFirst && ulErrCode <= acecode::ColumnCodesLast)
+            strColumnName = columnNamed(strMsg);
+    }
+    setMessage(strDataSetInstanceName.isEmpty()
+                   ? strMsg
+                   : strDataSetInstanceName + QStringLiteral(": ") + strMsg);
+}
+
+AceFailure readAceFailure(quint32 code)
+{
+    const AceLastError last = readAceLastError(code);
     if (last.text.isEmpty() && last.callResult != 0)
-        last.text = QStringLiteral("Error %1 (the client engine gave no description)").arg(code);
-    throw EADSDatabaseError(dataSet, last.code, last.text);
+        return {last.code,
+                QStringLiteral("Error %1 (the client engine gave no description)").arg(code)};
+    return {last.code, last.text};
 }
 
 AdsError::AdsError(quint32)

@@ -3,16 +3,25 @@
 #include "DataErrors.h"
 
 #include <QString>
+#include <optional>
 
-class TDataSetBase;
+// The values of the dataset an error belongs to, taken when the error is raised: the error
+// keeps them and never asks the dataset (or its connection) itself.
+struct DataSetContext {
+    QString name;
+    QString owner; // the component name of the dataset's window; empty without one
+    QString databaseName;
+    QString databasePath;
+    QString tableName;
+};
 
 // An engine failure, or one of a dataset's own checks, with the context of the dataset it
 // belongs to. Its message carries the dataset's name and ": " in front.
 class EADSDatabaseError : public EDataAccessError {
 public:
-    EADSDatabaseError(const TDataSetBase *oDataSet, quint32 ulErrCode, const QString &strMsg);
-    EADSDatabaseError(const EADSDatabaseError &other) = default;
-    ~EADSDatabaseError() override;
+    // oDataSet: none for the connection's failures.
+    EADSDatabaseError(const std::optional<DataSetContext> &oDataSet, quint32 ulErrCode,
+                      const QString &strMsg);
 
     const char *className() const override { return "EADSDatabaseError"; }
 
@@ -50,18 +59,10 @@ public:
     const char *className() const override { return "AdsError"; }
 };
 
-// True on this thread while an EADSDatabaseError describes itself; engine failures met
-// meanwhile are not raised.
-extern thread_local bool bErrorUnderConstruction;
-
-// The one place where engine return codes become exceptions: 0 returns, anything else
-// raises an EADSDatabaseError with the engine's own text.
-void RaiseOnAceError(const TDataSetBase *dataSet, quint32 code);
-
-// The engine's last error as (code, text); the text is empty when the engine gives none.
-struct AceLastError {
+// The engine's last error after a call failed with code: the engine's code and text, or,
+// when the engine cannot describe the failure, the code with a text that says so.
+struct AceFailure {
     quint32 code = 0;
     QString text;
-    quint32 callResult = 0;
 };
-AceLastError readAceLastError(quint32 code);
+AceFailure readAceFailure(quint32 code);

@@ -1,6 +1,6 @@
 #include "DataSet.h"
 
-#include "FieldValues.h"
+#include "FieldText.h"
 
 #include <algorithm>
 
@@ -37,8 +37,8 @@ QString TField::DisplayText() const
         return {};
     // QLocale() is the system's locale unless the program set another; it is cheaper to
     // copy than QLocale::system() is to build.
-    return FieldText::displayText(DataType, Currency, Precision,
-                                  m_dataSet->GetFieldValue(*this, *buffer), QLocale());
+    return FieldText::displayText(DataType, Currency, m_dataSet->GetFieldValue(*this, *buffer),
+                                  QLocale());
 }
 
 QString TField::DisplayTextAt(int recordIndex) const
@@ -46,8 +46,8 @@ QString TField::DisplayTextAt(int recordIndex) const
     if (recordIndex < 0 || recordIndex >= m_dataSet->WindowRecordCount())
         return {};
     return FieldText::displayText(
-        DataType, Currency, Precision,
-        m_dataSet->GetFieldValue(*this, m_dataSet->RecordBuffer(recordIndex)), QLocale());
+        DataType, Currency, m_dataSet->GetFieldValue(*this, m_dataSet->RecordBuffer(recordIndex)),
+        QLocale());
 }
 
 // --- data links and sources ----------------------------------------------------------------

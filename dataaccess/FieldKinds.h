@@ -29,6 +29,9 @@ enum class TFieldType {
     ftGuid
 };
 
+// A GUID's text: 32 hexadecimal digits, four hyphens and the braces.
+constexpr int GuidTextLength = 38;
+
 // A decoded value: null, or a typed value.
 struct TFieldValue {
     bool isNull = true;

@@ -2,6 +2,7 @@
 
 #include "AceCodes.h"
 #include "ace.h"
+#include "adsdata.h"
 
 #include <QByteArray>
 #include <cstdio>
@@ -185,6 +186,8 @@ QString TAdsConnection::GetConnectionPath() const
 
 QString TAdsConnection::ConnectString() const
 {
+    // Every setting but these stays the engine's choice (the kinds of server among them),
+    // so the string names nothing else.
     QString result = QStringLiteral("Data Source=%1;").arg(FConnectString.left(255));
     if (FIsDictionaryConn && !FUsername.isEmpty()) {
         result += QStringLiteral("User ID=%1;").arg(FUsername);

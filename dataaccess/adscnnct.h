@@ -23,7 +23,6 @@ protected:
     ~TAdsConnectionClient() = default;
 };
 
-enum class TAdsServerType { stADS_REMOTE, stADS_LOCAL, stADS_AIS };
 enum class TAdsConnectionTableTypes { ttAdsConnectUnspecified };
 
 class TAdsEncryptionOptions : public QObject {
@@ -78,15 +77,12 @@ public:
 
     bool ReadOnly() const { return FReadOnly; }
     void setReadOnly(bool on) { FReadOnly = on; }
-    bool StoreConnected() const { return FStoreConnected; }
-    void setStoreConnected(bool on) { FStoreConnected = on; }
     bool LoginPrompt() const { return FLoginPrompt; }
     void setLoginPrompt(bool on) { FLoginPrompt = on; }
     QString Username() const { return FUsername; }
     void setUsername(const QString &name) { FUsername = name; }
     QString Password() const { return FPassword; }
     void setPassword(const QString &password) { FPassword = password; }
-    QList<TAdsServerType> AdsServerTypes() const { return FAdsServerTypes; }
     TAdsEncryptionOptions *EncryptionOptions() const { return FEncryptionOptions; }
     TAdsDatabaseLoginEvent OnLogin;
 
@@ -109,12 +105,10 @@ private:
     QList<TAdsConnectionClient *> FTablesList;
     bool bConnectAfterLoad = false;
     bool FIsDictionaryConn = false;
-    bool FStoreConnected = true;
     bool FReadOnly = false;
     bool FLoginPrompt = true;
     QString FUsername;
     QString FPassword;
-    QList<TAdsServerType> FAdsServerTypes;
     TAdsEncryptionOptions *FEncryptionOptions;
     bool FLoading = false;
 };

@@ -2,10 +2,22 @@
 
 #include "AceCodes.h"
 #include "AceFieldTypes.h"
-#include "FieldValues.h"
+#include "FieldDecoders.h"
 #include "ace.h"
 
 #include <cstring>
+
+thread_local bool bErrorUnderConstruction = false;
+
+void RaiseOnAceError(const TAdsDataSet *dataSet, quint32 code)
+{
+    if (code == 0 || bErrorUnderConstruction)
+        return;
+    // Read before the dataset is asked anything, so nothing can overwrite it.
+    const AceFailure failure = readAceFailure(code);
+    throw EADSDatabaseError(dataSet ? std::optional(dataSet->errorContext()) : std::nullopt,
+                            failure.code, failure.text);
+}
 
 int TACEFieldDefs::IndexOf(const QString &FieldName) const
 {
@@ -42,9 +54,31 @@ QString TAdsDataSet::DatabasePath() const
     return mpoAdsConnection ? mpoAdsConnection->GetConnectionPath() : mstrDatabaseName;
 }
 
+DataSetContext TAdsDataSet::errorContext() const
+{
+    DataSetContext context;
+    // Asked again while gathering, by a value that raises an error of its own: that error
+    // is dropped below, so it needs nothing.
+    if (bErrorUnderConstruction)
+        return context;
+    bErrorUnderConstruction = true;
+    try {
+        context.name = objectName();
+        if (const QObject *owner = parent())
+            context.owner = owner->objectName();
+        context.databaseName = DatabaseName();
+        context.databasePath = DatabasePath();
+        context.tableName = TableName();
+    } catch (...) {
+        // What could be gathered stays; describing an error never replaces it.
+    }
+    bErrorUnderConstruction = false;
+    return context;
+}
+
 quint32 TAdsDataSet::CreateCursor()
 {
-    throw EADSDatabaseError(this, acecode::InvalidDataSet,
+    throw EADSDatabaseError(errorContext(), acecode::InvalidDataSet,
                             QStringLiteral("This dataset cannot create a cursor."));
 }
 
@@ -60,7 +94,7 @@ quint32 TAdsDataSet::ConnectAndGetHandle()
 void TAdsDataSet::InternalOpen()
 {
     if (mlHandle != NoAceHandle)
-        throw EADSDatabaseError(this, acecode::InvalidDataSet,
+        throw EADSDatabaseError(errorContext(), acecode::InvalidDataSet,
                                 QStringLiteral("Table is already open."));
     ObtainCursor();
     UNSIGNED32 length = 0;
@@ -73,6 +107,7 @@ void TAdsDataSet::InternalOpen()
     BuildFieldDefs();
     ComputeBufferLayout();
     ReadIndexDefinitions();
+    // No index orders the rows: they are skipped and tested through the cursor itself.
     mlActiveHandle = mlHandle;
     RaiseOnAceError(this, ace::AdsGotoBOF(mlActiveHandle));
 }
@@ -197,7 +232,7 @@ void TAdsDataSet::ReadColumn(quint16 c)
         FieldDecode::kindOf(type, length, decimals, musAceTableType == aceoption::TableAdt,
                             mpoAdsTableOptions->mbNumericsAsFloats);
     if (mapped.kind == TFieldType::ftUnknown)
-        throw EADSDatabaseError(this, acecode::InvalidDataSet,
+        throw EADSDatabaseError(errorContext(), acecode::InvalidDataSet,
                                 QStringLiteral("Unknown field type (%1) encountered.").arg(type));
 
     UNSIGNED8 name[129] = {};
@@ -233,7 +268,7 @@ void TAdsDataSet::ReadColumn(quint16 c)
     if (!acetype::columnFits(type, offset, std::uint64_t(ace.FLength),
                              std::uint64_t(musRecordSize)))
         throw EADSDatabaseError(
-            this, acecode::ColumnDoesNotFit,
+            errorContext(), acecode::ColumnDoesNotFit,
             QStringLiteral("Field length does not fit its type (field \"%1\", type %2, "
                            "length %3, offset %4, record length %5).")
                 .arg(def.Name)
@@ -363,7 +398,8 @@ void TAdsDataSet::MarkBlobs(QByteArray &buffer)
         UNSIGNED16 null = 0;
         RaiseOnAceError(this, ace::AdsIsEmpty(mlHandle, ADSFIELD(def.FNumber), &empty));
         RaiseOnAceError(this, ace::AdsIsNull(mlHandle, ADSFIELD(def.FNumber), &null));
-        const quint32 marker = (empty || null) ? 0u : 0xFFFFFFFFu;
+        const quint32 marker =
+            (empty || null) ? FieldDecode::BlobMarkerNull : FieldDecode::BlobMarkerData;
         std::memcpy(buffer.data() + def.FOffset, &marker, 4);
     }
 }

@@ -54,12 +54,10 @@ enum class TAdsCharType { ANSI, OEM };
 enum class TAdsRespectFilters { IGNORE_WHEN_COUNTING, RESPECT_WHEN_COUNTING };
 enum class TAdsRespectScopes { IGNORE_SCOPES_WHEN_COUNTING, RESPECT_SCOPES_WHEN_COUNTING };
 enum class TAdsTableTypes { ttAdsCDX, ttAdsNTX, ttAdsADT, ttAdsDefault, ttAdsVFP };
-enum class TActiveIndexType { ndxNone, ndxIndexName, ndxIndexField, ndxDefault };
 
 struct TAdsTableOptions {
     TAdsRecordCache meAdsRecordCache = TAdsRecordCache::rcStandard;
     bool mbNumericsAsFloats = false;
-    bool mbCalcFieldsBeforeFilter = false;
     TAdsRespectFilters meAdsRespectFilters = TAdsRespectFilters::IGNORE_WHEN_COUNTING;
     TAdsRespectScopes meAdsRespectScopes = TAdsRespectScopes::IGNORE_SCOPES_WHEN_COUNTING;
     bool mbRefreshCount = false;
@@ -107,6 +105,8 @@ public:
     QString DatabaseName() const override { return mstrDatabaseName; }
     QString DatabasePath() const override;
     QString TableName() const override { return {}; }
+    // The values an error of this dataset carries, taken now.
+    DataSetContext errorContext() const;
 
     const TACEFieldDefs &ACEFieldDefs() const { return FACEFieldDefs; }
     quint32 Handle() const { return mlHandle; }
@@ -140,7 +140,6 @@ protected:
     TACEFieldDefs FACEFieldDefs;
     quint32 mlHandle = NoAceHandle;
     quint32 mlActiveHandle = NoAceHandle;
-    TActiveIndexType meActiveIndexType = TActiveIndexType::ndxNone;
     int musRecordSize = 0;
     int musBlobCacheOfs = 0;
     int musRecInfoOfs = 0;
@@ -180,3 +179,12 @@ private:
 
     int m_blobFields = 0;
 };
+
+// True on this thread while a dataset gathers the values for an error: an engine failure
+// met meanwhile is not raised, and an error raised meanwhile gets no values.
+extern thread_local bool bErrorUnderConstruction;
+
+// The one place where engine return codes become exceptions: 0 returns, anything else
+// raises an EADSDatabaseError with the engine's own text and the values of the dataset
+// (none for a connection's calls).
+void RaiseOnAceError(const TAdsDataSet *dataSet, quint32 code);

@@ -89,7 +89,7 @@ TAdsQuery::~TAdsQuery()
 
 EADSDatabaseError TAdsQuery::ownError(const QString &message) const
 {
-    return EADSDatabaseError(this, OwnErrorCode, message);
+    return EADSDatabaseError(errorContext(), OwnErrorCode, message);
 }
 
 QString TAdsQuery::Text() const

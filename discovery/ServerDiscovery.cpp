@@ -120,7 +120,7 @@ TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection, const
     record.ServerName = probe.server;
     record.LAN_IP = trace.lookup.address;
     record.LAN_PORT = 0;
-    for (const quint32 port : {6262u, 2001u}) {
+    for (const quint32 port : {FirstProbePort, SecondProbePort}) {
         trace.ports.push_back(probeAt(connection, probe.server, port, probe.share));
         if (trace.ports.back().outcome == PortTrial::Outcome::Answered) {
             record.LAN_PORT = port;

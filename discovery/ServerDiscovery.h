@@ -10,11 +10,16 @@
 
 class TAdsConnection;
 
+// The ports a database server is probed at: the first, and the second only when nothing
+// answers at the first.
+constexpr quint32 FirstProbePort = 6262;
+constexpr quint32 SecondProbePort = 2001;
+
 // One discovered file server.
 struct TAdsServerInfo {
     QString ServerName;   // as spelled in the drive's UNC path
     QString LAN_IP;       // dotted IPv4, empty when the name did not resolve
-    quint32 LAN_PORT = 0; // 6262 or 2001, the port that answered; 0 when neither did
+    quint32 LAN_PORT = 0; // the probe port that answered; 0 when neither did
     bool AVaible = false; // a probe connected
 };
 using PAdsServerInfo = TAdsServerInfo *;
@@ -58,7 +63,8 @@ struct ServerProbe {
 std::vector<ServerProbe> PlanDiscovery(Platform &platform, TServerInfoList &servers,
                                        std::vector<DriveDiagnosis> *drives = nullptr);
 
-// One server's address lookup and probe: 6262, then 2001 only when 6262 did not answer.
+// One server's address lookup and probe: at the first probe port, then at the second only when
+// the first did not answer.
 // With diagnosis, also tells how each step went. Never raises.
 TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection, const ServerProbe &probe,
                            ServerDiagnosis *diagnosis = nullptr);

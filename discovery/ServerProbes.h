@@ -7,6 +7,10 @@
 #include <memory>
 #include <vector>
 
+// One worker per drive letter: the servers of every drive a workstation can have are probed
+// at once.
+constexpr int MaxProbeWorkers = 26;
+
 // Probes servers side by side, off the thread that asks: each server's lookup and probes
 // run on a worker of a pool of at most maxWorkers, each worker with a connection of its
 // own; per server nothing differs from ProbeServer. Results arrive through the asking
@@ -18,8 +22,8 @@
 class ServerProbes : public QObject {
     Q_OBJECT
 public:
-    ServerProbes(Platform &platform, std::vector<ServerProbe> probes, int maxWorkers = 26,
-                 QObject *parent = nullptr);
+    ServerProbes(Platform &platform, std::vector<ServerProbe> probes,
+                 int maxWorkers = MaxProbeWorkers, QObject *parent = nullptr);
     ~ServerProbes() override;
 
     int total() const;

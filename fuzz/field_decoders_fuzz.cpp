@@ -2,7 +2,8 @@
 // (type, offset, length, decimals, kind), then the row. Nothing may be read outside the
 // row; a column that does not fit reads as null.
 
-#include "FieldValues.h"
+#include "FieldDecoders.h"
+#include "FieldText.h"
 
 #include <QLocale>
 #include <cstdint>
@@ -35,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         __builtin_trap();
     static const QLocale german(QLocale::German, QLocale::Germany);
     static const QLocale english(QLocale::English, QLocale::UnitedStates);
-    FieldText::displayText(kind, currency, decimals, value, german);
-    FieldText::displayText(kind, currency, decimals, value, english);
+    FieldText::displayText(kind, currency, value, german);
+    FieldText::displayText(kind, currency, value, english);
     return 0;
 }

@@ -12,7 +12,6 @@
 #include "adstable.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,8 +22,6 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <climits>
-#include <cmath>
 
 QPointer<TdlgRemoteInfo> dlgRemoteInfo;
 
@@ -88,9 +85,9 @@ TdlgRemoteInfo::TdlgRemoteInfo(Platform &platform, QWidget *owner)
         DWORD size = 257;
         return call(buffer, &size) ? QString(reinterpret_cast<const QChar *>(buffer)) : QString();
     };
-    m_ownComputer = name([&](WideChar *b, DWORD *n) { return m_platform.GetComputerNameW(b, n); });
-    m_ownLogin = name([&](WideChar *b, DWORD *n) { return m_platform.GetUserNameW(b, n); });
-    m_ownApplication = QFileInfo(m_platform.executablePath()).fileName();
+    m_own.computer = name([&](WideChar *b, DWORD *n) { return m_platform.GetComputerNameW(b, n); });
+    m_own.login = name([&](WideChar *b, DWORD *n) { return m_platform.GetUserNameW(b, n); });
+    m_own.application = QFileInfo(m_platform.executablePath()).fileName();
 }
 
 TdlgRemoteInfo::~TdlgRemoteInfo()
@@ -203,7 +200,7 @@ void TdlgRemoteInfo::createDatabaseTab()
     wwDBGrid1->setFixedColumns(1);
     wwDBGrid1->setInPlaceEditing(false);
     wwDBGrid1->setDataSource(dsUsageInfo);
-    wwDBGrid1->setChanges(&m_usageChanges);
+    wwDBGrid1->setMarks(&m_usageMarks);
     Splitter2->addWidget(wwDBGrid1);
     Splitter2->addWidget(new QWidget(Splitter2));
     Splitter2->setSizes({513, 840 - 513});
@@ -274,7 +271,7 @@ void TdlgRemoteInfo::createUsersTab()
     wwDBGrid2->setTitleFont(tahoma(11));
     wwDBGrid2->setColumnList(ConnectedUserColumns, DBGrid::ColumnMode::OwnColumns);
     wwDBGrid2->setDataSource(dsCnctUsers);
-    wwDBGrid2->setChanges(&m_userChanges);
+    wwDBGrid2->setMarks(&m_userMarks);
     auto *lower = new QWidget(Splitter1);
     auto *lowerLayout = new QVBoxLayout(lower);
     lowerLayout->setContentsMargins(0, 0, 0, 0);
@@ -348,17 +345,40 @@ QString valueText(const TField *field)
     return value.isNull() ? QString() : value.toString();
 }
 
-// The user the cursor is on: the connection, else who and where.
+// The fields of the connected users a refresh compares; any of them may be missing from a
+// server's answer and then reads as empty.
+struct UserFields {
+    explicit UserFields(const TDataSetBase &users)
+        : connection(users.FindField(QStringLiteral("ConnNumber"))),
+          computer(users.FindField(QStringLiteral("UserName"))),
+          login(users.FindField(QStringLiteral("OSUserLoginName"))),
+          application(users.FindField(QStringLiteral("ApplicationID")))
+    {
+    }
+    const TField *of(QString ConnectedUser::*value) const
+    {
+        return value == &ConnectedUser::connection ? connection
+               : value == &ConnectedUser::computer ? computer
+               : value == &ConnectedUser::login    ? login
+                                                   : application;
+    }
+    // The current record's values, all of them.
+    ConnectedUser current() const
+    {
+        return {valueText(connection), valueText(computer), valueText(login),
+                valueText(application)};
+    }
+
+    const TField *connection, *computer, *login, *application;
+};
+
+// The user the cursor is on.
 SelectedUser userAt(const TDataSetBase &users)
 {
     SelectedUser at;
     at.at = positionOf(users);
-    if (at.at.recNo > 0) {
-        // Any of them may be missing from a server's answer.
-        at.connection = valueText(users.FindField(QStringLiteral("ConnNumber")));
-        at.user = valueText(users.FindField(QStringLiteral("UserName")));
-        at.login = valueText(users.FindField(QStringLiteral("OSUserLoginName")));
-    }
+    if (at.at.recNo > 0)
+        at.user = UserFields(users).current();
     return at;
 }
 
@@ -374,20 +394,13 @@ void moveTo(TDataSetBase &dataSet, const CursorPosition &to)
     dataSet.MoveBy(back);
 }
 
-} // namespace
-
-namespace {
-
-// The wait cursor for a refresh that takes long enough to be noticed: from the start when
-// the one before did, else from the first step past the threshold.
+// The wait cursor for a refresh that is noticed: from the start when the one before was,
+// else from the first step that ends past the threshold. Timed by the timer's clock.
 class RefreshCursor {
 public:
-    static constexpr qint64 ThresholdMs = 200;
-
-    explicit RefreshCursor(bool fromStart)
+    RefreshCursor(const TTimer &clock, qint64 lastRefreshMs) : m_clock(clock), m_start(clock.now())
     {
-        m_clock.start();
-        if (fromStart)
+        if (isNoticed(lastRefreshMs))
             set();
     }
     ~RefreshCursor()
@@ -400,10 +413,10 @@ public:
 
     void step()
     {
-        if (!m_set && m_clock.elapsed() > ThresholdMs)
+        if (!m_set && isNoticed(elapsed()))
             set();
     }
-    qint64 elapsed() const { return m_clock.elapsed(); }
+    qint64 elapsed() const { return m_clock.now() - m_start; }
 
 private:
     void set()
@@ -411,7 +424,8 @@ private:
         QApplication::setOverrideCursor(Qt::WaitCursor);
         m_set = true;
     }
-    QElapsedTimer m_clock;
+    const TTimer &m_clock;
+    const qint64 m_start;
     bool m_set = false;
 };
 
@@ -419,7 +433,7 @@ private:
 
 void TdlgRemoteInfo::Refresh()
 {
-    RefreshCursor cursor(m_lastRefreshMs > RefreshCursor::ThresholdMs);
+    RefreshCursor cursor(*Timer1, m_lastRefreshMs);
     // A failed refresh counts too: the next one likely waits as long.
     const auto took = qScopeGuard([&] { m_lastRefreshMs = cursor.elapsed(); });
     const CursorPosition usage = positionOf(*qUsageInfo);
@@ -460,41 +474,28 @@ void TdlgRemoteInfo::reopenUsers(const SelectedUser &was, const std::function<vo
         const auto enable = qScopeGuard([this] { qCnctUsers->EnableControls(); });
         m_userChanges.beginRecording();
         m_userChanges.setOwnKey({});
-        // Missing fields read as empty: the user is then found by what is there.
-        const TField *connectionField = qCnctUsers->FindField(QStringLiteral("ConnNumber"));
-        const TField *userField = qCnctUsers->FindField(QStringLiteral("UserName"));
-        const TField *loginField = qCnctUsers->FindField(QStringLiteral("OSUserLoginName"));
-        const TField *applicationField = qCnctUsers->FindField(QStringLiteral("ApplicationID"));
-        const auto same = [](const TField *field, const QString &value) {
-            return !value.isEmpty() && valueText(field).compare(value, Qt::CaseInsensitive) == 0;
-        };
+        ConnectedUsersScan scan(was.at.recNo > 0 ? std::optional(was.user) : std::nullopt, m_own);
+        const UserFields fields(*qCnctUsers);
         bool all = true;
-        bool ownFound = false;
-        int sameConnection = 0;
-        int sameUser = 0;
-        const bool looking = was.at.recNo > 0;
-        for (qCnctUsers->First(); !qCnctUsers->Eof(); qCnctUsers->Next()) {
+        int index = 0;
+        for (qCnctUsers->First(); !qCnctUsers->Eof(); qCnctUsers->Next(), ++index) {
             if (all && !m_userChanges.record(*qCnctUsers))
                 all = false;
-            if (!ownFound && same(userField, m_ownComputer) && same(loginField, m_ownLogin) &&
-                same(applicationField, m_ownApplication)) {
-                ownFound = true;
-                m_userChanges.setOwnKey(m_userChanges.currentKey(*qCnctUsers));
-            }
-            if (looking && !sameConnection) {
-                if (!was.connection.isEmpty() && valueText(connectionField) == was.connection)
-                    sameConnection = qCnctUsers->RecNo();
-                else if (!sameUser && (!was.user.isEmpty() || !was.login.isEmpty()) &&
-                         valueText(userField) == was.user && valueText(loginField) == was.login)
-                    sameUser = qCnctUsers->RecNo();
+            if (scan.needsRows()) {
+                scan.take([&fields](QString ConnectedUser::*value) {
+                    return valueText(fields.of(value));
+                });
+                if (scan.ownRow() == index)
+                    m_userChanges.setOwnKey(m_userChanges.currentKey(*qCnctUsers));
             }
             // Past the recorded rows only the selected user is still looked for.
-            if (!all && (!looking || sameConnection))
+            if (!all && !scan.seeksSelected())
                 break;
         }
         m_userChanges.endRecording(all);
-        const int target = sameConnection ? sameConnection : sameUser;
-        moveTo(*qCnctUsers, target ? CursorPosition{target, was.at.row} : CursorPosition{});
+        const int target = scan.selectedRow();
+        moveTo(*qCnctUsers,
+               target >= 0 ? CursorPosition{target + 1, was.at.row} : CursorPosition{});
     }
     step();
     if (qCnctUsers->IsEmpty())
@@ -539,24 +540,18 @@ void TdlgRemoteInfo::Timer1Timer()
 void TdlgRemoteInfo::wwDBSpinEdit1Change()
 {
     m_lastTickFailure.clear();
-    // Half goes to the even neighbour; the period is a whole number of seconds.
-    const double seconds = std::nearbyint(wwDBSpinEdit1->value());
-    const double milliseconds = seconds * 1000.0;
-    // Beyond what 32 bits of milliseconds hold, the longest period is taken.
-    const int period =
-        milliseconds > double(INT_MAX) ? INT_MAX : int(std::max(milliseconds, double(INT_MIN)));
+    // Every change restarts the countdown, also to the period the timer already has.
     Timer1->setEnabled(false);
-    if (period > 0) {
-        Timer1->setInterval(period);
-        Timer1->setEnabled(isVisible());
-    }
+    applyPeriod(isVisible());
 }
 
-void TdlgRemoteInfo::startTimer()
+void TdlgRemoteInfo::applyPeriod(bool run)
 {
-    const double seconds = std::nearbyint(wwDBSpinEdit1->value());
-    if (seconds >= 1)
-        Timer1->setEnabled(true);
+    // No period leaves the timer stopped, its interval as it was.
+    if (const int period = refreshPeriodMs(wwDBSpinEdit1->value()); period > 0) {
+        Timer1->setInterval(period);
+        Timer1->setEnabled(run);
+    }
 }
 
 void TdlgRemoteInfo::showEvent(QShowEvent *event)
@@ -565,7 +560,7 @@ void TdlgRemoteInfo::showEvent(QShowEvent *event)
     // Shown after a successful remote check, which has just refreshed; restoring a
     // minimised window finds the timer running still.
     if (!event->spontaneous() && AdsConnect->IsConnected())
-        startTimer();
+        applyPeriod(true);
 }
 
 void TdlgRemoteInfo::done(int result)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ChangeMarks.h"
 #include "GridChanges.h"
+#include "MonitorRules.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -31,7 +33,7 @@ struct CursorPosition {
 // The connected user a cursor stands on.
 struct SelectedUser {
     CursorPosition at;
-    QString connection, user, login;
+    ConnectedUser user;
 };
 
 // The remote server monitor: one server's usage counters, installation data, connected
@@ -96,8 +98,8 @@ private:
     void createDatabaseTab();
     void createInstallationTab();
     void createUsersTab();
-    // Starts the timer with the spin edit's period, if it gives one.
-    void startTimer();
+    // Sets the timer to the spin edit's period, if it gives one, and lets it run or not.
+    void applyPeriod(bool run);
     // Reopens the usage query and records its rows, the cursor back where it was.
     void reopenUsage(const CursorPosition &was);
     // Reopens the users query and records its rows, the cursor back on the user it was on;
@@ -115,8 +117,9 @@ private:
     qint64 m_lastRefreshMs = 0;
     GridChanges m_usageChanges{{QStringLiteral("ResourceName")}};
     GridChanges m_userChanges{{QStringLiteral("ConnNumber")}};
-    // Who this monitor is to the server: computer, login and program name.
-    QString m_ownComputer, m_ownLogin, m_ownApplication;
+    ChangeMarks m_usageMarks{m_usageChanges};
+    ChangeMarks m_userMarks{m_userChanges};
+    Workstation m_own;
 };
 
 // The program-wide reference to the monitor; empty until it is created.

@@ -8,24 +8,14 @@ start_xvfb 1280x900x24
 trap 'kill $app $xvfb 2>/dev/null || true' EXIT
 "$program" &
 app=$!
-wait_for() {
-    local id=""
-    for _ in $(seq 150); do
-        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1) || true
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.2
-    done
-    echo "window \"$1\" did not appear" >&2
-    return 1
-}
-main=$(wait_for "Quellmark")
+main=$(window_of "Quellmark")
 # The demo's servers answer or refuse at once.
 sleep 2
 # The preview sits at 24,104 (449 x 200); "Details…" is its context menu's last entry.
 xdotool mousemove --window "$main" 200 200 click 3
 sleep 0.5
 xdotool key Up Return
-details=$(wait_for "Details")
+details=$(window_of "Details")
 sleep 0.5
 mkdir -p "$(dirname "$out")"
 import -window "$details" "$out"

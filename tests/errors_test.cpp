@@ -11,27 +11,41 @@ namespace {
 
 TEST(EADSDatabaseError, MessageAndContextWithAndWithoutDataSet)
 {
-    QStringList journal;
-    QObject window;
-    window.setObjectName(QStringLiteral("dlgRemoteInfo"));
-    FakeDataSet query(QStringLiteral("qUsageInfo"), journal, &window);
-
-    const EADSDatabaseError withDataSet(&query, 7200, QStringLiteral("Server kaputt"));
+    const DataSetContext usage{QStringLiteral("qUsageInfo"), QStringLiteral("dlgRemoteInfo"),
+                               QStringLiteral("db"), QStringLiteral("\\\\srv\\share"),
+                               QStringLiteral("tbl")};
+    const EADSDatabaseError withDataSet(usage, 7200, QStringLiteral("Server kaputt"));
     EXPECT_EQ(withDataSet.message(), QStringLiteral("qUsageInfo: Server kaputt"));
     EXPECT_EQ(withDataSet.ACEErrorCode(), 7200u);
     EXPECT_EQ(withDataSet.DataSetInstanceName(), QStringLiteral("qUsageInfo"));
     EXPECT_EQ(withDataSet.DataSetInstanceOwner(), QStringLiteral("dlgRemoteInfo"));
+    EXPECT_EQ(withDataSet.DatabaseName(), QStringLiteral("db"));
     EXPECT_EQ(withDataSet.DatabasePath(), QStringLiteral("\\\\srv\\share"));
-    EXPECT_EQ(withDataSet.TableName(), QStringLiteral("table-of-qUsageInfo"));
+    EXPECT_EQ(withDataSet.TableName(), QStringLiteral("tbl"));
     EXPECT_STREQ(withDataSet.className(), "EADSDatabaseError");
 
-    const EADSDatabaseError without(nullptr, 7200, QStringLiteral("Server kaputt"));
+    const EADSDatabaseError without(std::nullopt, 7200, QStringLiteral("Server kaputt"));
     EXPECT_EQ(without.message(), QStringLiteral("Server kaputt"));
     EXPECT_TRUE(without.DataSetInstanceName().isEmpty());
     EXPECT_TRUE(without.DatabasePath().isEmpty());
 
-    FakeDataSet unnamed(QString(), journal);
-    EXPECT_EQ(EADSDatabaseError(&unnamed, 1, QStringLiteral("x")).message(), QStringLiteral("x"));
+    EXPECT_EQ(EADSDatabaseError(DataSetContext{}, 1, QStringLiteral("x")).message(),
+              QStringLiteral("x"));
+}
+
+TEST(EADSDatabaseError, ADataSetHandsItsValues)
+{
+    QStringList journal;
+    QObject window;
+    window.setObjectName(QStringLiteral("dlgRemoteInfo"));
+    FakeDataSet query(QStringLiteral("qUsageInfo"), journal, &window);
+    const DataSetContext context = query.errorContext();
+    EXPECT_EQ(context.name, QStringLiteral("qUsageInfo"));
+    EXPECT_EQ(context.owner, QStringLiteral("dlgRemoteInfo"));
+    EXPECT_TRUE(context.databaseName.isEmpty());
+    EXPECT_EQ(context.databasePath, QStringLiteral("\\\\srv\\share"));
+    EXPECT_EQ(context.tableName, QStringLiteral("table-of-qUsageInfo"));
+    EXPECT_TRUE(FakeDataSet(QString(), journal).errorContext().owner.isEmpty());
     EXPECT_FALSE(bErrorUnderConstruction);
 }
 
@@ -50,7 +64,7 @@ TEST(EADSDatabaseError, NativeErrorFromTheMessage)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message);
-        const EADSDatabaseError error(nullptr, 7200, QString::fromUtf8(c.message));
+        const EADSDatabaseError error(std::nullopt, 7200, QString::fromUtf8(c.message));
         EXPECT_EQ(error.SQLErrorCode(), c.native);
         EXPECT_EQ(error.message(), QString::fromUtf8(c.message));
     }
@@ -58,16 +72,13 @@ TEST(EADSDatabaseError, NativeErrorFromTheMessage)
 
 TEST(EADSDatabaseError, ColumnNameOnlyForTheColumnCodesWithADataSet)
 {
-    QStringList journal;
-    FakeDataSet query(QStringLiteral("q"), journal);
     const QString message = QStringLiteral("Value too long for column \"TableName\" here");
+    const DataSetContext q{QStringLiteral("q"), {}, {}, {}, {}};
     for (quint32 code : {5147u, 5148u, 5149u})
-        EXPECT_EQ(EADSDatabaseError(&query, code, message).ColumnName(),
-                  QStringLiteral("TableName"));
-    EXPECT_TRUE(EADSDatabaseError(&query, 5150, message).ColumnName().isEmpty());
-    EXPECT_TRUE(EADSDatabaseError(nullptr, 5148, message).ColumnName().isEmpty());
-    EXPECT_TRUE(
-        EADSDatabaseError(&query, 5148, QStringLiteral("Column \"X\"")).ColumnName().isEmpty());
+        EXPECT_EQ(EADSDatabaseError(q, code, message).ColumnName(), QStringLiteral("TableName"));
+    EXPECT_TRUE(EADSDatabaseError(q, 5150, message).ColumnName().isEmpty());
+    EXPECT_TRUE(EADSDatabaseError(std::nullopt, 5148, message).ColumnName().isEmpty());
+    EXPECT_TRUE(EADSDatabaseError(q, 5148, QStringLiteral("Column \"X\"")).ColumnName().isEmpty());
 }
 
 // A dataset whose path cannot be told: describing an error must not fail with it.
@@ -76,19 +87,44 @@ public:
     using FakeDataSet::FakeDataSet;
     QString DatabasePath() const override
     {
-        // Raised while the outer error is being built: constructed empty, then dropped.
-        throw EADSDatabaseError(this, 1, QStringLiteral("inner"));
+        // Raised while the outer error's values are gathered: gets none, then dropped.
+        throw EADSDatabaseError(errorContext(), 1, QStringLiteral("inner"));
+    }
+};
+
+// A dataset that asks the engine for its path, and the engine fails.
+class EnginePathDataSet : public FakeDataSet {
+public:
+    using FakeDataSet::FakeDataSet;
+    QString DatabasePath() const override
+    {
+        UNSIGNED16 type = 0;
+        RaiseOnAceError(this, ace::AdsGetHandleType(4713, &type));
+        return QStringLiteral("asked");
     }
 };
 
 TEST(EADSDatabaseError, FailureWhileDescribingKeepsTheOuterError)
 {
     QStringList journal;
-    PathlessDataSet query(QStringLiteral("qBroken"), journal);
-    const EADSDatabaseError error(&query, 5000, QStringLiteral("ERROR 7200: x NativeError = 9;"));
+    QObject window;
+    window.setObjectName(QStringLiteral("dlgRemoteInfo"));
+    PathlessDataSet query(QStringLiteral("qBroken"), journal, &window);
+    const EADSDatabaseError error(query.errorContext(), 5000,
+                                  QStringLiteral("ERROR 7200: x NativeError = 9;"));
     EXPECT_EQ(error.message(), QStringLiteral("qBroken: ERROR 7200: x NativeError = 9;"));
     EXPECT_EQ(error.DataSetInstanceName(), QStringLiteral("qBroken"));
+    EXPECT_EQ(error.DataSetInstanceOwner(), QStringLiteral("dlgRemoteInfo"));
+    EXPECT_EQ(error.SQLErrorCode(), 9u);
     EXPECT_TRUE(error.DatabasePath().isEmpty());
+    EXPECT_TRUE(error.TableName().isEmpty());
+    EXPECT_FALSE(bErrorUnderConstruction);
+
+    // An engine failure met while the values are gathered is not raised; outside, it is.
+    EnginePathDataSet asking(QStringLiteral("qAsking"), journal);
+    EXPECT_EQ(asking.errorContext().databasePath, QStringLiteral("asked"));
+    EXPECT_EQ(asking.errorContext().tableName, QStringLiteral("table-of-qAsking"));
+    EXPECT_THROW(asking.DatabasePath(), EADSDatabaseError);
     EXPECT_FALSE(bErrorUnderConstruction);
 }
 
@@ -114,11 +150,6 @@ TEST(RaiseOnAceError, ZeroRaisesNothingAndAFailureCarriesTheEngineText)
     } catch (const EADSDatabaseError &error) {
         EXPECT_EQ(error.message(), QStringLiteral("Invalid handle."));
     }
-
-    // An engine failure met while an error describes itself is not raised.
-    bErrorUnderConstruction = true;
-    EXPECT_NO_THROW(RaiseOnAceError(nullptr, code));
-    bErrorUnderConstruction = false;
 }
 
 TEST(RaiseOnAceError, FlagIsPerThread)

@@ -1,38 +1,53 @@
-// The data-aware grid when the engine fails under it: no exception crosses Qt's event
-// loop; each failure reaches the failure display.
+// The data-aware grid: when the engine fails under it, no exception crosses Qt's event
+// loop and each failure reaches the failure display; the marks it is given are drawn and
+// told where the pointer is.
 
 #include "AnsweredBoxes.h"
 #include "DBGrid.h"
-#include "GridChanges.h"
+#include "GridMarks.h"
+#include "QtPrinters.h"
 #include "StandinServer.h"
 #include "adscnnct.h"
 #include "adstable.h"
 
 #include <QCoreApplication>
 #include <QScrollBar>
+#include <QSet>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 namespace {
+
+// A grid over the connected users of a stand-in server, in a window that is shown.
+struct UsersGrid {
+    UsersGrid(const StandinServer &server, QSize size)
+    {
+        connection.setConnectPath(server.connectPath(QStringLiteral("daten")));
+        query.setObjectName(QStringLiteral("qCnctUsers"));
+        query.setAdsConnection(&connection);
+        query.setSQL({QStringLiteral("EXECUTE PROCEDURE sp_mgGetConnectedUsers();")});
+        source.setDataSet(&query);
+        grid.setDataSource(&source);
+        grid.resize(size);
+        window.show();
+    }
+
+    QWidget window;
+    TAdsConnection connection{&window};
+    TAdsQuery query{&window};
+    TDataSource source{&window};
+    DBGrid grid{&window};
+};
 
 TEST(DBGrid, EngineFailuresInResizeScrollAndKeysReachTheFailureDisplay)
 {
     StandinServer server({QStringLiteral("127.0.0.1:0")}, R"({"faults":{"syntheticUsers":30000}})");
     AnsweredBoxes boxes;
 
-    QWidget window;
-    TAdsConnection connection(&window);
-    connection.setConnectPath(server.connectPath(QStringLiteral("daten")));
-    TAdsQuery query(&window);
-    query.setObjectName(QStringLiteral("qCnctUsers"));
-    query.setAdsConnection(&connection);
-    query.setSQL({QStringLiteral("EXECUTE PROCEDURE sp_mgGetConnectedUsers();")});
-    TDataSource source(&window);
-    source.setDataSet(&query);
-    DBGrid grid(&window);
-    grid.setDataSource(&source);
-    grid.resize(400, 150);
-    window.show();
+    UsersGrid users(server, {400, 150});
+    TAdsQuery &query = users.query;
+    DBGrid &grid = users.grid;
     query.Open();
 
     // Stand just before the end of the first batch of rows the engine fetched, then lose
@@ -54,33 +69,84 @@ TEST(DBGrid, EngineFailuresInResizeScrollAndKeysReachTheFailureDisplay)
     grid.repaint();
     QCoreApplication::processEvents();
     EXPECT_GE(boxes.boxes.size(), 2);
-    window.close();
+    users.window.close();
 }
 
-} // namespace
+// Marks the cell at row 1, column 1 red and row 2 in italics; each cell's tooltip names
+// the record and the field.
+class MarksByPosition : public GridMarks {
+public:
+    QList<GridMark> rowMarks(const TDataSetBase &, int bufferIndex,
+                             const QList<const TField *> &fields) const override
+    {
+        QList<GridMark> marks(fields.size());
+        for (qsizetype i = 0; i < marks.size(); ++i) {
+            if (bufferIndex == 1 && i == 1)
+                marks[i].background = Qt::red;
+            marks[i].italic = bufferIndex == 2;
+        }
+        return marks;
+    }
+    QString toolTip(const TDataSetBase &, int bufferIndex, const TField &field) const override
+    {
+        return QStringLiteral("%1 %2").arg(bufferIndex).arg(field.FieldName);
+    }
+};
 
-namespace {
-
-TEST(GridChanges, NumberChangesKeepTheDecimalsShown)
+TEST(DBGrid, DrawsTheMarksItIsGivenAndShowsTheirTooltipsUnderThePointer)
 {
-    const QLocale german(QLocale::German, QLocale::Germany);
-    const QLocale english(QLocale::English, QLocale::UnitedStates);
-    const struct {
-        const QLocale &locale;
-        const char *before, *now, *change;
-    } cases[] = {
-        {english, "3", "6", "+3"},        {english, "12", "4", "-8"},
-        {german, "12,5", "12", "-0,5"},   {german, "1,75", "1,25", "-0,50"},
-        {german, "1.234", "1.236", "+2"},                               // group separators
-        {english, "0.10", "0.10", ""},    {english, "0.1", "0.10", ""}, // written differently
-        {english, "abc", "3", ""},        {english, "3", "", ""},
-        {english, "1e308", "-1e308", ""}, // the change overflows
+    StandinServer server({QStringLiteral("127.0.0.1:0")}, R"({"faults":{"syntheticUsers":5}})");
+    UsersGrid users(server, {600, 200});
+    TAdsQuery &query = users.query;
+    DBGrid &grid = users.grid;
+    const MarksByPosition marks;
+    grid.setMarks(&marks);
+    query.Open();
+    QCoreApplication::processEvents();
+    ASSERT_GE(query.WindowRecordCount(), 3);
+    ASSERT_GE(grid.columns().size(), 2);
+
+    EXPECT_EQ(grid.cellMark(1, 1), (GridMark{Qt::red, false}));
+    EXPECT_EQ(grid.cellMark(1, 0), GridMark());
+    EXPECT_EQ(grid.cellMark(2, 0), (GridMark{QColor(), true}));
+    EXPECT_EQ(grid.cellMark(query.WindowRecordCount(), 0), GridMark()); // past the rows
+    // Where text is never drawn: the middle of a cell's first line of pixels.
+    const auto topOf = [&grid](int row, int column) {
+        int x = DBGrid::IndicatorWidth;
+        for (int i = 0; i < column; ++i)
+            x += grid.columns()[i].width;
+        return QPoint(x + grid.columns()[column].width / 2,
+                      grid.titleHeight() + row * grid.rowHeight() + 1);
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(GridChanges::numberChange(QString::fromUtf8(c.before), QString::fromUtf8(c.now),
-                                            c.locale),
-                  QString::fromUtf8(c.change))
-            << c.before << " -> " << c.now;
+    const auto colours = [&grid](QPoint from, int lines) {
+        const QImage image = grid.viewport()->grab().toImage();
+        QSet<QRgb> found;
+        for (int y = from.y(); y < from.y() + lines; ++y)
+            found.insert(image.pixel(from.x(), y));
+        return found;
+    };
+    EXPECT_EQ(colours(topOf(1, 1), 1), QSet<QRgb>{QColor(Qt::red).rgb()});
+
+    // On the current row the mark is an inset frame in the selection's colour.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, topOf(1, 0) + QPoint(0, 2));
+    ASSERT_EQ(query.ActiveRecord(), 1);
+    const QSet<QRgb> current = colours(topOf(1, 1), 5);
+    EXPECT_TRUE(current.contains(QColor(Qt::red).rgb()));
+    EXPECT_TRUE(current.contains(grid.palette().color(QPalette::Highlight).rgb()));
+
+    // The tooltip of the cell under the pointer; none over the titles.
+    for (const auto &[row, column] : {std::pair{0, 1}, std::pair{2, 0}}) {
+        const QPoint at = topOf(row, column) + QPoint(0, 2);
+        QHelpEvent help(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(grid.viewport(), &help);
+        EXPECT_TRUE(help.isAccepted());
+        EXPECT_EQ(QToolTip::text(),
+                  QStringLiteral("%1 %2").arg(row).arg(grid.columns()[column].fieldName));
+    }
+    QHelpEvent onTitle(QEvent::ToolTip, QPoint(topOf(0, 1).x(), 2), QPoint());
+    QCoreApplication::sendEvent(grid.viewport(), &onTitle);
+    EXPECT_FALSE(onTitle.isAccepted());
+    users.window.close();
 }
 
 } // namespace

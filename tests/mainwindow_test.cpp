@@ -1,14 +1,18 @@
+#include "EntrySequence.h"
 #include "FakePlatform.h"
 #include "LayoutCheck.h"
 #include "ShapeButton.h"
 #include "dlgMainU.h"
+#include "dlgRemoteInfoU.h"
 
 #include "QtPrinters.h"
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -113,6 +117,31 @@ TEST(MainWindow, NoNetworkDrivesLeavesComboAndUncFieldEmpty)
     EXPECT_EQ(form.cmbDrives->currentIndex(), -1);
     EXPECT_EQ(form.cmbDrives->currentText(), QString());
     EXPECT_EQ(form.wwDBEdit1->text(), QString());
+}
+
+// The program-wide references are empty until their windows exist; while the message loop
+// runs they name the shown main window and the hidden monitor it owns.
+TEST(EntrySequence, ProgramWideReferencesNameTheWindows)
+{
+    FakePlatform platform;
+    EXPECT_TRUE(Form1.isNull());
+    EXPECT_TRUE(dlgRemoteInfo.isNull());
+    bool looked = false;
+    QTimer::singleShot(0, qApp, [&] {
+        looked = true;
+        EXPECT_TRUE(Form1 && Form1->isVisible());
+        EXPECT_TRUE(dlgRemoteInfo && !dlgRemoteInfo->isVisible());
+        EXPECT_TRUE(Form1 && dlgRemoteInfo && dlgRemoteInfo->parent() == Form1.data());
+        // Closing the main window while discovery runs would end the process on the spot.
+        if (Form1 && QTest::qWaitFor([] { return Form1->DiscoveryDone(); }))
+            Form1->close();
+        else
+            QCoreApplication::exit(1);
+    });
+    EXPECT_EQ(runEntrySequence(*qApp, platform), 0);
+    EXPECT_TRUE(looked);
+    EXPECT_TRUE(Form1.isNull());
+    EXPECT_TRUE(dlgRemoteInfo.isNull());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // on the probe ports.
 
 #include "AnsweredBoxes.h"
+#include "ChangeMarks.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
 #include "DiscoveryWait.h"
@@ -37,6 +38,34 @@
 namespace {
 
 const QString Path = QStringLiteral("\\\\127.0.0.51\\daten");
+
+// The states the window system reports for a window, as it reports them: once a state is
+// reported, whatever the change sets off in the window has run.
+class WindowStateReports : public QObject {
+public:
+    explicit WindowStateReports(QWidget &window) : m_window(*window.windowHandle())
+    {
+        m_window.installEventFilter(this);
+    }
+    ~WindowStateReports() override { m_window.removeEventFilter(this); }
+
+    bool waitFor(Qt::WindowStates state) const
+    {
+        return QTest::qWaitFor([&] { return m_reported.contains(state); });
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowStateChange && event->spontaneous())
+            m_reported.append(m_window.windowStates());
+        return false;
+    }
+
+private:
+    QWindow &m_window;
+    QList<Qt::WindowStates> m_reported;
+};
 
 class MonitorTest : public ::testing::Test {
 protected:
@@ -256,9 +285,9 @@ TEST_F(MonitorTest, WithoutConnectionNumbersTheUserIsFoundByNameAndNothingIsMark
     dlg.Refresh();
     EXPECT_EQ(dlg.qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString(), user);
     for (int row = 0; row < dlg.qCnctUsers->WindowRecordCount(); ++row) {
-        EXPECT_FALSE(dlg.wwDBGrid2->isOwnRow(row));
+        EXPECT_FALSE(dlg.wwDBGrid2->cellMark(row, 0).italic);
         for (int column = 0; column < dlg.wwDBGrid2->columns().size(); ++column)
-            EXPECT_EQ(dlg.wwDBGrid2->cellMark(row, column), DBGrid::Mark::None);
+            EXPECT_EQ(dlg.wwDBGrid2->cellMark(row, column), GridMark());
     }
 }
 
@@ -287,9 +316,9 @@ TEST_F(MonitorTest, ChangesSinceThePreviousRefreshAreMarked)
     const DBGrid *users = dlg.wwDBGrid2;
     // Nothing to compare with after the first refresh; the own connection is first.
     for (int column = 0; column < usage->columns().size(); ++column)
-        EXPECT_EQ(usage->cellMark(1, column), DBGrid::Mark::None);
-    EXPECT_TRUE(users->isOwnRow(0));
-    EXPECT_FALSE(users->isOwnRow(1));
+        EXPECT_EQ(usage->cellMark(1, column), GridMark());
+    EXPECT_TRUE(users->cellMark(0, 0).italic);
+    EXPECT_FALSE(users->cellMark(1, 0).italic);
     EXPECT_EQ(users->cellToolTip(0, 0), QStringLiteral("Die Verbindung dieses Monitors"));
 
     const auto texts = [](const DBGrid *grid) {
@@ -315,10 +344,10 @@ TEST_F(MonitorTest, ChangesSinceThePreviousRefreshAreMarked)
     ASSERT_EQ(usage->cellText(connections, 0), QStringLiteral("Connections"));
     for (int row = 0; row < usageAfter.size(); ++row)
         for (int column = 0; column < usageAfter[row].size(); ++column)
-            EXPECT_EQ(usage->cellMark(row, column) == DBGrid::Mark::Changed,
+            EXPECT_EQ(usage->cellMark(row, column).background == ChangeMarks::ChangedColour,
                       usageAfter[row][column] != usageBefore[row][column])
                 << row << "/" << column;
-    EXPECT_EQ(usage->cellMark(connections, inUse), DBGrid::Mark::Changed);
+    EXPECT_EQ(usage->cellMark(connections, inUse).background, ChangeMarks::ChangedColour);
     EXPECT_EQ(usage->cellToolTip(connections, inUse), QStringLiteral("+1"));
     const int percentUsed = 5; // of 100 configured: one percent more, shown as "+1"
     ASSERT_EQ(usage->columns()[percentUsed].fieldName, QStringLiteral("PercentUsed"));
@@ -330,11 +359,11 @@ TEST_F(MonitorTest, ChangesSinceThePreviousRefreshAreMarked)
     dlg.PageControl1->setCurrentIndex(2);
     QCoreApplication::processEvents();
     ASSERT_GE(users->visibleRowCount(), 2);
-    EXPECT_TRUE(users->isOwnRow(0));
-    EXPECT_FALSE(users->isOwnRow(1));
-    EXPECT_EQ(users->cellMark(1, 0), DBGrid::Mark::NewRow);
+    EXPECT_TRUE(users->cellMark(0, 0).italic);
+    EXPECT_FALSE(users->cellMark(1, 0).italic);
+    EXPECT_EQ(users->cellMark(1, 0).background, ChangeMarks::NewRowColour);
     EXPECT_EQ(users->cellToolTip(1, 0), QStringLiteral("Neu seit der letzten Aktualisierung"));
-    EXPECT_EQ(users->cellMark(0, 0), DBGrid::Mark::None);
+    EXPECT_FALSE(users->cellMark(0, 0).background.isValid());
 
     // Drawn: a changed cell off the current row has the changed colour.
     dlg.PageControl1->setCurrentIndex(0);
@@ -342,11 +371,11 @@ TEST_F(MonitorTest, ChangesSinceThePreviousRefreshAreMarked)
     const QImage image = dlg.wwDBGrid1->viewport()->grab().toImage();
     const int x = dlg.wwDBGrid1->columns()[0].width + DBGrid::IndicatorWidth + 6;
     const int y = usage->titleHeight() + connections * usage->rowHeight() + 3;
-    EXPECT_EQ(QColor(image.pixel(x, y)), DBGrid::ChangedColour);
+    EXPECT_EQ(QColor(image.pixel(x, y)), ChangeMarks::ChangedColour);
 
     // The next refresh compares with this one: the other connection is no longer new.
     dlg.Refresh();
-    EXPECT_EQ(users->cellMark(1, 0), DBGrid::Mark::None);
+    EXPECT_EQ(users->cellMark(1, 0), GridMark());
     other.Disconnect();
 
     // Other columns than last time: nothing is compared (nor read with the old layout).
@@ -354,7 +383,8 @@ TEST_F(MonitorTest, ChangesSinceThePreviousRefreshAreMarked)
     dlg.Refresh();
     for (int row = 0; row < dlg.qCnctUsers->WindowRecordCount(); ++row)
         for (int column = 0; column < users->columns().size(); ++column)
-            EXPECT_NE(users->cellMark(row, column), DBGrid::Mark::Changed) << row << "/" << column;
+            EXPECT_NE(users->cellMark(row, column).background, ChangeMarks::ChangedColour)
+                << row << "/" << column;
 }
 
 TEST_F(MonitorTest, QtsOwnTextsComeInTheWorkstationsLanguage)
@@ -405,42 +435,51 @@ TEST_F(MonitorTest, UsageGridFitsItsTextsAndScrollsOnlyWhenItMust)
 
 TEST_F(MonitorTest, ASlowRefreshShowsTheWaitCursor)
 {
+    ManualClock clock; // outlives the window's timer
     TdlgRemoteInfo dlg(platform);
-    dlg.resize(840, 491);
-    dlg.show();
+    dlg.Timer1->setClock(&clock);
+    // Each procedure takes that long on the window's clock. The cursor is looked at as each
+    // procedure has answered: the first before any step of the refresh, the others after
+    // the steps that follow the usage, the installation and the users.
+    qint64 procedureMs = 0;
+    QString looks;
+    for (TAdsQuery *query : {dlg.qUsageInfo, dlg.qInstallInfo, dlg.qCnctUsers, dlg.qUserTables})
+        query->AfterOpen = [&](TDataSetBase *) {
+            clock.advance(procedureMs);
+            const QCursor *cursor = QApplication::overrideCursor();
+            looks +=
+                cursor && cursor->shape() == Qt::WaitCursor ? QLatin1Char('W') : QLatin1Char('-');
+        };
     dlg.setAdsServer(Path);
-    // What the cursor is when the first and the last procedure have answered.
-    QList<bool> waiting;
-    const auto look = [&waiting](TDataSetBase *) {
-        const QCursor *cursor = QApplication::overrideCursor();
-        waiting.append(cursor && cursor->shape() == Qt::WaitCursor);
+    EXPECT_EQ(looks, QStringLiteral("----"));
+
+    // In order: each refresh comes after the one of the row before.
+    const struct {
+        qint64 procedureMs;
+        const char *looks;
+        const char *shows;
+    } refreshes[] = {
+        {100, "---W", "the step at 200 ms is not yet noticed, the one at 300 ms is"},
+        {50, "WWWW", "the refresh before took 400 ms: from the start; this one takes 200 ms"},
+        {50, "----", "the refresh before took exactly 200 ms"},
+        {101, "--WW", "the step at 202 ms"},
+        {0, "WWWW", "after a noticed one, also when quick"},
+        {0, "----", "after a quick one"},
+        {201, "-WWW", "the first step"},
     };
-    dlg.qUsageInfo->AfterOpen = look;
-    dlg.qUserTables->AfterOpen = look;
-
-    dlg.Refresh();
-    EXPECT_EQ(waiting, (QList<bool>{false, false}));
-
-    // Each procedure answers after 120 ms: past 200 ms after the second.
-    server->control(R"({"slowMs":120})");
-    waiting.clear();
-    dlg.Refresh();
-    EXPECT_EQ(waiting, (QList<bool>{false, true}));
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-
-    // The refresh after a slow one shows it from the start, and a quick one after that not.
-    waiting.clear();
-    dlg.Refresh();
-    EXPECT_EQ(waiting, (QList<bool>{true, true}));
-    server->control(R"({"slowMs":0})");
-    dlg.Refresh();
-    waiting.clear();
-    dlg.Refresh();
-    EXPECT_EQ(waiting, (QList<bool>{false, false}));
+    for (const auto &refresh : refreshes) {
+        SCOPED_TRACE(refresh.shows);
+        procedureMs = refresh.procedureMs;
+        looks.clear();
+        dlg.Refresh();
+        EXPECT_EQ(looks, QLatin1String(refresh.looks));
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
 
     // A failing slow refresh puts the cursor back as well.
+    procedureMs = 300;
     server->control(
-        R"({"slowMs":120,"procedureErrors":{"sp_mgGetConnectedUsers":{"code":7200,"text":"ERROR 7200: kaputt"}}})");
+        R"({"procedureErrors":{"sp_mgGetConnectedUsers":{"code":7200,"text":"ERROR 7200: kaputt"}}})");
     EXPECT_THROW(dlg.Refresh(), std::exception);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -617,13 +656,14 @@ TEST_F(MonitorTest, MinimisingIsNotClosing)
     dlg.setAdsServer(Path);
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    const WindowStateReports reports(dlg);
     dlg.showMinimized();
-    QTest::qWait(20);
+    ASSERT_TRUE(reports.waitFor(Qt::WindowMinimized));
     EXPECT_TRUE(dlg.AdsConnect->IsConnected());
     EXPECT_TRUE(dlg.qCnctUsers->Active());
     EXPECT_TRUE(dlg.Timer1->isCounting());
     dlg.showNormal();
-    QTest::qWait(20);
+    ASSERT_TRUE(reports.waitFor(Qt::WindowNoState));
     EXPECT_TRUE(dlg.Timer1->isCounting());
     EXPECT_TRUE(dlg.AdsConnect->IsConnected());
 }

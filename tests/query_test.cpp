@@ -107,8 +107,9 @@ TEST_F(QueryTest, EachProcedureOpensAndEveryFieldReads)
 }
 
 // What the opening reads and keeps only to tell it: the open options, the exclusive flag,
-// the index page size; the empty row and the index names are asked for and not kept; each
-// row is read after a count of its columns.
+// the index page size, the engine's column definitions; no index is active; the empty row
+// and the index names are asked for and not kept; each row is read after a count of its
+// columns.
 TEST_F(QueryTest, OpeningAsksTheEngineAsTheComponentDoes)
 {
     TAdsQuery *q = query("qUsageInfo", UsageSql);
@@ -117,6 +118,15 @@ TEST_F(QueryTest, OpeningAsksTheEngineAsTheComponentDoes)
     EXPECT_EQ(q->TableOptions(), aceoption::OpenReadOnly);
     EXPECT_FALSE(q->IsExclusive());
     EXPECT_EQ(q->AdsTableOptions().mulIndexPageSize, 0u);
+    EXPECT_EQ(q->ActiveHandle(), q->Handle());
+    const TACEFieldDefs &defs = q->ACEFieldDefs();
+    ASSERT_EQ(defs.Count(), int(q->Fields().size()));
+    for (int i = 0; i < defs.Count(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(defs.Items(i).FieldName(), q->Fields()[std::size_t(i)]->FieldName);
+        EXPECT_EQ(defs.Items(i).FieldNumber(), i + 1);
+        EXPECT_FALSE(defs.Items(i).Modified());
+    }
     const QStringList calls = log.calls();
     const QStringList opening = {
         QStringLiteral("AdsGetRecordLength"),   QStringLiteral("AdsGetTableOpenOptions"),

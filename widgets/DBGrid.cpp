@@ -1,7 +1,6 @@
 #include "DBGrid.h"
 
 #include "FailureDisplay.h"
-#include "GridChanges.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -59,11 +58,30 @@ TDataSource *DBGrid::dataSource() const
     return m_link->DataSource();
 }
 
+DBGrid::ColumnEntry DBGrid::parseEntry(const QString &text)
+{
+    // Further items may follow; none is read.
+    const QStringList parts = text.split(QLatin1Char('\t'));
+    return {text, parts.value(0), parts.value(1).toInt(),
+            parts.size() > 2 ? std::optional(parts[2]) : std::nullopt,
+            parts.value(3) == QLatin1String("T")};
+}
+
 void DBGrid::setColumnList(const QStringList &entries, ColumnMode mode)
 {
-    m_entries = entries;
+    m_entries.clear();
+    for (const QString &entry : entries)
+        m_entries.append(parseEntry(entry));
     m_mode = mode;
     layoutColumns();
+}
+
+QStringList DBGrid::columnList() const
+{
+    QStringList texts;
+    for (const ColumnEntry &entry : m_entries)
+        texts.append(entry.text);
+    return texts;
 }
 
 void DBGrid::setTitleFont(const QFont &font)
@@ -99,8 +117,10 @@ void DBGrid::layoutColumns()
     m_columns.clear();
     TDataSetBase *dataSet = m_link->DataSet();
     if (dataSet && dataSet->Active()) {
-        const auto entryParts = [](const QString &entry) { return entry.split(QLatin1Char('\t')); };
         switch (m_mode) {
+        case ColumnMode::ApplyToFields:
+            applyEntriesToFields(*dataSet);
+            [[fallthrough]];
         case ColumnMode::AllFields:
             for (const auto &field : dataSet->Fields())
                 if (field->Visible)
@@ -109,47 +129,43 @@ void DBGrid::layoutColumns()
             break;
         case ColumnMode::OwnColumns:
             for (qsizetype i = 0; i < m_entries.size();) {
-                const QStringList parts = entryParts(m_entries[i]);
-                TField *field = dataSet->FindField(parts.value(0));
+                const ColumnEntry &entry = m_entries[i];
+                TField *field = dataSet->FindField(entry.fieldName);
                 if (!field) {
                     // Gone for the rest of the run, even if a later result has the field.
                     m_entries.removeAt(i);
                     continue;
                 }
-                const QString title = parts.size() > 2 ? parts[2] : field->DisplayLabel();
-                m_columns.append({field->FieldName, title, parts.value(1).toInt(), 0,
-                                  parts.value(3) == QLatin1String("T"), field});
+                m_columns.append({field->FieldName, entry.title.value_or(field->DisplayLabel()),
+                                  entry.characters, 0, entry.readOnly, field});
                 ++i;
             }
             break;
-        case ColumnMode::ApplyToFields: {
-            for (const auto &field : dataSet->Fields())
-                field->Visible = false;
-            int position = 0;
-            for (const QString &entry : m_entries) {
-                const QStringList parts = entryParts(entry);
-                TField *field = dataSet->FindField(parts.value(0));
-                if (!field)
-                    continue;
-                field->setDisplayWidth(parts.value(1).toInt());
-                if (parts.size() > 2)
-                    field->setDisplayLabel(parts[2]);
-                field->ReadOnly = parts.value(3) == QLatin1String("T");
-                dataSet->MoveField(field, position++);
-                field->Visible = true;
-            }
-            for (const auto &field : dataSet->Fields())
-                if (field->Visible)
-                    m_columns.append({field->FieldName, field->DisplayLabel(),
-                                      field->DisplayWidth(), 0, field->ReadOnly, field.get()});
-            break;
-        }
         }
         for (Column &column : m_columns)
             column.width = columnWidth(column.title, column.characters);
     }
     fitColumnsToTexts();
     dataChanged();
+}
+
+void DBGrid::applyEntriesToFields(TDataSetBase &dataSet)
+{
+    // Entries whose field is missing are skipped but kept; fields no entry names stay hidden.
+    for (const auto &field : dataSet.Fields())
+        field->Visible = false;
+    int position = 0;
+    for (const ColumnEntry &entry : m_entries) {
+        TField *field = dataSet.FindField(entry.fieldName);
+        if (!field)
+            continue;
+        field->setDisplayWidth(entry.characters);
+        if (entry.title)
+            field->setDisplayLabel(*entry.title);
+        field->ReadOnly = entry.readOnly;
+        dataSet.MoveField(field, position++);
+        field->Visible = true;
+    }
 }
 
 void DBGrid::fitColumnsToTexts()
@@ -223,6 +239,11 @@ int DBGrid::columnAt(int x, bool *onBorder) const
     return -1;
 }
 
+int DBGrid::rowAt(int y) const
+{
+    return y < titleHeight() ? -1 : (y - titleHeight()) / rowHeight();
+}
+
 QString DBGrid::cellText(int row, int column) const
 {
     if (column < 0 || column >= m_columns.size() || !m_columns[column].field)
@@ -277,39 +298,15 @@ void DBGrid::paintTitles(QPainter &painter)
     painter.drawLine(0, titleH - 1, viewport()->width(), titleH - 1);
 }
 
-// Light enough for black text, plain enough to tell apart from the selection.
-const QColor DBGrid::ChangedColour(255, 236, 150);
-const QColor DBGrid::NewRowColour(200, 240, 200);
-
-namespace {
-
-bool isNumeric(const TField *field)
-{
-    switch (field->DataType) {
-    case TFieldType::ftSmallint:
-    case TFieldType::ftInteger:
-    case TFieldType::ftLargeint:
-    case TFieldType::ftFloat:
-    case TFieldType::ftBCD:
-    case TFieldType::ftFMTBcd:
-    case TFieldType::ftAutoInc:
-        return !field->Currency;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
 void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows)
 {
     const QPalette &pal = palette();
     const int titleH = titleHeight();
     const int rowH = rowHeight();
-    QStringList keys;
-    if (m_changes)
+    QList<QList<GridMark>> marks;
+    if (m_marks)
         for (int r = 0; r < rows; ++r)
-            keys.append(m_changes->keyAt(dataSet, r));
+            marks.append(rowMarks(dataSet, r));
     QFont italic = font();
     italic.setItalic(true);
     for (int pass = 0; pass < 2; ++pass) {
@@ -322,11 +319,8 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
             for (int r = 0; r < rows; ++r) {
                 const QRect cell(left, titleH + r * rowH, m_columns[i].width, rowH);
                 const QString text = m_columns[i].field->DisplayTextAt(r);
-                const bool own = m_changes && m_changes->isOwn(keys[r]);
-                const Mark mark = m_changes ? markOf(keys[r], r, i) : Mark::None;
-                const QColor marked = mark == Mark::NewRow    ? NewRowColour
-                                      : mark == Mark::Changed ? ChangedColour
-                                                              : QColor();
+                const GridMark mark = m_marks ? marks[r].value(i) : GridMark();
+                const QColor &marked = mark.background;
                 const bool current = r == dataSet.ActiveRecord();
                 const QColor background = current            ? pal.color(QPalette::Highlight)
                                           : marked.isValid() ? marked
@@ -339,7 +333,7 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
                     painter.setBrush(Qt::NoBrush);
                     painter.drawRect(cell.adjusted(2, 2, -3, -3));
                 }
-                painter.setFont(own ? italic : font());
+                painter.setFont(mark.italic ? italic : font());
                 painter.setPen(current ? pal.color(QPalette::HighlightedText)
                                        : pal.color(QPalette::Text));
                 painter.drawText(cell.adjusted(2, 1, -2, -1),
@@ -359,48 +353,32 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
 bool DBGrid::isMarkable(int row, int column) const
 {
     TDataSetBase *dataSet = m_link->DataSet();
-    return m_changes && dataSet && dataSet->Active() && row >= 0 &&
+    return m_marks && dataSet && dataSet->Active() && row >= 0 &&
            row < dataSet->WindowRecordCount() && column >= 0 && column < m_columns.size() &&
            m_columns[column].field;
 }
 
-DBGrid::Mark DBGrid::markOf(const QString &key, int row, int column) const
+QList<GridMark> DBGrid::rowMarks(const TDataSetBase &dataSet, int row) const
 {
-    if (m_changes->isNewRow(key))
-        return Mark::NewRow;
-    return m_changes->isChanged(key, *m_columns[column].field, row) ? Mark::Changed : Mark::None;
+    QList<const TField *> fields;
+    fields.reserve(m_columns.size());
+    for (const Column &column : m_columns)
+        fields.append(column.field);
+    return m_marks->rowMarks(dataSet, row, fields);
 }
 
-DBGrid::Mark DBGrid::cellMark(int row, int column) const
+GridMark DBGrid::cellMark(int row, int column) const
 {
     if (!isMarkable(row, column))
-        return Mark::None;
-    return markOf(m_changes->keyAt(*m_link->DataSet(), row), row, column);
-}
-
-bool DBGrid::isOwnRow(int row) const
-{
-    TDataSetBase *dataSet = m_link->DataSet();
-    return m_changes && dataSet && dataSet->Active() && row >= 0 &&
-           row < dataSet->WindowRecordCount() && m_changes->isOwn(m_changes->keyAt(*dataSet, row));
+        return {};
+    return rowMarks(*m_link->DataSet(), row).value(column);
 }
 
 QString DBGrid::cellToolTip(int row, int column) const
 {
     if (!isMarkable(row, column) || row >= visibleRowCount())
         return {};
-    const QString key = m_changes->keyAt(*m_link->DataSet(), row);
-    QStringList lines;
-    if (m_changes->isOwn(key))
-        lines.append(QStringLiteral("Die Verbindung dieses Monitors"));
-    if (m_changes->isNewRow(key))
-        lines.append(QStringLiteral("Neu seit der letzten Aktualisierung"));
-    else if (isNumeric(m_columns[column].field)) {
-        const QString change = m_changes->changeText(key, *m_columns[column].field, row);
-        if (!change.isEmpty())
-            lines.append(change);
-    }
-    return lines.join(QLatin1Char('\n'));
+    return m_marks->toolTip(*m_link->DataSet(), row, *m_columns[column].field);
 }
 
 bool DBGrid::viewportEvent(QEvent *event)
@@ -409,10 +387,9 @@ bool DBGrid::viewportEvent(QEvent *event)
         return QAbstractScrollArea::viewportEvent(event);
     const QPoint at = static_cast<QHelpEvent *>(event)->pos();
     QString tip;
-    if (at.y() >= titleHeight()) {
+    if (const int row = rowAt(at.y()); row >= 0) {
         bool onBorder = false;
         const int column = at.x() < IndicatorWidth ? -1 : columnAt(at.x(), &onBorder);
-        const int row = (at.y() - titleHeight()) / rowHeight();
         FailureDisplay::guardLater([&] { tip = cellToolTip(row, column); });
     }
     if (tip.isEmpty()) {
@@ -465,7 +442,8 @@ void DBGrid::mousePressEvent(QMouseEvent *event)
     const QPoint at = event->position().toPoint();
     bool onBorder = false;
     const int column = columnAt(at.x(), &onBorder);
-    if (at.y() < titleHeight()) {
+    const int row = rowAt(at.y());
+    if (row < 0) {
         if (onBorder && column >= 0) {
             m_resizing = column;
             m_resizeStart = at.x();
@@ -476,7 +454,6 @@ void DBGrid::mousePressEvent(QMouseEvent *event)
     TDataSetBase *dataSet = m_link->DataSet();
     if (!dataSet || !dataSet->Active())
         return;
-    const int row = (at.y() - titleHeight()) / rowHeight();
     if (row < dataSet->WindowRecordCount())
         moveBy(row - dataSet->ActiveRecord());
 }
@@ -491,7 +468,7 @@ void DBGrid::mouseMoveEvent(QMouseEvent *event)
     }
     bool onBorder = false;
     columnAt(at.x(), &onBorder);
-    viewport()->setCursor(onBorder && at.y() < titleHeight() ? Qt::SplitHCursor : Qt::ArrowCursor);
+    viewport()->setCursor(onBorder && rowAt(at.y()) < 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
 }
 
 void DBGrid::mouseReleaseEvent(QMouseEvent *)

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "DataSet.h"
+#include "GridMarks.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QStringList>
+#include <optional>
 
 class QPainter;
 
@@ -16,8 +18,6 @@ class QPainter;
 // "field <TAB> width in characters <TAB> title <TAB> T|F", applied either as the grid's
 // own columns (an entry whose field the result lacks is dropped for good) or to the
 // result's fields at each opening (missing entries skipped but kept).
-class GridChanges;
-
 class DBGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -38,7 +38,7 @@ public:
     void setDataSource(TDataSource *source);
     TDataSource *dataSource() const;
     void setColumnList(const QStringList &entries, ColumnMode mode);
-    QStringList columnList() const { return m_entries; }
+    QStringList columnList() const;
     void setFixedColumns(int count)
     {
         m_fixedColumns = count;
@@ -50,20 +50,15 @@ public:
     void setInPlaceEditing(bool on) { m_inPlaceEditing = on; }
     bool inPlaceEditing() const { return m_inPlaceEditing; }
 
-    // Draws what changed since the previous refresh, new rows and the own row; null for
-    // none. Not owned.
-    void setChanges(const GridChanges *changes)
+    // Marks cells as the marks say; null for none. Not owned.
+    void setMarks(const GridMarks *marks)
     {
-        m_changes = changes;
+        m_marks = marks;
         viewport()->update();
     }
     // How a cell of the buffer window is marked, and its tooltip (empty for none).
-    enum class Mark { None, Changed, NewRow };
-    Mark cellMark(int row, int column) const;
-    bool isOwnRow(int row) const;
+    GridMark cellMark(int row, int column) const;
     QString cellToolTip(int row, int column) const;
-    static const QColor ChangedColour;
-    static const QColor NewRowColour;
 
     const QList<Column> &columns() const { return m_columns; }
     int visibleRowCount() const;
@@ -85,16 +80,27 @@ protected:
 
 private:
     class Link;
+    // One entry of the column list, read when the list is set.
+    struct ColumnEntry {
+        QString text;
+        QString fieldName;
+        int characters = 0;
+        std::optional<QString> title; // none: the field's own label
+        bool readOnly = false;
+    };
+    static ColumnEntry parseEntry(const QString &text);
     // Painting, in order: titles, cells, the indicator column.
     void paint();
     void paintTitles(QPainter &painter);
     void paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows);
     void paintIndicatorColumn(QPainter &painter, const TDataSetBase *dataSet, int rows);
     void layoutColumns();
+    // Sets the fields' widths, labels, order and visibility from the column list.
+    void applyEntriesToFields(TDataSetBase &dataSet);
     // Whether the cell is in the buffer window and marks are drawn at all.
     bool isMarkable(int row, int column) const;
-    // The mark of a markable cell of the row with that key.
-    Mark markOf(const QString &key, int row, int column) const;
+    // The marks of a row of the buffer window, one per column.
+    QList<GridMark> rowMarks(const TDataSetBase &dataSet, int row) const;
     // Widens columns the fields describe to the display texts they show.
     void fitColumnsToTexts();
     void dataChanged();
@@ -102,11 +108,13 @@ private:
     void moveBy(int distance);
     int columnWidth(const QString &title, int characters) const;
     int columnAt(int x, bool *onBorder) const;
+    // The row of the buffer window under a point's y, -1 on the title row.
+    int rowAt(int y) const;
     int columnLeft(int column) const;
 
     std::unique_ptr<Link> m_link;
     ColumnMode m_mode = ColumnMode::AllFields;
-    QStringList m_entries;
+    QList<ColumnEntry> m_entries;
     QList<Column> m_columns;
     int m_fixedColumns = 0;
     QFont m_titleFont;
@@ -115,5 +123,5 @@ private:
     int m_resizeStart = 0;
     int m_resizeWidth = 0;
     bool m_syncingScrollBar = false;
-    const GridChanges *m_changes = nullptr;
+    const GridMarks *m_marks = nullptr;
 };

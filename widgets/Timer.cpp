@@ -2,6 +2,8 @@
 
 #include "FailureDisplay.h"
 
+#include <chrono>
+
 TTimer::TTimer(QObject *owner) : QObject(owner)
 {
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -50,6 +52,14 @@ int TTimer::remainingTime() const
     if (m_clock)
         return m_clock->remaining(this);
     return m_timer.isActive() ? m_timer.remainingTime() : -1;
+}
+
+qint64 TTimer::now() const
+{
+    if (m_clock)
+        return m_clock->now();
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 void TTimer::expire()

@@ -17,6 +17,8 @@ public:
     virtual void stop(TTimer *timer) = 0;
     // Milliseconds until the timer's next tick, -1 when it is not counting.
     virtual int remaining(const TTimer *timer) const = 0;
+    // The time in milliseconds from a fixed point of the clock's own; it never goes back.
+    virtual qint64 now() const = 0;
 };
 
 // A GUI timer component: setting the enabled state or the interval to the value it
@@ -39,6 +41,9 @@ public:
     // Milliseconds until the next tick, -1 when none is due.
     int remainingTime() const;
     bool isCounting() const { return remainingTime() >= 0; }
+    // The time on the clock the timer counts on (TimerClock::now()), so that whoever owns the
+    // timer times its own work by the same clock.
+    qint64 now() const;
 
     // The countdown ran out: runs the handler, whose failures the failure display shows.
     void expire();

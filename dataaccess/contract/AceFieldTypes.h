@@ -39,6 +39,19 @@ constexpr std::uint16_t Guid = 29;
 constexpr std::uint16_t BlobFirst = 51; // 51 and 52: further blob kinds
 constexpr std::uint16_t BlobLast = 52;
 
+// Null values in an ADT row image. The character, numeric, date, raw and GUID types are
+// null when all their bytes are 0; the others hold a marker (little-endian words).
+constexpr std::uint8_t NullLogical = ' ';
+constexpr std::uint32_t NullDoubleLow = 0x00000020; // double and currency double
+constexpr std::uint32_t NullDoubleHigh = 0x80000000;
+constexpr std::uint32_t NullInteger = 0x80000000;
+constexpr std::uint16_t NullShortInteger = 0x8000;
+constexpr std::uint32_t NullTime = 0xFFFFFFFF; // time and auto-increment
+constexpr std::uint32_t NullJulianDay = 0;     // the date word of the timestamps
+constexpr std::uint32_t NullInt64Low = 0;      // money, 64-bit integer, row version
+constexpr std::uint32_t NullInt64High = 0x80000000;
+constexpr std::uint16_t NullLength = 0xFFFF; // the length word of the variable types
+
 // Memos and blobs hold a 32-bit marker in the row image, not their content.
 constexpr bool isBlob(std::uint16_t type)
 {

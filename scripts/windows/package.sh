@@ -9,7 +9,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="$("$root/scripts/windows/build.sh" | tail -1)"
 qt="$("$root/scripts/windows/build-qt.sh" | tail -1)"
-runtime=/usr/lib/gcc/x86_64-w64-mingw32/12-posix
+source "$root/scripts/windows/mingw-runtime.sh"
 
 stage="$build/package/Quellmark"
 rm -rf "$build/package"
@@ -18,7 +18,7 @@ cp "$build/bin/Quellmark.exe" "$build/bin/quellmark-ini.exe" "$stage/"
 cp "$qt/bin/Qt6Core.dll" "$qt/bin/Qt6Gui.dll" "$qt/bin/Qt6Widgets.dll" "$stage/"
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
-cp "$runtime/libgcc_s_seh-1.dll" "$runtime/libstdc++-6.dll" /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$stage/"
+cp "${mingw_runtime_dlls[@]}" "$stage/"
 cp "$root/scripts/windows/LIESMICH.txt" "$stage/"
 # Qt's own texts in the workstation's language; the files are the same on every platform.
 cp /usr/share/qt6/translations/qtbase_*.qm "$stage/translations/"

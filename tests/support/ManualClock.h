@@ -20,6 +20,7 @@ public:
         const auto found = m_due.constFind(const_cast<TTimer *>(timer));
         return found == m_due.constEnd() ? -1 : int(found->at - m_now);
     }
+    qint64 now() const override { return m_now; }
 
     void advance(qint64 milliseconds)
     {

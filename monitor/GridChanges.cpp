@@ -1,7 +1,7 @@
 #include "GridChanges.h"
 
 #include "DataSet.h"
-#include "FieldValues.h"
+#include "FieldText.h"
 
 #include <QLocale>
 #include <cmath>
@@ -121,7 +121,7 @@ QString GridChanges::changeText(const QString &key, const TField &field, int buf
     const TDataSetBase &dataSet = *field.DataSet();
     const QLocale locale;
     const QString before = FieldText::displayText(
-        field.DataType, field.Currency, field.Precision,
+        field.DataType, field.Currency,
         dataSet.GetFieldValue(field, *previousRecord(key, dataSet, bufferIndex)), locale);
     return numberChange(before, field.DisplayTextAt(bufferIndex), locale);
 }

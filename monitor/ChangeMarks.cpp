@@ -1,0 +1,67 @@
+#include "ChangeMarks.h"
+
+#include "DataSet.h"
+#include "GridChanges.h"
+
+const QColor ChangeMarks::ChangedColour(255, 236, 150);
+const QColor ChangeMarks::NewRowColour(200, 240, 200);
+const QString ChangeMarks::OwnConnectionTip = QStringLiteral("Die Verbindung dieses Monitors");
+const QString ChangeMarks::NewRowTip = QStringLiteral("Neu seit der letzten Aktualisierung");
+
+namespace {
+
+// Only a number's change can be told as a difference; a currency's display text is no
+// plain number.
+bool isNumeric(const TField &field)
+{
+    switch (field.DataType) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftLargeint:
+    case TFieldType::ftFloat:
+    case TFieldType::ftBCD:
+    case TFieldType::ftFMTBcd:
+    case TFieldType::ftAutoInc:
+        return !field.Currency;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QList<GridMark> ChangeMarks::rowMarks(const TDataSetBase &dataSet, int bufferIndex,
+                                      const QList<const TField *> &fields) const
+{
+    const QString key = m_changes.keyAt(dataSet, bufferIndex);
+    const bool own = m_changes.isOwn(key);
+    const bool isNew = m_changes.isNewRow(key);
+    QList<GridMark> marks;
+    marks.reserve(fields.size());
+    for (const TField *field : fields) {
+        GridMark mark{QColor(), own};
+        if (isNew)
+            mark.background = NewRowColour;
+        else if (field && m_changes.isChanged(key, *field, bufferIndex))
+            mark.background = ChangedColour;
+        marks.append(mark);
+    }
+    return marks;
+}
+
+QString ChangeMarks::toolTip(const TDataSetBase &dataSet, int bufferIndex,
+                             const TField &field) const
+{
+    const QString key = m_changes.keyAt(dataSet, bufferIndex);
+    QStringList lines;
+    if (m_changes.isOwn(key))
+        lines.append(OwnConnectionTip);
+    if (m_changes.isNewRow(key))
+        lines.append(NewRowTip);
+    else if (isNumeric(field)) {
+        const QString change = m_changes.changeText(key, field, bufferIndex);
+        if (!change.isEmpty())
+            lines.append(change);
+    }
+    return lines.join(QLatin1Char('\n'));
+}

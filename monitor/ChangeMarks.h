@@ -1,0 +1,27 @@
+#pragma once
+
+#include "GridMarks.h"
+
+class GridChanges;
+
+// A monitor grid's marks: what changed at the last refresh, users new since the one
+// before, and the monitor's own connection, with the tooltips that say so.
+class ChangeMarks : public GridMarks {
+public:
+    // Light enough for black text, plain enough to tell apart from the selection.
+    static const QColor ChangedColour;
+    static const QColor NewRowColour;
+    static const QString OwnConnectionTip;
+    static const QString NewRowTip;
+
+    // Not owned; outlives the marks.
+    explicit ChangeMarks(const GridChanges &changes) : m_changes(changes) {}
+
+    QList<GridMark> rowMarks(const TDataSetBase &dataSet, int bufferIndex,
+                             const QList<const TField *> &fields) const override;
+    QString toolTip(const TDataSetBase &dataSet, int bufferIndex,
+                    const TField &field) const override;
+
+private:
+    const GridChanges &m_changes;
+};

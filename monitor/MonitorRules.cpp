@@ -1,0 +1,62 @@
+#include "MonitorRules.h"
+
+#include <climits>
+#include <cmath>
+
+int refreshPeriodMs(double seconds)
+{
+    // In the default rounding mode a half goes to the even neighbour: 2.5 gives 2.
+    const double whole = std::nearbyint(seconds);
+    // Written so that no number (NaN) stops the timer too.
+    if (!(whole >= 1))
+        return 0;
+    const double milliseconds = whole * 1000.0;
+    return milliseconds > double(INT_MAX) ? INT_MAX : int(milliseconds);
+}
+
+namespace {
+
+bool hasComputerOrLogin(const ConnectedUser &user)
+{
+    return !user.computer.isEmpty() || !user.login.isEmpty();
+}
+
+bool isWorkstations(const QString &value, const QString &workstations)
+{
+    return !workstations.isEmpty() && value.compare(workstations, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+ConnectedUsersScan::ConnectedUsersScan(std::optional<ConnectedUser> selected, Workstation own)
+    : m_selected(std::move(selected)), m_workstation(std::move(own))
+{
+}
+
+void ConnectedUsersScan::take(const std::function<QString(QString ConnectedUser::*)> &read)
+{
+    const int index = m_taken++;
+    if (m_selected && m_sameConnection < 0) {
+        if (!m_selected->connection.isEmpty() &&
+            read(&ConnectedUser::connection) == m_selected->connection)
+            m_sameConnection = index;
+        else if (m_sameLogin < 0 && hasComputerOrLogin(*m_selected) &&
+                 read(&ConnectedUser::computer) == m_selected->computer &&
+                 read(&ConnectedUser::login) == m_selected->login)
+            m_sameLogin = index;
+    }
+    if (m_own < 0 && isWorkstations(read(&ConnectedUser::computer), m_workstation.computer) &&
+        isWorkstations(read(&ConnectedUser::login), m_workstation.login) &&
+        isWorkstations(read(&ConnectedUser::application), m_workstation.application))
+        m_own = index;
+}
+
+bool ConnectedUsersScan::seeksSelected() const
+{
+    if (!m_selected || m_sameConnection >= 0)
+        return false;
+    // Without a connection number the first row of the same login is the answer.
+    if (m_selected->connection.isEmpty())
+        return m_sameLogin < 0 && hasComputerOrLogin(*m_selected);
+    return true;
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+#include <optional>
+
+// The monitor's rules that users notice, kept apart from its window so that they can be
+// tried on plain rows: how often it refreshes, which row is which after a refresh, and
+// when a refresh shows that it is busy.
+
+// The period between automatic refreshes, in milliseconds, for the spin edit's value in
+// seconds: whole seconds, a half going to the even neighbour, at most what 32 bits of
+// milliseconds hold; 0 (no automatic refresh) below one second and for no number at all.
+int refreshPeriodMs(double seconds);
+
+// A refresh that has taken longer than this is noticed: it shows the wait cursor from
+// then on, and the refresh after it from its start, as it will likely take as long.
+inline constexpr qint64 NoticedRefreshMs = 200;
+constexpr bool isNoticed(qint64 milliseconds)
+{
+    return milliseconds > NoticedRefreshMs;
+}
+
+// One row of the connected users as text; a field the server's answer lacks reads as empty.
+struct ConnectedUser {
+    QString connection;  // ConnNumber
+    QString computer;    // UserName
+    QString login;       // OSUserLoginName
+    QString application; // ApplicationID
+};
+
+// Who the monitor is to the server: this computer, this login, this program.
+struct Workstation {
+    QString computer, login, application;
+};
+
+// Finds, in one pass over the connected users in list order, the rows a refresh needs:
+// - the user the cursor was on before it: the first row of the same connection number,
+//   else the first of the same computer and login (compared exactly);
+// - the monitor's own connection: the first row whose computer, login and program are the
+//   workstation's, compared without case; an empty name of the workstation matches nothing.
+// Rows are indexed from 0 in the order they are taken; -1 is none (the cursor then goes
+// to the first row).
+class ConnectedUsersScan {
+public:
+    // selected: the user the cursor was on; none when the list was empty or closed.
+    ConnectedUsersScan(std::optional<ConnectedUser> selected, Workstation own);
+
+    // Takes the next row, whose values read(&ConnectedUser::login) and the like give: a value
+    // is read only when a rule needs it, as reading every field of a long list costs.
+    void take(const std::function<QString(QString ConnectedUser::*value)> &read);
+    void take(const ConnectedUser &row)
+    {
+        take([&row](QString ConnectedUser::*value) { return row.*value; });
+    }
+    // Whether a later row could still change selectedRow().
+    bool seeksSelected() const;
+    // Whether a later row could still change either answer: once false, it stays so, and
+    // the remaining rows need not be read.
+    bool needsRows() const { return seeksSelected() || m_own < 0; }
+
+    int selectedRow() const { return m_sameConnection >= 0 ? m_sameConnection : m_sameLogin; }
+    int ownRow() const { return m_own; }
+
+private:
+    std::optional<ConnectedUser> m_selected;
+    Workstation m_workstation;
+    int m_taken = 0;
+    int m_sameConnection = -1;
+    int m_sameLogin = -1;
+    int m_own = -1;
+};
