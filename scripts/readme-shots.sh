@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Release program, starts the demo servers and takes the README's screenshots
-# of the monitor into docs/.
+# of the monitor and of the "Details…" dialog into docs/.
 set -euo pipefail
 source "$(dirname "$0")/demo.sh"
 cd "$quellmark_root"
@@ -8,4 +8,5 @@ quellmark_install_packages
 trap stop_standin_server EXIT
 demo_up
 WINEPREFIX="$demo_dir/prefix" XDG_RUNTIME_DIR="$(mktemp -d)" scripts/monitor-shot.sh "$demo_build/bin/Quellmark" docs
-echo "Screenshots in docs/: monitor-usage.png, monitor-installation.png, monitor-users.png"
+WINEPREFIX="$demo_dir/prefix" XDG_RUNTIME_DIR="$(mktemp -d)" scripts/details-shot.sh "$demo_build/bin/Quellmark" docs/details.png
+echo "Screenshots in docs/: monitor-usage.png, monitor-installation.png, monitor-users.png, details.png"
