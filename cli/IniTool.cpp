@@ -237,10 +237,10 @@ QJsonObject discoveryJson(Platform &platform, const Discovered &found)
             {QStringLiteral("LAN_PORT"), qint64(record.LAN_PORT)},
             {QStringLiteral("available"), record.AVaible},
             {QStringLiteral("lookup"),
-             QJsonObject{{QStringLiteral("address"),
-                          orNull(lookup.address, !lookup.address.isEmpty())},
-                         {QStringLiteral("error"), lookup.error},
-                         {QStringLiteral("raised"), lookup.raised}}},
+             QJsonObject{
+                 {QStringLiteral("address"), orNull(lookup.address, !lookup.address.isEmpty())},
+                 {QStringLiteral("error"), lookup.error},
+                 {QStringLiteral("raised"), lookup.raised}}},
             {QStringLiteral("ports"), ports},
         });
     }
@@ -250,9 +250,8 @@ QJsonObject discoveryJson(Platform &platform, const Discovered &found)
     return {{QStringLiteral("drives"), drives},
             {QStringLiteral("servers"), servers},
             {QStringLiteral("entries"), entryList},
-            {QStringLiteral("preview"),
-             QJsonArray::fromStringList(
-                 AdsIni::ShownPreview(platform, found.drives, found.servers))}};
+            {QStringLiteral("preview"), QJsonArray::fromStringList(AdsIni::ShownPreview(
+                                            platform, found.drives, found.servers))}};
 }
 
 QJsonArray changesJson(const QList<AdsIni::Change> &changes)
@@ -320,31 +319,31 @@ int runCommand(Platform &platform, const Options &options, const Console &consol
     }
 
     const bool writing = options.command == Command::Write;
-    json.insert(QStringLiteral("command"), writing ? QStringLiteral("write") : QStringLiteral("diff"));
+    json.insert(QStringLiteral("command"),
+                writing ? QStringLiteral("write") : QStringLiteral("diff"));
     json.insert(QStringLiteral("file"), file);
     const QList<AdsIni::Entry> entries =
         AdsIni::Entries(platform, found.drives, found.servers, AdsIni::DriveForm::File);
     const AdsIni::Plan plan = AdsIni::PlanWrite(file, entries);
     // A write the file would refuse part-way is not begun: the file stays as it is.
     if (plan.refusal)
-        throw Exception(QStringLiteral("In %1 kann nicht geschrieben werden: %2")
-                            .arg(file, *plan.refusal));
+        throw Exception(
+            QStringLiteral("In %1 kann nicht geschrieben werden: %2").arg(file, *plan.refusal));
     json.insert(QStringLiteral("changes"), changesJson(plan.changes));
     json.insert(QStringLiteral("changed"), plan.changesFile());
     if (!writing) {
         const QStringList diff = AdsIni::Diff(file, plan.exists, plan.before, plan.after);
         json.insert(QStringLiteral("diff"), text(diff));
-        return finish(text(diff),
-                      options.check && plan.changesFile() ? ChangesPending : Done);
+        return finish(text(diff), options.check && plan.changesFile() ? ChangesPending : Done);
     }
     AdsIni::Write(platform, file, found.drives, found.servers);
     bool exists = false;
     const QByteArray after = AdsIni::ReadFile(file, exists);
     const QStringList diff = AdsIni::Diff(file, plan.exists, plan.before, after);
     json.insert(QStringLiteral("diff"), text(diff));
-    json.insert(QStringLiteral("backup"),
-                plan.exists && plan.changesFile() ? QJsonValue(AdsIni::BackupPath(file))
-                                                  : QJsonValue::Null);
+    json.insert(QStringLiteral("backup"), plan.exists && plan.changesFile()
+                                              ? QJsonValue(AdsIni::BackupPath(file))
+                                              : QJsonValue::Null);
     return finish(text(diff), Done);
 }
 

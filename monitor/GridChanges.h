@@ -21,7 +21,6 @@ class TField;
 // neither new nor changed.
 class GridChanges {
 public:
-
     // A row's key is the values of these fields, in this order.
     explicit GridChanges(QStringList keyFields);
 

@@ -19,8 +19,8 @@ HistoryChart::HistoryChart(const UsageHistory &history, QWidget *parent)
 QColor HistoryChart::lineColour(int chart)
 {
     static const QColor colours[] = {
-        QColor(31, 119, 180), QColor(214, 39, 40),  QColor(44, 160, 44),   QColor(255, 127, 14),
-        QColor(148, 103, 189), QColor(140, 86, 75), QColor(227, 119, 194), QColor(127, 127, 127),
+        QColor(31, 119, 180),  QColor(214, 39, 40),  QColor(44, 160, 44),   QColor(255, 127, 14),
+        QColor(148, 103, 189), QColor(140, 86, 75),  QColor(227, 119, 194), QColor(127, 127, 127),
         QColor(188, 189, 34),  QColor(23, 190, 207),
     };
     return colours[chart % int(std::size(colours))];
@@ -71,8 +71,8 @@ void paintSeries(QPainter &painter, const QRect &area, const UsageHistory::Serie
     const auto xOf = [&](qint64 atMs) {
         if (lastMs <= firstMs)
             return inner.right();
-        return inner.left() + int(double(atMs - firstMs) / double(lastMs - firstMs) *
-                                  double(inner.width() - 1));
+        return inner.left() +
+               int(double(atMs - firstMs) / double(lastMs - firstMs) * double(inner.width() - 1));
     };
     const auto yOf = [&](qint64 value) {
         return inner.bottom() -

@@ -17,9 +17,8 @@ int refreshPeriodMs(double seconds)
 
 int selectedUserScanRows(int previousRecNo, qsizetype recordBytes)
 {
-    const qsizetype past =
-        std::clamp<qsizetype>(CompareLimits::Bytes / std::max<qsizetype>(recordBytes, 1), 1,
-                              CompareLimits::Rows);
+    const qsizetype past = std::clamp<qsizetype>(
+        CompareLimits::Bytes / std::max<qsizetype>(recordBytes, 1), 1, CompareLimits::Rows);
     const qint64 rows = qint64(std::max(previousRecNo, 0)) + past;
     return rows > INT_MAX ? INT_MAX : int(rows);
 }

@@ -57,7 +57,8 @@ QString rowsLine(const Snapshot::Result &result)
                               : QStringLiteral("%1 Zeilen").arg(locale.toString(result.rowCount));
     if (result.rows.size() >= result.rowCount)
         return count;
-    return QStringLiteral("%1, davon die ersten %2").arg(count, locale.toString(result.rows.size()));
+    return QStringLiteral("%1, davon die ersten %2")
+        .arg(count, locale.toString(result.rows.size()));
 }
 
 } // namespace

@@ -17,7 +17,7 @@ struct Snapshot {
         bool open = false;
         QStringList columns;
         QList<QList<std::optional<QString>>> rows; // none: null
-        qint64 rowCount = 0; // of the result; more than rows when it was cut
+        qint64 rowCount = 0;                       // of the result; more than rows when it was cut
     };
     QString connectPath;
     QDateTime time;

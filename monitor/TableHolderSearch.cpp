@@ -39,8 +39,8 @@ QList<TableHolderSearch::User> TableHolderSearch::usersOf(TDataSetBase &connecte
             QString &programs = users[*found].application;
             if (!user.application.isEmpty() &&
                 !programs.split(QStringLiteral(", ")).contains(user.application))
-                programs += (programs.isEmpty() ? QString() : QStringLiteral(", ")) +
-                            user.application;
+                programs +=
+                    (programs.isEmpty() ? QString() : QStringLiteral(", ")) + user.application;
         } else {
             index.insert(key, users.size());
             users.append(user);

@@ -91,8 +91,8 @@ void TableHoldersDialog::showOutcome(TableHolderSearch::Outcome outcome)
     btnCancel->setEnabled(false);
     QList<QStringList> rows;
     for (const TableHolderSearch::Holder &holder : m_search.holders())
-        rows.append({holder.computer, holder.login, holder.application, holder.lockType,
-                     holder.table});
+        rows.append(
+            {holder.computer, holder.login, holder.application, holder.lockType, holder.table});
     tblHolders->setRows(rows);
     const QString asked = locale.toString(m_search.done());
     const QString total = locale.toString(m_search.total());

@@ -385,9 +385,9 @@ void TdlgRemoteInfo::createTools()
     connect(btnSnapshot, &ShapeButton::clicked, this,
             [this] { FailureDisplay::guard([this] { askSnapshotFile(); }); });
     chooseSnapshotFile = [this] {
-        const QString name = QStringLiteral("Monitor-%1.txt")
-                                 .arg(QDateTime::currentDateTime().toString(
-                                     QStringLiteral("yyyy-MM-dd-HHmmss")));
+        const QString name =
+            QStringLiteral("Monitor-%1.txt")
+                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
         return QFileDialog::getSaveFileName(this, QStringLiteral("Schnappschuss speichern"), name,
                                             QStringLiteral("Text (*.txt);;JSON (*.json)"));
     };
@@ -465,9 +465,9 @@ void TdlgRemoteInfo::saveSnapshot(const QString &filePath)
     snapshot.add(QStringLiteral("sp_mgGetUsageInfo"), *qUsageInfo);
     snapshot.add(QStringLiteral("sp_mgGetInstallInfo"), *qInstallInfo);
     snapshot.add(QStringLiteral("sp_mgGetConnectedUsers"), *qCnctUsers);
-    snapshot.add(QStringLiteral("sp_mgGetUserTables('%1')")
-                     .arg(qUserTables->Params()[0].Value.toString()),
-                 *qUserTables);
+    snapshot.add(
+        QStringLiteral("sp_mgGetUserTables('%1')").arg(qUserTables->Params()[0].Value.toString()),
+        *qUserTables);
     snapshot.save(filePath);
 }
 

@@ -119,10 +119,11 @@ TEST_F(IniToolTest, CommandsOptionsAndExitCodes)
     prefix.link(QLatin1Char('f'), QStringLiteral("unc/127.0.0.111/daten"));
     prefix.link(QLatin1Char('h'), QStringLiteral("unc/127.0.0.112/apps"));
     prefix.link(QLatin1Char('k'), QStringLiteral("unc/127.0.0.113/archiv"));
-    const QString newFileDiff = QStringLiteral("--- /dev/null\n+++ %1\n@@ -0,0 +1,13 @@\n").arg(ini) +
-                                QString::fromLatin1(Written).remove(QLatin1Char('\r')).replace(
-                                    QRegularExpression(QStringLiteral("(?m)^(?=.)")),
-                                    QStringLiteral("+"));
+    const QString newFileDiff =
+        QStringLiteral("--- /dev/null\n+++ %1\n@@ -0,0 +1,13 @@\n").arg(ini) +
+        QString::fromLatin1(Written)
+            .remove(QLatin1Char('\r'))
+            .replace(QRegularExpression(QStringLiteral("(?m)^(?=.)")), QStringLiteral("+"));
     const QString handEdited = QStringLiteral("; von Hand\r\n[DRIVES]\r\nF:=\\\\alt\\daten\r\n");
     const QString handEditedDiff =
         QStringLiteral("--- %1\n+++ %1\n@@ -1,3 +1,14 @@\n ; von Hand\n [DRIVES]\n"
@@ -139,43 +140,109 @@ TEST_F(IniToolTest, CommandsOptionsAndExitCodes)
         QByteArray backupAfter;
         std::function<void()> before; // what changes the file first
     } steps[] = {
-        {"version", {QStringLiteral("--version")}, 0, QStringLiteral("quellmark-ini 0.1.0\n"),
-         "", "(missing)", "(missing)", {}},
+        {"version",
+         {QStringLiteral("--version")},
+         0,
+         QStringLiteral("quellmark-ini 0.1.0\n"),
+         "",
+         "(missing)",
+         "(missing)",
+         {}},
         {"help", {QStringLiteral("--help")}, 0, {}, "Exit-Codes:", "(missing)", "(missing)", {}},
-        {"preview", {QStringLiteral("preview")}, 0, QString::fromLatin1(Preview), "", "(missing)",
-         "(missing)", {}},
-        {"diagnose", {QStringLiteral("diagnose")}, 0, {}, "abgewiesen (Fehler 6012)", "(missing)",
-         "(missing)", {}},
-        {"diff of a missing file", {QStringLiteral("diff"), QStringLiteral("--ini"), ini}, 0,
-         newFileDiff, "", "(missing)", "(missing)", {}},
+        {"preview",
+         {QStringLiteral("preview")},
+         0,
+         QString::fromLatin1(Preview),
+         "",
+         "(missing)",
+         "(missing)",
+         {}},
+        {"diagnose",
+         {QStringLiteral("diagnose")},
+         0,
+         {},
+         "abgewiesen (Fehler 6012)",
+         "(missing)",
+         "(missing)",
+         {}},
+        {"diff of a missing file",
+         {QStringLiteral("diff"), QStringLiteral("--ini"), ini},
+         0,
+         newFileDiff,
+         "",
+         "(missing)",
+         "(missing)",
+         {}},
         {"diff --check, changes pending",
-         {QStringLiteral("diff"), QStringLiteral("--check"), QStringLiteral("--ini=") + ini}, 1,
-         newFileDiff, "", "(missing)", "(missing)", {}},
-        {"diff --check --quiet", {QStringLiteral("--quiet"), QStringLiteral("diff"), QStringLiteral("--check"), QStringLiteral("--ini"), ini},
-         1, QString(), "", "(missing)", "(missing)", {}},
+         {QStringLiteral("diff"), QStringLiteral("--check"), QStringLiteral("--ini=") + ini},
+         1,
+         newFileDiff,
+         "",
+         "(missing)",
+         "(missing)",
+         {}},
+        {"diff --check --quiet",
+         {QStringLiteral("--quiet"), QStringLiteral("diff"), QStringLiteral("--check"),
+          QStringLiteral("--ini"), ini},
+         1,
+         QString(),
+         "",
+         "(missing)",
+         "(missing)",
+         {}},
         // Nothing to back up: there was no file.
-        {"write a new file", {QStringLiteral("write"), QStringLiteral("--ini"), ini}, 0,
-         newFileDiff, "", Written, "(missing)", {}},
+        {"write a new file",
+         {QStringLiteral("write"), QStringLiteral("--ini"), ini},
+         0,
+         newFileDiff,
+         "",
+         Written,
+         "(missing)",
+         {}},
         {"diff --check, nothing pending",
-         {QStringLiteral("diff"), QStringLiteral("--check"), QStringLiteral("--ini"), ini}, 0,
-         QString(), "", Written, "(missing)", {}},
+         {QStringLiteral("diff"), QStringLiteral("--check"), QStringLiteral("--ini"), ini},
+         0,
+         QString(),
+         "",
+         Written,
+         "(missing)",
+         {}},
         {"a write that changes nothing leaves the backup alone",
-         {QStringLiteral("write"), QStringLiteral("--ini"), ini}, 0, QString(), "", Written,
-         "(missing)", {}},
+         {QStringLiteral("write"), QStringLiteral("--ini"), ini},
+         0,
+         QString(),
+         "",
+         Written,
+         "(missing)",
+         {}},
         {"diff --check of a changed file",
-         {QStringLiteral("diff"), QStringLiteral("--check"), QStringLiteral("--ini"), ini}, 1, {},
-         "+F:=\\\\127.0.0.111\\daten\\", handEdited.toLatin1(), "(missing)",
+         {QStringLiteral("diff"), QStringLiteral("--check"), QStringLiteral("--ini"), ini},
+         1,
+         {},
+         "+F:=\\\\127.0.0.111\\daten\\",
+         handEdited.toLatin1(),
+         "(missing)",
          [&] { writeBytes(ini, handEdited.toLatin1()); }},
-        {"write keeps the file as it was", {QStringLiteral("write"), QStringLiteral("--ini"), ini},
-         0, {}, "", "; von Hand\r\n[DRIVES]\r\nF:=\\\\127.0.0.111\\daten\\\r\n"
-                    "H:=\\\\127.0.0.112\\apps\\\r\nK:=\\\\127.0.0.113\\archiv\\\r\n"
-                    "[127.0.0.111]\r\nLAN_IP=127.0.0.111\r\nLAN_PORT=6262\r\n"
-                    "[127.0.0.112]\r\nLAN_IP=127.0.0.112\r\nLAN_PORT=2001\r\n"
-                    "[127.0.0.113]\r\nLAN_IP=127.0.0.113\r\nLAN_PORT=0\r\n",
-         handEdited.toLatin1(), {}},
+        {"write keeps the file as it was",
+         {QStringLiteral("write"), QStringLiteral("--ini"), ini},
+         0,
+         {},
+         "",
+         "; von Hand\r\n[DRIVES]\r\nF:=\\\\127.0.0.111\\daten\\\r\n"
+         "H:=\\\\127.0.0.112\\apps\\\r\nK:=\\\\127.0.0.113\\archiv\\\r\n"
+         "[127.0.0.111]\r\nLAN_IP=127.0.0.111\r\nLAN_PORT=6262\r\n"
+         "[127.0.0.112]\r\nLAN_IP=127.0.0.112\r\nLAN_PORT=2001\r\n"
+         "[127.0.0.113]\r\nLAN_IP=127.0.0.113\r\nLAN_PORT=0\r\n",
+         handEdited.toLatin1(),
+         {}},
         {"restore gives back the old file byte for byte",
-         {QStringLiteral("restore"), QStringLiteral("--ini"), ini}, 0, {}, "-LAN_PORT=6262",
-         handEdited.toLatin1(), handEdited.toLatin1(), {}},
+         {QStringLiteral("restore"), QStringLiteral("--ini"), ini},
+         0,
+         {},
+         "-LAN_PORT=6262",
+         handEdited.toLatin1(),
+         handEdited.toLatin1(),
+         {}},
     };
     for (const auto &step : steps) {
         SCOPED_TRACE(step.name);
@@ -218,7 +285,8 @@ TEST_F(IniToolTest, UsageErrorsGiveTheUsageAndTouchNothing)
         const Ran ran = tool(c.arguments);
         EXPECT_EQ(ran.code, 3);
         EXPECT_EQ(ran.out, QString());
-        EXPECT_TRUE(ran.err.startsWith(QStringLiteral("quellmark-ini: ") + QString::fromUtf8(c.says) +
+        EXPECT_TRUE(ran.err.startsWith(QStringLiteral("quellmark-ini: ") +
+                                       QString::fromUtf8(c.says) +
                                        QStringLiteral("\n\nAufruf: quellmark-ini")))
             << qPrintable(ran.err);
     }
@@ -240,7 +308,9 @@ TEST_F(IniToolTest, FilesThatCannotBeReadWrittenOrRestoredStayAsTheyAre)
         std::function<void()> prepare;
         QString says;
     } cases[] = {
-        {"a missing backup", {QStringLiteral("restore"), QStringLiteral("--ini"), ini}, {},
+        {"a missing backup",
+         {QStringLiteral("restore"), QStringLiteral("--ini"), ini},
+         {},
          QStringLiteral("Keine Sicherung: %1 gibt es nicht").arg(backup)},
         {"a read-only file",
          {QStringLiteral("write"), QStringLiteral("--ini"), ini},
@@ -260,7 +330,9 @@ TEST_F(IniToolTest, FilesThatCannotBeReadWrittenOrRestoredStayAsTheyAre)
              QFile::setPermissions(backup, QFile::ReadOwner | QFile::ReadGroup);
          },
          QStringLiteral("In %1 kann nicht geschrieben werden").arg(backup)},
-        {"a folder", {QStringLiteral("diff"), QStringLiteral("--ini"), folder}, {},
+        {"a folder",
+         {QStringLiteral("diff"), QStringLiteral("--ini"), folder},
+         {},
          QStringLiteral("%1 kann nicht gelesen werden: das ist ein Ordner").arg(folder)},
         {"a value the file cannot hold",
          {QStringLiteral("write"), QStringLiteral("--ini"), ini},
