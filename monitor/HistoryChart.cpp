@@ -77,8 +77,8 @@ void paintSeries(QPainter &painter, const QRect &area, const UsageHistory::Serie
     // In doubles: a server's counts can span the whole 64-bit range, and their difference
     // would overflow.
     const auto yOf = [&](qint64 value) {
-        return inner.bottom() - int((double(value) - double(low)) /
-                                    (double(high) - double(low)) * double(inner.height() - 1));
+        return inner.bottom() - int((double(value) - double(low)) / (double(high) - double(low)) *
+                                    double(inner.height() - 1));
     };
     QPolygon line;
     for (const UsageHistory::Point &point : series.points)
