@@ -18,6 +18,8 @@ TextTable::TextTable(const QStringList &titles, QWidget *parent) : QTableWidget(
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     verticalHeader()->setVisible(false);
+    // A list to read and copy, not to edit: rows as tight as the text.
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setStretchLastSection(true);
 }
 
