@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <algorithm>
 
 QPointer<TForm1> Form1;
 
@@ -237,10 +238,30 @@ quint32 TForm1::discoveredPort(const QString &path) const
     return FirstProbePort;
 }
 
+QList<KnownServer> TForm1::discoveredServers() const
+{
+    QList<KnownServer> servers;
+    if (!DiscoveryDone() || !ServerInfo)
+        return servers;
+    for (const QString &drive : driveList()) {
+        QString path;
+        QString errorText;
+        GetUNCPath(m_platform, drive, path, errorText);
+        const int index = ServerInfo->IndexOf(SplitUNCPath(m_platform, path));
+        if (path.isEmpty() || index < 0 || !ServerInfo->Record(index)->AVaible)
+            continue;
+        if (std::none_of(servers.cbegin(), servers.cend(),
+                         [&path](const KnownServer &known) { return known.path == path; }))
+            servers.append({path, ServerInfo->Record(index)->LAN_PORT});
+    }
+    return servers;
+}
+
 void TForm1::fcShapeBtn1Click()
 {
     if (!dlgRemoteInfo)
         dlgRemoteInfo = new TdlgRemoteInfo(m_platform, this);
+    dlgRemoteInfo->setKnownServers(discoveredServers());
     dlgRemoteInfo->setAdsServer(wwDBEdit1->text(), discoveredPort(wwDBEdit1->text()));
     dlgRemoteInfo->exec();
 }

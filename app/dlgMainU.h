@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <memory>
 
+struct KnownServer;
 class Platform;
 class TAdsConnection;
 class QComboBox;
@@ -60,6 +61,8 @@ private:
     void createControls();
     void fillPreview();
     quint32 discoveredPort(const QString &path) const;
+    // The drives' UNC paths whose servers discovery found, with the port each answered at.
+    QList<KnownServer> discoveredServers() const;
     void showProgress();
     void discoveryDone();
     void previewMenu(const QPoint &position);

@@ -32,9 +32,10 @@ void GridChanges::beginRecording()
 
 bool GridChanges::record(const TDataSetBase &dataSet)
 {
-    if (m_current.rows.size() >= RowLimit)
-        return false;
     const QByteArray *buffer = dataSet.ActiveBuffer();
+    if (m_current.rows.size() >= CompareLimits::Rows ||
+        (buffer && buffer->size() > CompareLimits::Bytes - m_current.bytes))
+        return false;
     if (!buffer)
         return true;
     if (m_current.rows.isEmpty())
@@ -50,6 +51,7 @@ bool GridChanges::record(const TDataSetBase &dataSet)
         return true;
     // Shared, not copied, until the data set reuses its buffer.
     m_current.rows.insert(key, *buffer);
+    m_current.bytes += buffer->size();
     return true;
 }
 

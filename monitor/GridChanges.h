@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FieldKinds.h"
+#include "MonitorRules.h"
 
 #include <QHash>
 #include <QList>
@@ -15,12 +16,11 @@ class TField;
 // record buffers, by row key); painting compares the fields it shows with the same fields of
 // the row recorded by the refresh before. Only what is painted is decoded: decoding every
 // field of every row would cost a refresh more than reading them. Rows are comparable while
-// the result keeps its columns. Rows past the limit are not recorded: a long list costs no
-// more than that, and its later rows are neither new nor changed.
+// the result keeps its columns. Rows past CompareLimits (rows or bytes) are not recorded: a
+// long list, or one of large records, costs no more than that, and its later rows are
+// neither new nor changed.
 class GridChanges {
 public:
-    static constexpr int RowLimit = 10000;
-
     // A row's key is the values of these fields, in this order.
     explicit GridChanges(QStringList keyFields);
 
@@ -57,6 +57,7 @@ private:
     struct Snapshot {
         QString layout; // the columns: names, kinds, sizes
         QHash<QString, QByteArray> rows;
+        qsizetype bytes = 0;
         bool complete = false;
         bool taken = false;
     };

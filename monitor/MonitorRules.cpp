@@ -1,5 +1,6 @@
 #include "MonitorRules.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -12,6 +13,14 @@ int refreshPeriodMs(double seconds)
         return 0;
     const double milliseconds = whole * 1000.0;
     return milliseconds > double(INT_MAX) ? INT_MAX : int(milliseconds);
+}
+
+int selectedUserScanRows(int previousRecNo, qsizetype recordBytes)
+{
+    const qsizetype past = std::clamp<qsizetype>(
+        CompareLimits::Bytes / std::max<qsizetype>(recordBytes, 1), 1, CompareLimits::Rows);
+    const qint64 rows = qint64(std::max(previousRecNo, 0)) + past;
+    return rows > INT_MAX ? INT_MAX : int(rows);
 }
 
 namespace {
@@ -28,15 +37,18 @@ bool isWorkstations(const QString &value, const QString &workstations)
 
 } // namespace
 
-ConnectedUsersScan::ConnectedUsersScan(std::optional<ConnectedUser> selected, Workstation own)
-    : m_selected(std::move(selected)), m_workstation(std::move(own))
+ConnectedUsersScan::ConnectedUsersScan(std::optional<ConnectedUser> selected, Workstation own,
+                                       int selectedRows)
+    : m_selected(std::move(selected)), m_workstation(std::move(own)), m_selectedRows(selectedRows)
 {
 }
 
 void ConnectedUsersScan::take(const std::function<QString(QString ConnectedUser::*)> &read)
 {
-    const int index = m_taken++;
-    if (m_selected && m_sameConnection < 0) {
+    const int index = m_taken;
+    if (m_taken < INT_MAX)
+        ++m_taken;
+    if (m_selected && m_sameConnection < 0 && index < m_selectedRows) {
         if (!m_selected->connection.isEmpty() &&
             read(&ConnectedUser::connection) == m_selected->connection)
             m_sameConnection = index;
@@ -53,7 +65,7 @@ void ConnectedUsersScan::take(const std::function<QString(QString ConnectedUser:
 
 bool ConnectedUsersScan::seeksSelected() const
 {
-    if (!m_selected || m_sameConnection >= 0)
+    if (!m_selected || m_sameConnection >= 0 || m_taken >= m_selectedRows)
         return false;
     // Without a connection number the first row of the same login is the answer.
     if (m_selected->connection.isEmpty())

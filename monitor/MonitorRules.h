@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <climits>
 #include <functional>
 #include <optional>
 
@@ -22,6 +23,20 @@ constexpr bool isNoticed(qint64 milliseconds)
     return milliseconds > NoticedRefreshMs;
 }
 
+// How much of a list a refresh compares with the one before: the change marks record at
+// most this many rows and bytes of records, and the selected user is looked for at most
+// this far past the row it was on. A list of millions of rows, or of 1 MiB records, costs a
+// refresh no more than that.
+struct CompareLimits {
+    static constexpr int Rows = 10000;
+    static constexpr qsizetype Bytes = 16 * 1024 * 1024;
+};
+
+// How many rows of the connected users a refresh reads at most to find the selected user
+// again: down to the row the user was on (1 for the first, 0 for none), and as many rows
+// past it as CompareLimits allow for records of that size, at least one.
+int selectedUserScanRows(int previousRecNo, qsizetype recordBytes);
+
 // One row of the connected users as text; a field the server's answer lacks reads as empty.
 struct ConnectedUser {
     QString connection;  // ConnNumber
@@ -41,11 +56,12 @@ struct Workstation {
 // - the monitor's own connection: the first row whose computer, login and program are the
 //   workstation's, compared without case; an empty name of the workstation matches nothing.
 // Rows are indexed from 0 in the order they are taken; -1 is none (the cursor then goes
-// to the first row).
+// to the first row). The selected user is looked for in the first selectedRows rows only.
 class ConnectedUsersScan {
 public:
     // selected: the user the cursor was on; none when the list was empty or closed.
-    ConnectedUsersScan(std::optional<ConnectedUser> selected, Workstation own);
+    ConnectedUsersScan(std::optional<ConnectedUser> selected, Workstation own,
+                       int selectedRows = INT_MAX);
 
     // Takes the next row, whose values read(&ConnectedUser::login) and the like give: a value
     // is read only when a rule needs it, as reading every field of a long list costs.
@@ -66,6 +82,7 @@ public:
 private:
     std::optional<ConnectedUser> m_selected;
     Workstation m_workstation;
+    int m_selectedRows;
     int m_taken = 0;
     int m_sameConnection = -1;
     int m_sameLogin = -1;

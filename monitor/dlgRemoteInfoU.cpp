@@ -4,14 +4,20 @@
 #include "DBGrid.h"
 #include "DriveUtils.h"
 #include "FailureDisplay.h"
+#include "HistoryChart.h"
 #include "Platform.h"
 #include "ShapeButton.h"
+#include "Snapshot.h"
 #include "SpinEdit.h"
+#include "TableHoldersDialog.h"
 #include "Timer.h"
 #include "adscnnct.h"
 #include "adstable.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCompleter>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,6 +26,8 @@
 #include <QScopeGuard>
 #include <QShowEvent>
 #include <QSplitter>
+#include <QStringListModel>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -78,6 +86,8 @@ TdlgRemoteInfo::TdlgRemoteInfo(Platform &platform, QWidget *owner)
     createDatabaseTab();
     createInstallationTab();
     createUsersTab();
+    createHistoryTab();
+    createTools();
     PageControl1->setCurrentIndex(0);
 
     const auto name = [](auto call) {
@@ -200,7 +210,7 @@ void TdlgRemoteInfo::createDatabaseTab()
     wwDBGrid1->setFixedColumns(1);
     wwDBGrid1->setInPlaceEditing(false);
     wwDBGrid1->setDataSource(dsUsageInfo);
-    wwDBGrid1->setMarks(&m_usageMarks);
+    wwDBGrid1->setMarks(&m_usageGridMarks);
     Splitter2->addWidget(wwDBGrid1);
     Splitter2->addWidget(new QWidget(Splitter2));
     Splitter2->setSizes({513, 840 - 513});
@@ -296,8 +306,194 @@ void TdlgRemoteInfo::createUsersTab()
     PageControl1->addTab(TabSheet3, QStringLiteral("Connected Users"));
 }
 
+void TdlgRemoteInfo::createHistoryTab()
+{
+    TabSheet4 = new QWidget;
+    TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
+    auto *layout = new QVBoxLayout(TabSheet4);
+    chHistory = new HistoryChart(m_history, TabSheet4);
+    chHistory->setObjectName(QStringLiteral("chHistory"));
+    layout->addWidget(chHistory);
+    PageControl1->addTab(TabSheet4, QStringLiteral("Verlauf"));
+}
+
+void TdlgRemoteInfo::createTools()
+{
+    const QColor face(214, 224, 240);
+    btnTableHolders = new ShapeButton(QStringLiteral("Tabelle suchen…"), face, Panel1);
+    btnTableHolders->setObjectName(QStringLiteral("btnTableHolders"));
+    btnTableHolders->setGeometry(556, 37, 116, 25);
+    btnTableHolders->setToolTip(TableHoldersDialog::Title);
+    btnSnapshot = new ShapeButton(QStringLiteral("Schnappschuss speichern…"), face, Panel1);
+    btnSnapshot->setObjectName(QStringLiteral("btnSnapshot"));
+    btnSnapshot->setGeometry(680, 37, 150, 25);
+
+    cmpKnownServers = new QCompleter(new QStringListModel(this), this);
+    cmpKnownServers->setObjectName(QStringLiteral("cmpKnownServers"));
+    cmpKnownServers->setCaseSensitivity(Qt::CaseInsensitive);
+    cmpKnownServers->setFilterMode(Qt::MatchContains);
+    edConnectPath->setCompleter(cmpKnownServers);
+    connect(cmpKnownServers, qOverload<const QString &>(&QCompleter::activated), this,
+            [this](const QString &path) {
+                FailureDisplay::guard([this, &path] { pickKnownServer(path); });
+            });
+    actKnownServers = edConnectPath->addAction(style()->standardIcon(QStyle::SP_ArrowDown),
+                                               QLineEdit::TrailingPosition);
+    actKnownServers->setToolTip(QStringLiteral("Gefundene Server"));
+    actKnownServers->setVisible(false);
+    connect(actKnownServers, &QAction::triggered, this, [this] {
+        cmpKnownServers->setCompletionPrefix(QString());
+        cmpKnownServers->complete();
+    });
+
+    HolderSearch = new TableHolderSearch(AdsConnect, this);
+    HolderSearch->setObjectName(QStringLiteral("HolderSearch"));
+    dlgTableHolders = new TableHoldersDialog(*HolderSearch, this);
+    connect(dlgTableHolders, &TableHoldersDialog::searchRequested, this,
+            [this](const QString &text) {
+                FailureDisplay::guard([this, &text] { findTableHolders(text); });
+            });
+    // Closing the search's window ends the search too.
+    connect(dlgTableHolders, &TableHoldersDialog::cancelRequested, HolderSearch,
+            &TableHolderSearch::cancel);
+    connect(dlgTableHolders, &QDialog::finished, HolderSearch, &TableHolderSearch::cancel);
+    connect(HolderSearch, &TableHolderSearch::finished, this,
+            [this](TableHolderSearch::Outcome outcome) {
+                FailureDisplay::guard([this, outcome] { tableHoldersFound(outcome); });
+            });
+    connect(btnTableHolders, &ShapeButton::clicked, this, [this] {
+        dlgTableHolders->show();
+        dlgTableHolders->raise();
+        dlgTableHolders->activateWindow();
+        dlgTableHolders->edTableName->setFocus();
+    });
+
+    actTableHolders = new QAction(TableHoldersDialog::Title, this);
+    wwDBGrid3->addAction(actTableHolders);
+    connect(actTableHolders, &QAction::triggered, this, [this] {
+        FailureDisplay::guard([this] {
+            if (!qUserTables->Active() || qUserTables->IsEmpty())
+                return;
+            findTableHolders(qUserTables->FieldByName(QStringLiteral("TableName"))->AsString());
+        });
+    });
+    actSnapshot = new QAction(btnSnapshot->text(), this);
+    for (DBGrid *grid : {wwDBGrid1, wwDBGrid2, wwDBGrid3})
+        grid->addAction(actSnapshot);
+    connect(actSnapshot, &QAction::triggered, this,
+            [this] { FailureDisplay::guard([this] { askSnapshotFile(); }); });
+    connect(btnSnapshot, &ShapeButton::clicked, this,
+            [this] { FailureDisplay::guard([this] { askSnapshotFile(); }); });
+    chooseSnapshotFile = [this] {
+        const QString name =
+            QStringLiteral("Monitor-%1.txt")
+                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Schnappschuss speichern"), name,
+                                            QStringLiteral("Text (*.txt);;JSON (*.json)"));
+    };
+}
+
+void TdlgRemoteInfo::setKnownServers(const QList<KnownServer> &servers)
+{
+    m_knownServers = servers;
+    QStringList paths;
+    for (const KnownServer &server : servers)
+        paths.append(server.path);
+    static_cast<QStringListModel *>(cmpKnownServers->model())->setStringList(paths);
+    actKnownServers->setVisible(!paths.isEmpty());
+}
+
+void TdlgRemoteInfo::pickKnownServer(const QString &path)
+{
+    for (const KnownServer &server : std::as_const(m_knownServers)) {
+        if (server.path != path)
+            continue;
+        try {
+            setAdsServer(server.path, server.port);
+        } catch (...) {
+            // The edit shows what is connected, not the path that could not be.
+            edConnectPath->setText(m_shownConnectPath);
+            throw;
+        }
+        return;
+    }
+}
+
+void TdlgRemoteInfo::findTableHolders(const QString &tableText)
+{
+    const QString text = tableText.trimmed();
+    if (text.isEmpty())
+        return;
+    // A search still running ends first and gives the timer back, so the pause is this one's.
+    HolderSearch->cancel();
+    QList<TableHolderSearch::User> users = TableHolderSearch::usersOf(*qCnctUsers);
+    m_resumeTimer = Timer1->Enabled();
+    Timer1->setEnabled(false);
+    HolderSearch->start(text, std::move(users));
+    dlgTableHolders->show();
+    dlgTableHolders->raise();
+}
+
+void TdlgRemoteInfo::tableHoldersFound(TableHolderSearch::Outcome outcome)
+{
+    // Told first: a refresh that would fail the same way waits until the box is answered.
+    if (outcome == TableHolderSearch::Outcome::Failed)
+        FailureDisplay::showMessage(HolderSearch->failure());
+    Timer1->setEnabled(m_resumeTimer && isVisible());
+}
+
+void TdlgRemoteInfo::runTimer(bool run)
+{
+    if (HolderSearch->isRunning())
+        m_resumeTimer = run;
+    else
+        Timer1->setEnabled(run);
+}
+
+void TdlgRemoteInfo::askSnapshotFile()
+{
+    const QString filePath = chooseSnapshotFile ? chooseSnapshotFile() : QString();
+    if (!filePath.isEmpty())
+        saveSnapshot(filePath);
+}
+
+void TdlgRemoteInfo::saveSnapshot(const QString &filePath)
+{
+    Snapshot snapshot;
+    snapshot.connectPath = AdsConnect->ConnectPath();
+    snapshot.time = QDateTime::currentDateTime();
+    snapshot.add(QStringLiteral("sp_mgGetUsageInfo"), *qUsageInfo);
+    snapshot.add(QStringLiteral("sp_mgGetInstallInfo"), *qInstallInfo);
+    snapshot.add(QStringLiteral("sp_mgGetConnectedUsers"), *qCnctUsers);
+    snapshot.add(
+        QStringLiteral("sp_mgGetUserTables('%1')").arg(qUserTables->Params()[0].Value.toString()),
+        *qUserTables);
+    snapshot.save(filePath);
+}
+
+void TdlgRemoteInfo::setHeadroomAndHistory(bool on)
+{
+    m_headroomAndHistory = on;
+    wwDBGrid1->setMarks(on ? static_cast<const GridMarks *>(&m_usageGridMarks) : &m_usageMarks);
+    if (!on)
+        m_history.clear();
+}
+
+void TdlgRemoteInfo::addToHistory(const QList<UsageHistory::InUse> &inUse)
+{
+    if (!m_headroomAndHistory)
+        return;
+    m_history.add(Timer1->now(), inUse,
+                  qCnctUsers->Active() ? std::optional(qint64(qCnctUsers->RecordCount()))
+                                       : std::nullopt);
+    chHistory->update();
+}
+
 void TdlgRemoteInfo::setAdsServer(const QString &path, quint32 port)
 {
+    HolderSearch->cancel();
+    m_history.clear();
+    chHistory->update();
     m_lastTickFailure.clear();
     m_usageChanges.clear();
     m_userChanges.clear();
@@ -321,19 +517,13 @@ void TdlgRemoteInfo::setAdsServer(const QString &path, quint32 port)
         AdsConnect->Connect();
     }
     if (AdsConnect->IsConnected()) {
-        edConnectPath->setText(connectPath());
+        m_shownConnectPath = connectPath();
+        edConnectPath->setText(m_shownConnectPath);
         Refresh();
     }
 }
 
 namespace {
-
-CursorPosition positionOf(const TDataSetBase &dataSet)
-{
-    if (!dataSet.Active() || dataSet.IsEmpty())
-        return {};
-    return {dataSet.RecNo(), dataSet.ActiveRecord()};
-}
 
 // A field's value in the current record as text, without display formatting: the walk
 // over every user compares many of them.
@@ -380,18 +570,6 @@ SelectedUser userAt(const TDataSetBase &users)
     if (at.at.recNo > 0)
         at.user = UserFields(users).current();
     return at;
-}
-
-// Puts the cursor on the record, at the same row of the window where the records allow.
-void moveTo(TDataSetBase &dataSet, const CursorPosition &to)
-{
-    if (to.recNo <= 1) {
-        dataSet.First();
-        return;
-    }
-    dataSet.setRecNo(to.recNo);
-    const int back = -dataSet.MoveBy(-to.row);
-    dataSet.MoveBy(back);
 }
 
 // The wait cursor for a refresh that is noticed: from the start when the one before was,
@@ -441,25 +619,37 @@ void TdlgRemoteInfo::Refresh()
     qUsageInfo->Close();
     qInstallInfo->Close();
     qCnctUsers->Close();
-    reopenUsage(usage);
+    QList<UsageHistory::InUse> inUse;
+    reopenUsage(usage, inUse);
     cursor.step();
     qInstallInfo->Open();
     cursor.step();
     reopenUsers(user, [&cursor] { cursor.step(); });
+    addToHistory(inUse);
 }
 
-void TdlgRemoteInfo::reopenUsage(const CursorPosition &was)
+void TdlgRemoteInfo::reopenUsage(const CursorPosition &was, QList<UsageHistory::InUse> &inUse)
 {
     qUsageInfo->Open();
     qUsageInfo->DisableControls();
     const auto enable = qScopeGuard([this] { qUsageInfo->EnableControls(); });
     m_usageChanges.beginRecording();
+    const TField *resource = qUsageInfo->FindField(QStringLiteral("ResourceName"));
+    const TField *count = qUsageInfo->FindField(QStringLiteral("InUse"));
+    const bool sample = m_headroomAndHistory && resource && count;
     bool all = true;
-    for (qUsageInfo->First(); !qUsageInfo->Eof(); qUsageInfo->Next())
+    for (qUsageInfo->First(); !qUsageInfo->Eof(); qUsageInfo->Next()) {
         if (!m_usageChanges.record(*qUsageInfo)) {
             all = false;
             break;
         }
+        if (sample && inUse.size() < UsageHistory::MaxResources && !count->IsNull()) {
+            bool isNumber = false;
+            const qint64 value = count->Value().toLongLong(&isNumber);
+            if (isNumber)
+                inUse.append({valueText(resource), value});
+        }
+    }
     m_usageChanges.endRecording(all);
     moveTo(*qUsageInfo, was);
 }
@@ -474,7 +664,8 @@ void TdlgRemoteInfo::reopenUsers(const SelectedUser &was, const std::function<vo
         const auto enable = qScopeGuard([this] { qCnctUsers->EnableControls(); });
         m_userChanges.beginRecording();
         m_userChanges.setOwnKey({});
-        ConnectedUsersScan scan(was.at.recNo > 0 ? std::optional(was.user) : std::nullopt, m_own);
+        ConnectedUsersScan scan(was.at.recNo > 0 ? std::optional(was.user) : std::nullopt, m_own,
+                                selectedUserScanRows(was.at.recNo, qCnctUsers->RecordSize()));
         const UserFields fields(*qCnctUsers);
         bool all = true;
         int index = 0;
@@ -542,6 +733,7 @@ void TdlgRemoteInfo::wwDBSpinEdit1Change()
     m_lastTickFailure.clear();
     // Every change restarts the countdown, also to the period the timer already has.
     Timer1->setEnabled(false);
+    m_resumeTimer = false;
     applyPeriod(isVisible());
 }
 
@@ -550,7 +742,7 @@ void TdlgRemoteInfo::applyPeriod(bool run)
     // No period leaves the timer stopped, its interval as it was.
     if (const int period = refreshPeriodMs(wwDBSpinEdit1->value()); period > 0) {
         Timer1->setInterval(period);
-        Timer1->setEnabled(run);
+        runTimer(run);
     }
 }
 
@@ -571,6 +763,8 @@ void TdlgRemoteInfo::done(int result)
 
 void TdlgRemoteInfo::FormHide()
 {
+    HolderSearch->cancel();
+    dlgTableHolders->hide();
     Timer1->setEnabled(false);
     m_usageChanges.clear();
     m_userChanges.clear();

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "ChangeMarks.h"
+#include "DataSetWalk.h"
 #include "GridChanges.h"
+#include "Headroom.h"
 #include "MonitorRules.h"
+#include "TableHolderSearch.h"
+#include "UsageHistory.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -10,7 +14,10 @@
 
 class DBEdit;
 class DBGrid;
+class HistoryChart;
 class Platform;
+class QAction;
+class QCompleter;
 class QLabel;
 class QLineEdit;
 class QSplitter;
@@ -20,16 +27,18 @@ class ShapeButton;
 class SpinEdit;
 class TAdsConnection;
 class TAdsQuery;
+class TableHoldersDialog;
 class TDataSetBase;
 class TDataSource;
 class TTimer;
 
-// Where a data set's cursor stands: its record (0 for none) and its row in the grid's
-// window.
-struct CursorPosition {
-    int recNo = 0;
-    int row = 0;
+// A server discovery found, as the connect path edit offers it: the UNC path of a share
+// and the port the server answered at.
+struct KnownServer {
+    QString path;
+    quint32 port = 6262;
 };
+
 // The connected user a cursor stands on.
 struct SelectedUser {
     CursorPosition at;
@@ -48,6 +57,21 @@ public:
     // refreshes.
     void setAdsServer(const QString &path, quint32 port = 6262);
     void Refresh();
+
+    // The servers discovery found: the connect path edit offers their paths, and picking one
+    // connects to it at its port.
+    void setKnownServers(const QList<KnownServer> &servers);
+    // Asks each connected user, one call at a time, whether it holds a table whose name
+    // contains the text; automatic refresh pauses meanwhile. dlgTableHolders shows it.
+    void findTableHolders(const QString &tableText);
+    // Saves the four results as the window has them (Snapshot); no cursor moves.
+    void saveSnapshot(const QString &filePath);
+    // Asks where "Schnappschuss speichern…" saves to; empty for nowhere. Tests answer it.
+    std::function<QString()> chooseSnapshotFile;
+    const UsageHistory &history() const { return m_history; }
+    // The headroom marks and the usage history are on from the start; off only to measure
+    // what they cost.
+    void setHeadroomAndHistory(bool on);
 
     void fcShapeBtn1Click();
     void Timer1Timer();
@@ -73,6 +97,10 @@ public:
     SpinEdit *wwDBSpinEdit1;
     QLabel *Label15;
     ShapeButton *fcShapeBtn1;
+    ShapeButton *btnTableHolders;
+    ShapeButton *btnSnapshot;
+    QCompleter *cmpKnownServers;
+    QAction *actKnownServers; // the edit's drop-down button, shown once servers are known
     QTabWidget *PageControl1;
     QWidget *TabSheet1;
     QWidget *TabSheet2;
@@ -85,6 +113,12 @@ public:
     QSplitter *Splitter1;
     QLabel *Label13;
     DBGrid *wwDBGrid3;
+    QWidget *TabSheet4;
+    HistoryChart *chHistory;
+    QAction *actTableHolders; // in the context menu of wwDBGrid3
+    QAction *actSnapshot;     // in every grid's context menu
+    TableHolderSearch *HolderSearch;
+    TableHoldersDialog *dlgTableHolders;
 
     // Closing (the system close, Esc) stops the timer and disconnects; minimising does not.
     void done(int result) override;
@@ -98,10 +132,20 @@ private:
     void createDatabaseTab();
     void createInstallationTab();
     void createUsersTab();
+    void createHistoryTab();
+    // What came after the window's first design: its buttons, menu entries, the search.
+    void createTools();
+    void pickKnownServer(const QString &path);
+    void askSnapshotFile();
+    // Lets the timer run, or not, unless a search holds it: then after the search.
+    void runTimer(bool run);
+    void tableHoldersFound(TableHolderSearch::Outcome outcome);
+    // The usage counters of the refresh that has just read them, for the history.
+    void addToHistory(const QList<UsageHistory::InUse> &inUse);
     // Sets the timer to the spin edit's period, if it gives one, and lets it run or not.
     void applyPeriod(bool run);
     // Reopens the usage query and records its rows, the cursor back where it was.
-    void reopenUsage(const CursorPosition &was);
+    void reopenUsage(const CursorPosition &was, QList<UsageHistory::InUse> &inUse);
     // Reopens the users query and records its rows, the cursor back on the user it was on;
     // the user's tables are asked for once.
     void reopenUsers(const SelectedUser &was, const std::function<void()> &step);
@@ -119,7 +163,16 @@ private:
     GridChanges m_userChanges{{QStringLiteral("ConnNumber")}};
     ChangeMarks m_usageMarks{m_usageChanges};
     ChangeMarks m_userMarks{m_userChanges};
+    HeadroomMarks m_headroomMarks;
+    LayeredMarks m_usageGridMarks{{&m_usageMarks, &m_headroomMarks}};
+    bool m_headroomAndHistory = true;
+    UsageHistory m_history;
     Workstation m_own;
+    QList<KnownServer> m_knownServers;
+    // The connect path as the last successful check showed it.
+    QString m_shownConnectPath;
+    // Whether the timer runs again once the search that holds it is over.
+    bool m_resumeTimer = false;
 };
 
 // The program-wide reference to the monitor; empty until it is created.

@@ -9,4 +9,4 @@ trap stop_standin_server EXIT
 demo_up
 WINEPREFIX="$demo_dir/prefix" XDG_RUNTIME_DIR="$(mktemp -d)" scripts/monitor-shot.sh "$demo_build/bin/Quellmark" docs
 WINEPREFIX="$demo_dir/prefix" XDG_RUNTIME_DIR="$(mktemp -d)" scripts/details-shot.sh "$demo_build/bin/Quellmark" docs/details.png
-echo "Screenshots in docs/: monitor-usage.png, monitor-installation.png, monitor-users.png, details.png"
+echo "Screenshots in docs/: monitor-usage.png, monitor-installation.png, monitor-users.png, monitor-holders.png, monitor-servers.png, monitor-history.png, details.png"

@@ -1,16 +1,21 @@
 // The data-aware grid: when the engine fails under it, no exception crosses Qt's event
 // loop and each failure reaches the failure display; the marks it is given are drawn and
-// told where the pointer is.
+// told where the pointer is. The rows a user picks, and the text table's copies.
 
 #include "AnsweredBoxes.h"
 #include "DBGrid.h"
 #include "GridMarks.h"
 #include "QtPrinters.h"
+#include "RowSelection.h"
 #include "StandinServer.h"
+#include "TextTable.h"
 #include "adscnnct.h"
 #include "adstable.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSet>
 #include <QTest>
@@ -147,6 +152,85 @@ TEST(DBGrid, DrawsTheMarksItIsGivenAndShowsTheirTooltipsUnderThePointer)
     QCoreApplication::sendEvent(grid.viewport(), &onTitle);
     EXPECT_FALSE(onTitle.isAccepted());
     users.window.close();
+}
+
+TEST(RowSelection, RangesMergeSplitAndStayInsideTheRecords)
+{
+    // Steps: "+n" toggles record n, "a-b" sets the range from a to b.
+    const struct {
+        const char *steps;
+        QList<int> records; // of 20 records, at most 6
+    } cases[] = {
+        {"", {}},
+        {"+3", {3}},
+        {"+3 +3", {}},
+        {"+5 +3 +4", {3, 4, 5}},             // touching singles merge
+        {"2-6 +4", {2, 3, 5, 6}},            // dropping one splits the range
+        {"2-6 +2 +6", {3, 4, 5}},            // and at either end
+        {"6-2", {2, 3, 4, 5, 6}},            // either order
+        {"1-3 8-9", {8, 9}},                 // a range replaces what was picked
+        {"8-9 +1", {1, 8, 9}},               // a single before a range
+        {"-5-2", {1, 2}},                    // nothing before the first record
+        {"18-40", {18, 19, 20}},             // nor past the last
+        {"1-100000000", {1, 2, 3, 4, 5, 6}}, // many picked, few read
+        {"+0 +-1", {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.steps);
+        RowSelection selection;
+        for (const QString &step :
+             QString::fromUtf8(c.steps).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (step.startsWith(QLatin1Char('+'))) {
+                selection.toggle(step.mid(1).toInt());
+                continue;
+            }
+            const qsizetype dash = step.indexOf(QLatin1Char('-'), 1);
+            selection.setRange(step.left(dash).toInt(), step.mid(dash + 1).toInt());
+        }
+        EXPECT_EQ(selection.records(20, 6), c.records);
+        EXPECT_EQ(selection.isEmpty(), c.records.isEmpty());
+    }
+
+    // The largest record number neither overflows nor merges wrongly.
+    RowSelection edge;
+    edge.toggle(INT_MAX);
+    edge.toggle(INT_MAX - 1);
+    edge.toggle(INT_MAX);
+    EXPECT_TRUE(edge.contains(INT_MAX - 1));
+    EXPECT_FALSE(edge.contains(INT_MAX));
+}
+
+TEST(TextTable, CopiesTitlesAndRowsAsTabSeparatedLines)
+{
+    QWidget window;
+    TextTable table({QStringLiteral("Computer"), QStringLiteral("Login")}, &window);
+    // A tab or line break inside a value would start another cell or row in a spreadsheet.
+    table.setRows({{QStringLiteral("WS07"), QStringLiteral("jdoe")},
+                   {QStringLiteral("TS\t01"), QStringLiteral("a\r\nweiß")},
+                   {QStringLiteral("LAGER-PC")}});
+    window.show();
+    const QString title = QStringLiteral("Computer\tLogin\n");
+    const QString first = QStringLiteral("WS07\tjdoe\n");
+    const QString second = QStringLiteral("TS 01\ta  weiß\n");
+    const QString third = QStringLiteral("LAGER-PC\t\n");
+
+    table.setCurrentCell(1, 0, QItemSelectionModel::NoUpdate);
+    table.clearSelection();
+    QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), title + second);
+
+    table.selectRow(2);
+    table.selectionModel()->select(table.model()->index(0, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), title + first + third);
+
+    const std::unique_ptr<QMenu> menu(table.createContextMenu(&table));
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("Zeile kopieren"));
+    EXPECT_EQ(menu->actions()[1]->text(), QStringLiteral("Alle Zeilen kopieren"));
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), title + first + second + third);
 }
 
 } // namespace

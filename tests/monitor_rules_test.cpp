@@ -1,15 +1,20 @@
 // The monitor's rules on plain rows, without a window or a server: the refresh period,
 // which row is the selected user and which the monitor's own connection after a refresh,
-// and how a number's change is told.
+// how a number's change is told, how far a refresh compares, when a resource is near its
+// limit and what the usage history keeps.
 
+#include "DataSet.h"
 #include "GridChanges.h"
+#include "Headroom.h"
 #include "MonitorRules.h"
 #include "QtPrinters.h"
+#include "UsageHistory.h"
 
 #include <QLocale>
 #include <QRandomGenerator>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -224,6 +229,280 @@ TEST(GridChanges, NumberChangesKeepTheDecimalsShown)
                                             c.locale),
                   QString::fromUtf8(c.change))
             << c.before << " -> " << c.now;
+}
+
+TEST(ConnectedUsersScan, LooksForTheSelectedUserOnlyAsFarAsItIsTold)
+{
+    const ConnectedUser jdoe = user("7", "WS07", "jdoe");
+    const ConnectedUser other = user("3", "WS03", "x");
+    const ConnectedUser mine = user("1", "WS01", "admin", "Quellmark.exe");
+    const struct {
+        const char *shows;
+        int selectedRows;
+        QList<ConnectedUser> rows;
+        Found found;
+    } cases[] = {
+        {"inside the bound", 2, {other, jdoe}, {1, -1}},
+        {"just past it", 2, {other, other, jdoe}, {-1, -1}},
+        {"nothing to look at", 0, {jdoe}, {-1, -1}},
+        {"by login, past the bound", 1, {other, user("8", "WS07", "jdoe")}, {-1, -1}},
+        {"the own connection is found past it", 1, {other, other, mine}, {-1, 2}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.shows);
+        ConnectedUsersScan scan(jdoe, Me, c.selectedRows);
+        for (const ConnectedUser &row : c.rows)
+            scan.take(row);
+        EXPECT_EQ((Found{scan.selectedRow(), scan.ownRow()}), c.found);
+        // Past the bound the scan asks for no row for the selected user's sake.
+        if (int(c.rows.size()) >= c.selectedRows) {
+            EXPECT_FALSE(scan.seeksSelected());
+        }
+    }
+}
+
+TEST(CompareLimits, TheSelectedUserIsLookedForAsFarAsTheRecordsAllow)
+{
+    const qsizetype MiB = 1024 * 1024;
+    const struct {
+        const char *shows;
+        int previousRecNo;
+        qsizetype recordBytes;
+        int rows;
+    } cases[] = {
+        {"small records: the row limit past the row it was on", 5, 400, 10005},
+        {"nothing was selected", 0, 400, 10000},
+        {"1 MiB records: 16 past it", 3, MiB, 19},
+        {"just over 1 MiB: 15", 3, MiB + 1, 18},
+        {"records beyond the byte limit: one past it", 3, 32 * MiB, 4},
+        {"a record size of 0 is taken as 1", 1, 0, 10001},
+        {"a negative record number is none", -7, 400, 10000},
+        {"the sum stays in range", INT_MAX - 1, 400, INT_MAX},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.shows);
+        EXPECT_EQ(selectedUserScanRows(c.previousRecNo, c.recordBytes), c.rows);
+    }
+}
+
+// A result held in memory whose records are as large as a test says: the key (ConnNumber)
+// in the first four bytes, the rest zeros. A list of 1 MiB records was kept whole by the
+// change marks, up to 10,000 of them.
+class BigRecords : public TDataSetBase {
+public:
+    BigRecords(int rows, int recordBytes) : m_rows(rows), m_recordBytes(recordBytes) {}
+
+    TFieldValue GetFieldValue(const TField &, const QByteArray &buffer) const override
+    {
+        qint32 key = 0;
+        std::memcpy(&key, buffer.constData(), sizeof key);
+        return {false, QVariant(key), false};
+    }
+
+protected:
+    void InternalOpen() override
+    {
+        TFieldDef key;
+        key.Name = QStringLiteral("ConnNumber");
+        key.DataType = TFieldType::ftInteger;
+        key.Size = 4;
+        key.FieldNo = 1;
+        m_fieldDefs = {key};
+        m_at = -1;
+    }
+    void InternalClose() override {}
+    void InternalFirst() override { m_at = -1; }
+    void InternalLast() override { m_at = m_rows; }
+    TGetResult GetRecord(QByteArray &buffer, TGetMode mode) override
+    {
+        m_at += mode == TGetMode::gmNext ? 1 : mode == TGetMode::gmPrior ? -1 : 0;
+        if (m_at >= m_rows) {
+            m_at = m_rows;
+            return TGetResult::grEOF;
+        }
+        if (m_at < 0) {
+            m_at = -1;
+            return TGetResult::grBOF;
+        }
+        const qint32 key = m_at + 1;
+        std::memcpy(buffer.data(), &key, sizeof key);
+        return TGetResult::grOK;
+    }
+    void InternalSetToRecord(const QByteArray &buffer) override
+    {
+        qint32 key = 0;
+        std::memcpy(&key, buffer.constData(), sizeof key);
+        m_at = key - 1;
+    }
+    int RecordBufferSize() const override { return m_recordBytes; }
+
+private:
+    int m_rows;
+    int m_recordBytes;
+    int m_at = -1;
+};
+
+TEST(GridChanges, KeepsNoMoreRowsAndBytesThanTheLimits)
+{
+    const int MiB = 1024 * 1024;
+    const struct {
+        const char *shows;
+        int rows;
+        int recordBytes;
+        int recorded;
+    } cases[] = {
+        {"a short list is kept whole", 20, 64, 20},
+        {"small records: the row limit", 10050, 64, 10000},
+        {"1 MiB records: 16 MiB of them", 40, MiB, 16},
+        {"just over 1 MiB: 15", 40, MiB + 4, 15},
+        {"a record larger than the byte limit: none", 2, 16 * MiB + 4, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.shows);
+        BigRecords result(c.rows, c.recordBytes);
+        result.Open();
+        GridChanges changes({QStringLiteral("ConnNumber")});
+        changes.beginRecording();
+        int recorded = 0;
+        bool all = true;
+        for (result.First(); !result.Eof(); result.Next()) {
+            if (!changes.record(result)) {
+                all = false;
+                break;
+            }
+            ++recorded;
+        }
+        changes.endRecording(all);
+        EXPECT_EQ(recorded, c.recorded);
+        EXPECT_EQ(all, c.recorded == c.rows);
+
+        // The next refresh: a row is new only when the list before was kept whole.
+        changes.beginRecording();
+        EXPECT_EQ(changes.isNewRow(QStringLiteral("%1").arg(c.rows + 1)), all);
+    }
+}
+
+TEST(Headroom, NearFromNinetyPercentFullFromAHundredOrAnyRejection)
+{
+    using Level = Headroom::Level;
+    const qint64 max = std::numeric_limits<qint64>::max();
+    const std::optional<qint64> none;
+    const struct {
+        const char *shows;
+        std::optional<qint64> inUse, configured, rejected;
+        Level level;
+        QStringList reasons;
+    } cases[] = {
+        {"89 %", 89, 100, 0, Level::Enough, {}},
+        {"90 %", 90, 100, 0, Level::Near, {QStringLiteral("Zu 90 % ausgelastet")}},
+        {"94 %", 47, 50, 0, Level::Near, {QStringLiteral("Zu 94 % ausgelastet")}},
+        {"99 %", 99, 100, 0, Level::Near, {QStringLiteral("Zu 99 % ausgelastet")}},
+        {"100 %", 100, 100, 0, Level::Full, {QStringLiteral("Zu 100 % ausgelastet")}},
+        {"beyond", 130, 100, 0, Level::Full, {QStringLiteral("Zu 130 % ausgelastet")}},
+        // 90 % of 19 is 17.1: 18 is the first count that reaches it, shown rounded down.
+        {"17 of 19", 17, 19, 0, Level::Enough, {}},
+        {"18 of 19", 18, 19, 0, Level::Near, {QStringLiteral("Zu 94 % ausgelastet")}},
+        {"10 of 11 shows 90 %, not 91",
+         10,
+         11,
+         0,
+         Level::Near,
+         {QStringLiteral("Zu 90 % ausgelastet")}},
+        {"rejections alone",
+         0,
+         100,
+         3,
+         Level::Full,
+         {QStringLiteral("Seit dem Serverstart 3 abgewiesen")}},
+        {"near and rejecting",
+         95,
+         100,
+         1234,
+         Level::Full,
+         {QStringLiteral("Zu 95 % ausgelastet"),
+          QStringLiteral("Seit dem Serverstart 1.234 abgewiesen")}},
+        {"nothing configured", 5, 0, 0, Level::Enough, {}},
+        {"a negative configured count", 5, -10, 0, Level::Enough, {}},
+        {"a negative count in use", -95, 100, 0, Level::Enough, {}},
+        {"negative rejections", 0, 100, -3, Level::Enough, {}},
+        {"no count in use", none, 100, 0, Level::Enough, {}},
+        {"no configured count, still rejecting",
+         99,
+         none,
+         2,
+         Level::Full,
+         {QStringLiteral("Seit dem Serverstart 2 abgewiesen")}},
+        {"no rejected count", 90, 100, none, Level::Near, {QStringLiteral("Zu 90 % ausgelastet")}},
+        {"the largest counts", max, max, 0, Level::Full, {QStringLiteral("Zu 100 % ausgelastet")}},
+        {"a percentage beyond 64 bits",
+         max,
+         1,
+         0,
+         Level::Full,
+         {QStringLiteral("Zu 9.223.372.036.854.775.807 % ausgelastet")}},
+        {"just short of the largest",
+         max - 1,
+         max,
+         0,
+         Level::Near,
+         {QStringLiteral("Zu 99 % ausgelastet")}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.shows);
+        const Headroom headroom = headroomOf(c.inUse, c.configured, c.rejected);
+        EXPECT_EQ(int(headroom.level), int(c.level));
+        EXPECT_EQ(headroom.reasons, c.reasons);
+    }
+}
+
+TEST(UsageHistory, KeepsTheLastHourOfAtMostSixteenLines)
+{
+    const qint64 hour = UsageHistory::KeptMs;
+    UsageHistory history;
+    EXPECT_TRUE(history.isEmpty());
+    history.add(1000, {{QStringLiteral("Users"), 3}, {QStringLiteral("Locks"), 10}}, 4);
+    history.add(1000 + hour / 2, {{QStringLiteral("Users"), 5}}, 6);
+    ASSERT_EQ(history.resources().size(), 2);
+    EXPECT_EQ(history.resources()[0].points.size(), 2u);
+    EXPECT_EQ(history.resources()[1].points.size(), 1u);
+    EXPECT_EQ(history.users().points.back().value, 6);
+    EXPECT_EQ(history.firstMs(), 1000);
+
+    // Exactly an hour old is kept; a millisecond more is not, and a line left without
+    // samples goes.
+    history.add(1000 + hour, {{QStringLiteral("Users"), 7}}, std::nullopt);
+    EXPECT_EQ(history.resources().size(), 2);
+    EXPECT_EQ(history.users().points.size(), 2u);
+    history.add(1001 + hour, {{QStringLiteral("Users"), 8}}, 9);
+    ASSERT_EQ(history.resources().size(), 1);
+    EXPECT_EQ(history.resources()[0].name, QStringLiteral("Users"));
+    EXPECT_EQ(history.resources()[0].points.size(), 3u);
+    EXPECT_EQ(history.firstMs(), 1000 + hour / 2);
+    EXPECT_EQ(history.lastMs(), 1001 + hour);
+
+    // More resources than lines: the first sixteen are followed; a place that frees up is
+    // taken by the next new one.
+    UsageHistory many;
+    QList<UsageHistory::InUse> counts;
+    for (int i = 0; i < 20; ++i)
+        counts.append({QStringLiteral("R%1").arg(i), i});
+    many.add(0, counts, 1);
+    ASSERT_EQ(many.resources().size(), UsageHistory::MaxResources);
+    EXPECT_EQ(many.resources().last().name, QStringLiteral("R15"));
+    many.add(hour + 1, counts.mid(1), 1);
+    EXPECT_EQ(many.resources().size(), UsageHistory::MaxResources);
+    EXPECT_EQ(many.resources().last().name, QStringLiteral("R16"));
+
+    // Refreshes faster than one a second keep the latest MaxPoints samples.
+    UsageHistory fast;
+    for (int i = 0; i <= UsageHistory::MaxPoints; ++i)
+        fast.add(i, {{QStringLiteral("Users"), i}}, i);
+    EXPECT_EQ(fast.users().points.size(), std::size_t(UsageHistory::MaxPoints));
+    EXPECT_EQ(fast.users().points.front().value, 1);
+
+    history.clear();
+    EXPECT_TRUE(history.isEmpty());
+    EXPECT_EQ(history.firstMs(), 0);
 }
 
 } // namespace

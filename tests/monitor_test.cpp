@@ -119,12 +119,14 @@ TEST_F(MonitorTest, WindowAsLaidOut)
         {dlg.wwDBSpinEdit1, {122, 39, 47, 21}, QString()},
         {dlg.Label15, {174, 42, 48, 13}, QStringLiteral("Second(s)")},
         {dlg.fcShapeBtn1, {230, 37, 93, 25}, QStringLiteral("Refresh")},
+        {dlg.btnTableHolders, {556, 37, 116, 25}, QStringLiteral("Tabelle suchen…")},
+        {dlg.btnSnapshot, {680, 37, 150, 25}, QStringLiteral("Schnappschuss speichern…")},
     });
     EXPECT_EQ(dlg.fcShapeBtn1->faceColor(), QColor(192, 220, 192));
 
     const QStringList tabs = {QStringLiteral("Database Information"),
                               QStringLiteral("Installation Information"),
-                              QStringLiteral("Connected Users")};
+                              QStringLiteral("Connected Users"), QStringLiteral("Verlauf")};
     ASSERT_EQ(dlg.PageControl1->count(), tabs.size());
     for (int i = 0; i < tabs.size(); ++i)
         EXPECT_EQ(dlg.PageControl1->tabText(i), tabs[i]);

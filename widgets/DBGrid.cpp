@@ -1,8 +1,14 @@
 #include "DBGrid.h"
 
+#include "DataSetWalk.h"
 #include "FailureDisplay.h"
+#include "TabText.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -48,6 +54,7 @@ DBGrid::~DBGrid() = default;
 
 void DBGrid::setDataSource(TDataSource *source)
 {
+    clearSelection();
     m_link->setDataSource(source);
     m_link->setBufferCount(visibleRowCount());
     layoutColumns();
@@ -309,6 +316,16 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
             marks.append(rowMarks(dataSet, r));
     QFont italic = font();
     italic.setItalic(true);
+    const int firstRecord = firstWindowRecord(dataSet);
+    QList<bool> picked;
+    for (int r = 0; r < rows; ++r)
+        picked.append(!m_selection.isEmpty() && m_selection.contains(firstRecord + r));
+    // Picked rows in a paler form of the selection's colour, so the current row stands out.
+    const QColor highlight = pal.color(QPalette::Highlight);
+    const QColor base = pal.color(QPalette::Base);
+    const QColor pickedColour((highlight.red() + 2 * base.red()) / 3,
+                              (highlight.green() + 2 * base.green()) / 3,
+                              (highlight.blue() + 2 * base.blue()) / 3);
     for (int pass = 0; pass < 2; ++pass) {
         for (int i = 0; i < m_columns.size(); ++i) {
             if ((pass == 0) != (i >= m_fixedColumns))
@@ -322,13 +339,15 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
                 const GridMark mark = m_marks ? marks[r].value(i) : GridMark();
                 const QColor &marked = mark.background;
                 const bool current = r == dataSet.ActiveRecord();
-                const QColor background = current            ? pal.color(QPalette::Highlight)
+                const QColor background = current            ? highlight
+                                          : picked[r]        ? pickedColour
                                           : marked.isValid() ? marked
                                           : pass == 1 ? pal.color(QPalette::Button).lighter(104)
-                                                      : pal.color(QPalette::Base);
+                                                      : base;
                 painter.fillRect(cell, background);
-                // On the current row the mark shows as an inset, so the selection stays.
-                if (current && marked.isValid()) {
+                // On the current and the picked rows the mark shows as an inset, so the
+                // selection stays.
+                if ((current || picked[r]) && marked.isValid()) {
                     painter.setPen(QPen(marked, 2));
                     painter.setBrush(Qt::NoBrush);
                     painter.drawRect(cell.adjusted(2, 2, -3, -3));
@@ -452,10 +471,158 @@ void DBGrid::mousePressEvent(QMouseEvent *event)
         return;
     }
     TDataSetBase *dataSet = m_link->DataSet();
-    if (!dataSet || !dataSet->Active())
+    if (!dataSet || !dataSet->Active() || row >= dataSet->WindowRecordCount())
         return;
-    if (row < dataSet->WindowRecordCount())
+    const int record = firstWindowRecord(*dataSet) + row;
+    const int before = dataSet->RecNo();
+    if (event->modifiers() & Qt::ShiftModifier) {
         moveBy(row - dataSet->ActiveRecord());
+        extendSelection(before);
+        return;
+    }
+    if (event->modifiers() & Qt::ControlModifier) {
+        m_selection.toggle(record);
+        m_anchor = record;
+    } else {
+        clearSelection();
+    }
+    moveBy(row - dataSet->ActiveRecord());
+    viewport()->update();
+}
+
+void DBGrid::contextMenuEvent(QContextMenuEvent *event)
+{
+    // A right click on a row that is not picked makes it the current row, so that what the
+    // menu acts on is the row under the pointer.
+    TDataSetBase *dataSet = m_link->DataSet();
+    const int row = rowAt(event->pos().y());
+    if (event->reason() == QContextMenuEvent::Mouse && dataSet && dataSet->Active() && row >= 0 &&
+        row < dataSet->WindowRecordCount() &&
+        !m_selection.contains(firstWindowRecord(*dataSet) + row)) {
+        clearSelection();
+        moveBy(row - dataSet->ActiveRecord());
+    }
+    const std::unique_ptr<QMenu> menu(createContextMenu(this));
+    menu->exec(event->globalPos());
+}
+
+QMenu *DBGrid::createContextMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    menu->addAction(TabText::CopyRowsText, this,
+                    [this] { FailureDisplay::guard([this] { copySelectedRows(); }); });
+    menu->addAction(TabText::CopyAllRowsText, this,
+                    [this] { FailureDisplay::guard([this] { copyAllRows(); }); });
+    if (!actions().isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(actions());
+    }
+    return menu;
+}
+
+void DBGrid::clearSelection()
+{
+    m_selection.clear();
+    m_anchor = 0;
+    viewport()->update();
+}
+
+void DBGrid::extendSelection(int recordBefore)
+{
+    TDataSetBase *dataSet = m_link->DataSet();
+    if (!dataSet || !dataSet->Active() || dataSet->IsEmpty())
+        return;
+    if (m_anchor < 1)
+        m_anchor = recordBefore;
+    m_selection.setRange(m_anchor, dataSet->RecNo());
+    viewport()->update();
+}
+
+int DBGrid::firstWindowRecord(const TDataSetBase &dataSet) const
+{
+    return dataSet.Active() && !dataSet.IsEmpty() ? dataSet.RecNo() - dataSet.ActiveRecord() : 0;
+}
+
+QString DBGrid::selectedRowsText()
+{
+    return rowsText(Rows::Picked);
+}
+
+QString DBGrid::allRowsText()
+{
+    return rowsText(Rows::All);
+}
+
+void DBGrid::copySelectedRows()
+{
+    if (const QString text = selectedRowsText(); !text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+void DBGrid::copyAllRows()
+{
+    if (const QString text = allRowsText(); !text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+QString DBGrid::rowsText(Rows rows)
+{
+    TDataSetBase *dataSet = m_link->DataSet();
+    if (!dataSet || !dataSet->Active())
+        return {};
+    QStringList titles;
+    for (const Column &column : m_columns)
+        titles.append(column.title);
+    QString text = TabText::line(titles);
+    // Texts of the current record; false once the limit is reached.
+    const auto take = [&](const auto &textOf) {
+        QStringList cells;
+        for (const Column &column : m_columns)
+            cells.append(column.field ? textOf(*column.field) : QString());
+        const QString line = TabText::line(cells);
+        if (text.size() + line.size() > ReadOutLimits::Characters)
+            return false;
+        text += line;
+        return true;
+    };
+    const auto current = [](const TField &field) { return field.DisplayText(); };
+    if (dataSet->IsEmpty())
+        return text;
+    if (rows == Rows::Picked && m_selection.isEmpty()) {
+        take(current);
+        return text;
+    }
+    QList<int> records;
+    if (rows == Rows::Picked)
+        records = m_selection.records(dataSet->RecordCount(), ReadOutLimits::Rows);
+    // Records inside the buffer window need no walk.
+    const int first = firstWindowRecord(*dataSet);
+    const int last = first + dataSet->WindowRecordCount() - 1;
+    if (rows == Rows::Picked && !records.isEmpty() && records.first() >= first &&
+        records.last() <= last) {
+        for (const int record : records)
+            if (!take([&](const TField &field) { return field.DisplayTextAt(record - first); }))
+                break;
+        return text;
+    }
+    QuietWalk walk(*dataSet);
+    dataSet->First();
+    if (rows == Rows::All) {
+        for (int taken = 0; !dataSet->Eof() && taken < ReadOutLimits::Rows; ++taken) {
+            if (!take(current))
+                break;
+            dataSet->Next();
+        }
+    } else {
+        int at = 1;
+        for (const int record : records) {
+            if (dataSet->MoveBy(record - at) != record - at || !take(current))
+                break;
+            at = record;
+        }
+    }
+    walk.restore();
+    return text;
 }
 
 void DBGrid::mouseMoveEvent(QMouseEvent *event)
@@ -485,7 +652,26 @@ void DBGrid::wheelEvent(QWheelEvent *event)
 void DBGrid::keyPressEvent(QKeyEvent *event)
 {
     TDataSetBase *dataSet = m_link->DataSet();
+    if (event->matches(QKeySequence::Copy)) {
+        FailureDisplay::guard([this] { copySelectedRows(); });
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        if (dataSet && dataSet->Active() && !dataSet->IsEmpty())
+            FailureDisplay::guard([this, dataSet] {
+                m_selection.setRange(1, dataSet->RecordCount());
+                m_anchor = 1;
+            });
+        viewport()->update();
+        return;
+    }
     const int page = visibleRowCount();
+    const int before = dataSet && dataSet->Active() ? dataSet->RecNo() : 0;
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const bool movesRows =
+        QList<int>{Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp}.contains(
+            event->key()) ||
+        (ctrl && (event->key() == Qt::Key_Home || event->key() == Qt::Key_End));
     switch (event->key()) {
     case Qt::Key_Down:
         moveBy(1);
@@ -520,6 +706,9 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
+    // Shift picks the rows the cursor passes; a move without it drops what was picked.
+    if (movesRows)
+        (event->modifiers() & Qt::ShiftModifier) ? extendSelection(before) : clearSelection();
 }
 
 void DBGrid::scrollContentsBy(int, int)

@@ -2,12 +2,14 @@
 
 #include "DataSet.h"
 #include "GridMarks.h"
+#include "RowSelection.h"
 
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QStringList>
 #include <optional>
 
+class QMenu;
 class QPainter;
 
 // A data-aware grid: shows the rows a dataset keeps buffered for it (only the visible
@@ -18,6 +20,10 @@ class QPainter;
 // "field <TAB> width in characters <TAB> title <TAB> T|F", applied either as the grid's
 // own columns (an entry whose field the result lacks is dropped for good) or to the
 // result's fields at each opening (missing entries skipped but kept).
+//
+// Rows are picked with Ctrl+click, Shift+click, Shift with the arrow keys and Ctrl+A; Ctrl+C
+// copies the picked rows, or the current row when none is, as tab-separated text with a
+// title line. The context menu offers the same, and then the grid's own actions.
 class DBGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -60,6 +66,19 @@ public:
     GridMark cellMark(int row, int column) const;
     QString cellToolTip(int row, int column) const;
 
+    // The rows picked, by record number; kept over reopenings of the same data source.
+    const RowSelection &selection() const { return m_selection; }
+    void clearSelection();
+    // The columns' titles and the display texts of the picked rows (the current row when
+    // none is picked), or of all rows, as tab-separated text; at most ReadOutLimits. The
+    // cursor and the window's rows stay as they are.
+    QString selectedRowsText();
+    QString allRowsText();
+    void copySelectedRows();
+    void copyAllRows();
+    // "Zeile kopieren", "Alle Zeilen kopieren", then the grid's actions(); the caller owns it.
+    QMenu *createContextMenu(QWidget *parent);
+
     const QList<Column> &columns() const { return m_columns; }
     int visibleRowCount() const;
     QString cellText(int row, int column) const;
@@ -75,6 +94,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
 
@@ -111,6 +131,14 @@ private:
     // The row of the buffer window under a point's y, -1 on the title row.
     int rowAt(int y) const;
     int columnLeft(int column) const;
+    // The record number of the first row of the buffer window; 0 without records.
+    int firstWindowRecord(const TDataSetBase &dataSet) const;
+    // The titles and the given records' texts (none: the current record; all: every one).
+    enum class Rows { Picked, All };
+    QString rowsText(Rows rows);
+    // Picks from the anchor to the current record, the anchor being where the cursor was
+    // before the first move that picks.
+    void extendSelection(int recordBefore);
 
     std::unique_ptr<Link> m_link;
     ColumnMode m_mode = ColumnMode::AllFields;
@@ -124,4 +152,6 @@ private:
     int m_resizeWidth = 0;
     bool m_syncingScrollBar = false;
     const GridMarks *m_marks = nullptr;
+    RowSelection m_selection;
+    int m_anchor = 0; // 0: none yet
 };

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class TDataSetBase;
 class TField;
@@ -27,4 +28,39 @@ public:
     // The tooltip of one cell; empty for none.
     virtual QString toolTip(const TDataSetBase &dataSet, int bufferIndex,
                             const TField &field) const = 0;
+};
+
+// Several kinds of marks on one grid: a cell takes the background of the first layer that
+// gives one, italics from any, and the tooltips of all, in layer order, one per line.
+class LayeredMarks : public GridMarks {
+public:
+    // Not owned; they outlive this.
+    explicit LayeredMarks(QList<const GridMarks *> layers) : m_layers(std::move(layers)) {}
+
+    QList<GridMark> rowMarks(const TDataSetBase &dataSet, int bufferIndex,
+                             const QList<const TField *> &fields) const override
+    {
+        QList<GridMark> marks(fields.size());
+        for (const GridMarks *layer : m_layers) {
+            const QList<GridMark> more = layer->rowMarks(dataSet, bufferIndex, fields);
+            for (qsizetype i = 0; i < marks.size() && i < more.size(); ++i) {
+                if (!marks[i].background.isValid())
+                    marks[i].background = more[i].background;
+                marks[i].italic = marks[i].italic || more[i].italic;
+            }
+        }
+        return marks;
+    }
+    QString toolTip(const TDataSetBase &dataSet, int bufferIndex,
+                    const TField &field) const override
+    {
+        QStringList lines;
+        for (const GridMarks *layer : m_layers)
+            if (const QString tip = layer->toolTip(dataSet, bufferIndex, field); !tip.isEmpty())
+                lines.append(tip);
+        return lines.join(QLatin1Char('\n'));
+    }
+
+private:
+    QList<const GridMarks *> m_layers;
 };

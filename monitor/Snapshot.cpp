@@ -1,0 +1,135 @@
+#include "Snapshot.h"
+
+#include "DataSetWalk.h"
+#include "Exception.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QSaveFile>
+#include <algorithm>
+
+void Snapshot::add(const QString &title, TDataSetBase &dataSet)
+{
+    Result result;
+    result.title = title;
+    result.open = dataSet.Active();
+    if (result.open) {
+        for (const auto &field : dataSet.Fields())
+            result.columns.append(field->FieldName);
+        result.rowCount = dataSet.RecordCount();
+    }
+    if (result.open && !dataSet.IsEmpty()) {
+        QuietWalk walk(dataSet);
+        dataSet.First();
+        for (int row = 0; !dataSet.Eof() && row < ReadOutLimits::Rows; ++row) {
+            QList<std::optional<QString>> values;
+            qsizetype characters = 0;
+            for (const auto &field : dataSet.Fields()) {
+                if (field->IsNull()) {
+                    values.append(std::nullopt);
+                    continue;
+                }
+                values.append(field->DisplayText());
+                characters += values.last()->size();
+            }
+            if (m_characters + characters > ReadOutLimits::Characters)
+                break;
+            m_characters += characters;
+            result.rows.append(values);
+            dataSet.Next();
+        }
+        walk.restore();
+    }
+    results.append(result);
+}
+
+namespace {
+
+QString rowsLine(const Snapshot::Result &result)
+{
+    const QLocale locale;
+    if (!result.open)
+        return QStringLiteral("nicht geöffnet");
+    const QString count = result.rowCount == 1
+                              ? QStringLiteral("1 Zeile")
+                              : QStringLiteral("%1 Zeilen").arg(locale.toString(result.rowCount));
+    if (result.rows.size() >= result.rowCount)
+        return count;
+    return QStringLiteral("%1, davon die ersten %2")
+        .arg(count, locale.toString(result.rows.size()));
+}
+
+} // namespace
+
+QByteArray Snapshot::text() const
+{
+    QString out = QStringLiteral("Quellmark: Schnappschuss des Monitors\n");
+    out += QStringLiteral("Server: %1\n").arg(connectPath);
+    out += QStringLiteral("Zeit:   %1\n").arg(time.toString(Qt::ISODate));
+    for (const Result &result : results) {
+        out += QStringLiteral("\n== %1 (%2) ==\n").arg(result.title, rowsLine(result));
+        if (!result.open)
+            continue;
+        QList<qsizetype> widths;
+        for (const QString &column : result.columns)
+            widths.append(column.size());
+        for (const auto &row : result.rows)
+            for (qsizetype c = 0; c < row.size() && c < widths.size(); ++c)
+                widths[c] = std::max(widths[c], row[c] ? row[c]->size() : 0);
+        const auto line = [&widths](const auto &textOf) {
+            QString text;
+            for (qsizetype c = 0; c < widths.size(); ++c) {
+                if (c > 0)
+                    text += QStringLiteral("  ");
+                text += c + 1 < widths.size() ? textOf(c).leftJustified(widths[c]) : textOf(c);
+            }
+            // Trailing blanks of an empty last column say nothing.
+            while (text.endsWith(QLatin1Char(' ')))
+                text.chop(1);
+            return text + QLatin1Char('\n');
+        };
+        out += line([&result](qsizetype c) { return result.columns[c]; });
+        out += line([&widths](qsizetype c) { return QString(widths[c], QLatin1Char('-')); });
+        for (const auto &row : result.rows)
+            out += line([&row](qsizetype c) { return row.value(c).value_or(QString()); });
+    }
+    return out.toUtf8();
+}
+
+QByteArray Snapshot::json() const
+{
+    QJsonArray blocks;
+    for (const Result &result : results) {
+        QJsonObject block{{QStringLiteral("result"), result.title},
+                          {QStringLiteral("open"), result.open}};
+        if (result.open) {
+            QJsonArray rows;
+            for (const auto &row : result.rows) {
+                QJsonArray values;
+                for (const std::optional<QString> &value : row)
+                    values.append(value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null));
+                rows.append(values);
+            }
+            block.insert(QStringLiteral("columns"), QJsonArray::fromStringList(result.columns));
+            block.insert(QStringLiteral("rowCount"), result.rowCount);
+            block.insert(QStringLiteral("rows"), rows);
+        }
+        blocks.append(block);
+    }
+    const QJsonObject root{{QStringLiteral("server"), connectPath},
+                           {QStringLiteral("time"), time.toString(Qt::ISODate)},
+                           {QStringLiteral("results"), blocks}};
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+void Snapshot::save(const QString &filePath) const
+{
+    const bool asJson = filePath.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive);
+    QSaveFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(asJson ? json() : text()) < 0 ||
+        !file.commit())
+        throw Exception(QStringLiteral("Der Schnappschuss kann nicht in %1 gespeichert werden: %2")
+                            .arg(filePath, file.errorString()));
+}

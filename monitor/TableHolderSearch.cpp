@@ -1,0 +1,130 @@
+#include "TableHolderSearch.h"
+
+#include "DataSetWalk.h"
+#include "FailureDisplay.h"
+#include "adscnnct.h"
+#include "adstable.h"
+
+#include <QHash>
+#include <QTimer>
+
+TableHolderSearch::TableHolderSearch(TAdsConnection *connection, QObject *parent)
+    : QObject(parent), m_connection(connection), m_query(new TAdsQuery(this))
+{
+    m_query->setObjectName(QStringLiteral("qTableHolders"));
+    m_query->setAdsConnection(connection);
+    m_query->setSQL({QStringLiteral("EXECUTE PROCEDURE sp_mgGetUserTables(:usr);")});
+}
+
+QList<TableHolderSearch::User> TableHolderSearch::usersOf(TDataSetBase &connectedUsers)
+{
+    QList<User> users;
+    if (!connectedUsers.Active() || connectedUsers.IsEmpty())
+        return users;
+    const TField *computer = connectedUsers.FindField(QStringLiteral("UserName"));
+    const TField *login = connectedUsers.FindField(QStringLiteral("OSUserLoginName"));
+    const TField *application = connectedUsers.FindField(QStringLiteral("ApplicationID"));
+    const auto text = [](const TField *field) { return field ? field->AsString() : QString(); };
+    QHash<QString, qsizetype> index;
+    qsizetype characters = 0;
+    QuietWalk walk(connectedUsers);
+    connectedUsers.First();
+    for (int row = 0; !connectedUsers.Eof() && row < ReadOutLimits::Rows; ++row) {
+        User user{text(computer), text(login), text(application)};
+        characters += user.computer.size() + user.login.size() + user.application.size();
+        if (characters > ReadOutLimits::Characters)
+            break;
+        const QString key = user.computer + QLatin1Char('\\') + user.login;
+        if (const auto found = index.constFind(key); found != index.constEnd()) {
+            QString &programs = users[*found].application;
+            if (!user.application.isEmpty() &&
+                !programs.split(QStringLiteral(", ")).contains(user.application))
+                programs +=
+                    (programs.isEmpty() ? QString() : QStringLiteral(", ")) + user.application;
+        } else {
+            index.insert(key, users.size());
+            users.append(user);
+        }
+        connectedUsers.Next();
+    }
+    walk.restore();
+    return users;
+}
+
+void TableHolderSearch::start(const QString &tableText, QList<User> users)
+{
+    cancel();
+    m_tableText = tableText;
+    m_users = std::move(users);
+    m_holders.clear();
+    m_failure.clear();
+    m_next = 0;
+    m_running = true;
+    emit progressed();
+    scheduleStep();
+}
+
+void TableHolderSearch::cancel()
+{
+    ++m_generation;
+    if (m_running)
+        finish(Outcome::Cancelled);
+}
+
+void TableHolderSearch::scheduleStep()
+{
+    QTimer::singleShot(0, this, [this, generation = m_generation] {
+        if (generation == m_generation && m_running)
+            step();
+    });
+}
+
+void TableHolderSearch::step()
+{
+    if (m_next >= m_users.size()) {
+        finish(Outcome::Done);
+        return;
+    }
+    try {
+        // Closing the window or another server cancels first; nothing connects anew here.
+        if (!m_connection->IsConnected())
+            throw EDataAccessError(QStringLiteral("Die Verbindung zum Server ist getrennt"));
+        const User &user = m_users[m_next];
+        m_query->Close();
+        m_query->Params()[0].setAsString(user.computer + QLatin1Char('\\') + user.login);
+        m_query->Open();
+        const TField *table = m_query->FindField(QStringLiteral("TableName"));
+        const TField *lock = m_query->FindField(QStringLiteral("LockType"));
+        for (int row = 0; table && !m_query->Eof() && row < ReadOutLimits::Rows; ++row) {
+            const QString name = table->AsString();
+            if (name.contains(m_tableText, Qt::CaseInsensitive) &&
+                m_holders.size() < ReadOutLimits::Rows)
+                m_holders.append({user.computer, user.login, user.application,
+                                  lock ? lock->AsString() : QString(), name});
+            m_query->Next();
+        }
+        m_query->Close();
+    } catch (const std::exception &error) {
+        m_failure = FailureDisplay::messageOf(error);
+        try {
+            m_query->Close();
+        } catch (...) {
+            // The failure above is the one to tell.
+        }
+        finish(Outcome::Failed);
+        return;
+    }
+    ++m_next;
+    emit progressed();
+    if (m_next >= m_users.size())
+        finish(Outcome::Done);
+    else
+        scheduleStep();
+}
+
+void TableHolderSearch::finish(Outcome outcome)
+{
+    m_running = false;
+    ++m_generation;
+    emit finished(outcome);
+}

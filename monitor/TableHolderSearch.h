@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class TAdsConnection;
+class TAdsQuery;
+class TDataSetBase;
+
+// Which connected users hold a table open: sp_mgGetUserTables once per user, on the
+// monitor's own connection through a query of its own, one call per turn of the event loop,
+// so that the window never waits longer than one call. A table matches when its name
+// contains the text asked for, case ignored.
+class TableHolderSearch : public QObject {
+    Q_OBJECT
+public:
+    // A user as sp_mgGetUserTables names it (computer and login), with the programs of its
+    // connections.
+    struct User {
+        QString computer, login, application;
+    };
+    struct Holder {
+        QString computer, login, application, lockType, table;
+    };
+    enum class Outcome { Done, Cancelled, Failed };
+
+    TableHolderSearch(TAdsConnection *connection, QObject *parent = nullptr);
+
+    // The users of a connected-users result, each computer and login once, up to
+    // ReadOutLimits; the cursor and what the controls show stay as they are.
+    static QList<User> usersOf(TDataSetBase &connectedUsers);
+
+    // Starts afresh; a search still running is dropped. The first call comes on the next
+    // turn of the event loop.
+    void start(const QString &tableText, QList<User> users);
+    // Drops the search; calls already made stay made. Says finished(Cancelled) when one ran.
+    void cancel();
+
+    bool isRunning() const { return m_running; }
+    QString tableText() const { return m_tableText; }
+    int done() const { return m_next; }
+    int total() const { return int(m_users.size()); }
+    const QList<Holder> &holders() const { return m_holders; }
+    // The failure's message after finished(Failed).
+    QString failure() const { return m_failure; }
+
+signals:
+    void progressed();
+    void finished(TableHolderSearch::Outcome outcome);
+
+private:
+    void scheduleStep();
+    void step();
+    void finish(Outcome outcome);
+
+    TAdsConnection *m_connection;
+    TAdsQuery *m_query;
+    QString m_tableText;
+    QList<User> m_users;
+    QList<Holder> m_holders;
+    QString m_failure;
+    int m_next = 0;
+    bool m_running = false;
+    // Counts the searches started and dropped; a step of an older one does nothing.
+    quint64 m_generation = 0;
+};

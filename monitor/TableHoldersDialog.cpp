@@ -1,0 +1,117 @@
+#include "TableHoldersDialog.h"
+
+#include "TextTable.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+const QString TableHoldersDialog::Title = QStringLiteral("Wer hat diese Tabelle geöffnet?");
+
+TableHoldersDialog::TableHoldersDialog(const TableHolderSearch &search, QWidget *parent)
+    : QDialog(parent, Qt::Window | Qt::WindowCloseButtonHint), m_search(search)
+{
+    setObjectName(QStringLiteral("dlgTableHolders"));
+    setWindowTitle(Title);
+    resize(640, 360);
+    auto *layout = new QVBoxLayout(this);
+
+    auto *ask = new QHBoxLayout;
+    auto *label = new QLabel(QStringLiteral("Tabelle (ein Teil des Namens genügt):"), this);
+    edTableName = new QLineEdit(this);
+    edTableName->setObjectName(QStringLiteral("edTableName"));
+    label->setBuddy(edTableName);
+    btnSearch = new QPushButton(QStringLiteral("Suchen"), this);
+    btnSearch->setObjectName(QStringLiteral("btnSearch"));
+    btnSearch->setDefault(true);
+    ask->addWidget(label);
+    ask->addWidget(edTableName, 1);
+    ask->addWidget(btnSearch);
+    layout->addLayout(ask);
+
+    auto *running = new QHBoxLayout;
+    progress = new QProgressBar(this);
+    progress->setObjectName(QStringLiteral("progress"));
+    progress->setRange(0, 1);
+    progress->setValue(0);
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    btnCancel = new QPushButton(QStringLiteral("Abbrechen"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setEnabled(false);
+    running->addWidget(progress, 1);
+    running->addWidget(btnCancel);
+    layout->addLayout(running);
+    layout->addWidget(lblStatus);
+
+    tblHolders = new TextTable({QStringLiteral("Computer"), QStringLiteral("Login"),
+                                QStringLiteral("Anwendung"), QStringLiteral("Sperrtyp"),
+                                QStringLiteral("Tabelle")},
+                               this);
+    tblHolders->setObjectName(QStringLiteral("tblHolders"));
+    layout->addWidget(tblHolders, 1);
+
+    connect(btnSearch, &QPushButton::clicked, this, &TableHoldersDialog::requestSearch);
+    connect(edTableName, &QLineEdit::returnPressed, this, &TableHoldersDialog::requestSearch);
+    connect(btnCancel, &QPushButton::clicked, this, &TableHoldersDialog::cancelRequested);
+    connect(&search, &TableHolderSearch::progressed, this, &TableHoldersDialog::showProgress);
+    connect(&search, &TableHolderSearch::finished, this, &TableHoldersDialog::showOutcome);
+}
+
+void TableHoldersDialog::requestSearch()
+{
+    const QString text = edTableName->text().trimmed();
+    if (!text.isEmpty())
+        emit searchRequested(text);
+}
+
+void TableHoldersDialog::showProgress()
+{
+    const QLocale locale;
+    // A search begins: what is asked replaces what was typed, the old answer goes.
+    if (m_search.done() == 0) {
+        tblHolders->setRows({});
+        edTableName->setText(m_search.tableText());
+    }
+    btnCancel->setEnabled(m_search.isRunning());
+    progress->setRange(0, std::max(1, m_search.total()));
+    progress->setValue(m_search.done());
+    lblStatus->setText(QStringLiteral("Suche nach „%1“: %2 von %3 Benutzern gefragt")
+                           .arg(m_search.tableText(), locale.toString(m_search.done()),
+                                locale.toString(m_search.total())));
+}
+
+void TableHoldersDialog::showOutcome(TableHolderSearch::Outcome outcome)
+{
+    const QLocale locale;
+    btnCancel->setEnabled(false);
+    QList<QStringList> rows;
+    for (const TableHolderSearch::Holder &holder : m_search.holders())
+        rows.append(
+            {holder.computer, holder.login, holder.application, holder.lockType, holder.table});
+    tblHolders->setRows(rows);
+    const QString asked = locale.toString(m_search.done());
+    const QString total = locale.toString(m_search.total());
+    switch (outcome) {
+    case TableHolderSearch::Outcome::Done:
+        lblStatus->setText(
+            rows.isEmpty()
+                ? QStringLiteral("Keiner von %1 Benutzern hat „%2“ geöffnet")
+                      .arg(total, m_search.tableText())
+                : QStringLiteral("%1 Treffer bei %2 Benutzern").arg(rows.size()).arg(total));
+        break;
+    case TableHolderSearch::Outcome::Cancelled:
+        lblStatus->setText(QStringLiteral("Abgebrochen nach %1 von %2 Benutzern: %3 Treffer")
+                               .arg(asked, total)
+                               .arg(rows.size()));
+        break;
+    case TableHolderSearch::Outcome::Failed:
+        lblStatus->setText(QStringLiteral("Fehlgeschlagen nach %1 von %2 Benutzern: %3")
+                               .arg(asked, total, m_search.failure()));
+        break;
+    }
+}

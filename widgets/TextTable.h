@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QTableWidget>
+
+class QMenu;
+
+// A read-only table of texts whose rows can be copied as the data grid's are: Ctrl+C copies
+// the selected rows (the current row when none is selected) as tab-separated text with a
+// title line, and the context menu offers the same and all rows.
+class TextTable : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit TextTable(const QStringList &titles, QWidget *parent = nullptr);
+
+    void setRows(const QList<QStringList> &rows);
+    QString selectedRowsText() const;
+    QString allRowsText() const;
+    // The caller owns it.
+    QMenu *createContextMenu(QWidget *parent);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    QString rowsText(const QList<int> &rows) const;
+};
