@@ -1,6 +1,7 @@
 #include "dlgMainU.h"
 
 #include "AdsIni.h"
+#include "DetailsDialog.h"
 #include "DriveUtils.h"
 #include "FailureDisplay.h"
 #include "Platform.h"
@@ -13,6 +14,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -72,6 +74,11 @@ void TForm1::createControls()
     memoFont.setPixelSize(11);
     memoFont.setStyleHint(QFont::TypeWriter);
     Memo1->setFont(memoFont);
+    // The standard menu, and "Details…" below it.
+    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo1, &QWidget::customContextMenuRequested, this, [this](const QPoint &position) {
+        FailureDisplay::guard([&] { previewMenu(position); });
+    });
 
     fcShapeBtn1 = new ShapeButton(QStringLiteral("ADS Remote Check"), QColor(208, 255, 160), this);
     fcShapeBtn1->setObjectName(QStringLiteral("fcShapeBtn1"));
@@ -119,7 +126,7 @@ void TForm1::GetServerInfo()
         ServerInfo = std::make_unique<TServerInfoList>(m_platform);
     // Planning only reads the drives' link texts; the lookups and probes, which may wait
     // for time-outs, run beside the window.
-    std::vector<ServerProbe> plan = PlanDiscovery(m_platform, *ServerInfo);
+    std::vector<ServerProbe> plan = PlanDiscovery(m_platform, *ServerInfo, &m_drives);
     delete m_probes;
     m_probes = new ServerProbes(m_platform, std::move(plan), MaxProbeWorkers, this);
     m_discovered = false;
@@ -143,20 +150,50 @@ void TForm1::discoveryDone()
     m_discovered = true;
     fillPreview();
     fcShapeBtn2->setEnabled(true);
+    if (m_details)
+        m_details->setReport(Diagnosis());
     emit discoveryFinished();
 }
 
 void TForm1::showProgress()
 {
+    if (m_details)
+        m_details->setReport(Diagnosis());
     if (DiscoveryDone())
         return;
-    QStringList lines{QStringLiteral("Datenbankserver werden gesucht: %1 von %2 geprüft ...")
-                          .arg(m_probes->done())
-                          .arg(m_probes->total())};
-    const QStringList running = m_probes->running();
-    if (!running.isEmpty())
-        lines.append(QStringLiteral("Wird geprüft: ") + running.join(QStringLiteral(", ")));
-    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+    Memo1->setPlainText(ProgressLines(m_probes->done(), m_probes->total(), m_probes->running())
+                            .join(QLatin1Char('\n')));
+}
+
+DiscoveryReport TForm1::Diagnosis() const
+{
+    DiscoveryReport report;
+    report.drives = m_drives;
+    if (m_probes)
+        report.servers = m_probes->diagnoses();
+    return report;
+}
+
+DetailsDialog *TForm1::showDetails()
+{
+    if (!m_details)
+        m_details = new DetailsDialog(this);
+    m_details->setReport(Diagnosis());
+    m_details->show();
+    m_details->raise();
+    m_details->activateWindow();
+    return m_details;
+}
+
+void TForm1::previewMenu(const QPoint &position)
+{
+    const std::unique_ptr<QMenu> menu(Memo1->createStandardContextMenu(position));
+    menu->addSeparator();
+    QAction *details = menu->addAction(QStringLiteral("Details…"));
+    details->setObjectName(QStringLiteral("actDetails"));
+    connect(details, &QAction::triggered, this,
+            [this] { FailureDisplay::guard([this] { showDetails(); }); });
+    menu->exec(Memo1->viewport()->mapToGlobal(position));
 }
 
 QStringList TForm1::driveList() const
@@ -173,18 +210,9 @@ void TForm1::fillPreview()
         showProgress();
         return;
     }
-    Memo1->clear();
-    if (cmbDrives->count() == 0) {
-        // Nothing to preview: say where drives would come from, if there is anything to say.
-        const QString hint = m_platform.driveSourceHint();
-        if (!hint.isEmpty()) {
-            Memo1->setPlainText(hint);
-            return;
-        }
-    }
     const TServerInfoList none(m_platform);
     Memo1->setPlainText(
-        AdsIni::PreviewLines(m_platform, driveList(), ServerInfo ? *ServerInfo : none)
+        AdsIni::ShownPreview(m_platform, driveList(), ServerInfo ? *ServerInfo : none)
             .join(QLatin1Char('\n')));
 }
 

@@ -12,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class DetailsDialog;
 class ServerProbes;
 class ShapeButton;
 
@@ -38,6 +39,10 @@ public:
     // Discovery runs beside the window; until it is done the preview shows its progress
     // and "ADS.INI aktualisieren" is disabled.
     bool DiscoveryDone() const;
+    // Why each drive gives its entries, as far as discovery has got.
+    DiscoveryReport Diagnosis() const;
+    // "Details…" in the preview's context menu: the diagnosis, updated while probes run.
+    DetailsDialog *showDetails();
 
     void FormCreate();
     void GetServerInfo();
@@ -57,12 +62,15 @@ private:
     quint32 discoveredPort(const QString &path) const;
     void showProgress();
     void discoveryDone();
+    void previewMenu(const QPoint &position);
     QStringList driveList() const;
 
     Platform &m_platform;
     bool m_centred = false;
     ServerProbes *m_probes = nullptr;
     bool m_discovered = true;
+    std::vector<DriveDiagnosis> m_drives;
+    QPointer<DetailsDialog> m_details;
 };
 
 // The program-wide reference to the main window; empty until it is created.

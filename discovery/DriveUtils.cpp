@@ -83,14 +83,13 @@ QString fromConnection(Platform &platform, const QString &localPath)
 
 } // namespace
 
-void GetUNCPath(Platform &platform, const QString &localPath, QString &uncPath, QString &errorText)
+UncResolution ResolveUNCPath(Platform &platform, const QString &localPath)
 {
     constexpr DWORD BufferBytes = 1024;
     // new[] gives the alignment the record at the start of the buffer needs.
     const auto buffer = std::make_unique<unsigned char[]>(BufferBytes);
     DWORD size = BufferBytes;
-    uncPath.clear();
-    errorText.clear();
+    UncResolution result;
 
     const DWORD code = platform.WNetGetUniversalNameW(
         wideText(localPath), UNIVERSAL_NAME_INFO_LEVEL, buffer.get(), &size);
@@ -98,18 +97,27 @@ void GetUNCPath(Platform &platform, const QString &localPath, QString &uncPath, 
         UNIVERSAL_NAME_INFOW info;
         std::memcpy(&info, buffer.get(), sizeof info);
         if (info.lpUniversalName)
-            uncPath = QString::fromUtf16(reinterpret_cast<const char16_t *>(info.lpUniversalName));
-        if (uncPath.startsWith(QLatin1String("\\\\")))
-            return;
+            result.uncPath =
+                QString::fromUtf16(reinterpret_cast<const char16_t *>(info.lpUniversalName));
+        if (result.uncPath.startsWith(QLatin1String("\\\\")))
+            return result;
     }
     // The universal-name call failed, or gave back no UNC path: ask the drive's connection.
     const QString connected = fromConnection(platform, localPath);
     if (!connected.isEmpty()) {
-        uncPath = connected;
-        return;
+        result.uncPath = connected;
+        return result;
     }
-    if (code != NO_ERROR)
-        errorText = networkErrorText(code);
+    result.code = code;
+    result.errorText = networkErrorText(code);
+    return result;
+}
+
+void GetUNCPath(Platform &platform, const QString &localPath, QString &uncPath, QString &errorText)
+{
+    UncResolution result = ResolveUNCPath(platform, localPath);
+    uncPath = std::move(result.uncPath);
+    errorText = std::move(result.errorText);
 }
 
 QString SplitUNCPath(Platform &platform, const QString &inputPath, QChar *shareBuffer)

@@ -13,6 +13,14 @@ void ListDrivesOfType(Platform &platform, QStringList &driveList, quint16 driveT
 // code's message (empty for codes without one). Never raises.
 void GetUNCPath(Platform &platform, const QString &localPath, QString &uncPath, QString &errorText);
 
+// The same, with the universal-name call's code when the path did not resolve.
+struct UncResolution {
+    QString uncPath;
+    DWORD code = NO_ERROR;
+    QString errorText;
+};
+UncResolution ResolveUNCPath(Platform &platform, const QString &localPath);
+
 // Room the caller gives SplitUNCPath for the share part: 255 characters and a NUL.
 constexpr int ShareBufferLength = 256;
 

@@ -5,6 +5,7 @@
 #include "adscnnct.h"
 
 #include <algorithm>
+#include <chrono>
 
 int TServerInfoList::IndexOf(const QString &name) const
 {
@@ -33,57 +34,103 @@ QString lastComponent(const QString &uncPath)
     return uncPath.mid(cut + 1);
 }
 
-bool probeAt(TAdsConnection &connection, const QString &server, quint32 port, const QString &share)
+PortTrial probeAt(TAdsConnection &connection, const QString &server, quint32 port,
+                  const QString &share)
 {
+    PortTrial trial;
+    trial.port = port;
+    const auto started = std::chrono::steady_clock::now();
     try {
         connection.setConnectPath(ConnectPathOf(server, port, share));
         connection.Connect();
         connection.Disconnect();
-        return true;
+        trial.outcome = PortTrial::Outcome::Answered;
+    } catch (const EADSDatabaseError &error) {
+        // A probe that fails only means nothing answers there; the diagnosis says why.
+        trial.error = error.ACEErrorCode();
+        trial.text = error.message();
+        trial.outcome = OutcomeOfEngineError(trial.error);
+        if (trial.outcome == PortTrial::Outcome::Answered)
+            trial.outcome = PortTrial::Outcome::Failed;
+    } catch (const Exception &error) {
+        trial.text = error.message(); // the engine not bound: "Externe Exception C06D007E"
+    } catch (const std::exception &error) {
+        trial.text = QString::fromLocal8Bit(error.what());
     } catch (...) {
-        // A probe that fails only means nothing answers there.
-        return false;
+        trial.text = QStringLiteral("unbekannter Fehler");
     }
+    trial.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - started)
+                             .count();
+    return trial;
 }
 
 } // namespace
 
-std::vector<ServerProbe> PlanDiscovery(Platform &platform, TServerInfoList &servers)
+std::vector<ServerProbe> PlanDiscovery(Platform &platform, TServerInfoList &servers,
+                                       std::vector<DriveDiagnosis> *drives)
 {
     servers.Clear();
+    if (drives)
+        drives->clear();
     std::vector<ServerProbe> probes;
-    QStringList drives;
-    ListDrivesOfType(platform, drives, DRIVE_REMOTE, true);
-    for (const QString &drive : drives) {
-        QString uncPath;
-        QString errorText;
-        GetUNCPath(platform, drive, uncPath, errorText);
-        if (uncPath.isEmpty())
+    QStringList probedThrough; // by server
+    // Each root is asked once: the network drives are those ListDrivesOfType gives, and
+    // the others are only seen for the diagnosis.
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
+        const char16_t root[] = {letter, u':', u'\\', 0};
+        const UINT type = platform.GetDriveTypeW(root);
+        if (type != DRIVE_REMOTE && (!drives || type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR))
             continue;
-        const QString server = SplitUNCPath(platform, uncPath);
-        if (servers.IndexOf(server) >= 0)
-            continue;
-        auto record = std::make_unique<TAdsServerInfo>();
-        record->ServerName = server;
-        servers.Add(server, std::move(record));
-        probes.push_back(ServerProbe{server, lastComponent(uncPath)});
+        DriveDiagnosis drive;
+        drive.drive = QString(QChar(letter)) + QLatin1Char(':');
+        drive.type = type;
+        if (type == DRIVE_REMOTE) {
+            const UncResolution unc = ResolveUNCPath(platform, drive.drive);
+            drive.uncPath = unc.uncPath;
+            drive.uncError = unc.code;
+            drive.uncErrorText = unc.errorText;
+            if (!drive.uncPath.isEmpty()) {
+                drive.server = SplitUNCPath(platform, drive.uncPath);
+                drive.serverIndex = servers.IndexOf(drive.server);
+                if (drive.serverIndex < 0) {
+                    auto record = std::make_unique<TAdsServerInfo>();
+                    record->ServerName = drive.server;
+                    drive.serverIndex = servers.Count();
+                    servers.Add(drive.server, std::move(record));
+                    probes.push_back(ServerProbe{drive.server, lastComponent(drive.uncPath)});
+                    probedThrough.append(drive.drive);
+                }
+                drive.probedThrough = probedThrough[drive.serverIndex];
+            }
+        }
+        if (drives)
+            drives->push_back(std::move(drive));
     }
     return probes;
 }
 
-TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection, const ServerProbe &probe)
+TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection, const ServerProbe &probe,
+                           ServerDiagnosis *diagnosis)
 {
+    ServerDiagnosis trace;
+    trace.stage = ServerDiagnosis::Stage::Probing;
+    trace.lookup = LookUpHost(platform, probe.server.toLocal8Bit());
     TAdsServerInfo record;
     record.ServerName = probe.server;
-    record.LAN_IP = HostNameToIP(platform, probe.server.toLocal8Bit());
-    record.LAN_PORT = FirstProbePort;
-    record.AVaible = probeAt(connection, probe.server, FirstProbePort, probe.share);
-    if (!record.AVaible) {
-        record.LAN_PORT = SecondProbePort;
-        record.AVaible = probeAt(connection, probe.server, SecondProbePort, probe.share);
-        if (!record.AVaible)
-            record.LAN_PORT = 0;
+    record.LAN_IP = trace.lookup.address;
+    record.LAN_PORT = 0;
+    for (const quint32 port : {FirstProbePort, SecondProbePort}) {
+        trace.ports.push_back(probeAt(connection, probe.server, port, probe.share));
+        if (trace.ports.back().outcome == PortTrial::Outcome::Answered) {
+            record.LAN_PORT = port;
+            record.AVaible = true;
+            break;
+        }
     }
+    trace.stage = ServerDiagnosis::Stage::Done;
+    if (diagnosis)
+        *diagnosis = std::move(trace);
     return record;
 }
 

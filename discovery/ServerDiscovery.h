@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Diagnosis.h"
 #include "Platform.h"
 
 #include <QList>
@@ -57,12 +58,16 @@ struct ServerProbe {
 // leads to a server names it (case ignored as the user's locale says) and gives its share.
 // Fills the list afresh with one record per server, named but not yet probed, and gives
 // what to probe, in the list's order.
-std::vector<ServerProbe> PlanDiscovery(Platform &platform, TServerInfoList &servers);
+// With drives, also gives every drive that has a root, network or not, with what the plan
+// saw of it (its servers not yet probed).
+std::vector<ServerProbe> PlanDiscovery(Platform &platform, TServerInfoList &servers,
+                                       std::vector<DriveDiagnosis> *drives = nullptr);
 
-// One server's address lookup and probe: at the first probe port, then at the second.
-// Never raises.
-TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection,
-                           const ServerProbe &probe);
+// One server's address lookup and probe: at the first probe port, then at the second only when
+// the first did not answer.
+// With diagnosis, also tells how each step went. Never raises.
+TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection, const ServerProbe &probe,
+                           ServerDiagnosis *diagnosis = nullptr);
 
 // Fills the list afresh from the network drives, one server after another through the
 // given connection. Never raises. (The main window probes side by side: ServerProbes.)

@@ -11,7 +11,7 @@
 struct ServerProbes::Shared {
     Shared(Platform &onPlatform, std::vector<ServerProbe> planned)
         : platform(onPlatform), probes(std::move(planned)), running(this->probes.size(), false),
-          results(this->probes.size())
+          results(this->probes.size()), diagnoses(this->probes.size())
     {
     }
 
@@ -21,6 +21,7 @@ struct ServerProbes::Shared {
     std::size_t next = 0; // the first probe no worker has taken
     std::vector<bool> running;
     std::vector<TAdsServerInfo> results;
+    std::vector<ServerDiagnosis> diagnoses;
     int done = 0;
     std::vector<std::thread> workers;
 };
@@ -46,12 +47,15 @@ ServerProbes::ServerProbes(Platform &platform, std::vector<ServerProbe> probes, 
                         return;
                     index = state->next++;
                     state->running[index] = true;
+                    state->diagnoses[index].stage = ServerDiagnosis::Stage::Probing;
                 }
+                ServerDiagnosis diagnosis;
                 const TAdsServerInfo record =
-                    ProbeServer(state->platform, connection, state->probes[index]);
+                    ProbeServer(state->platform, connection, state->probes[index], &diagnosis);
                 {
                     const std::lock_guard lock(state->mutex);
                     state->results[index] = record;
+                    state->diagnoses[index] = std::move(diagnosis);
                     state->running[index] = false;
                     ++state->done;
                 }
@@ -89,6 +93,12 @@ QStringList ServerProbes::running() const
         if (m_shared->running[i])
             names.append(m_shared->probes[i].server);
     return names;
+}
+
+std::vector<ServerDiagnosis> ServerProbes::diagnoses() const
+{
+    const std::lock_guard lock(m_shared->mutex);
+    return m_shared->diagnoses;
 }
 
 void ServerProbes::collect()

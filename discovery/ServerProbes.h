@@ -34,6 +34,8 @@ public:
     QStringList running() const;
     // Results by plan index, complete once isDone().
     const std::vector<TAdsServerInfo> &results() const { return m_results; }
+    // How each server's lookup and probes went, by plan index, as far as they have got.
+    std::vector<ServerDiagnosis> diagnoses() const;
 
 signals:
     void progressed();

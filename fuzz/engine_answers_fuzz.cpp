@@ -1,11 +1,56 @@
 // The engine's reading of server answers: the first byte picks the answer, the rest is its
-// payload. A result that is taken must describe only columns that fit its rows.
+// payload. A result that is taken must describe only columns that fit its rows. An error's
+// text in the C locale (ASCII) must be its text in UTF-8 with a "?" for each character
+// beyond ASCII, and so must the payload read as text of the C locale.
 
 #include "AceFieldTypes.h"
 #include "Answers.h"
+#include "Text.h"
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+
+#ifndef _WIN32
+#include <clocale>
+
+namespace {
+
+std::string asciiOf(const std::string &utf8)
+{
+    std::string ascii;
+    for (const char c : utf8)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ascii += static_cast<unsigned char>(c) < 0x80 ? c : '?';
+    return ascii;
+}
+
+void compareLocales(const std::uint8_t *payload, std::size_t length)
+{
+    static const locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
+    static const locale_t ascii = newlocale(LC_ALL_MASK, "C", nullptr);
+    if (!utf8 || !ascii)
+        __builtin_trap();
+    using engine::answer::error;
+    uselocale(utf8);
+    const engine::answer::Failure wide = error(payload, length);
+    uselocale(ascii);
+    const engine::answer::Failure narrow = error(payload, length);
+    const std::string local(reinterpret_cast<const char *>(payload), length);
+    const std::string read = engine::localToUtf8(local);
+    uselocale(LC_GLOBAL_LOCALE);
+    if (narrow.code != wide.code || narrow.text != asciiOf(wide.text))
+        __builtin_trap();
+    std::string expected = local;
+    for (char &c : expected)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            c = '?';
+    if (read != expected)
+        __builtin_trap();
+}
+
+} // namespace
+#endif
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -17,7 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     using namespace engine::answer;
     switch (kind % 4) {
     case 0:
+#ifndef _WIN32
+        compareLocales(payload, length);
+#else
         error(payload, length);
+#endif
         break;
     case 1:
         welcome(payload, length);

@@ -7,16 +7,48 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <deque>
+#include <memory>
 
 namespace {
 
-class DiscardingPeer : public SessionPeer {
+// A peer that writes slowly, as a socket whose client reads late: like Qt's socket it keeps
+// a shallow copy of what it is given, with the owner the session hands over, and reads the
+// bytes only when they leave, a few answers later or at the end. Bytes the session frees
+// while they are held show as a use after free.
+class SlowPeer : public SessionPeer {
 public:
+    ~SlowPeer() override { drain(0); }
     QString address() const override { return QStringLiteral("127.0.0.9"); }
-    void send(const QByteArray &bytes, int) override { sent += bytes.size(); }
+    bool send(const QByteArray &bytes, std::shared_ptr<const void> owner, int) override
+    {
+        m_held.push_back({bytes, std::move(owner)});
+        drain(MaxHeld);
+        return true;
+    }
     void finish() override {}
     void abort() override {}
-    qsizetype sent = 0;
+
+    void drain(std::size_t keep)
+    {
+        while (m_held.size() > keep) {
+            const QByteArray &bytes = m_held.front().bytes;
+            std::uint8_t sum = 0;
+            for (const char c : bytes)
+                sum = std::uint8_t(sum + std::uint8_t(c));
+            m_checksum = sum;
+            m_held.pop_front();
+        }
+    }
+
+private:
+    static constexpr std::size_t MaxHeld = 8;
+    struct Held {
+        QByteArray bytes;
+        std::shared_ptr<const void> owner;
+    };
+    std::deque<Held> m_held;
+    volatile std::uint8_t m_checksum = 0;
 };
 
 } // namespace
@@ -28,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Scenario scenario;
     scenario.shares = {QStringLiteral("daten")};
     Server server(scenario, Server::Options{true});
-    DiscardingPeer peer;
+    SlowPeer peer;
     SessionProtocol session(server, peer, [] {});
     // The first byte sets how the stream arrives: in pieces of that many bytes, or whole.
     const std::size_t piece = data[0] == 0 ? size : data[0];
@@ -36,5 +68,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         session.received(QByteArray(reinterpret_cast<const char *>(data + at),
                                     qsizetype(std::min(piece, size - at))));
     session.disconnected();
+    // The session goes first, with its results; what the peer still holds leaves after.
     return 0;
 }

@@ -8,21 +8,11 @@ start_xvfb 1280x900x24
 trap 'kill $app $xvfb 2>/dev/null || true' EXIT
 "$program" &
 app=$!
-wait_for() {
-    local id=""
-    for _ in $(seq 150); do
-        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1) || true
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.2
-    done
-    echo "window \"$1\" did not appear" >&2
-    return 1
-}
-main=$(wait_for "Quellmark")
+main=$(window_of "Quellmark")
 sleep 0.5
 # "ADS Remote Check" sits at 328,12 (145 x 25) in the main window's client area.
 xdotool mousemove --window "$main" 400 24 click 1
-monitor=$(wait_for "Remote Server Info")
+monitor=$(window_of "Remote Server Info")
 # One timer refresh (every 3 s) after the first, so changed values are marked.
 sleep 4
 mkdir -p "$out"

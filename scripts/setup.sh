@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of a list (packages.txt when none is named) that are missing.
-# Sourced by ./run and ./test.
+# Sourced by the scripts that build: quellmark_install_packages [LIST] installs the Debian
+# packages of a list (packages.txt when none is named) that are missing;
+# quellmark_configure_release BUILD [CMAKE OPTION...] configures a Release build there.
 set -euo pipefail
 
 quellmark_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -18,4 +19,11 @@ quellmark_install_packages() {
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Warnings stay warnings here; ./test makes them errors.
+quellmark_configure_release() {
+    local build="$1"
+    shift
+    cmake -S "$quellmark_root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELLMARK_WERROR=OFF "$@" > /dev/null
 }

@@ -4,6 +4,7 @@
 
 #include "AceCodes.h"
 #include "MessageOf.h"
+#include "ScriptedEngine.h"
 #include "ScriptedServer.h"
 #include "Wire.h"
 #include "ace.h"
@@ -12,63 +13,17 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+
+#ifndef _WIN32
+#include <clocale>
+#endif
 
 namespace {
 
 using Column = ScriptedServer::Column;
-
-struct Outcome {
-    UNSIGNED32 code = 0;
-    std::string text;
-};
-
-Outcome lastError(UNSIGNED32 code)
-{
-    UNSIGNED32 reported = 0;
-    UNSIGNED8 buffer[601] = {};
-    UNSIGNED16 length = 600;
-    ace::AdsGetLastError(&reported, buffer, &length);
-    return {code, reinterpret_cast<const char *>(buffer)};
-}
-
-// Connects, prepares and executes one statement against the scripted peer.
-Outcome execute(ScriptedServer &server, UNSIGNED32 sqlTimeoutSeconds = 0,
-                ADSHANDLE *cursorOut = nullptr)
-{
-    QByteArray connect = ("Data Source=" + server.connectPath() + ";").toLocal8Bit();
-    ADSHANDLE connection = 0;
-    if (const UNSIGNED32 rc =
-            ace::AdsConnect101(reinterpret_cast<UNSIGNED8 *>(connect.data()), nullptr, &connection))
-        return lastError(rc);
-    ADSHANDLE statement = 0;
-    EXPECT_EQ(ace::AdsCreateSQLStatement(connection, &statement), 0u);
-    if (sqlTimeoutSeconds)
-        ace::AdsSetSQLTimeout(statement, sqlTimeoutSeconds);
-    std::u16string sql = u"EXECUTE PROCEDURE sp_mgGetUsageInfo();";
-    ace::AdsPrepareSQLW(statement, reinterpret_cast<WCHAR16 *>(sql.data()));
-    ADSHANDLE cursor = 0;
-    const UNSIGNED32 rc = ace::AdsExecuteSQL(statement, &cursor);
-    const Outcome outcome = rc ? lastError(rc) : Outcome{};
-    if (cursorOut && rc == 0)
-        *cursorOut = cursor;
-    else
-        ace::AdsDisconnect(connection);
-    return outcome;
-}
-
-// A peer that welcomes every client and answers the execution with the given bytes.
-ScriptedServer::Script answering(const QByteArray &executeAnswer)
-{
-    return [executeAnswer](std::uint8_t type, const QByteArray &) -> ScriptedServer::Reply {
-        if (type == wire::Hello)
-            return {ScriptedServer::welcome()};
-        if (type == wire::Execute)
-            return {executeAnswer};
-        return {};
-    };
-}
 
 TEST(EngineAgainstABrokenServer, ResultsBeyondReasonAreErrors)
 {
@@ -109,7 +64,7 @@ TEST(EngineAgainstABrokenServer, ResultsBeyondReasonAreErrors)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedServer server(answering(c.answer));
-        const Outcome outcome = execute(server);
+        const EngineOutcome outcome = executeAgainst(server);
         EXPECT_EQ(outcome.code, c.code);
         EXPECT_NE(outcome.text.find(c.text), std::string::npos) << outcome.text;
     }
@@ -121,7 +76,7 @@ TEST(EngineAgainstABrokenServer, FrameLengthBeyondTheLimitIsRefusedUnread)
     const std::uint32_t huge = 0x7FFFFFFFu;
     std::memcpy(header.data(), &huge, 4);
     ScriptedServer server(answering(header + QByteArray(64, '\x83')));
-    const Outcome outcome = execute(server);
+    const EngineOutcome outcome = executeAgainst(server);
     EXPECT_EQ(outcome.code, acecode::BrokenAnswer);
     EXPECT_NE(outcome.text.find("frame length 2147483647"), std::string::npos) << outcome.text;
 }
@@ -131,13 +86,89 @@ TEST(EngineAgainstABrokenServer, HugeErrorTextOfInvalidBytesIsConvertedInOnePass
     // 16 MiB less a little of bytes that are no UTF-8: each becomes one replacement.
     const QByteArray garbage(wire::MaxFrame - 64, '\xFF');
     ScriptedServer server(answering(ScriptedServer::error(7200, garbage)));
-    const Outcome outcome = execute(server);
+    const EngineOutcome outcome = executeAgainst(server);
     EXPECT_EQ(outcome.code, 7200u);
     // The engine's last-error text holds the start of it, as far as 600 bytes go, cut
     // between characters.
     EXPECT_GE(outcome.text.size(), 590u);
     EXPECT_EQ(QString::fromLocal8Bit(outcome.text).toLocal8Bit(),
               QByteArray::fromStdString(outcome.text));
+}
+
+// This thread in the C locale, whose 8-bit encoding is ASCII, while the object lives. On
+// Windows the ANSI code page stays: Windows-1252 under Wine, which lacks the same letters.
+class InAsciiLocale {
+public:
+#ifndef _WIN32
+    InAsciiLocale() : m_c(newlocale(LC_ALL_MASK, "C", nullptr)), m_before(uselocale(m_c)) {}
+    ~InAsciiLocale()
+    {
+        uselocale(m_before);
+        freelocale(m_c);
+    }
+
+private:
+    locale_t m_c;
+    locale_t m_before;
+#endif
+};
+
+// "Ж" in UTF-8, count times: a letter neither ASCII nor Windows-1252 holds.
+QByteArray cyrillic(qsizetype count)
+{
+    return QByteArray("\xD0\x96").repeated(count);
+}
+
+TEST(EngineAgainstABrokenServer, ErrorTextTheLocaleCannotHoldIsConvertedInOnePass)
+{
+    // Some 8 million letters: a call each would take minutes.
+    ScriptedServer server(
+        answering(ScriptedServer::error(7200, cyrillic((wire::MaxFrame - 64) / 2))));
+    const InAsciiLocale ascii;
+    QElapsedTimer clock;
+    clock.start();
+    const EngineOutcome outcome = executeAgainst(server, 2);
+    EXPECT_LT(clock.elapsed(), 9000);
+    EXPECT_EQ(outcome.code, 7200u);
+    EXPECT_EQ(outcome.text, std::string(599, '?'));
+}
+
+TEST(EngineAgainstABrokenServer, RowsTheLocaleCannotHoldComeWithinTheTimeOut)
+{
+    // Two batches of 2 MiB of letters in long character columns (type 4), fetched under a
+    // time-out of 1 s each.
+    constexpr std::uint32_t Rows = 8;
+    constexpr std::uint32_t Length = 512 * 1024;
+    const QByteArray row = cyrillic(Length / 2);
+    ScriptedServer server([&row](std::uint8_t type, const QByteArray &payload) {
+        if (type == wire::Hello)
+            return ScriptedServer::Reply{ScriptedServer::welcome()};
+        if (type == wire::Execute)
+            return ScriptedServer::Reply{
+                ScriptedServer::result(7, Rows, Length, {{"name", 4, Length, 0}})};
+        if (type != wire::Fetch)
+            return ScriptedServer::Reply{};
+        std::uint32_t count = 0;
+        std::memcpy(&count, payload.constData() + 8, 4);
+        return ScriptedServer::Reply{ScriptedServer::frame(
+            QByteArray(1, char(wire::Rows)) + payload.mid(4, 8) + row.repeated(count))};
+    });
+    const InAsciiLocale ascii;
+    ADSHANDLE cursor = 0;
+    ASSERT_EQ(executeAgainst(server, 1, &cursor).code, 0u);
+    QElapsedTimer clock;
+    clock.start();
+    for (const SIGNED32 skip : {1, SIGNED32(Rows) - 1}) {
+        SCOPED_TRACE(skip);
+        ASSERT_EQ(ace::AdsSkip(cursor, skip), 0u);
+        QByteArray record(Length, '\0');
+        UNSIGNED32 length = Length;
+        ASSERT_EQ(ace::AdsGetRecord(cursor, reinterpret_cast<UNSIGNED8 *>(record.data()), &length),
+                  0u)
+            << lastEngineError(0).text;
+        EXPECT_EQ(record, QByteArray(Length / 2, '?') + QByteArray(Length / 2, ' '));
+    }
+    EXPECT_LT(clock.elapsed(), 4000);
 }
 
 TEST(EngineAgainstABrokenServer, RowsThatDoNotMatchTheRequestAreErrors)
@@ -153,13 +184,13 @@ TEST(EngineAgainstABrokenServer, RowsThatDoNotMatchTheRequestAreErrors)
         return {};
     });
     ADSHANDLE cursor = 0;
-    ASSERT_EQ(execute(server, 0, &cursor).code, 0u);
+    ASSERT_EQ(executeAgainst(server, 0, &cursor).code, 0u);
     ASSERT_EQ(ace::AdsSkip(cursor, 1), 0u);
     UNSIGNED8 row[4];
     UNSIGNED32 length = sizeof row;
     const UNSIGNED32 rc = ace::AdsGetRecord(cursor, row, &length);
     EXPECT_EQ(rc, acecode::BrokenAnswer);
-    EXPECT_NE(lastError(rc).text.find("malformed rows"), std::string::npos);
+    EXPECT_NE(lastEngineError(rc).text.find("malformed rows"), std::string::npos);
 }
 
 TEST(EngineAgainstABrokenServer, ExecuteAndFetchFollowTheStatementTimeOut)
@@ -178,13 +209,13 @@ TEST(EngineAgainstABrokenServer, ExecuteAndFetchFollowTheStatementTimeOut)
     // A silent execution gives up after the statement's time-out of 1 s, not the default.
     QElapsedTimer clock;
     clock.start();
-    Outcome outcome = execute(server, 1);
+    EngineOutcome outcome = executeAgainst(server, 1);
     EXPECT_EQ(outcome.code, acecode::TimedOut);
     EXPECT_LT(clock.elapsed(), 9000);
 
     silentFetch = true;
     ADSHANDLE cursor = 0;
-    ASSERT_EQ(execute(server, 1, &cursor).code, 0u);
+    ASSERT_EQ(executeAgainst(server, 1, &cursor).code, 0u);
     ace::AdsSkip(cursor, 1);
     UNSIGNED8 row[4];
     UNSIGNED32 length = sizeof row;

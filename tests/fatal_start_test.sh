@@ -14,13 +14,7 @@ export WINEPREFIX="$work/prefix" XDG_RUNTIME_DIR="$work"
 unset QT_QPA_PLATFORM
 "$work/Quellmark" &
 app=$!
-box=""
-for _ in $(seq 200); do
-    box=$(xdotool search --onlyvisible --name '^Anwendungsfehler$' 2>/dev/null | head -n 1) || true
-    [ -n "$box" ] && break
-    sleep 0.1
-done
-if [ -z "$box" ]; then
+if ! box=$(window_of Anwendungsfehler); then
     echo "no fatal report appeared"
     kill "$app" 2>/dev/null || true
     exit 1

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
@@ -156,8 +157,9 @@ TEST_F(ProfileFileTest, UnchangedLinesKeepTheirBytes)
          "e\r\n[B\xFCro]\r\nx=\xE4\r\ny=K\xF6ln\r\n"},
         {"a character Latin-1 lacks is refused", "[S]\r\nx=\xE4\r\n", "S", "y", "€",
          ProfileRefusal::Unencodable, "[S]\r\nx=\xE4\r\n"},
+        // The second one is a U+FEFF before the "[": that line is no section header.
         {"only the first byte-order mark is one", "\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=1\r\n", "S",
-         "k", "v", ProfileRefusal::None, "\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=v\r\n"},
+         "k", "v", ProfileRefusal::None, "\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=1\r\n[S]\r\nk=v\r\n"},
         {"broken UTF-8 after the mark stays", "\xEF\xBB\xBF[S]\r\nold=\xFF\xFE\r\n", "S", "k", "ä",
          ProfileRefusal::None, "\xEF\xBB\xBF[S]\r\nold=\xFF\xFE\r\nk=\xC3\xA4\r\n"},
         {"an odd byte at the end of UTF-16 stays", QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0\x41", 13),
@@ -196,7 +198,7 @@ TEST_F(ProfileFileTest, ReplacedAtomicallyKeepingPermissions)
     EXPECT_EQ(files(), QStringList{QStringLiteral("ADS.INI")});
 }
 
-TEST_F(ProfileFileTest, LeftoverTemporaryFileIsReusedAndGone)
+TEST_F(ProfileFileTest, LeftoverTemporaryFileIsReplacedAndGone)
 {
     write("[S]\r\na=1\r\n");
     QFile stale(dir.filePath(QStringLiteral(".ADS.INI.quellmark-tmp")));
@@ -229,6 +231,177 @@ TEST_F(ProfileFileTest, LinksStay)
               ProfileRefusal::None);
     EXPECT_TRUE(QFileInfo(path).isSymLink());
     EXPECT_EQ(read(real), QByteArray("[S]\r\na=3\r\n"));
+}
+
+// What may lie in the temporary file's place, and what the writer must not do with it.
+TEST_F(ProfileFileTest, TemporaryFileNameCannotFoolTheWriter)
+{
+    const QString temporary = dir.filePath(QStringLiteral(".ADS.INI.quellmark-tmp"));
+    const QString other = dir.filePath(QStringLiteral("other.txt"));
+    const QByteArray precious = "kept as it is\n";
+    const auto makeOther = [&] {
+        QFile file(other);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(precious);
+    };
+    const struct {
+        const char *name;
+        std::function<void()> place;
+        bool stays; // the thing in the temporary file's place is still there afterwards
+    } cases[] = {
+        // Written through, the other file would lose its data and become ADS.INI.
+        {"a hard link to another file",
+         [&] {
+             makeOther();
+             ASSERT_EQ(::link(QFile::encodeName(other).constData(),
+                              QFile::encodeName(temporary).constData()),
+                       0);
+         },
+         false},
+        // Neither may block every write: the file is written in place then.
+        {"a symbolic link to another file",
+         [&] {
+             makeOther();
+             ASSERT_TRUE(QFile::link(other, temporary));
+         },
+         true},
+        {"a dangling symbolic link",
+         [&] { ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nowhere")), temporary)); },
+         true},
+        {"a folder", [&] { ASSERT_TRUE(QDir().mkdir(temporary)); }, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        write("[S]\r\na=1\r\n");
+        c.place();
+        ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")),
+                  ProfileRefusal::None);
+        EXPECT_EQ(read(), QByteArray("[S]\r\na=2\r\n"));
+        EXPECT_FALSE(QFileInfo(path).isSymLink());
+        if (QFileInfo::exists(other)) {
+            EXPECT_EQ(read(other), precious);
+        }
+        EXPECT_FALSE(QFileInfo(dir.filePath(QStringLiteral("nowhere"))).exists());
+        const QFileInfo left(temporary);
+        EXPECT_EQ(left.exists() || left.isSymLink(), c.stays);
+        // The next writer finds the same and does the same.
+        ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("3")),
+                  ProfileRefusal::None);
+        EXPECT_EQ(read(), QByteArray("[S]\r\na=3\r\n"));
+        if (left.isDir())
+            QDir(temporary).removeRecursively();
+        QFile::remove(temporary);
+        QFile::remove(other);
+    }
+}
+
+TEST_F(ProfileFileTest, DanglingLinkStaysALinkToTheFileItNames)
+{
+    const QString real = dir.filePath(QStringLiteral("real.ini"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("real.ini"), path)); // relative, as ln -s makes it
+    ASSERT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("1")),
+              ProfileRefusal::None);
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(read(real), QByteArray("[S]\r\na=1\r\n"));
+
+    // A loop of links is no file to write.
+    QFile::remove(real);
+    ASSERT_TRUE(QFile::link(path, real));
+    EXPECT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")),
+              ProfileRefusal::WriteFault);
+}
+
+// Qt's plain conversions drop a U+FEFF at the start of what they decode: decoded line by
+// line, a key that starts with one never read back, and every write added it again.
+TEST_F(ProfileFileTest, ByteOrderMarkCharactersInNamesReadBack)
+{
+    const QString mark(QChar(0xFEFF));
+    const struct {
+        const char *name;
+        QByteArray before;
+    } files[] = {
+        {"in the locale's encoding", "[S]\r\n"},
+        {"UTF-8 after a mark", "\xEF\xBB\xBF[S]\r\n"},
+        {"UTF-16", QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0", 12)},
+    };
+    for (const auto &f : files) {
+        for (const auto &[section, key] :
+             {std::pair{QStringLiteral("S"), mark + QStringLiteral("k")},
+              std::pair{mark + QStringLiteral("T"), QStringLiteral("k")}}) {
+            SCOPED_TRACE(std::string(f.name) + (key.startsWith(mark) ? ", key" : ", section"));
+            write(f.before);
+            ASSERT_EQ(set(section, key, QStringLiteral("1")), ProfileRefusal::None);
+            const QByteArray once = read();
+            ASSERT_EQ(set(section, key, QStringLiteral("1")), ProfileRefusal::None);
+            EXPECT_EQ(read(), once);
+            const ProfileBytes file = ProfileBytes::read(once);
+            EXPECT_EQ(profileValue(file.lines, section, key), QStringLiteral("1"));
+            EXPECT_EQ(profileValue(file.lines, QStringLiteral("T"), QStringLiteral("k")),
+                      std::nullopt);
+        }
+    }
+}
+
+// As Windows, which refuses to write a file with the read-only attribute whoever asks.
+TEST_F(ProfileFileTest, ReadOnlyFilesAndOtherThingsAreRefusedUntouched)
+{
+    write("[S]\r\na=1\r\n");
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+    EXPECT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")),
+              ProfileRefusal::AccessDenied);
+    EXPECT_EQ(read(), QByteArray("[S]\r\na=1\r\n"));
+    EXPECT_EQ(files(), QStringList{QStringLiteral("ADS.INI")});
+    // Writing what is there already is no change, and no refusal.
+    EXPECT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("1")),
+              ProfileRefusal::None);
+    QFile::remove(path);
+
+    // A pipe would be read for ever.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
+    EXPECT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")),
+              ProfileRefusal::AccessDenied);
+    EXPECT_EQ(copyFile(path, dir.filePath(QStringLiteral("copy")), false),
+              ProfileRefusal::AccessDenied);
+}
+
+// The backup's copy: the source's bytes and attributes, replaced the way a write replaces.
+TEST_F(ProfileFileTest, CopiesTakeBytesModeAndOwnerAndReplaceAtomically)
+{
+    const QString backup = dir.filePath(QStringLiteral("ADS.INI.bak"));
+    write("[S]\r\na=\xE4\r\n");
+    ASSERT_TRUE(
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    }
+    {
+        QFile old(backup);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("older");
+    }
+    struct stat before {};
+    ::stat(QFile::encodeName(backup).constData(), &before);
+
+    ASSERT_EQ(copyFile(path, backup, false), ProfileRefusal::None);
+    EXPECT_EQ(read(backup), QByteArray("[S]\r\na=\xE4\r\n"));
+    struct stat after {};
+    ::stat(QFile::encodeName(backup).constData(), &after);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 0777, 0640u);
+    if (root) {
+        EXPECT_EQ(after.st_uid, 65534u);
+        EXPECT_EQ(after.st_gid, 65534u);
+    }
+    EXPECT_EQ(files(), QStringList({QStringLiteral("ADS.INI"), QStringLiteral("ADS.INI.bak")}));
+
+    EXPECT_EQ(copyFile(path, backup, true), ProfileRefusal::FileExists);
+    EXPECT_EQ(copyFile(dir.filePath(QStringLiteral("missing")), backup, false),
+              ProfileRefusal::FileNotFound);
+    ASSERT_TRUE(QFile::setPermissions(backup, QFile::ReadOwner));
+    EXPECT_EQ(copyFile(dir.filePath(QStringLiteral("ADS.INI")), backup, false),
+              ProfileRefusal::AccessDenied);
+    EXPECT_EQ(read(backup), QByteArray("[S]\r\na=\xE4\r\n"));
 }
 
 TEST_F(ProfileFileTest, RefusedWritesLeaveTheFileUntouched)

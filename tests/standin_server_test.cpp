@@ -50,6 +50,8 @@ TEST(StandinServer, ControlValuesAreCheckedAndRefusedWhole)
         {R"({"refuseConnects":1.5})", "refuseConnects"},
         {R"({"procedureErrors":{"sp_x":{"code":0}}})", "code"},
         {R"({"procedureErrors":{"sp_x":{"code":7200,"when":1}}})", "when"},
+        {R"({"procedureErrors":{"sp_x":{"count":18446744073709551615}}})", "count"},
+        {R"({"refuseConnects":9223372036854775808})", "refuseConnects"},
         {R"({"dropFields":{"sp_x":"TSAddress"}})", "dropFields"},
         {R"({"emptyResults":[1]})", "emptyResults"},
         {R"({"noSuchFault":1})", "noSuchFault"},

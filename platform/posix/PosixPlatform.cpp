@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <dlfcn.h>
@@ -25,6 +26,8 @@ bool isDriveLetter(QChar c)
     const QChar lower = c.toLower();
     return lower >= QLatin1Char('a') && lower <= QLatin1Char('z');
 }
+
+thread_local int t_lookupError = 0;
 
 QString wide(const WideChar *text, int count)
 {
@@ -107,15 +110,29 @@ const hostent *PosixPlatform::gethostbyname(const char *name)
     thread_local std::vector<char> scratch(8192);
     hostent *result = nullptr;
     int error = 0;
-    if (!name ||
-        gethostbyname_r(name, &entry, scratch.data(), scratch.size(), &result, &error) != 0)
+    t_lookupError = 0;
+    const int failed =
+        name ? gethostbyname_r(name, &entry, scratch.data(), scratch.size(), &result, &error) : 0;
+    if (!result) {
+        // The resolver's h_errno codes are Windows Sockets' own less 11000.
+        t_lookupError = failed == ERANGE          ? WSANO_RECOVERY
+                        : error == HOST_NOT_FOUND ? WSAHOST_NOT_FOUND
+                        : error == TRY_AGAIN      ? WSATRY_AGAIN
+                        : error == NO_DATA        ? WSANO_DATA
+                                                  : WSANO_RECOVERY;
         return nullptr;
+    }
     return result;
 }
 
 int PosixPlatform::WSACleanup()
 {
     return 0;
+}
+
+int PosixPlatform::WSAGetLastError()
+{
+    return t_lookupError;
 }
 
 int PosixPlatform::CompareStringW(LCID, DWORD flags, const WideChar *string1, int count1,
@@ -134,6 +151,12 @@ BOOL PosixPlatform::WritePrivateProfileStringW(const WideChar *appName, const Wi
                                                const WideChar *string, const WideChar *fileName)
 {
     return writePrivateProfileStringW(appName, keyName, string, fileName);
+}
+
+BOOL PosixPlatform::CopyFileW(const WideChar *existingFileName, const WideChar *newFileName,
+                              BOOL failIfExists)
+{
+    return copyFileW(existingFileName, newFileName, failIfExists);
 }
 
 DWORD PosixPlatform::GetLastError()

@@ -22,10 +22,13 @@ public:
     int WSAStartup(WORD versionRequested) override;
     const hostent *gethostbyname(const char *name) override;
     int WSACleanup() override;
+    int WSAGetLastError() override;
     int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
                        const WideChar *string2, int count2) override;
     BOOL WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
                                     const WideChar *string, const WideChar *fileName) override;
+    BOOL CopyFileW(const WideChar *existingFileName, const WideChar *newFileName,
+                   BOOL failIfExists) override;
     DWORD GetLastError() override;
     LibraryHandle LoadLibraryW(const WideChar *fileName) override;
     ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;

@@ -1,144 +1,13 @@
 #include "ProfileFile.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-
-// --- bytes and lines -----------------------------------------------------------------------
-
-namespace {
-
-using Encoding = ProfileBytes::Encoding;
-
-QString decode(Encoding encoding, const QByteArray &bytes)
-{
-    switch (encoding) {
-    case Encoding::Local8Bit:
-        return QString::fromLocal8Bit(bytes);
-    case Encoding::Latin1:
-        return QString::fromLatin1(bytes);
-    case Encoding::Utf8:
-        return QString::fromUtf8(bytes);
-    case Encoding::Utf16Le:
-        return QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData()),
-                                  bytes.size() / 2);
-    }
-    return {};
-}
-
-std::optional<QByteArray> encode(Encoding encoding, const QString &text)
-{
-    switch (encoding) {
-    case Encoding::Local8Bit: {
-        QByteArray bytes = text.toLocal8Bit();
-        if (QString::fromLocal8Bit(bytes) != text)
-            return std::nullopt;
-        return bytes;
-    }
-    case Encoding::Latin1:
-        for (const QChar c : text)
-            if (c.unicode() > 0xFF)
-                return std::nullopt;
-        return text.toLatin1();
-    case Encoding::Utf8:
-        return text.toUtf8();
-    case Encoding::Utf16Le: {
-        QByteArray bytes(text.size() * 2, '\0');
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const char16_t unit = text[i].unicode();
-            bytes[2 * i] = char(unit & 0xFF);
-            bytes[2 * i + 1] = char(unit >> 8);
-        }
-        return bytes;
-    }
-    }
-    return std::nullopt;
-}
-
-// Splits the body into lines at CR, LF and CRLF, in bytes (8-bit) or code units (UTF-16).
-QList<ProfileLine> splitLines(Encoding encoding, const QByteArray &body)
-{
-    const qsizetype unit = encoding == Encoding::Utf16Le ? 2 : 1;
-    const auto at = [&](qsizetype i) -> char16_t {
-        return unit == 1 ? char16_t(uchar(body[i]))
-                         : char16_t(uchar(body[i]) | (uchar(body[i + 1]) << 8));
-    };
-    QList<ProfileLine> lines;
-    const qsizetype units = body.size() / unit * unit;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < units; i += unit) {
-        const char16_t c = at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        const bool crlf = c == u'\r' && i + unit < units && at(i + unit) == u'\n';
-        const qsizetype endLength = crlf ? 2 * unit : unit;
-        const QByteArray text = body.mid(start, i - start);
-        lines.append(ProfileLine{decode(encoding, text),
-                                 crlf ? QStringLiteral("\r\n") : QString(QChar(c)), text,
-                                 body.mid(i, endLength)});
-        i += endLength - unit;
-        start = i + unit;
-    }
-    if (start < units) {
-        const QByteArray text = body.mid(start, units - start);
-        lines.append(ProfileLine{decode(encoding, text), QString(), text, QByteArray()});
-    }
-    return lines;
-}
-
-} // namespace
-
-ProfileBytes ProfileBytes::read(const QByteArray &bytes)
-{
-    ProfileBytes file;
-    QByteArray body = bytes;
-    if (bytes.startsWith("\xFF\xFE")) {
-        file.encoding = Encoding::Utf16Le;
-        file.mark = bytes.left(2);
-    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
-        file.encoding = Encoding::Utf8;
-        file.mark = bytes.left(3);
-    } else {
-        // Bytes the locale cannot decode and encode back (a Windows-made file in a UTF-8
-        // locale, say) are read as Latin-1, which keeps each of them.
-        file.encoding = QString::fromLocal8Bit(bytes).toLocal8Bit() == bytes ? Encoding::Local8Bit
-                                                                             : Encoding::Latin1;
-    }
-    body.remove(0, file.mark.size());
-    if (file.encoding == Encoding::Utf16Le && body.size() % 2 != 0) {
-        file.tail = body.right(1);
-        body.chop(1);
-    }
-    file.lines = splitLines(file.encoding, body);
-    return file;
-}
-
-std::optional<QByteArray> ProfileBytes::bytes() const
-{
-    QByteArray out = mark;
-    for (const ProfileLine &line : lines) {
-        if (line.raw) {
-            out += *line.raw;
-        } else {
-            const std::optional<QByteArray> text = encode(encoding, line.text);
-            if (!text)
-                return std::nullopt;
-            out += *text;
-        }
-        if (line.rawEnd)
-            out += *line.rawEnd;
-        else
-            out += *encode(encoding, line.end);
-    }
-    return out + tail;
-}
 
 // --- the file ------------------------------------------------------------------------------
 
@@ -225,6 +94,16 @@ struct Outcome {
     std::optional<QByteArray> bytes;
 };
 
+// The new content from the current one (exists: whether there was a file).
+using Produce = std::function<Outcome(const QByteArray &current, bool exists)>;
+
+// Whose permissions, owner, group and access list a replaced file takes: the file it
+// replaces (a write), or the file it is a copy of.
+struct Attributes {
+    struct stat status {};
+    QByteArray aclPath;
+};
+
 Outcome apply(const QByteArray &current, bool exists, const Change &change)
 {
     ProfileBytes file = ProfileBytes::read(current);
@@ -238,40 +117,154 @@ Outcome apply(const QByteArray &current, bool exists, const Change &change)
     return {ProfileRefusal::None, bytes};
 }
 
-// Rewrites the file where it stands, under a lock on the file itself.
-ProfileRefusal writeInPlace(const QByteArray &target, const Change &change)
+QByteArray folderOf(const QByteArray &path)
 {
-    Descriptor fd(::open(target.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// The file a name stands for, symbolic links followed to the end: a dangling link names
+// the file that is to be made, and stays a link. False (errno set) on a loop.
+bool resolveLinks(QByteArray path, QByteArray &file)
+{
+    for (int depth = 0; depth < 40; ++depth) {
+        char text[4096];
+        const ssize_t length = ::readlink(path.constData(), text, sizeof text);
+        if (length < 0) {
+            file = path; // not a link, or nothing there yet
+            return true;
+        }
+        if (std::size_t(length) >= sizeof text) {
+            errno = ENAMETOOLONG;
+            return false;
+        }
+        const QByteArray link(text, length);
+        path = link.startsWith('/') ? link : folderOf(path) + '/' + link;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// Windows refuses to write a read-only file whoever asks; without write bits a file is
+// read-only here, and otherwise when the caller may not write it.
+bool readOnly(const QByteArray &file, const struct stat &status)
+{
+    return (status.st_mode & 0222) == 0 ||
+           ::faccessat(AT_FDCWD, file.constData(), W_OK, AT_EACCESS) != 0;
+}
+
+// Rewrites the file where it stands, under a lock on the file itself.
+ProfileRefusal writeInPlace(const QByteArray &target, const Produce &produce)
+{
+    Descriptor fd(::open(target.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
     if (fd.get() < 0)
         return refusalOf(errno);
     ::flock(fd.get(), LOCK_EX);
     QByteArray current;
     if (!readAll(fd.get(), current))
         return refusalOf(errno);
-    const Outcome outcome = apply(current, true, change);
+    const Outcome outcome = produce(current, true);
     if (outcome.refusal != ProfileRefusal::None || !outcome.bytes)
         return outcome.refusal;
     return writeAll(fd.get(), *outcome.bytes) ? ProfileRefusal::None : refusalOf(errno);
 }
 
-// Gives the temporary file the file's permissions, owner, group and access list; false
-// when any of them cannot be kept.
-bool takeOver(int fd, const struct stat &original, const QByteArray &target)
+// Gives the temporary file the permissions, owner, group and access list of another; false
+// when any of them cannot be kept (the owner only where ownerRequired).
+bool takeOver(int fd, const Attributes &like, bool ownerRequired)
 {
+    const struct stat &original = like.status;
     if (::fchmod(fd, original.st_mode & 07777) != 0)
         return false;
     struct stat mine {};
     ::fstat(fd, &mine);
     if ((mine.st_uid != original.st_uid || mine.st_gid != original.st_gid) &&
-        ::fchown(fd, original.st_uid, original.st_gid) != 0)
+        ::fchown(fd, original.st_uid, original.st_gid) != 0 && ownerRequired)
         return false;
     const char *acl = "system.posix_acl_access";
-    const ssize_t size = ::getxattr(target.constData(), acl, nullptr, 0);
+    const ssize_t size = ::getxattr(like.aclPath.constData(), acl, nullptr, 0);
     if (size <= 0)
         return true; // no access list beyond the mode bits
     QByteArray value(size, '\0');
-    const ssize_t got = ::getxattr(target.constData(), acl, value.data(), std::size_t(size));
+    const ssize_t got = ::getxattr(like.aclPath.constData(), acl, value.data(), std::size_t(size));
     return got >= 0 && ::fsetxattr(fd, acl, value.constData(), std::size_t(got), 0) == 0;
+}
+
+// Replaces a file's content atomically: the new content goes into a temporary file beside
+// it (".NAME.quellmark-tmp"), made afresh for every write, which takes the attributes
+// (copied, else the replaced file's own) and is renamed over it. Where that cannot be
+// done, the file is rewritten in place. Writers in one folder take turns.
+ProfileRefusal replaceFile(const QString &fileName, const Produce &produce,
+                           const Attributes *copied)
+{
+    QByteArray target;
+    if (!resolveLinks(QFile::encodeName(fileName), target))
+        return refusalOf(errno);
+    const QByteArray folder = folderOf(target);
+    Descriptor turn(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (turn.get() >= 0)
+        ::flock(turn.get(), LOCK_EX);
+
+    Attributes own;
+    const bool exists = ::stat(target.constData(), &own.status) == 0;
+    if (!exists && errno != ENOENT)
+        return refusalOf(errno);
+    // A folder, a pipe or a device is no profile file; reading a pipe would wait forever.
+    if (exists && !S_ISREG(own.status.st_mode))
+        return ProfileRefusal::AccessDenied;
+    own.aclPath = target;
+
+    QByteArray current;
+    if (exists) {
+        Descriptor in(::open(target.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        if (in.get() < 0 || !readAll(in.get(), current))
+            return refusalOf(errno);
+    }
+    const Outcome outcome = produce(current, exists);
+    if (outcome.refusal != ProfileRefusal::None || !outcome.bytes)
+        return outcome.refusal;
+    if (exists && readOnly(target, own.status))
+        return ProfileRefusal::AccessDenied;
+    // A replace would split a file with several names from the others.
+    if (exists && own.status.st_nlink > 1)
+        return writeInPlace(target, produce);
+
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray temporary = folder + "/." + target.mid(slash + 1) + ".quellmark-tmp";
+    // A leftover of a killed writer is removed, never written into: it may be a second name
+    // of another file. A link or a folder of that name is nobody's leftover.
+    struct stat leftover {};
+    if (::lstat(temporary.constData(), &leftover) == 0 &&
+        (!S_ISREG(leftover.st_mode) || ::unlink(temporary.constData()) != 0))
+        return writeInPlace(target, produce);
+    Descriptor fd(
+        ::open(temporary.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (fd.get() < 0) {
+        if (errno == EACCES || errno == EPERM || errno == EROFS || errno == EEXIST)
+            return writeInPlace(target, produce); // the folder may not be written
+        return refusalOf(errno);
+    }
+    const auto dropTemporary = [&] {
+        ::unlink(temporary.constData());
+        fd.reset();
+    };
+    if (!writeAll(fd.get(), *outcome.bytes)) {
+        const int error = errno;
+        dropTemporary();
+        return refusalOf(error);
+    }
+    const Attributes *like = copied ? copied : exists ? &own : nullptr;
+    if (like && !takeOver(fd.get(), *like, exists)) {
+        dropTemporary();
+        return writeInPlace(target, produce);
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        dropTemporary();
+        return writeInPlace(target, produce);
+    }
+    if (turn.get() >= 0)
+        ::fsync(turn.get());
+    return ProfileRefusal::None;
 }
 
 } // namespace
@@ -283,81 +276,40 @@ ProfileRefusal writeProfileString(const QString &fileName, const QString &sectio
     if (fileName.isEmpty())
         return ProfileRefusal::InvalidParameter;
     const Change change{section, key, value};
-    // Through a link, the file it points to is written; the link stays.
-    const QFileInfo info(fileName);
-    const QString resolved =
-        info.isSymLink() && info.exists() ? info.canonicalFilePath() : fileName;
-    if (QFileInfo(resolved).isDir())
+    return replaceFile(
+        fileName,
+        [&change](const QByteArray &current, bool exists) {
+            return apply(current, exists, change);
+        },
+        nullptr);
+}
+
+ProfileRefusal copyFile(const QString &source, const QString &target, bool failIfExists)
+{
+    if (source.isEmpty() || target.isEmpty())
+        return ProfileRefusal::InvalidParameter;
+    Attributes like;
+    like.aclPath = QFile::encodeName(source);
+    Descriptor in(::open(like.aclPath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (in.get() < 0)
+        return errno == ENOENT ? ProfileRefusal::FileNotFound : refusalOf(errno);
+    if (::fstat(in.get(), &like.status) != 0)
+        return refusalOf(errno);
+    if (!S_ISREG(like.status.st_mode))
         return ProfileRefusal::AccessDenied;
-    const QByteArray target = QFile::encodeName(resolved);
-    const QFileInfo resolvedInfo(resolved);
-    const QByteArray temporary =
-        QFile::encodeName(resolvedInfo.absolutePath() + QStringLiteral("/.") +
-                          resolvedInfo.fileName() + QStringLiteral(".quellmark-tmp"));
-
-    // Writers take turns on the temporary file; one that finds it renamed away meanwhile
-    // starts over with a fresh one.
-    Descriptor fd;
-    for (int attempt = 0;; ++attempt) {
-        fd.reset(::open(temporary.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
-        if (fd.get() < 0) {
-            if (errno == EACCES || errno == EPERM || errno == EROFS)
-                return writeInPlace(target, change); // the folder may not be written
-            return refusalOf(errno);
-        }
-        ::flock(fd.get(), LOCK_EX);
-        struct stat locked {};
-        struct stat named {};
-        if (::fstat(fd.get(), &locked) == 0 && ::stat(temporary.constData(), &named) == 0 &&
-            locked.st_ino == named.st_ino && locked.st_dev == named.st_dev)
-            break;
-        if (attempt >= 100)
-            return ProfileRefusal::WriteFault;
-    }
-    const auto dropTemporary = [&] {
-        ::unlink(temporary.constData());
-        fd.reset();
-    };
-
-    struct stat original {};
-    const bool exists = ::stat(target.constData(), &original) == 0;
-    QByteArray current;
-    if (exists) {
-        Descriptor in(::open(target.constData(), O_RDONLY | O_CLOEXEC));
-        if (in.get() < 0 || !readAll(in.get(), current)) {
-            const int error = errno;
-            dropTemporary();
-            return refusalOf(error);
-        }
-    }
-    const Outcome outcome = apply(current, exists, change);
-    if (outcome.refusal != ProfileRefusal::None || !outcome.bytes) {
-        dropTemporary();
-        return outcome.refusal;
-    }
-    // A replace would split a file with several names from the others.
-    if (exists && original.st_nlink > 1) {
-        dropTemporary();
-        return writeInPlace(target, change);
-    }
-    if (!writeAll(fd.get(), *outcome.bytes)) {
-        const int error = errno;
-        dropTemporary();
-        return refusalOf(error);
-    }
-    if (exists && !takeOver(fd.get(), original, target)) {
-        dropTemporary();
-        return writeInPlace(target, change);
-    }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        dropTemporary();
-        return writeInPlace(target, change);
-    }
-    Descriptor folder(
-        ::open(QFile::encodeName(resolvedInfo.absolutePath()).constData(), O_RDONLY | O_CLOEXEC));
-    if (folder.get() >= 0)
-        ::fsync(folder.get());
-    return ProfileRefusal::None;
+    QByteArray bytes;
+    if (!readAll(in.get(), bytes))
+        return refusalOf(errno);
+    in.reset();
+    struct stat existing {};
+    if (failIfExists && ::lstat(QFile::encodeName(target).constData(), &existing) == 0)
+        return ProfileRefusal::FileExists;
+    return replaceFile(
+        target,
+        [&bytes](const QByteArray &, bool) {
+            return Outcome{ProfileRefusal::None, bytes};
+        },
+        &like);
 }
 
 namespace {
@@ -387,6 +339,14 @@ BOOL writePrivateProfileStringW(const WideChar *appName, const WideChar *keyName
         return refused(ProfileRefusal::InvalidParameter);
     return refused(writeProfileString(QString::fromUtf16(fileName), QString::fromUtf16(appName),
                                       optionalWide(keyName), optionalWide(string)));
+}
+
+BOOL copyFileW(const WideChar *existingFileName, const WideChar *newFileName, BOOL failIfExists)
+{
+    if (!existingFileName || !newFileName)
+        return refused(ProfileRefusal::InvalidParameter);
+    return refused(copyFile(QString::fromUtf16(existingFileName), QString::fromUtf16(newFileName),
+                            failIfExists != FALSE));
 }
 
 DWORD lastProfileError()

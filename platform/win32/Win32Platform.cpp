@@ -46,6 +46,11 @@ int Win32Platform::WSACleanup()
     return ::WSACleanup();
 }
 
+int Win32Platform::WSAGetLastError()
+{
+    return ::WSAGetLastError();
+}
+
 int Win32Platform::CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
                                   const WideChar *string2, int count2)
 {
@@ -56,6 +61,12 @@ BOOL Win32Platform::WritePrivateProfileStringW(const WideChar *appName, const Wi
                                                const WideChar *string, const WideChar *fileName)
 {
     return ::WritePrivateProfileStringW(w(appName), w(keyName), w(string), w(fileName));
+}
+
+BOOL Win32Platform::CopyFileW(const WideChar *existingFileName, const WideChar *newFileName,
+                              BOOL failIfExists)
+{
+    return ::CopyFileW(w(existingFileName), w(newFileName), failIfExists);
 }
 
 DWORD Win32Platform::GetLastError()

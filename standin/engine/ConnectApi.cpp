@@ -127,7 +127,8 @@ UNSIGNED32 engine::api::AdsConnect101(UNSIGNED8 *pucConnectString, ADSHANDLE *,
                     "The data source \"" + utf8ToLocal(dataSource) + "\" is not a server path.");
 
     auto session = std::make_shared<Session>();
-    if (const std::uint32_t rc = session->link.connect(source.host, source.port, ConnectTimeoutMs))
+    if (const std::uint32_t rc =
+            session->link.connect(source.host, source.port, Deadline::in(ConnectTimeoutMs)))
         return fail(rc, utf8ToLocal(session->link.errorText()));
 
     // Who we are does not change while the process runs.
@@ -137,8 +138,8 @@ UNSIGNED32 engine::api::AdsConnect101(UNSIGNED8 *pucConnectString, ADSHANDLE *,
     wire::Writer hello(wire::Hello);
     hello.str(source.share).str(workstation).str(login).str(application).str(user).str(password);
     std::vector<std::uint8_t> answer;
-    if (const std::uint32_t rc =
-            session->request(hello, answer, wire::Welcome, wire::MaxHelloFrame, ConnectTimeoutMs))
+    if (const std::uint32_t rc = session->request(hello, answer, wire::Welcome, wire::MaxHelloFrame,
+                                                  Deadline::in(ConnectTimeoutMs)))
         return rc;
     auto welcome = answer::welcome(answer.data() + 1, answer.size() - 1);
     if (auto *failure = std::get_if<answer::Failure>(&welcome))
@@ -159,7 +160,7 @@ UNSIGNED32 engine::api::AdsDisconnect(ADSHANDLE hConnect)
     {
         const std::lock_guard lock(session->mutex);
         if (session->link.isOpen())
-            session->link.send(wire::Writer(wire::Bye), 200);
+            session->link.send(wire::Writer(wire::Bye), Deadline::in(200));
         session->link.close();
     }
     Handles::instance().remove(hConnect);

@@ -79,6 +79,7 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
     const std::uint32_t batch = index / batchRows;
     auto found = batches.find(batch);
     if (found == batches.end()) {
+        const Deadline deadline = Deadline::in(answerTimeoutMs);
         auto owner = session.lock();
         if (!owner) {
             failure = fail(acecode::ConnectionLost, "The cursor's connection is closed.");
@@ -89,12 +90,8 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
         wire::Writer request(wire::Fetch);
         request.u32(serverId).u32(first).u32(count);
         std::vector<std::uint8_t> answer;
-        {
-            const std::lock_guard lock(owner->mutex);
-            if ((failure =
-                     owner->request(request, answer, wire::Rows, wire::MaxFrame, answerTimeoutMs)))
-                return nullptr;
-        }
+        if ((failure = owner->request(request, answer, wire::Rows, wire::MaxFrame, deadline)))
+            return nullptr;
         auto checked =
             answer::rows(answer.data() + 1, answer.size() - 1, first, count, recordLength);
         if (auto *broken = std::get_if<answer::Failure>(&checked)) {
@@ -102,9 +99,15 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
             return nullptr;
         }
         if (!sys::localIsUtf8())
-            for (std::uint32_t i = 0; i < count; ++i)
+            for (std::uint32_t i = 0; i < count; ++i) {
+                // The statement's time-out bounds the call, converting the rows included.
+                if (i % 256 == 255 && deadline.passed()) {
+                    failure = fail(acecode::TimedOut, "The rows were not read in time.");
+                    return nullptr;
+                }
                 localiseCharacters(answer.data() + RowsOffset + std::size_t(i) * recordLength,
                                    columns);
+            }
         while (cachedBytes + answer.size() > MaxCachedBytes && !batchOrder.empty()) {
             const auto old = batches.find(batchOrder.front());
             cachedBytes -= old->second.size();
@@ -595,9 +598,8 @@ UNSIGNED32 engine::api::AdsCloseTable(ADSHANDLE hTable)
     if (!session)
         return fail(acecode::ConnectionLost, "The cursor's connection is closed.");
     std::vector<std::uint8_t> answer;
-    const std::lock_guard lock(session->mutex);
     return session->request(wire::Writer(wire::CloseCursor).u32(cursor->serverId), answer, wire::Ok,
-                            4096, cursor->answerTimeoutMs);
+                            4096, Deadline::in(cursor->answerTimeoutMs));
 }
 
 UNSIGNED32 engine::api::AdsConvertStringToJulian(UNSIGNED8 *pucJulian, UNSIGNED16 usLen,

@@ -6,9 +6,9 @@
 
 namespace engine {
 
-// Connecting and the greeting give up after ConnectTimeoutMs. Executing and fetching wait
-// for the statement's SQL time-out (AdsSetSQLTimeout, in seconds) when it is set, else
-// AnswerTimeoutMs.
+// Connecting and the greeting give up after ConnectTimeoutMs each. Executing and fetching
+// take at most the statement's SQL time-out (AdsSetSQLTimeout, in seconds) when it is set,
+// else AnswerTimeoutMs: the whole call, waiting for the link, reading and converting.
 constexpr int ConnectTimeoutMs = 3000;
 constexpr int AnswerTimeoutMs = 10000;
 

@@ -3,28 +3,30 @@
 #include "AceCodes.h"
 #include "System.h"
 
-#include <chrono>
+#include <climits>
 #include <cstring>
+#include <new>
 
 namespace engine {
 
 namespace {
 
-long long nowMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // Waits for the socket until the deadline; false on time-out.
-bool waitUntil(sys::Socket socket, bool forWriting, long long deadline)
+bool waitUntil(sys::Socket socket, bool forWriting, Deadline deadline)
 {
-    const long long left = deadline - nowMs();
-    return left > 0 && sys::waitReady(socket, forWriting, int(left));
+    const int left = deadline.leftMs();
+    return left > 0 && sys::waitReady(socket, forWriting, left);
 }
 
 } // namespace
+
+int Deadline::leftMs() const
+{
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(m_at - std::chrono::steady_clock::now())
+            .count();
+    return left <= 0 ? 0 : left >= INT_MAX ? INT_MAX : int(left);
+}
 
 Link::~Link()
 {
@@ -40,13 +42,23 @@ void Link::close()
 std::uint32_t Link::broken(std::uint32_t code, std::string text)
 {
     close();
+    m_closedBy = text;
     m_error = std::move(text);
     return code;
 }
 
-std::uint32_t Link::connect(const std::string &host, std::uint16_t port, int timeoutMs)
+std::uint32_t Link::closed()
+{
+    m_error = m_closedBy.empty()
+                  ? "The connection to the server is closed."
+                  : "The connection to the server was closed after a failure: " + m_closedBy;
+    return acecode::ConnectionLost;
+}
+
+std::uint32_t Link::connect(const std::string &host, std::uint16_t port, Deadline deadline)
 {
     close();
+    m_closedBy.clear();
     std::uint32_t address = 0;
     if (!sys::resolveIPv4(host, address))
         return broken(acecode::HostNotFound,
@@ -64,7 +76,7 @@ std::uint32_t Link::connect(const std::string &host, std::uint16_t port, int tim
     case sys::Progress::Pending:
         break;
     }
-    if (!waitUntil(m_socket, true, nowMs() + timeoutMs))
+    if (!waitUntil(m_socket, true, deadline))
         return broken(acecode::TimedOut, "The server at " + where + " did not answer in time.");
     if (const int failure = sys::connectResult(m_socket))
         return broken(acecode::ServerUnreachable, "The server at " + where + " is not reachable: " +
@@ -72,12 +84,11 @@ std::uint32_t Link::connect(const std::string &host, std::uint16_t port, int tim
     return acecode::Success;
 }
 
-std::uint32_t Link::send(const wire::Writer &message, int timeoutMs)
+std::uint32_t Link::send(const wire::Writer &message, Deadline deadline)
 {
     if (m_socket == sys::NoSocket)
-        return broken(acecode::ConnectionLost, "The connection to the server is closed.");
+        return closed();
     const std::vector<std::uint8_t> frame = message.frame();
-    const long long deadline = nowMs() + timeoutMs;
     std::size_t sent = 0;
     while (sent < frame.size()) {
         bool wouldBlock = false;
@@ -95,7 +106,7 @@ std::uint32_t Link::send(const wire::Writer &message, int timeoutMs)
     return acecode::Success;
 }
 
-std::uint32_t Link::readExactly(std::uint8_t *data, std::size_t size, long long deadline)
+std::uint32_t Link::readExactly(std::uint8_t *data, std::size_t size, Deadline deadline)
 {
     std::size_t got = 0;
     while (got < size) {
@@ -116,11 +127,10 @@ std::uint32_t Link::readExactly(std::uint8_t *data, std::size_t size, long long 
 }
 
 std::uint32_t Link::receive(std::vector<std::uint8_t> &payload, std::uint32_t maxSize,
-                            int timeoutMs)
+                            Deadline deadline)
 {
     if (m_socket == sys::NoSocket)
-        return broken(acecode::ConnectionLost, "The connection to the server is closed.");
-    const long long deadline = nowMs() + timeoutMs;
+        return closed();
     std::uint8_t header[4];
     if (const std::uint32_t rc = readExactly(header, sizeof header, deadline))
         return rc;
@@ -129,7 +139,12 @@ std::uint32_t Link::receive(std::vector<std::uint8_t> &payload, std::uint32_t ma
     if (length == 0 || length > maxSize)
         return broken(acecode::BrokenAnswer, "The server sent a malformed answer (frame length " +
                                                  std::to_string(length) + ").");
-    payload.resize(length);
+    try {
+        payload.resize(length);
+    } catch (const std::bad_alloc &) {
+        return broken(acecode::OutOfResources, "The engine is out of memory for an answer of " +
+                                                   std::to_string(length) + " bytes.");
+    }
     return readExactly(payload.data(), length, deadline);
 }
 

@@ -7,11 +7,14 @@
 namespace engine {
 
 std::uint32_t Session::request(const wire::Writer &message, std::vector<std::uint8_t> &reply,
-                               std::uint8_t expected, std::uint32_t maxAnswer, int timeoutMs)
+                               std::uint8_t expected, std::uint32_t maxAnswer, Deadline deadline)
 {
-    if (const std::uint32_t rc = link.send(message, timeoutMs))
+    const std::unique_lock lock(mutex, deadline.at());
+    if (!lock.owns_lock())
+        return fail(acecode::TimedOut, "The connection was busy with another request too long.");
+    if (const std::uint32_t rc = link.send(message, deadline))
         return fail(rc, link.errorText());
-    if (const std::uint32_t rc = link.receive(reply, maxAnswer, timeoutMs))
+    if (const std::uint32_t rc = link.receive(reply, maxAnswer, deadline))
         return fail(rc, link.errorText());
     if (reply[0] == wire::Error) {
         answer::Failure failure = answer::error(reply.data() + 1, reply.size() - 1);

@@ -176,12 +176,9 @@ UNSIGNED32 engine::api::AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE *phCursor)
     }
     const int timeoutMs = answerTimeoutMs(statement->timeoutSeconds);
     std::vector<std::uint8_t> answer;
-    {
-        const std::lock_guard lock(session->mutex);
-        if (const UNSIGNED32 rc =
-                session->request(request, answer, wire::Result, wire::MaxFrame, timeoutMs))
-            return rc;
-    }
+    if (const UNSIGNED32 rc = session->request(request, answer, wire::Result, wire::MaxFrame,
+                                               Deadline::in(timeoutMs)))
+        return rc;
     auto header = answer::result(answer.data() + 1, answer.size() - 1);
     if (auto *failure = std::get_if<answer::Failure>(&header))
         return fail(failure->code, std::move(failure->text));

@@ -3,6 +3,8 @@
 #include "SessionProtocol.h"
 
 #include <QObject>
+#include <deque>
+#include <memory>
 
 class QTcpSocket;
 class SessionHost;
@@ -12,6 +14,10 @@ class SessionHost;
 class ClientSession : public QObject, private SessionPeer {
     Q_OBJECT
 public:
+    // What one client may leave unread, answers waiting for a delay included: two of the
+    // largest answers. A client past it is disconnected.
+    static constexpr qint64 MaxQueuedBytes = 32 * 1024 * 1024;
+
     ClientSession(QTcpSocket *socket, SessionHost &host);
     ~ClientSession() override;
 
@@ -20,10 +26,22 @@ public:
 
 private:
     QString address() const override;
-    void send(const QByteArray &bytes, int delayMs) override;
+    bool send(const QByteArray &bytes, std::shared_ptr<const void> owner, int delayMs) override;
     void finish() override;
     void abort() override;
 
+    void write(const QByteArray &bytes, std::shared_ptr<const void> owner);
+    void releaseWritten();
+
     QTcpSocket *m_socket;
+    // Owners of the views the socket still holds, with the count of bytes queued up to the
+    // end of each; released as the socket writes them out.
+    struct Held {
+        qint64 end;
+        std::shared_ptr<const void> owner;
+    };
+    std::deque<Held> m_held;
+    qint64 m_queued = 0;  // bytes handed to the socket so far
+    qint64 m_delayed = 0; // bytes of answers waiting for their delay
     SessionProtocol m_protocol;
 };

@@ -15,8 +15,11 @@ int count(const std::string &key, const nlohmann::json &value, int lowest, int h
 {
     if (!value.is_number_integer())
         refuse(key, "a whole number is needed");
-    const auto number = value.get<long long>();
-    if (number < lowest || number > highest)
+    // Beyond the signed range a number is kept unsigned; read as signed it would wrap.
+    const bool huge = value.is_number_unsigned() &&
+                      value.get<unsigned long long>() > static_cast<unsigned long long>(highest);
+    const long long number = huge ? highest : value.get<long long>();
+    if (huge || number < lowest || number > highest)
         refuse(key,
                "must lie between " + std::to_string(lowest) + " and " + std::to_string(highest));
     return int(number);

@@ -31,6 +31,11 @@ void Server::shutdown()
         session->close();
         delete session;
     }
+    // Sessions whose link went in the loop's last turn: their deferred deletes never run.
+    const std::set<ClientSession *> closed = std::move(m_closed);
+    m_closed.clear();
+    for (ClientSession *session : closed)
+        delete session;
     m_connections.clear();
 }
 
@@ -46,8 +51,11 @@ QString Server::listen(const QString &addressAndPort)
 void Server::sessionClosed(ClientSession *session)
 {
     // Deleted on the next turn: the session may still be on the stack.
-    if (m_sessions.erase(session))
-        QTimer::singleShot(0, this, [session] { delete session; });
+    if (m_sessions.erase(session) && m_closed.insert(session).second)
+        QTimer::singleShot(0, this, [this, session] {
+            if (m_closed.erase(session))
+                delete session;
+        });
 }
 
 quint32 Server::registerConnection(ConnectionInfo info)
@@ -90,6 +98,17 @@ std::optional<QString> Server::applyControl(const QByteArray &json)
 
 void Server::log(const QString &line)
 {
-    std::printf("%s\n", line.toUtf8().constData());
+    // Lines carry what clients send: one line each, of a length one can read.
+    constexpr qsizetype MaxLine = 1000;
+    QString shown = line.size() > MaxLine ? line.left(MaxLine) : line;
+    if (shown.size() == MaxLine && shown.back().isHighSurrogate())
+        shown.chop(1);
+    for (QChar &c : shown)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    if (shown.size() < line.size())
+        shown += QStringLiteral(" ... (%1 characters cut)").arg(line.size() - shown.size());
+    std::printf("%s\n", shown.toUtf8().constData());
     std::fflush(stdout);
 }

@@ -16,8 +16,9 @@ class Listener;
 // keeps the table of its connections and logs what happens, one line each.
 //
 // Ownership: the server owns its listeners and its sessions. A session whose link is gone
-// is deleted on the next turn of the event loop; at shutdown the server stops listening,
-// closes every session (which then calls nothing back) and only then lets its members go.
+// is deleted on the next turn of the event loop, or at shutdown when that turn never comes;
+// at shutdown the server stops listening, closes every session (which then calls nothing
+// back) and only then lets its members go. Log lines are cut at 1,000 characters.
 class Server : public QObject, public SessionHost {
     Q_OBJECT
 public:
@@ -57,5 +58,6 @@ private:
     quint32 m_nextNumber = 1;
     int m_refused = 0;
     std::set<ClientSession *> m_sessions;
+    std::set<ClientSession *> m_closed; // link gone, deleted on the loop's next turn
     QList<Listener *> m_listeners;
 };

@@ -209,6 +209,13 @@ bool SessionProtocol::execute(const std::uint8_t *payload, std::size_t size)
         drop(QStringLiteral("malformed execute"));
         return false;
     }
+    // Each open result holds its rows: a client that never closes one would hold any amount.
+    if (m_cursors.size() >= MaxOpenCursors) {
+        error(acecode::OutOfResources,
+              QStringLiteral("Too many open cursors: close one of the %1 first.")
+                  .arg(MaxOpenCursors));
+        return !m_gone;
+    }
     const ProcedureOutcome outcome = m_host->execute(sql, params);
     QStringList shown;
     for (const auto &param : params)
@@ -222,7 +229,10 @@ bool SessionProtocol::execute(const std::uint8_t *payload, std::size_t size)
         error(outcome.code, outcome.text);
         return !m_gone;
     }
-    const std::uint32_t id = m_nextCursor++;
+    // 0 means "no cursor" to the engine; after a wrap, numbers still open are skipped.
+    std::uint32_t id = m_nextCursor++;
+    while (id == 0 || m_cursors.count(id))
+        id = m_nextCursor++;
     m_cursors[id] = outcome.result;
     const ResultBuilder &result = *outcome.result;
     wire::Writer reply(wire::Result);
@@ -257,14 +267,17 @@ bool SessionProtocol::fetch(const std::uint8_t *payload, std::size_t size)
         error(acecode::InvalidHandle, QStringLiteral("No such cursor."));
         return !m_gone;
     }
-    const ResultBuilder &result = *cursor->second;
+    const std::shared_ptr<ResultBuilder> &owner = cursor->second;
+    const ResultBuilder &result = *owner;
     const std::uint64_t bytes = std::uint64_t(count) * result.recordLength();
     if (first > result.rowCount() || count > result.rowCount() - first ||
         bytes > wire::MaxFrame - 64) {
         error(acecode::InvalidArgument, QStringLiteral("The rows asked for are not there."));
         return !m_gone;
     }
-    // Header and rows go to the socket as they are: one copy of a large batch, not four.
+    // Header and rows go to the peer as they are, the rows as a view of the result that the
+    // peer keeps alive while it holds them: one copy of a large batch (into the kernel),
+    // however long the client takes to read it and whatever it closes meanwhile.
     const std::uint32_t length = std::uint32_t(1 + 8 + bytes);
     QByteArray header(13, '\0');
     std::memcpy(header.data(), &length, 4);
@@ -280,12 +293,11 @@ bool SessionProtocol::fetch(const std::uint8_t *payload, std::size_t size)
         answer(frame);
         return !m_gone;
     }
-    m_peer.send(header, 0);
-    m_peer.send(QByteArray::fromRawData(reinterpret_cast<const char *>(result.data().data()) +
+    return send(header, nullptr, 0) &&
+           send(QByteArray::fromRawData(reinterpret_cast<const char *>(result.data().data()) +
                                             std::size_t(first) * result.recordLength(),
                                         qsizetype(bytes)),
-                0);
-    return !m_gone;
+                owner, 0);
 }
 
 void SessionProtocol::refuse(std::uint32_t code, const QString &why)
@@ -306,10 +318,19 @@ void SessionProtocol::answer(const std::vector<std::uint8_t> &frame, bool faulta
     Faults &faults = m_host->faults();
     if (faultable && faults.closeMidAnswer > 0) {
         --faults.closeMidAnswer;
-        m_peer.send(bytes.left(bytes.size() / 2), 0);
+        m_peer.send(bytes.left(bytes.size() / 2), nullptr, 0);
         m_host->log(QStringLiteral("cut an answer short"));
         drop(QString());
         return;
     }
-    m_peer.send(bytes, extraDelayMs + (faultable ? faults.delayMs : 0));
+    send(bytes, nullptr, extraDelayMs + (faultable ? faults.delayMs : 0));
+}
+
+bool SessionProtocol::send(const QByteArray &bytes, std::shared_ptr<const void> owner, int delayMs)
+{
+    if (m_gone)
+        return false;
+    if (!m_peer.send(bytes, std::move(owner), delayMs))
+        drop(QStringLiteral("it does not read its answers"));
+    return !m_gone;
 }

@@ -16,9 +16,11 @@ class SessionPeer {
 public:
     virtual ~SessionPeer() = default;
     virtual QString address() const = 0;
-    // Sends the bytes now or after delayMs. They may refer to the caller's memory only
-    // until send returns.
-    virtual void send(const QByteArray &bytes, int delayMs) = 0;
+    // Sends the bytes now or after delayMs; false when the peer gives up on the link (a
+    // client that leaves more unread than it may). bytes is either its own or a view
+    // (QByteArray::fromRawData) into memory that owner keeps: the peer holds owner for as
+    // long as it holds the bytes, as Qt's socket keeps a shallow copy until it is written.
+    virtual bool send(const QByteArray &bytes, std::shared_ptr<const void> owner, int delayMs) = 0;
     // Closes after what was sent so far (a refusal), or at once (a broken client).
     virtual void finish() = 0;
     virtual void abort() = 0;
@@ -28,6 +30,9 @@ public:
 // frames with hard limits; a malformed or oversized frame ends this link only.
 class SessionProtocol {
 public:
+    // A client holds at most this many results open; past it, executions are refused.
+    static constexpr std::size_t MaxOpenCursors = 128;
+
     SessionProtocol(SessionHost &host, SessionPeer &peer, std::function<void()> gone);
     ~SessionProtocol();
 
@@ -48,6 +53,8 @@ private:
     // Answers go through the faults unless they belong to the control channel.
     void answer(const std::vector<std::uint8_t> &frame, bool faultable = true,
                 int extraDelayMs = 0);
+    // Gives false when the link is gone.
+    bool send(const QByteArray &bytes, std::shared_ptr<const void> owner, int delayMs);
     void refuse(std::uint32_t code, const QString &text);
     void error(std::uint32_t code, const QString &text);
     void drop(const QString &why);

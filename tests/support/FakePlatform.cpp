@@ -5,6 +5,13 @@
 #include <cstring>
 #include <stdexcept>
 
+namespace {
+
+// Winsock keeps the last failure per thread, and discovery looks up on several at once.
+thread_local int t_lookupError = 0;
+
+} // namespace
+
 FakePlatform::FakePlatform() : m_native(createNativePlatform()) {}
 
 FakePlatform::~FakePlatform() = default;
@@ -108,11 +115,14 @@ DWORD FakePlatform::WNetGetConnectionW(const WideChar *localName, WideChar *remo
 const hostent *FakePlatform::gethostbyname(const char *name)
 {
     record(QStringLiteral("gethostbyname(%1)").arg(QString::fromLocal8Bit(name)));
+    t_lookupError = 0;
     if (m_throwingHosts.contains(QByteArray(name)))
         throw std::runtime_error("resolver failed");
     const auto host = m_hosts.constFind(QByteArray(name));
-    if (host == m_hosts.constEnd())
+    if (host == m_hosts.constEnd()) {
+        t_lookupError = WSAHOST_NOT_FOUND;
         return nullptr;
+    }
     // Storage of the calling thread, as the C library and Winsock keep their own.
     thread_local std::vector<Address> addresses;
     thread_local std::vector<char *> list;
@@ -134,6 +144,11 @@ int FakePlatform::WSACleanup()
     record(QStringLiteral("WSACleanup()"));
     cleanups.fetch_add(1);
     return 0;
+}
+
+int FakePlatform::WSAGetLastError()
+{
+    return t_lookupError;
 }
 
 int FakePlatform::CompareStringW(LCID, DWORD flags, const WideChar *string1, int count1,
@@ -193,6 +208,17 @@ BOOL FakePlatform::WritePrivateProfileStringW(const WideChar *appName, const Wid
     const BOOL written = m_native->WritePrivateProfileStringW(appName, keyName, string, fileName);
     m_lastError = m_native->GetLastError();
     return written;
+}
+
+BOOL FakePlatform::CopyFileW(const WideChar *existingFileName, const WideChar *newFileName,
+                             BOOL failIfExists)
+{
+    record(QStringLiteral("CopyFileW(%1,%2,%3)")
+               .arg(QString::fromUtf16(existingFileName), QString::fromUtf16(newFileName))
+               .arg(failIfExists));
+    const BOOL copied = m_native->CopyFileW(existingFileName, newFileName, failIfExists);
+    m_lastError = m_native->GetLastError();
+    return copied;
 }
 
 DWORD FakePlatform::GetLastError()

@@ -3,6 +3,8 @@
 # gives the prefix its drives; wine_up starts a persistent wineserver and makes one
 # throw-away run, so that Wine's services do not start inside a test and inherit its
 # pipes; wine_down stops it.
+source "$quellmark_root/scripts/windows/mingw-runtime.sh"
+
 wine_env() {
     local build="$1"
     local qt
@@ -11,8 +13,11 @@ wine_env() {
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
     export WINEARCH=win64
-    local runtime=/usr/lib/gcc/x86_64-w64-mingw32/12-posix
-    export WINEPATH="Z:${qt//\//\\}\\bin;Z:${runtime//\//\\};Z:\\usr\\x86_64-w64-mingw32\\lib"
+    local path="Z:${qt//\//\\}\\bin" dir
+    for dir in "${mingw_runtime_dirs[@]}"; do
+        path+=";Z:${dir//\//\\}"
+    done
+    export WINEPATH="$path"
     export QT_PLUGIN_PATH="Z:${qt//\//\\}\\plugins"
     unset QT_QPA_PLATFORM
     wine_qt="$qt"

@@ -1,12 +1,16 @@
 #include "System.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
+#include <memory>
+#include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -146,32 +150,120 @@ const char *localCodeset()
     return (codeset && *codeset) ? codeset : "ANSI_X3.4-1968";
 }
 
-// Converts with iconv; a character the target cannot hold, or input the source encoding
-// does not allow, becomes the replacement ("?" in the target encoding) and the conversion
-// goes on after it; unit is the size of one input character to skip then.
-std::string convert(const char *data, std::size_t size, const char *to, const char *from,
-                    std::size_t unit, const std::string &replacement)
+// iconv stops at every character it cannot convert, and glibc then redoes what it had
+// converted ahead in that call: text full of such characters cost microseconds each (16 MiB
+// of error text, minutes). A single-byte encoding (the C locale's ASCII, the Latin and
+// Windows pages, KOI8) is therefore converted through two tables, built once from 256
+// conversions of one byte; any other goes to iconv a few bytes at a time, so that a failure
+// redoes only those.
+struct LocalCodec {
+    std::string codeset;
+    bool singleByte = true;
+    std::array<std::int32_t, 256> toWide{}; // -1: the byte is no character
+    std::vector<std::int16_t> fromWide;     // by UTF-16 unit; -1: no byte for it
+};
+
+std::shared_ptr<const LocalCodec> buildCodec(const std::string &codeset)
+{
+    auto codec = std::make_shared<LocalCodec>();
+    codec->codeset = codeset;
+    iconv_t cd = iconv_open("UTF-16LE", codeset.c_str());
+    for (int byte = 0; byte < 256; ++byte) {
+        if (cd == reinterpret_cast<iconv_t>(-1)) {
+            codec->toWide[std::size_t(byte)] = byte; // an encoding iconv does not know: bytes
+            continue;
+        }
+        char in = char(byte);
+        char *inPtr = &in;
+        std::size_t inLeft = 1;
+        char16_t out[4];
+        char *outPtr = reinterpret_cast<char *>(out);
+        std::size_t outLeft = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        if (rc == static_cast<std::size_t>(-1) && errno == EINVAL) {
+            codec->singleByte = false; // the byte starts a longer character
+            break;
+        }
+        const bool one = rc != static_cast<std::size_t>(-1) && inLeft == 0 &&
+                         outLeft == sizeof out - sizeof(char16_t);
+        codec->toWide[std::size_t(byte)] = one ? std::int32_t(out[0]) : -1;
+    }
+    if (cd != reinterpret_cast<iconv_t>(-1))
+        iconv_close(cd);
+    if (codec->singleByte) {
+        codec->fromWide.assign(0x10000, -1);
+        for (int byte = 255; byte >= 0; --byte)
+            if (const std::int32_t c = codec->toWide[std::size_t(byte)]; c >= 0)
+                codec->fromWide[std::size_t(c)] = std::int16_t(byte);
+    }
+    return codec;
+}
+
+// The codec of the calling thread's locale, built when the locale's encoding is new.
+std::shared_ptr<const LocalCodec> localCodec()
+{
+    static std::mutex mutex;
+    static std::shared_ptr<const LocalCodec> current;
+    const char *codeset = localCodeset();
+    const std::lock_guard lock(mutex);
+    if (!current || current->codeset != codeset)
+        current = buildCodec(codeset);
+    return current;
+}
+
+// The bytes of the input character to skip when it cannot be converted.
+std::size_t oneByte(const char *, std::size_t)
+{
+    return 1;
+}
+
+std::size_t oneUtf16Character(const char *at, std::size_t left)
+{
+    char16_t units[2] = {};
+    std::memcpy(units, at, std::min<std::size_t>(left, 4) & ~std::size_t(1));
+    const bool pair = left >= 4 && units[0] >= 0xD800 && units[0] <= 0xDBFF && units[1] >= 0xDC00 &&
+                      units[1] <= 0xDFFF;
+    return std::min<std::size_t>(left, pair ? 4 : 2);
+}
+
+// Converts with iconv a few bytes at a time; a character the target cannot hold, or input
+// the source encoding does not allow, becomes the replacement ("?" in the target encoding)
+// and the conversion goes on after it.
+std::string convertInPieces(const char *data, std::size_t size, const char *to, const char *from,
+                            std::size_t (*character)(const char *, std::size_t),
+                            const std::string &replacement)
 {
     if (size == 0)
         return {};
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return std::string(data, size);
+    // Longer than any character of any encoding, and its output fits the chunk.
+    constexpr std::size_t Piece = 32;
     std::string out;
     out.reserve(size + 16);
-    char chunk[4096];
+    char chunk[8 * Piece];
     char *in = const_cast<char *>(data);
-    std::size_t inLeft = size;
-    while (inLeft > 0) {
+    std::size_t left = size;
+    while (left > 0) {
+        const std::size_t piece = std::min(left, Piece);
+        std::size_t pieceLeft = piece;
         char *outPtr = chunk;
         std::size_t outLeft = sizeof chunk;
-        const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        const std::size_t rc = iconv(cd, &in, &pieceLeft, &outPtr, &outLeft);
         out.append(chunk, std::size_t(outPtr - chunk));
+        const std::size_t taken = piece - pieceLeft;
+        left -= taken;
         if (rc != static_cast<std::size_t>(-1) || errno == E2BIG)
             continue;
-        const std::size_t skip = unit < inLeft ? unit : inLeft;
+        // A character cut by the piece's end is read whole by the next piece; one cut by
+        // the end of the text, or one that is none, becomes the replacement.
+        if (errno == EINVAL && taken > 0 && left > pieceLeft)
+            continue;
+        const std::size_t skip = character(in, left);
         in += skip;
-        inLeft -= skip;
+        left -= skip;
         out += replacement;
     }
     iconv_close(cd);
@@ -188,14 +280,38 @@ bool localIsUtf8()
 
 std::string utf16ToLocal(const std::u16string &text)
 {
-    return convert(reinterpret_cast<const char *>(text.data()), text.size() * 2, localCodeset(),
-                   "UTF-16LE", 2, "?");
+    const std::shared_ptr<const LocalCodec> codec = localCodec();
+    if (!codec->singleByte)
+        return convertInPieces(reinterpret_cast<const char *>(text.data()), text.size() * 2,
+                               codec->codeset.c_str(), "UTF-16LE", oneUtf16Character, "?");
+    std::string out(text.size(), '?');
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        // A surrogate pair is one character: one replacement.
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+            ++i;
+        const std::int16_t byte = codec->fromWide[c];
+        out[length++] = byte >= 0 ? char(byte) : '?';
+    }
+    out.resize(length);
+    return out;
 }
 
 std::u16string localToUtf16(const std::string &text)
 {
+    const std::shared_ptr<const LocalCodec> codec = localCodec();
+    if (codec->singleByte) {
+        std::u16string out(text.size(), u'?');
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (const std::int32_t c = codec->toWide[static_cast<unsigned char>(text[i])]; c >= 0)
+                out[i] = char16_t(c);
+        return out;
+    }
     const std::string bytes =
-        convert(text.data(), text.size(), "UTF-16LE", localCodeset(), 1, std::string("?\0", 2));
+        convertInPieces(text.data(), text.size(), "UTF-16LE", codec->codeset.c_str(), oneByte,
+                        std::string("?\0", 2));
     std::u16string out(bytes.size() / 2, u'\0');
     std::memcpy(out.data(), bytes.data(), out.size() * 2);
     return out;

@@ -95,20 +95,18 @@ Line newLine(const QString &text)
 
 } // namespace
 
-bool applyProfileWrite(QList<ProfileLine> &lines, const QString &section,
-                       const std::optional<QString> &key, const std::optional<QString> &value)
-{
-    if (holdsLineBreak(section) || (key && holdsLineBreak(*key)) ||
-        (value && holdsLineBreak(*value)))
-        return false;
+namespace {
 
+// The first line of the first section of that name, and the line after its last.
+std::pair<qsizetype, qsizetype> findSection(const QList<ProfileLine> &lines, const QString &section)
+{
     qsizetype header = -1;
     for (qsizetype i = 0; i < lines.size() && header < 0; ++i) {
         const std::optional<QString> name = sectionName(lines[i].text);
         if (name && sameName(*name, section))
             header = i;
     }
-    qsizetype sectionEnd = lines.size(); // first line after the section
+    qsizetype sectionEnd = lines.size();
     if (header >= 0) {
         for (qsizetype i = header + 1; i < lines.size(); ++i) {
             if (sectionName(lines[i].text)) {
@@ -117,6 +115,43 @@ bool applyProfileWrite(QList<ProfileLine> &lines, const QString &section,
             }
         }
     }
+    return {header, sectionEnd};
+}
+
+// The line of the first key of that name between first and end, or -1.
+qsizetype findKey(const QList<ProfileLine> &lines, qsizetype first, qsizetype end,
+                  const QString &key)
+{
+    for (qsizetype i = first; i < end; ++i) {
+        const std::optional<QString> name = keyName(lines[i].text);
+        if (name && sameName(*name, key))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+std::optional<QString> profileValue(const QList<ProfileLine> &lines, const QString &section,
+                                    const QString &key)
+{
+    const auto [header, sectionEnd] = findSection(lines, section);
+    if (header < 0)
+        return std::nullopt;
+    const qsizetype line = findKey(lines, header + 1, sectionEnd, key);
+    if (line < 0)
+        return std::nullopt;
+    return lines[line].text.mid(lines[line].text.indexOf(QLatin1Char('=')) + 1);
+}
+
+bool applyProfileWrite(QList<ProfileLine> &lines, const QString &section,
+                       const std::optional<QString> &key, const std::optional<QString> &value)
+{
+    if (holdsLineBreak(section) || (key && holdsLineBreak(*key)) ||
+        (value && holdsLineBreak(*value)))
+        return false;
+
+    const auto [header, sectionEnd] = findSection(lines, section);
 
     if (!key) {
         if (header >= 0)
@@ -134,10 +169,7 @@ bool applyProfileWrite(QList<ProfileLine> &lines, const QString &section,
         return true;
     }
 
-    for (qsizetype i = header + 1; i < sectionEnd; ++i) {
-        const std::optional<QString> name = keyName(lines[i].text);
-        if (!name || !sameName(*name, *key))
-            continue;
+    if (const qsizetype i = findKey(lines, header + 1, sectionEnd, *key); i >= 0) {
         if (!value) {
             lines.removeAt(i);
         } else {

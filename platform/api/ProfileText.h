@@ -19,6 +19,11 @@ struct ProfileLine {
 QList<ProfileLine> splitProfileText(const QString &text);
 QString joinProfileText(const QList<ProfileLine> &lines);
 
+// The value of a key as a write finds it (first section and first key of that name,
+// case and surrounding blanks ignored): the text after its "=", or nothing.
+std::optional<QString> profileValue(const QList<ProfileLine> &lines, const QString &section,
+                                    const QString &key);
+
 // The text-level rules of a profile write, as Windows applies them:
 // - section and key names match ignoring case and surrounding blanks; the first wins;
 // - an existing key's value is replaced where it stands;

@@ -25,6 +25,9 @@ public:
     virtual int WSAStartup(WORD versionRequested) = 0;
     virtual const hostent *gethostbyname(const char *name) = 0;
     virtual int WSACleanup() = 0;
+    // The calling thread's last Windows Sockets failure (a lookup's, WSAHOST_NOT_FOUND and
+    // its kin); read it before WSACleanup.
+    virtual int WSAGetLastError() = 0;
 
     // Linguistic comparison in the user's locale; answers CSTR_LESS_THAN, CSTR_EQUAL or
     // CSTR_GREATER_THAN, 0 on failure. A length of -1 means NUL-terminated.
@@ -35,6 +38,10 @@ public:
     // all three null flushes the cache for the file. FALSE when the write is refused.
     virtual BOOL WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
                                             const WideChar *string, const WideChar *fileName) = 0;
+    // Copies a file, its attributes with it; with failIfExists an existing target is
+    // refused. FALSE when refused.
+    virtual BOOL CopyFileW(const WideChar *existingFileName, const WideChar *newFileName,
+                           BOOL failIfExists) = 0;
     // The calling thread's code of the last failure, as far as the calls above set it.
     virtual DWORD GetLastError() = 0;
 

@@ -1,0 +1,194 @@
+#include "Diagnosis.h"
+
+#include "AceCodes.h"
+
+#include <algorithm>
+
+PortTrial::Outcome OutcomeOfEngineError(quint32 error)
+{
+    switch (error) {
+    case acecode::Success:
+        return PortTrial::Outcome::Answered;
+    case acecode::ServerUnreachable: // the connect itself failed: nothing listens there
+    case acecode::ConnectionRefused: // a server listens and says no
+        return PortTrial::Outcome::Refused;
+    case acecode::TimedOut:
+        return PortTrial::Outcome::TimedOut;
+    default:
+        return PortTrial::Outcome::Failed;
+    }
+}
+
+namespace {
+
+const ServerDiagnosis *serverOf(const DiscoveryReport &report, const DriveDiagnosis &drive)
+{
+    if (drive.serverIndex < 0 || std::size_t(drive.serverIndex) >= report.servers.size())
+        return nullptr;
+    return &report.servers[std::size_t(drive.serverIndex)];
+}
+
+QString driveKind(UINT type)
+{
+    switch (type) {
+    case DRIVE_REMOVABLE:
+        return QStringLiteral("Wechseldatenträger");
+    case DRIVE_CDROM:
+        return QStringLiteral("CD-/DVD-Laufwerk");
+    case DRIVE_RAMDISK:
+        return QStringLiteral("RAM-Disk");
+    default:
+        return QStringLiteral("lokales Laufwerk");
+    }
+}
+
+QString lookupText(const HostLookup &lookup)
+{
+    if (!lookup.address.isEmpty())
+        return lookup.address;
+    if (lookup.raised)
+        return QStringLiteral("nicht aufgelöst: die Namensauflösung brach ab");
+    if (lookup.error != 0)
+        return QStringLiteral("nicht aufgelöst (Fehler %1)").arg(lookup.error);
+    return QStringLiteral("nicht aufgelöst");
+}
+
+QString uncText(const DriveDiagnosis &drive)
+{
+    if (drive.type != DRIVE_REMOTE)
+        return driveKind(drive.type);
+    if (!drive.uncPath.isEmpty())
+        return drive.uncPath;
+    QString text = QStringLiteral("kein UNC-Pfad");
+    if (drive.uncError != NO_ERROR)
+        text += QStringLiteral(" (Fehler %1)").arg(drive.uncError);
+    if (!drive.uncErrorText.isEmpty())
+        text += QStringLiteral(": ") + drive.uncErrorText;
+    return text;
+}
+
+// The port a server answered at, 0 when none did.
+quint32 answeredPort(const ServerDiagnosis &server)
+{
+    for (const PortTrial &trial : server.ports)
+        if (trial.outcome == PortTrial::Outcome::Answered)
+            return trial.port;
+    return 0;
+}
+
+} // namespace
+
+QString PortText(const ServerDiagnosis &server, quint32 port)
+{
+    for (const PortTrial &trial : server.ports) {
+        if (trial.port != port)
+            continue;
+        switch (trial.outcome) {
+        case PortTrial::Outcome::Answered:
+            return QStringLiteral("Antwort in %1 ms").arg(trial.milliseconds);
+        case PortTrial::Outcome::Refused:
+            return QStringLiteral("abgewiesen (Fehler %1)").arg(trial.error);
+        case PortTrial::Outcome::TimedOut:
+            return QStringLiteral("keine Antwort in %1 ms (Fehler %2)")
+                .arg(trial.milliseconds)
+                .arg(trial.error);
+        case PortTrial::Outcome::Failed:
+            return trial.error != 0
+                       ? QStringLiteral("Fehler %1: %2").arg(trial.error).arg(trial.text)
+                       : QStringLiteral("Fehler: %1").arg(trial.text);
+        }
+    }
+    if (server.stage == ServerDiagnosis::Stage::Done)
+        return answeredPort(server) != 0 ? QStringLiteral("nicht nötig") : QString();
+    return server.stage == ServerDiagnosis::Stage::Probing ? QStringLiteral("…") : QString();
+}
+
+QString Verdict(const DiscoveryReport &report, const DriveDiagnosis &drive)
+{
+    if (drive.type != DRIVE_REMOTE)
+        return QStringLiteral("kein Eintrag: kein Netzlaufwerk");
+    const QString driveEntry = QStringLiteral("DRIVES %1").arg(drive.drive);
+    if (drive.uncPath.isEmpty())
+        return driveEntry + QStringLiteral(" leer: kein UNC-Pfad");
+    const ServerDiagnosis *server = serverOf(report, drive);
+    if (!server)
+        return driveEntry + QStringLiteral(": kein Server im UNC-Pfad");
+    if (drive.probedThrough != drive.drive)
+        return driveEntry + QStringLiteral("; der Abschnitt [%1] kommt von %2")
+                                .arg(drive.server, drive.probedThrough);
+    const QString section = QStringLiteral("[%1]").arg(drive.server);
+    if (server->stage != ServerDiagnosis::Stage::Done)
+        return driveEntry + QStringLiteral(" und %1: Server wird geprüft …").arg(section);
+    const quint32 port = answeredPort(*server);
+    QStringList reasons;
+    QString entries = driveEntry + QStringLiteral(" und ") + section;
+    if (server->lookup.address.isEmpty()) {
+        entries += QStringLiteral(" mit LAN_IP leer");
+        reasons.append(QStringLiteral("Name nicht aufgelöst"));
+    }
+    if (port == 0) {
+        entries += server->lookup.address.isEmpty() ? QStringLiteral(" und LAN_PORT=0")
+                                                    : QStringLiteral(" mit LAN_PORT=0");
+        reasons.append(QStringLiteral("kein Datenbankserver antwortet"));
+    } else {
+        entries += QStringLiteral(", LAN_PORT=%1").arg(port);
+    }
+    return reasons.isEmpty() ? entries : entries + QStringLiteral(": ") + reasons.join(u", ");
+}
+
+QStringList DiagnosisHeader()
+{
+    return {QStringLiteral("Laufwerk"), QStringLiteral("UNC-Pfad"), QStringLiteral("Server"),
+            QStringLiteral("Adresse"),  QStringLiteral("6262"),     QStringLiteral("2001"),
+            QStringLiteral("Ergebnis")};
+}
+
+QList<QStringList> DiagnosisRows(const DiscoveryReport &report)
+{
+    QList<QStringList> rows;
+    for (const DriveDiagnosis &drive : report.drives) {
+        QString address;
+        QString first;
+        QString second;
+        const ServerDiagnosis *server = serverOf(report, drive);
+        if (server && drive.probedThrough == drive.drive) {
+            if (server->stage == ServerDiagnosis::Stage::Done)
+                address = lookupText(server->lookup);
+            first = PortText(*server, 6262);
+            second = PortText(*server, 2001);
+        } else if (server) {
+            address = QStringLiteral("siehe %1").arg(drive.probedThrough);
+        }
+        rows.append({drive.drive, uncText(drive), drive.server, address, first, second,
+                     Verdict(report, drive)});
+    }
+    return rows;
+}
+
+QString DiagnosisText(const DiscoveryReport &report)
+{
+    QList<QStringList> rows = DiagnosisRows(report);
+    rows.prepend(DiagnosisHeader());
+    std::vector<qsizetype> widths(std::size_t(DiagnosisHeader().size()), 0);
+    for (const QStringList &row : rows)
+        for (qsizetype i = 0; i < row.size(); ++i)
+            widths[std::size_t(i)] = std::max(widths[std::size_t(i)], row[i].size());
+    QString text;
+    for (const QStringList &row : rows) {
+        QString line;
+        for (qsizetype i = 0; i < row.size(); ++i)
+            line += i + 1 < row.size() ? row[i].leftJustified(widths[std::size_t(i)] + 2) : row[i];
+        text += line.trimmed() + QLatin1Char('\n');
+    }
+    return text;
+}
+
+QStringList ProgressLines(int done, int total, const QStringList &running)
+{
+    QStringList lines{QStringLiteral("Datenbankserver werden gesucht: %1 von %2 geprüft ...")
+                          .arg(done)
+                          .arg(total)};
+    if (!running.isEmpty())
+        lines.append(QStringLiteral("Wird geprüft: ") + running.join(QStringLiteral(", ")));
+    return lines;
+}

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Starts the demo program on a private Xvfb display, opens "Details…" from the preview's
+# context menu once discovery is done and saves a screenshot of the dialog to $2.
+set -euo pipefail
+program="$1" out="$2"
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb 1280x900x24
+trap 'kill $app $xvfb 2>/dev/null || true' EXIT
+"$program" &
+app=$!
+main=$(window_of "Quellmark")
+# The demo's servers answer or refuse at once.
+sleep 2
+# The preview sits at 24,104 (449 x 200); "Details…" is its context menu's last entry.
+xdotool mousemove --window "$main" 200 200 click 3
+sleep 0.5
+xdotool key Up Return
+details=$(window_of "Details")
+sleep 0.5
+mkdir -p "$(dirname "$out")"
+import -window "$details" "$out"

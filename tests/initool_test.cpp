@@ -1,0 +1,601 @@
+// quellmark-ini: its commands, options and exit codes against real stand-in servers, as a
+// process of its own and in the test's process (where the fake platform makes a name
+// unresolvable), and the main window's "Details…" dialog. The probe's ports are fixed
+// (6262, 2001), so these tests hold a lock on them and run one at a time.
+
+#include "AdsIni.h"
+#include "Blackhole.h"
+#include "DetailsDialog.h"
+#include "DiscoveryWait.h"
+#include "FakePlatform.h"
+#include "IniTool.h"
+#include "QtPrinters.h"
+#include "StandinServer.h"
+#include "TempPrefix.h"
+#include "dlgMainU.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Ran {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Servers for every outcome: live at 6262 (.111) and at 2001 only (.112); nothing listens
+// at .113.
+class IniToolTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        servers = std::make_unique<StandinServer>(
+            QStringList{QStringLiteral("127.0.0.111:6262"), QStringLiteral("127.0.0.112:2001")},
+            R"({"name":"CLI","shares":["daten","apps","archiv"]})");
+    }
+    static void TearDownTestSuite() { servers.reset(); }
+
+    // The real program, on a prefix with its drives.
+    Ran tool(const QStringList &arguments)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("WINEPREFIX"), prefix.path());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(QUELLMARK_INI), arguments);
+        if (!process.waitForFinished(60000))
+            return {};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // The same command in this process, on a platform the test seeds.
+    static Ran inProcess(Platform &platform, const QStringList &arguments)
+    {
+        Ran ran;
+        ran.code = IniTool::run(platform, arguments,
+                                {[&](const QString &text) { ran.out += text; },
+                                 [&](const QString &text) { ran.err += text; }, false});
+        return ran;
+    }
+
+    static std::unique_ptr<StandinServer> servers;
+    TempPrefix prefix;
+    QTemporaryDir dir;
+    QString ini = dir.filePath(QStringLiteral("ADS.INI"));
+    QString backup = ini + QStringLiteral(".bak");
+};
+std::unique_ptr<StandinServer> IniToolTest::servers;
+
+const char *const Preview = "[DRIVES]\n"
+                            "F:=\\\\127.0.0.111\\daten\n"
+                            "H:=\\\\127.0.0.112\\apps\n"
+                            "K:=\\\\127.0.0.113\\archiv\n"
+                            "\n"
+                            "[127.0.0.111]\nLAN_IP=127.0.0.111\nLAN_PORT=6262\n\n"
+                            "[127.0.0.112]\nLAN_IP=127.0.0.112\nLAN_PORT=2001\n\n"
+                            "[127.0.0.113]\nLAN_IP=127.0.0.113\nLAN_PORT=0\n\n";
+
+const char *const Written = "[DRIVES]\r\n"
+                            "F:=\\\\127.0.0.111\\daten\\\r\n"
+                            "H:=\\\\127.0.0.112\\apps\\\r\n"
+                            "K:=\\\\127.0.0.113\\archiv\\\r\n"
+                            "[127.0.0.111]\r\nLAN_IP=127.0.0.111\r\nLAN_PORT=6262\r\n"
+                            "[127.0.0.112]\r\nLAN_IP=127.0.0.112\r\nLAN_PORT=2001\r\n"
+                            "[127.0.0.113]\r\nLAN_IP=127.0.0.113\r\nLAN_PORT=0\r\n";
+
+// One workstation's day, in order: every command and option, each with its exit code.
+TEST_F(IniToolTest, CommandsOptionsAndExitCodes)
+{
+    prefix.link(QLatin1Char('f'), QStringLiteral("unc/127.0.0.111/daten"));
+    prefix.link(QLatin1Char('h'), QStringLiteral("unc/127.0.0.112/apps"));
+    prefix.link(QLatin1Char('k'), QStringLiteral("unc/127.0.0.113/archiv"));
+    const QString newFileDiff =
+        QStringLiteral("--- /dev/null\n+++ %1\n@@ -0,0 +1,13 @@\n").arg(ini) +
+        QString::fromLatin1(Written)
+            .remove(QLatin1Char('\r'))
+            .replace(QRegularExpression(QStringLiteral("(?m)^(?=.)")), QStringLiteral("+"));
+    const QString handEdited = QStringLiteral("; von Hand\r\n[DRIVES]\r\nF:=\\\\alt\\daten\r\n");
+    const QString handEditedDiff =
+        QStringLiteral("--- %1\n+++ %1\n@@ -1,3 +1,14 @@\n ; von Hand\n [DRIVES]\n"
+                       "-F:=\\\\alt\\daten\n+F:=\\\\127.0.0.111\\daten\\\n")
+            .arg(ini);
+
+    const struct {
+        const char *name;
+        QStringList arguments;
+        int code;
+        std::optional<QString> out; // what standard output is, when it matters whole
+        const char *outHolds;       // else what it holds
+        QByteArray fileAfter;       // the file afterwards ("(missing)": none)
+        QByteArray backupAfter;
+        std::function<void()> before; // what changes the file first
+    } steps[] = {
+        {"version",
+         {QStringLiteral("--version")},
+         0,
+         QStringLiteral("quellmark-ini 0.1.0\n"),
+         "",
+         "(missing)",
+         "(missing)",
+         {}},
+        {"help", {QStringLiteral("--help")}, 0, {}, "Exit-Codes:", "(missing)", "(missing)", {}},
+        {"preview",
+         {QStringLiteral("preview")},
+         0,
+         QString::fromLatin1(Preview),
+         "",
+         "(missing)",
+         "(missing)",
+         {}},
+        {"diagnose",
+         {QStringLiteral("diagnose")},
+         0,
+         {},
+         "abgewiesen (Fehler 6012)",
+         "(missing)",
+         "(missing)",
+         {}},
+        {"diff of a missing file",
+         {QStringLiteral("diff"), QStringLiteral("--ini"), ini},
+         0,
+         newFileDiff,
+         "",
+         "(missing)",
+         "(missing)",
+         {}},
+        {"diff --check, changes pending",
+         {QStringLiteral("diff"), QStringLiteral("--check"), QStringLiteral("--ini=") + ini},
+         1,
+         newFileDiff,
+         "",
+         "(missing)",
+         "(missing)",
+         {}},
+        {"diff --check --quiet",
+         {QStringLiteral("--quiet"), QStringLiteral("diff"), QStringLiteral("--check"),
+          QStringLiteral("--ini"), ini},
+         1,
+         QString(),
+         "",
+         "(missing)",
+         "(missing)",
+         {}},
+        // Nothing to back up: there was no file.
+        {"write a new file",
+         {QStringLiteral("write"), QStringLiteral("--ini"), ini},
+         0,
+         newFileDiff,
+         "",
+         Written,
+         "(missing)",
+         {}},
+        {"diff --check, nothing pending",
+         {QStringLiteral("diff"), QStringLiteral("--check"), QStringLiteral("--ini"), ini},
+         0,
+         QString(),
+         "",
+         Written,
+         "(missing)",
+         {}},
+        {"a write that changes nothing leaves the backup alone",
+         {QStringLiteral("write"), QStringLiteral("--ini"), ini},
+         0,
+         QString(),
+         "",
+         Written,
+         "(missing)",
+         {}},
+        {"diff --check of a changed file",
+         {QStringLiteral("diff"), QStringLiteral("--check"), QStringLiteral("--ini"), ini},
+         1,
+         {},
+         "+F:=\\\\127.0.0.111\\daten\\",
+         handEdited.toLatin1(),
+         "(missing)",
+         [&] { writeBytes(ini, handEdited.toLatin1()); }},
+        {"write keeps the file as it was",
+         {QStringLiteral("write"), QStringLiteral("--ini"), ini},
+         0,
+         {},
+         "",
+         "; von Hand\r\n[DRIVES]\r\nF:=\\\\127.0.0.111\\daten\\\r\n"
+         "H:=\\\\127.0.0.112\\apps\\\r\nK:=\\\\127.0.0.113\\archiv\\\r\n"
+         "[127.0.0.111]\r\nLAN_IP=127.0.0.111\r\nLAN_PORT=6262\r\n"
+         "[127.0.0.112]\r\nLAN_IP=127.0.0.112\r\nLAN_PORT=2001\r\n"
+         "[127.0.0.113]\r\nLAN_IP=127.0.0.113\r\nLAN_PORT=0\r\n",
+         handEdited.toLatin1(),
+         {}},
+        {"restore gives back the old file byte for byte",
+         {QStringLiteral("restore"), QStringLiteral("--ini"), ini},
+         0,
+         {},
+         "-LAN_PORT=6262",
+         handEdited.toLatin1(),
+         handEdited.toLatin1(),
+         {}},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.name);
+        if (step.before)
+            step.before();
+        const Ran ran = tool(step.arguments);
+        EXPECT_EQ(ran.code, step.code) << qPrintable(ran.err);
+        if (step.out)
+            EXPECT_EQ(ran.out, *step.out);
+        else
+            EXPECT_TRUE(ran.out.contains(QString::fromUtf8(step.outHolds))) << qPrintable(ran.out);
+        EXPECT_EQ(ran.err, QString());
+        EXPECT_EQ(readBytes(ini), step.fileAfter);
+        EXPECT_EQ(readBytes(backup), step.backupAfter);
+    }
+    EXPECT_TRUE(tool({QStringLiteral("diff"), QStringLiteral("--ini"), ini})
+                    .out.startsWith(handEditedDiff));
+}
+
+TEST_F(IniToolTest, UsageErrorsGiveTheUsageAndTouchNothing)
+{
+    writeBytes(ini, "[S]\r\nk=v\r\n");
+    const struct {
+        QStringList arguments;
+        const char *says;
+    } cases[] = {
+        {{}, "kein Befehl angegeben"},
+        {{QStringLiteral("frobnicate")}, "unbekannter Befehl frobnicate"},
+        {{QStringLiteral("--bogus"), QStringLiteral("diff")}, "unbekannte Option --bogus"},
+        {{QStringLiteral("diff"), QStringLiteral("--ini")}, "--ini braucht einen Pfad"},
+        {{QStringLiteral("write"), QStringLiteral("--ini="), ini}, "--ini braucht einen Pfad"},
+        {{QStringLiteral("diff"), QStringLiteral("--ini"), ini, QStringLiteral("--ini"), ini},
+         "--ini ist zweimal angegeben"},
+        {{QStringLiteral("write"), QStringLiteral("--check"), QStringLiteral("--ini"), ini},
+         "--check gilt nur mit diff"},
+        {{QStringLiteral("diff"), QStringLiteral("write")}, "nur ein Befehl auf einmal"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
+        const Ran ran = tool(c.arguments);
+        EXPECT_EQ(ran.code, 3);
+        EXPECT_EQ(ran.out, QString());
+        EXPECT_TRUE(ran.err.startsWith(QStringLiteral("quellmark-ini: ") +
+                                       QString::fromUtf8(c.says) +
+                                       QStringLiteral("\n\nAufruf: quellmark-ini")))
+            << qPrintable(ran.err);
+    }
+    EXPECT_EQ(readBytes(ini), QByteArray("[S]\r\nk=v\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(backup));
+}
+
+TEST_F(IniToolTest, FilesThatCannotBeReadWrittenOrRestoredStayAsTheyAre)
+{
+    FakePlatform platform;
+    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.111\\daten"));
+    platform.addHost("127.0.0.111", {{127, 0, 0, 111}});
+    const QByteArray old = "[DRIVES]\r\nF:=alt\r\n";
+    const QString folder = dir.filePath(QStringLiteral("ordner"));
+    QDir().mkdir(folder);
+    const struct {
+        const char *name;
+        QStringList arguments;
+        std::function<void()> prepare;
+        QString says;
+    } cases[] = {
+        {"a missing backup",
+         {QStringLiteral("restore"), QStringLiteral("--ini"), ini},
+         {},
+         QStringLiteral("Keine Sicherung: %1 gibt es nicht").arg(backup)},
+        {"a read-only file",
+         {QStringLiteral("write"), QStringLiteral("--ini"), ini},
+         [&] { QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup); },
+         QStringLiteral("In %1 kann nicht geschrieben werden").arg(ini)},
+        {"a read-only file to restore",
+         {QStringLiteral("restore"), QStringLiteral("--ini"), ini},
+         [&] {
+             writeBytes(backup, "[DRIVES]\r\n");
+             QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup);
+         },
+         QStringLiteral("In %1 kann nicht geschrieben werden").arg(ini)},
+        {"a backup that cannot be written",
+         {QStringLiteral("write"), QStringLiteral("--ini"), ini},
+         [&] {
+             writeBytes(backup, "[DRIVES]\r\n");
+             QFile::setPermissions(backup, QFile::ReadOwner | QFile::ReadGroup);
+         },
+         QStringLiteral("In %1 kann nicht geschrieben werden").arg(backup)},
+        {"a folder",
+         {QStringLiteral("diff"), QStringLiteral("--ini"), folder},
+         {},
+         QStringLiteral("%1 kann nicht gelesen werden: das ist ein Ordner").arg(folder)},
+        {"a value the file cannot hold",
+         {QStringLiteral("write"), QStringLiteral("--ini"), ini},
+         [&] {
+             writeBytes(ini, old + "; \xFC\r\n"); // Latin-1, and the drive's path is not
+             platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE,
+                               QStringLiteral("\\\\127.0.0.111\\daten\u20AC"));
+         },
+         QStringLiteral("In %1 kann nicht geschrieben werden: ein Name oder Wert enthält "
+                        "Zeichen, die die Kodierung der Datei nicht darstellen kann")
+             .arg(ini)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        writeBytes(ini, old);
+        if (c.prepare)
+            c.prepare();
+        const QByteArray before = readBytes(ini);
+        const QByteArray backupBefore = readBytes(backup);
+        const Ran ran = inProcess(platform, c.arguments);
+        EXPECT_EQ(ran.code, 2);
+        EXPECT_EQ(ran.err, QStringLiteral("quellmark-ini: ") + c.says + QLatin1Char('\n'));
+        EXPECT_EQ(ran.out, QString());
+        EXPECT_EQ(readBytes(ini), before);
+        EXPECT_EQ(readBytes(backup), backupBefore);
+        QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(backup, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::remove(ini);
+        QFile::remove(backup);
+    }
+}
+
+// The window and the tool on the same seeded workstation: the tool's JSON holds the
+// window's preview and the entries that make it.
+TEST_F(IniToolTest, JsonEntriesAreTheWindowsPreview)
+{
+    FakePlatform platform;
+    platform.setExecutablePath(dir.filePath(QStringLiteral("Quellmark")));
+    platform.addDrive(QLatin1Char('C'), DRIVE_FIXED);
+    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.111\\daten"));
+    platform.addDrive(QLatin1Char('G'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.111\\apps"));
+    platform.addDrive(QLatin1Char('H'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.112\\apps"));
+    platform.addDrive(QLatin1Char('K'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.113\\archiv"));
+    platform.addDrive(QLatin1Char('L'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.114\\daten"));
+    platform.addDrive(QLatin1Char('M'), DRIVE_REMOTE);
+    platform.setUniversalNameError(QStringLiteral("M:"), ERROR_NO_NETWORK);
+    platform.addHost("127.0.0.111", {{127, 0, 0, 111}});
+    platform.addHost("127.0.0.112", {{127, 0, 0, 112}});
+    platform.addHost("127.0.0.113", {{127, 0, 0, 113}});
+    // 127.0.0.114 does not resolve.
+
+    TForm1 form(platform);
+    ASSERT_TRUE(waitForDiscovery(form));
+    const Ran ran = inProcess(platform, {QStringLiteral("diff"), QStringLiteral("--json")});
+    ASSERT_EQ(ran.code, 0) << qPrintable(ran.err);
+    QJsonParseError error{};
+    const QJsonObject json = QJsonDocument::fromJson(ran.out.toUtf8(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << qPrintable(ran.out);
+
+    QStringList preview;
+    for (const QJsonValue line : json[QStringLiteral("preview")].toArray())
+        preview.append(line.toString());
+    EXPECT_EQ(preview.join(QLatin1Char('\n')), form.Memo1->toPlainText());
+    // The entries, laid out as the preview lays them out.
+    QStringList fromEntries{QStringLiteral("[DRIVES]")};
+    QString section = QStringLiteral("DRIVES");
+    for (const QJsonValue value : json[QStringLiteral("entries")].toArray()) {
+        const QJsonObject entry = value.toObject();
+        if (entry[QStringLiteral("section")].toString() != section) {
+            section = entry[QStringLiteral("section")].toString();
+            fromEntries << QString() << QLatin1Char('[') + section + QLatin1Char(']');
+        }
+        fromEntries << entry[QStringLiteral("key")].toString() + QLatin1Char('=') +
+                           entry[QStringLiteral("value")].toString();
+    }
+    EXPECT_EQ(fromEntries.join(QLatin1Char('\n')) + QStringLiteral("\n"),
+              form.Memo1->toPlainText());
+
+    // Each drive says why; the servers how their probes went.
+    QStringList verdicts;
+    for (const QJsonValue drive : json[QStringLiteral("drives")].toArray())
+        verdicts << drive[QStringLiteral("drive")].toString() + QLatin1Char(' ') +
+                        drive[QStringLiteral("verdict")].toString();
+    EXPECT_EQ(verdicts,
+              QStringList({
+                  QStringLiteral("C: kein Eintrag: kein Netzlaufwerk"),
+                  QStringLiteral("F: DRIVES F: und [127.0.0.111], LAN_PORT=6262"),
+                  QStringLiteral("G: DRIVES G:; der Abschnitt [127.0.0.111] kommt von F:"),
+                  QStringLiteral("H: DRIVES H: und [127.0.0.112], LAN_PORT=2001"),
+                  QStringLiteral("K: DRIVES K: und [127.0.0.113] mit LAN_PORT=0: kein "
+                                 "Datenbankserver antwortet"),
+                  QStringLiteral("L: DRIVES L: und [127.0.0.114] mit LAN_IP leer und LAN_PORT=0: "
+                                 "Name nicht aufgelöst, kein Datenbankserver antwortet"),
+                  QStringLiteral("M: DRIVES M: leer: kein UNC-Pfad"),
+              }));
+    const QJsonArray probed = json[QStringLiteral("servers")].toArray();
+    ASSERT_EQ(probed.size(), 4);
+    const auto outcomes = [](const QJsonValue &server) {
+        QStringList list;
+        for (const QJsonValue port : server[QStringLiteral("ports")].toArray())
+            list << QString::number(port[QStringLiteral("port")].toInt()) + QLatin1Char(' ') +
+                        port[QStringLiteral("outcome")].toString();
+        return list.join(QStringLiteral(", "));
+    };
+    EXPECT_EQ(outcomes(probed[0]), QStringLiteral("6262 answered"));
+    EXPECT_EQ(outcomes(probed[1]), QStringLiteral("6262 refused, 2001 answered"));
+    EXPECT_EQ(outcomes(probed[2]), QStringLiteral("6262 refused, 2001 refused"));
+    EXPECT_EQ(probed[3][QStringLiteral("lookup")][QStringLiteral("error")].toInt(),
+              WSAHOST_NOT_FOUND);
+    EXPECT_EQ(json[QStringLiteral("drives")][6][QStringLiteral("uncError")][QStringLiteral("code")]
+                  .toInt(),
+              int(ERROR_NO_NETWORK));
+    // diagnose prints the table the window's "Details…" shows (the times aside, which
+    // also change the columns' widths).
+    const auto table = [](const QString &text) {
+        return text.split(QLatin1Char('\n'))
+            .replaceInStrings(QRegularExpression(QStringLiteral("\\d+ ms|\\s+")), QString());
+    };
+    EXPECT_EQ(table(inProcess(platform, {QStringLiteral("diagnose")}).out),
+              table(DiagnosisText(form.Diagnosis())));
+    EXPECT_TRUE(json[QStringLiteral("changed")].toBool());
+    EXPECT_EQ(json[QStringLiteral("changes")].toArray().size(), 14);
+    EXPECT_EQ(json[QStringLiteral("changes")][0].toObject(),
+              QJsonObject({{QStringLiteral("section"), QStringLiteral("DRIVES")},
+                           {QStringLiteral("key"), QStringLiteral("F:")},
+                           {QStringLiteral("before"), QJsonValue::Null},
+                           {QStringLiteral("after"), QStringLiteral("\\\\127.0.0.111\\daten\\")}}));
+}
+
+// --- the main window's "Details…" ------------------------------------------------------
+
+class DetailsTest : public IniToolTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        IniToolTest::SetUpTestSuite();
+        // Switched off behind a dropping firewall: both ports swallow the connect.
+        blackholes.push_back(std::make_unique<Blackhole>(QStringLiteral("127.0.0.115"), 6262));
+        blackholes.push_back(std::make_unique<Blackhole>(QStringLiteral("127.0.0.115"), 2001));
+    }
+    static void TearDownTestSuite()
+    {
+        blackholes.clear();
+        IniToolTest::TearDownTestSuite();
+    }
+    static std::vector<std::unique_ptr<Blackhole>> blackholes;
+};
+std::vector<std::unique_ptr<Blackhole>> DetailsTest::blackholes;
+
+QStringList row(const QTableWidget *table, int index)
+{
+    QStringList cells;
+    for (int column = 0; column < table->columnCount(); ++column)
+        cells << (table->item(index, column) ? table->item(index, column)->text() : QString());
+    return cells;
+}
+
+// A number of milliseconds in a cell is whatever the run took.
+QStringList withoutTimes(QStringList cells)
+{
+    cells.replaceInStrings(QRegularExpression(QStringLiteral("\\d+ ms")), QStringLiteral("N ms"));
+    return cells;
+}
+
+TEST_F(DetailsTest, ReasonForEveryKindOfDriveWhileProbesRunAndAfter)
+{
+    FakePlatform platform;
+    platform.setExecutablePath(dir.filePath(QStringLiteral("Quellmark")));
+    platform.addDrive(QLatin1Char('C'), DRIVE_FIXED);
+    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.111\\daten"));
+    platform.addDrive(QLatin1Char('K'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.113\\archiv"));
+    platform.addDrive(QLatin1Char('L'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.114\\daten"));
+    platform.addDrive(QLatin1Char('N'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.115\\daten"));
+    platform.addHost("127.0.0.111", {{127, 0, 0, 111}});
+    platform.addHost("127.0.0.113", {{127, 0, 0, 113}});
+    platform.addHost("127.0.0.115", {{127, 0, 0, 115}});
+
+    TForm1 form(platform);
+    form.show();
+    // "Details…" is the preview's context menu's last entry, below the standard ones.
+    QAction *details = nullptr;
+    QTimer::singleShot(0, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            details = menu->actions().last();
+            EXPECT_GT(menu->actions().size(), 2);
+            menu->setActiveAction(details);
+            QTest::keyClick(menu, Qt::Key_Return);
+        }
+    });
+    const QPoint inside(20, 20);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, inside,
+                            form.Memo1->viewport()->mapToGlobal(inside));
+    QApplication::sendEvent(form.Memo1->viewport(), &event);
+    ASSERT_NE(details, nullptr);
+    EXPECT_EQ(details->text(), QStringLiteral("Details…"));
+    auto *dialog = form.findChild<DetailsDialog *>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    const QTableWidget *table = dialog->tblDetails;
+    ASSERT_EQ(table->rowCount(), 5);
+
+    // While the switched-off server is still probed, its row says so.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return form.ServerInfo && form.Diagnosis().servers.size() == 4 &&
+               form.Diagnosis().servers[1].stage == ServerDiagnosis::Stage::Done &&
+               table->item(2, 6)->text().endsWith(QStringLiteral("kein Datenbankserver antwortet"));
+    }));
+    EXPECT_FALSE(form.DiscoveryDone());
+    EXPECT_EQ(row(table, 4).last(),
+              QStringLiteral("DRIVES N: und [127.0.0.115]: Server wird geprüft …"));
+
+    ASSERT_TRUE(waitForDiscovery(form));
+    const QStringList header{QStringLiteral("Laufwerk"), QStringLiteral("UNC-Pfad"),
+                             QStringLiteral("Server"),   QStringLiteral("Adresse"),
+                             QStringLiteral("6262"),     QStringLiteral("2001"),
+                             QStringLiteral("Ergebnis")};
+    for (int column = 0; column < header.size(); ++column)
+        EXPECT_EQ(table->horizontalHeaderItem(column)->text(), header[column]);
+    const QList<QStringList> expected{
+        {QStringLiteral("C:"), QStringLiteral("lokales Laufwerk"), QString(), QString(), QString(),
+         QString(), QStringLiteral("kein Eintrag: kein Netzlaufwerk")},
+        {QStringLiteral("F:"), QStringLiteral("\\\\127.0.0.111\\daten"),
+         QStringLiteral("127.0.0.111"), QStringLiteral("127.0.0.111"),
+         QStringLiteral("Antwort in N ms"), QStringLiteral("nicht nötig"),
+         QStringLiteral("DRIVES F: und [127.0.0.111], LAN_PORT=6262")},
+        {QStringLiteral("K:"), QStringLiteral("\\\\127.0.0.113\\archiv"),
+         QStringLiteral("127.0.0.113"), QStringLiteral("127.0.0.113"),
+         QStringLiteral("abgewiesen (Fehler 6012)"), QStringLiteral("abgewiesen (Fehler 6012)"),
+         QStringLiteral("DRIVES K: und [127.0.0.113] mit LAN_PORT=0: kein Datenbankserver "
+                        "antwortet")},
+        {QStringLiteral("L:"), QStringLiteral("\\\\127.0.0.114\\daten"),
+         QStringLiteral("127.0.0.114"), QStringLiteral("nicht aufgelöst (Fehler 11001)"),
+         QStringLiteral("abgewiesen (Fehler 6012)"), QStringLiteral("abgewiesen (Fehler 6012)"),
+         QStringLiteral("DRIVES L: und [127.0.0.114] mit LAN_IP leer und LAN_PORT=0: Name nicht "
+                        "aufgelöst, kein Datenbankserver antwortet")},
+        {QStringLiteral("N:"), QStringLiteral("\\\\127.0.0.115\\daten"),
+         QStringLiteral("127.0.0.115"), QStringLiteral("127.0.0.115"),
+         QStringLiteral("keine Antwort in N ms (Fehler 6013)"),
+         QStringLiteral("keine Antwort in N ms (Fehler 6013)"),
+         QStringLiteral("DRIVES N: und [127.0.0.115] mit LAN_PORT=0: kein Datenbankserver "
+                        "antwortet")},
+    };
+    for (int i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(withoutTimes(row(table, i)), expected[i]);
+        for (int column = 0; column < table->columnCount(); ++column)
+            EXPECT_FALSE(table->item(i, column)->flags() & Qt::ItemIsEditable);
+    }
+    // The engine's own words are a tooltip away.
+    EXPECT_TRUE(table->item(2, 4)->toolTip().contains(QStringLiteral("127.0.0.113:6262")));
+
+    // Copied as text, by the button and by Ctrl+C, as quellmark-ini diagnose prints it.
+    const QString text = DiagnosisText(form.Diagnosis());
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Laufwerk  UNC-Pfad")));
+    QApplication::clipboard()->clear();
+    dialog->btnCopy->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), text);
+    QApplication::clipboard()->clear();
+    dialog->activateWindow();
+    QApplication::setActiveWindow(dialog);
+    dialog->tblDetails->setFocus();
+    QTest::keyClick(dialog->tblDetails, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), text);
+}
+
+} // namespace
