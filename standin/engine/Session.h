@@ -4,17 +4,59 @@
 #include "Link.h"
 #include "Registry.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace engine {
+
+// A timed lock on a condition variable: std::timed_mutex's timed lock goes to
+// pthread_mutex_clocklock, which ThreadSanitizer does not follow, so every later unlock
+// looked to it like a fault.
+class TimedLock {
+public:
+    void lock()
+    {
+        std::unique_lock guard(m_mutex);
+        m_free.wait(guard, [this] { return !m_taken; });
+        m_taken = true;
+    }
+    bool try_lock()
+    {
+        const std::lock_guard guard(m_mutex);
+        return !std::exchange(m_taken, true);
+    }
+    bool try_lock_until(std::chrono::steady_clock::time_point until)
+    {
+        std::unique_lock guard(m_mutex);
+        if (!m_free.wait_until(guard, until, [this] { return !m_taken; }))
+            return false;
+        m_taken = true;
+        return true;
+    }
+    void unlock()
+    {
+        {
+            const std::lock_guard guard(m_mutex);
+            m_taken = false;
+        }
+        m_free.notify_one();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_free;
+    bool m_taken = false;
+};
 
 // A connection handle's object: the link to the server and what the server said of it.
 struct Session : Object {
     Session() : Object(ADS_CONNECTION) {}
 
-    std::timed_mutex mutex; // one request at a time on the link
+    TimedLock mutex; // one request at a time on the link
     Link link;
     std::string serverName;
     std::uint32_t connectionNumber = 0;
