@@ -125,8 +125,8 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
         batchOrder.push_back(batch);
         found = batches.emplace(batch, std::move(answer)).first;
         const std::uint32_t next = batch + 1;
-        if (next < (rowCount + batchRows - 1) / batchRows && (batch == 0 || batch == lastFetched + 1) &&
-            !batches.count(next))
+        if (next < (rowCount + batchRows - 1) / batchRows &&
+            (batch == 0 || batch == lastFetched + 1) && !batches.count(next))
             owner->fetchAhead(serverId, next * batchRows,
                               std::min(batchRows, rowCount - next * batchRows), std::move(spare),
                               deadline);

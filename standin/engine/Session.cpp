@@ -54,8 +54,7 @@ std::uint32_t Session::takeAhead(std::uint32_t cursor, std::uint32_t first, std:
     const std::unique_lock lock(mutex, deadline.at());
     if (!lock.owns_lock())
         return fail(acecode::TimedOut, "The connection was busy with another request too long.");
-    if (!m_ahead || m_ahead->cursor != cursor || m_ahead->first != first ||
-        m_ahead->count != count)
+    if (!m_ahead || m_ahead->cursor != cursor || m_ahead->first != first || m_ahead->count != count)
         return NotAhead;
     if (const std::uint32_t rc = readAhead(deadline))
         return rc;

@@ -56,7 +56,8 @@ public:
         const std::uint32_t own = m_rows - m_sharedRows;
         if (first < own) {
             const std::uint32_t n = std::min(count, own - first);
-            take(m_data.data() + std::size_t(first) * m_recordLength, std::size_t(n) * m_recordLength);
+            take(m_data.data() + std::size_t(first) * m_recordLength,
+                 std::size_t(n) * m_recordLength);
             first += n;
             count -= n;
         }
