@@ -124,7 +124,7 @@ TEST(EngineAgainstABrokenServer, ErrorTextTheLocaleCannotHoldIsConvertedInOnePas
     // Some 8 million letters: a call each would take minutes.
     ScriptedServer server(
         answering(ScriptedServer::error(7200, cyrillic((wire::MaxFrame - 64) / 2))));
-    const InAsciiLocale ascii;
+    [[maybe_unused]] const InAsciiLocale ascii;
     QElapsedTimer clock;
     clock.start();
     const EngineOutcome outcome = executeAgainst(server, 2);
@@ -153,7 +153,7 @@ TEST(EngineAgainstABrokenServer, RowsTheLocaleCannotHoldComeWithinTheTimeOut)
         return ScriptedServer::Reply{ScriptedServer::frame(
             QByteArray(1, char(wire::Rows)) + payload.mid(4, 8) + row.repeated(count))};
     });
-    const InAsciiLocale ascii;
+    [[maybe_unused]] const InAsciiLocale ascii;
     ADSHANDLE cursor = 0;
     ASSERT_EQ(executeAgainst(server, 1, &cursor).code, 0u);
     QElapsedTimer clock;
