@@ -20,6 +20,7 @@ struct Statement : Object {
 // A result on the server, fetched in batches as the position moves over it.
 struct Cursor : Object {
     Cursor() : Object(ADS_CURSOR) {}
+    ~Cursor() override; // its batches' memory goes back to the session
     ADSHANDLE connection = 0;
     ADSHANDLE statement = 0;
     std::weak_ptr<Session> session;
@@ -38,7 +39,7 @@ struct Cursor : Object {
     std::uint32_t lastFetched = 0;
     std::vector<std::uint8_t> spare;             // a dropped batch's memory, for the next answer
     static constexpr std::size_t RowsOffset = 9; // type byte, first row, count
-    static constexpr std::size_t MaxCachedBytes = 8u * 1024 * 1024;
+    static constexpr std::size_t MaxCachedBytes = 4u * 1024 * 1024;
     // 0 before the first row, 1..rowCount on a row, rowCount + 1 after the last.
     std::uint32_t position = 0;
 

@@ -68,6 +68,15 @@ int columnIndex(const Cursor &cursor, const UNSIGNED8 *field)
     return -1;
 }
 
+Cursor::~Cursor()
+{
+    if (const auto owner = session.lock()) {
+        for (auto &batch : batches)
+            owner->keepBuffer(std::move(batch.second));
+        owner->keepBuffer(std::move(spare));
+    }
+}
+
 const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
 {
     failure = 0;
@@ -92,7 +101,7 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
         if (failure == Session::NotAhead) {
             wire::Writer request(wire::Fetch);
             request.u32(serverId).u32(first).u32(count);
-            answer = std::move(spare);
+            answer = spare.capacity() > 0 ? std::move(spare) : owner->takeBuffer();
             failure = owner->request(request, answer, wire::Rows, wire::MaxFrame, deadline);
         }
         if (failure)
@@ -117,6 +126,8 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
         while (cachedBytes + answer.size() > MaxCachedBytes && !batchOrder.empty()) {
             const auto old = batches.find(batchOrder.front());
             cachedBytes -= old->second.size();
+            if (spare.capacity() > 0)
+                owner->keepBuffer(std::move(spare));
             spare = std::move(old->second);
             batches.erase(old);
             batchOrder.pop_front();
@@ -127,9 +138,9 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
         const std::uint32_t next = batch + 1;
         if (next < (rowCount + batchRows - 1) / batchRows &&
             (batch == 0 || batch == lastFetched + 1) && !batches.count(next))
-            owner->fetchAhead(serverId, next * batchRows,
-                              std::min(batchRows, rowCount - next * batchRows), std::move(spare),
-                              deadline);
+            owner->fetchAhead(
+                serverId, next * batchRows, std::min(batchRows, rowCount - next * batchRows),
+                spare.capacity() > 0 ? std::move(spare) : owner->takeBuffer(), deadline);
         lastFetched = batch;
     }
     return found->second.data() + RowsOffset +

@@ -81,6 +81,12 @@ struct Session : Object {
     // Drops what was fetched ahead for a cursor the server no longer has.
     void forgetAhead(std::uint32_t cursor);
 
+    // Batch buffers of closed cursors, kept for the next ones (up to MaxKeptBytes): fresh
+    // memory costs a page fault per 4 KiB, more than reading the rows into it does.
+    std::vector<std::uint8_t> takeBuffer();
+    void keepBuffer(std::vector<std::uint8_t> buffer);
+    static constexpr std::size_t MaxKeptBytes = 8u * 1024 * 1024;
+
 private:
     struct Ahead {
         std::uint32_t cursor = 0;
@@ -94,6 +100,9 @@ private:
     std::uint32_t checked(const std::vector<std::uint8_t> &reply, std::uint8_t expected);
 
     std::optional<Ahead> m_ahead;
+    std::mutex m_buffersMutex;
+    std::vector<std::vector<std::uint8_t>> m_buffers;
+    std::size_t m_keptBytes = 0;
 };
 
 } // namespace engine
