@@ -35,6 +35,8 @@ QString TField::DisplayText() const
     const QByteArray *buffer = m_dataSet->ActiveBuffer();
     if (!buffer)
         return {};
+    if (std::optional<QString> plain = m_dataSet->GetFieldPlainText(*this, *buffer))
+        return *std::move(plain);
     // QLocale() is the system's locale unless the program set another; it is cheaper to
     // copy than QLocale::system() is to build.
     return FieldText::displayText(DataType, Currency, m_dataSet->GetFieldValue(*this, *buffer),
@@ -45,9 +47,11 @@ QString TField::DisplayTextAt(int recordIndex) const
 {
     if (recordIndex < 0 || recordIndex >= m_dataSet->WindowRecordCount())
         return {};
-    return FieldText::displayText(
-        DataType, Currency, m_dataSet->GetFieldValue(*this, m_dataSet->RecordBuffer(recordIndex)),
-        QLocale());
+    const QByteArray &buffer = m_dataSet->RecordBuffer(recordIndex);
+    if (std::optional<QString> plain = m_dataSet->GetFieldPlainText(*this, buffer))
+        return *std::move(plain);
+    return FieldText::displayText(DataType, Currency, m_dataSet->GetFieldValue(*this, buffer),
+                                  QLocale());
 }
 
 // --- data links and sources ----------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The generic dataset framework: states, a window of record buffers for the attached
@@ -159,6 +160,12 @@ public:
     const QByteArray *ActiveBuffer() const;
 
     virtual TFieldValue GetFieldValue(const TField &field, const QByteArray &buffer) const = 0;
+    // The field's display text when the dataset can give it without the value and the
+    // locale (the same text, cheaper); nothing when it cannot.
+    virtual std::optional<QString> GetFieldPlainText(const TField &, const QByteArray &) const
+    {
+        return std::nullopt;
+    }
 
     // Where the data comes from, as an error describes it; empty for the framework itself.
     virtual QString DatabaseName() const { return {}; }

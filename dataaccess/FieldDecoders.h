@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <functional>
+#include <optional>
 
 // Values of an ADT row image, field by field: the null test and the decode. Pure functions
 // over bytes; the dataset only hands them its buffers. Nothing is read outside the
@@ -32,6 +33,10 @@ bool fits(const Column &column, qsizetype rowSize);
 bool isNull(const Column &column, const uchar *row, qsizetype rowSize);
 TFieldValue decode(const Column &column, const uchar *row, qsizetype rowSize,
                    const JulianFromText &julian = {});
+// The display text of a column whose text needs neither the locale nor a value in between
+// (characters, integers), straight from the row: the text the value's display text would
+// be, for a fraction of the cost. Nothing for every other column.
+std::optional<QString> plainText(const Column &column, const uchar *row, qsizetype rowSize);
 
 // The field kind of an engine column and the size and precision of its definition.
 struct Kind {

@@ -481,6 +481,18 @@ const TACEFieldDef *TAdsDataSet::DefOf(const TField &field) const
     return (index >= 0 && index < FACEFieldDefs.Count()) ? &FACEFieldDefs.Items(index) : nullptr;
 }
 
+std::optional<QString> TAdsDataSet::GetFieldPlainText(const TField &field,
+                                                      const QByteArray &buffer) const
+{
+    const TACEFieldDef *def = DefOf(field);
+    if (!def)
+        return std::nullopt;
+    const FieldDecode::Column column{def->FType, def->FOffset, def->FLength, def->FDecimals,
+                                     field.DataType};
+    return FieldDecode::plainText(column, reinterpret_cast<const uchar *>(buffer.constData()),
+                                  qMin<qsizetype>(buffer.size(), musRecordSize));
+}
+
 TFieldValue TAdsDataSet::GetFieldValue(const TField &field, const QByteArray &buffer) const
 {
     const TACEFieldDef *def = DefOf(field);

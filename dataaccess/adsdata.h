@@ -121,6 +121,8 @@ public:
     int RecordCount() override;
 
     TFieldValue GetFieldValue(const TField &field, const QByteArray &buffer) const override;
+    std::optional<QString> GetFieldPlainText(const TField &field,
+                                             const QByteArray &buffer) const override;
 
 protected:
     // The cursor of this dataset; for a query, the executed statement's.

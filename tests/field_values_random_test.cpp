@@ -424,4 +424,58 @@ TEST_F(FieldValuesAtRandom, DoublesInGeneralFormatToFifteenDigits)
     }
 }
 
+// The short way to a character or integer column's text gives the text the value gives.
+TEST_F(FieldValuesAtRandom, PlainTextIsTheDisplayText)
+{
+    const struct {
+        quint16 type;
+        TFieldType kind;
+        int length;
+    } columns[] = {
+        {4, TFieldType::ftString, 12},      {20, TFieldType::ftString, 12},
+        {23, TFieldType::ftString, 12},     {26, TFieldType::ftWideString, 12},
+        {27, TFieldType::ftWideString, 12}, {11, TFieldType::ftInteger, 4},
+        {15, TFieldType::ftAutoInc, 4},     {12, TFieldType::ftSmallint, 2},
+        {19, TFieldType::ftLargeint, 8},
+    };
+    const QLocale german(QLocale::German, QLocale::Germany);
+    for (int i = 0; i < Rounds; ++i) {
+        for (const auto &c : columns) {
+            // Row bytes of any kind: blanks, NULs, ASCII, bytes above 0x7F, a length word.
+            QByteArray row(c.length + 2, '\0');
+            for (char &b : row)
+                switch (between(0, 4)) {
+                case 0:
+                    b = ' ';
+                    break;
+                case 1:
+                    b = '\0';
+                    break;
+                case 2:
+                    b = char(between(0x80, 0xFF));
+                    break;
+                default:
+                    b = char(between(0x21, 0x7E));
+                }
+            const quint16 used = quint16(between(0, c.length + 3));
+            if (between(0, 1))
+                std::memcpy(row.data() + c.length, &used, 2);
+            const FieldDecode::Column column{c.type, 0, c.length, 0, c.kind};
+            const auto *bytes = reinterpret_cast<const uchar *>(row.constData());
+            SCOPED_TRACE(testing::Message()
+                         << "type " << c.type << ", row " << row.toHex().toStdString());
+            const std::optional<QString> plain = FieldDecode::plainText(column, bytes, row.size());
+            ASSERT_TRUE(plain.has_value());
+            EXPECT_EQ(*plain, FieldText::displayText(c.kind, false,
+                                                     FieldDecode::decode(column, bytes, row.size()),
+                                                     german));
+        }
+    }
+    // Kinds whose text needs the locale or a value take the long way.
+    const FieldDecode::Column money{18, 0, 8, 4, TFieldType::ftBCD};
+    const QByteArray row(8, '\1');
+    EXPECT_FALSE(FieldDecode::plainText(money, reinterpret_cast<const uchar *>(row.constData()),
+                                        row.size()));
+}
+
 } // namespace

@@ -47,7 +47,10 @@ struct UsersGrid {
 
 TEST(DBGrid, EngineFailuresInResizeScrollAndKeysReachTheFailureDisplay)
 {
-    StandinServer server({QStringLiteral("127.0.0.1:0")}, R"({"faults":{"syntheticUsers":30000}})");
+    // Every answer waits a second: the batch the engine asks for ahead while the grid reads
+    // the first one cannot arrive before the server is gone.
+    StandinServer server({QStringLiteral("127.0.0.1:0")},
+                         R"({"faults":{"syntheticUsers":30000,"delayMs":1000}})");
     AnsweredBoxes boxes;
 
     UsersGrid users(server, {400, 150});

@@ -20,6 +20,7 @@ struct Statement : Object {
 // A result on the server, fetched in batches as the position moves over it.
 struct Cursor : Object {
     Cursor() : Object(ADS_CURSOR) {}
+    ~Cursor() override; // its batches' memory goes back to the session
     ADSHANDLE connection = 0;
     ADSHANDLE statement = 0;
     std::weak_ptr<Session> session;
@@ -30,12 +31,15 @@ struct Cursor : Object {
     std::uint32_t batchRows = 1;
     int answerTimeoutMs = AnswerTimeoutMs; // fetches wait as long as the execution did
     // Fetched batches by number, each the answer frame as read, rows from its offset on.
-    // Only the most recent ones are kept: a result may be far larger than memory.
+    // Only the most recent ones are kept: a result may be far larger than memory. Walking
+    // forward, the next batch is asked for when one arrives (Session::fetchAhead).
     std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> batches;
     std::deque<std::uint32_t> batchOrder;
     std::size_t cachedBytes = 0;
+    std::uint32_t lastFetched = 0;
+    std::vector<std::uint8_t> spare;             // a dropped batch's memory, for the next answer
     static constexpr std::size_t RowsOffset = 9; // type byte, first row, count
-    static constexpr std::size_t MaxCachedBytes = 64u * 1024 * 1024;
+    static constexpr std::size_t MaxCachedBytes = 4u * 1024 * 1024;
     // 0 before the first row, 1..rowCount on a row, rowCount + 1 after the last.
     std::uint32_t position = 0;
 

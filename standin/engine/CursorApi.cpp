@@ -68,6 +68,15 @@ int columnIndex(const Cursor &cursor, const UNSIGNED8 *field)
     return -1;
 }
 
+Cursor::~Cursor()
+{
+    if (const auto owner = session.lock()) {
+        for (auto &batch : batches)
+            owner->keepBuffer(std::move(batch.second));
+        owner->keepBuffer(std::move(spare));
+    }
+}
+
 const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
 {
     failure = 0;
@@ -87,10 +96,15 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
         }
         const std::uint32_t first = batch * batchRows;
         const std::uint32_t count = std::min(batchRows, rowCount - first);
-        wire::Writer request(wire::Fetch);
-        request.u32(serverId).u32(first).u32(count);
         std::vector<std::uint8_t> answer;
-        if ((failure = owner->request(request, answer, wire::Rows, wire::MaxFrame, deadline)))
+        failure = owner->takeAhead(serverId, first, count, answer, deadline);
+        if (failure == Session::NotAhead) {
+            wire::Writer request(wire::Fetch);
+            request.u32(serverId).u32(first).u32(count);
+            answer = spare.capacity() > 0 ? std::move(spare) : owner->takeBuffer();
+            failure = owner->request(request, answer, wire::Rows, wire::MaxFrame, deadline);
+        }
+        if (failure)
             return nullptr;
         auto checked =
             answer::rows(answer.data() + 1, answer.size() - 1, first, count, recordLength);
@@ -108,15 +122,26 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
                 localiseCharacters(answer.data() + RowsOffset + std::size_t(i) * recordLength,
                                    columns);
             }
+        // The oldest batch's memory takes the next answer: no fresh pages for each batch.
         while (cachedBytes + answer.size() > MaxCachedBytes && !batchOrder.empty()) {
             const auto old = batches.find(batchOrder.front());
             cachedBytes -= old->second.size();
+            if (spare.capacity() > 0)
+                owner->keepBuffer(std::move(spare));
+            spare = std::move(old->second);
             batches.erase(old);
             batchOrder.pop_front();
         }
         cachedBytes += answer.size();
         batchOrder.push_back(batch);
         found = batches.emplace(batch, std::move(answer)).first;
+        const std::uint32_t next = batch + 1;
+        if (next < (rowCount + batchRows - 1) / batchRows &&
+            (batch == 0 || batch == lastFetched + 1) && !batches.count(next))
+            owner->fetchAhead(
+                serverId, next * batchRows, std::min(batchRows, rowCount - next * batchRows),
+                spare.capacity() > 0 ? std::move(spare) : owner->takeBuffer(), deadline);
+        lastFetched = batch;
     }
     return found->second.data() + RowsOffset +
            std::size_t(index - batch * batchRows) * recordLength;
@@ -598,8 +623,11 @@ UNSIGNED32 engine::api::AdsCloseTable(ADSHANDLE hTable)
     if (!session)
         return fail(acecode::ConnectionLost, "The cursor's connection is closed.");
     std::vector<std::uint8_t> answer;
-    return session->request(wire::Writer(wire::CloseCursor).u32(cursor->serverId), answer, wire::Ok,
-                            4096, Deadline::in(cursor->answerTimeoutMs));
+    const UNSIGNED32 rc =
+        session->request(wire::Writer(wire::CloseCursor).u32(cursor->serverId), answer, wire::Ok,
+                         4096, Deadline::in(cursor->answerTimeoutMs));
+    session->forgetAhead(cursor->serverId);
+    return rc;
 }
 
 UNSIGNED32 engine::api::AdsConvertStringToJulian(UNSIGNED8 *pucJulian, UNSIGNED16 usLen,

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -65,6 +66,43 @@ struct Session : Object {
     // becomes the last error. Gives 0 and the answer (type byte first), or the failure code.
     std::uint32_t request(const wire::Writer &message, std::vector<std::uint8_t> &reply,
                           std::uint8_t expected, std::uint32_t maxAnswer, Deadline deadline);
+
+    // A cursor walking forward asks for its next batch before it needs it, so the server
+    // answers while the caller works on the rows it has. At most one fetch is ahead on a
+    // link; any other request reads its answer first, so the link stays in step. buffer is
+    // a spare the answer may be read into. Gives nothing: a failure shows on the next call.
+    void fetchAhead(std::uint32_t cursor, std::uint32_t first, std::uint32_t count,
+                    std::vector<std::uint8_t> buffer, Deadline deadline);
+    // The answer of a fetch sent ahead, checked as request checks it; NotAhead when no such
+    // fetch was sent.
+    static constexpr std::uint32_t NotAhead = 0xFFFFFFFF;
+    std::uint32_t takeAhead(std::uint32_t cursor, std::uint32_t first, std::uint32_t count,
+                            std::vector<std::uint8_t> &reply, Deadline deadline);
+    // Drops what was fetched ahead for a cursor the server no longer has.
+    void forgetAhead(std::uint32_t cursor);
+
+    // Batch buffers of closed cursors, kept for the next ones (up to MaxKeptBytes): fresh
+    // memory costs a page fault per 4 KiB, more than reading the rows into it does.
+    std::vector<std::uint8_t> takeBuffer();
+    void keepBuffer(std::vector<std::uint8_t> buffer);
+    static constexpr std::size_t MaxKeptBytes = 8u * 1024 * 1024;
+
+private:
+    struct Ahead {
+        std::uint32_t cursor = 0;
+        std::uint32_t first = 0;
+        std::uint32_t count = 0;
+        bool read = false;
+        std::vector<std::uint8_t> answer;
+    };
+    // With the mutex held.
+    std::uint32_t readAhead(Deadline deadline);
+    std::uint32_t checked(const std::vector<std::uint8_t> &reply, std::uint8_t expected);
+
+    std::optional<Ahead> m_ahead;
+    std::mutex m_buffersMutex;
+    std::vector<std::vector<std::uint8_t>> m_buffers;
+    std::size_t m_keptBytes = 0;
 };
 
 } // namespace engine

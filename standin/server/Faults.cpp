@@ -74,7 +74,7 @@ Faults Faults::changedBy(const nlohmann::json &changes) const
         } else if (key == "slowMs") {
             next.slowMs = count(key, value, 0, 60000);
         } else if (key == "syntheticUsers") {
-            next.syntheticUsers = count(key, value, 0, 200000);
+            next.syntheticUsers = count(key, value, 0, 1000000);
         } else if (key == "procedureErrors") {
             requireObject(key, value);
             next.procedureErrors.clear();

@@ -64,7 +64,7 @@ private:
 
     // The synthetic users' rows do not change between calls: built once per count.
     int m_syntheticCount = -1;
-    std::vector<std::uint8_t> m_syntheticRows;
+    std::shared_ptr<const std::vector<std::uint8_t>> m_syntheticRows;
 
     const Scenario &m_scenario;
     std::mt19937 m_random;

@@ -95,6 +95,7 @@ int ResultBuilder::indexOf(const std::string &name) const
 
 void ResultBuilder::newRow()
 {
+    Q_ASSERT(!m_shared);
     m_data.resize(m_data.size() + m_recordLength, 0);
     ++m_rows;
     for (int i = 0; i < int(m_columns.size()); ++i)
@@ -220,8 +221,18 @@ void ResultBuilder::copyInto(int column, const std::uint8_t *bytes, std::uint32_
     std::memcpy(at(column), bytes, std::min(length, m_columns[std::size_t(column)].length));
 }
 
-void ResultBuilder::appendRows(const std::vector<std::uint8_t> &rows, std::uint32_t count)
+void ResultBuilder::appendShared(std::shared_ptr<const std::vector<std::uint8_t>> rows,
+                                 std::uint32_t count)
 {
-    m_data.insert(m_data.end(), rows.begin(), rows.end());
+    Q_ASSERT(!m_shared && rows && rows->size() == std::size_t(count) * m_recordLength);
+    m_shared = std::move(rows);
+    m_sharedRows = count;
     m_rows += count;
+}
+
+const std::uint8_t *ResultBuilder::row(std::uint32_t index) const
+{
+    const std::uint32_t own = m_rows - m_sharedRows;
+    return index < own ? m_data.data() + std::size_t(index) * m_recordLength
+                       : m_shared->data() + std::size_t(index - own) * m_recordLength;
 }

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -35,8 +36,9 @@ public:
     void setNumeric(int column, double value);
     void setMoney(int column, double value);
     void setDouble(int column, double value);
-    // Whole rows of this builder's layout.
-    void appendRows(const std::vector<std::uint8_t> &rows, std::uint32_t count);
+    // Whole rows of this builder's layout, shared rather than copied: a large result built
+    // once serves every execute. No row can be added after them.
+    void appendShared(std::shared_ptr<const std::vector<std::uint8_t>> rows, std::uint32_t count);
     // Raw bytes of one column of the current row.
     void copyInto(int column, const std::uint8_t *bytes, std::uint32_t length);
 
@@ -44,7 +46,25 @@ public:
     const std::vector<wire::Column> &columns() const { return m_columns; }
     std::uint32_t recordLength() const { return m_recordLength; }
     std::uint32_t rowCount() const { return m_rows; }
-    const std::vector<std::uint8_t> &data() const { return m_data; }
+    const std::uint8_t *row(std::uint32_t index) const;
+    // The rows added with newRow, moved out.
+    std::vector<std::uint8_t> takeRows() { return std::move(m_data); }
+    // Calls take(bytes, size) for the rows [first, first + count) in at most two runs.
+    template <typename Take>
+    void forEachRun(std::uint32_t first, std::uint32_t count, Take take) const
+    {
+        const std::uint32_t own = m_rows - m_sharedRows;
+        if (first < own) {
+            const std::uint32_t n = std::min(count, own - first);
+            take(m_data.data() + std::size_t(first) * m_recordLength,
+                 std::size_t(n) * m_recordLength);
+            first += n;
+            count -= n;
+        }
+        if (count > 0)
+            take(m_shared->data() + std::size_t(first - own) * m_recordLength,
+                 std::size_t(count) * m_recordLength);
+    }
 
 private:
     std::uint8_t *at(int column);
@@ -54,4 +74,6 @@ private:
     std::uint32_t m_recordLength = 0;
     std::uint32_t m_rows = 0;
     std::vector<std::uint8_t> m_data;
+    std::shared_ptr<const std::vector<std::uint8_t>> m_shared;
+    std::uint32_t m_sharedRows = 0;
 };

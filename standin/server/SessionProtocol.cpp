@@ -287,17 +287,20 @@ bool SessionProtocol::fetch(const std::uint8_t *payload, std::size_t size)
     const Faults &faults = m_host->faults();
     if (faults.closeMidAnswer > 0 || faults.delayMs > 0) {
         std::vector<std::uint8_t> frame(header.begin(), header.end());
-        const std::uint8_t *rows =
-            result.data().data() + std::size_t(first) * result.recordLength();
-        frame.insert(frame.end(), rows, rows + bytes);
+        result.forEachRun(first, count, [&frame](const std::uint8_t *rows, std::size_t runSize) {
+            frame.insert(frame.end(), rows, rows + runSize);
+        });
         answer(frame);
         return !m_gone;
     }
-    return send(header, nullptr, 0) &&
-           send(QByteArray::fromRawData(reinterpret_cast<const char *>(result.data().data()) +
-                                            std::size_t(first) * result.recordLength(),
-                                        qsizetype(bytes)),
-                owner, 0);
+    if (!send(header, nullptr, 0))
+        return false;
+    result.forEachRun(first, count, [this, &owner](const std::uint8_t *rows, std::size_t runSize) {
+        if (!m_gone)
+            send(QByteArray::fromRawData(reinterpret_cast<const char *>(rows), qsizetype(runSize)),
+                 owner, 0);
+    });
+    return !m_gone;
 }
 
 void SessionProtocol::refuse(std::uint32_t code, const QString &why)
