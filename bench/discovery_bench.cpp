@@ -46,16 +46,23 @@ QString address(int i, int base)
 
 // --- per probe ---------------------------------------------------------------------------
 
+// A socket and the address of the i-th server from base, port 6262.
+int socketFor(int i, int base, sockaddr_in &target)
+{
+    target = {};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(6262);
+    inet_pton(AF_INET, address(i, base).toLatin1().constData(), &target.sin_addr);
+    return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+
 double floorPerConnect(int servers, int base, int rounds)
 {
     const auto start = Clock::now();
     for (int r = 0; r < rounds; ++r) {
         for (int i = 0; i < servers; ++i) {
-            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_in target{};
-            target.sin_family = AF_INET;
-            target.sin_port = htons(6262);
-            inet_pton(AF_INET, address(i, base).toLatin1().constData(), &target.sin_addr);
+            sockaddr_in target;
+            const int fd = socketFor(i, base, target);
             ::connect(fd, reinterpret_cast<const sockaddr *>(&target), sizeof target);
             ::close(fd);
         }
@@ -80,11 +87,8 @@ double minimalClient(int servers, int base, int rounds)
     const auto start = Clock::now();
     for (int r = 0; r < rounds; ++r) {
         for (int i = 0; i < servers; ++i) {
-            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_in target{};
-            target.sin_family = AF_INET;
-            target.sin_port = htons(6262);
-            inet_pton(AF_INET, address(i, base).toLatin1().constData(), &target.sin_addr);
+            sockaddr_in target;
+            const int fd = socketFor(i, base, target);
             bool welcomed = false;
             if (::connect(fd, reinterpret_cast<const sockaddr *>(&target), sizeof target) == 0 &&
                 ::send(fd, hello.data(), hello.size(), MSG_NOSIGNAL) == ssize_t(hello.size())) {

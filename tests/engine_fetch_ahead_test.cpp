@@ -88,6 +88,16 @@ std::int64_t current(ADSHANDLE cursor)
 
 class FetchAhead : public ::testing::Test {
 protected:
+    // Executes against the peer and reads the first row: the second batch is then ahead.
+    ADSHANDLE openAtFirstRow(ScriptedServer &server)
+    {
+        ADSHANDLE cursor = 0;
+        EXPECT_EQ(executeAgainst(server, 0, &cursor).code, 0u);
+        EXPECT_EQ(ace::AdsSkip(cursor, 1), 0u);
+        EXPECT_EQ(current(cursor), 0);
+        return cursor;
+    }
+
     int argc = 0;
     QCoreApplication application{argc, nullptr};
 };
@@ -96,10 +106,7 @@ TEST_F(FetchAhead, AWalkGetsEveryRowAndAsksForEachBatchBeforeItIsReached)
 {
     Peer peer;
     ScriptedServer server(peer.script());
-    ADSHANDLE cursor = 0;
-    ASSERT_EQ(executeAgainst(server, 0, &cursor).code, 0u);
-    ASSERT_EQ(ace::AdsSkip(cursor, 1), 0u);
-    ASSERT_EQ(current(cursor), 0);
+    const ADSHANDLE cursor = openAtFirstRow(server);
     // Only the first row was read, and the second batch is already asked for.
     EXPECT_EQ(peer.fetched(2), (std::vector<std::uint32_t>{0, BatchRows}));
     for (std::uint32_t row = 1; row < Rows; ++row) {
@@ -114,10 +121,7 @@ TEST_F(FetchAhead, JumpingOrClosingWhileABatchIsAheadKeepsTheLinkInStep)
 {
     Peer peer;
     ScriptedServer server(peer.script());
-    ADSHANDLE cursor = 0;
-    ASSERT_EQ(executeAgainst(server, 0, &cursor).code, 0u);
-    ASSERT_EQ(ace::AdsSkip(cursor, 1), 0u);
-    ASSERT_EQ(current(cursor), 0);
+    const ADSHANDLE cursor = openAtFirstRow(server);
     // The last row's batch is asked for while the second one is still on its way.
     ASSERT_EQ(ace::AdsGotoEOF(cursor), 0u);
     ASSERT_EQ(ace::AdsSkip(cursor, -1), 0u);
@@ -129,10 +133,7 @@ TEST_F(FetchAhead, JumpingOrClosingWhileABatchIsAheadKeepsTheLinkInStep)
     EXPECT_EQ(ace::AdsCloseTable(cursor), 0u);
 
     // Closed with a batch still on its way: the close's own answer is the one it reads.
-    ADSHANDLE second = 0;
-    ASSERT_EQ(executeAgainst(server, 0, &second).code, 0u);
-    ASSERT_EQ(ace::AdsSkip(second, 1), 0u);
-    ASSERT_EQ(current(second), 0);
+    const ADSHANDLE second = openAtFirstRow(server);
     EXPECT_EQ(ace::AdsCloseTable(second), 0u) << lastEngineError(1).text;
 }
 
