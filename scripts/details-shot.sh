@@ -4,11 +4,7 @@
 set -euo pipefail
 program="$1" out="$2"
 source "$(dirname "$0")/xvfb.sh"
-start_xvfb 1280x900x24
-trap 'kill $app $xvfb 2>/dev/null || true' EXIT
-"$program" &
-app=$!
-main=$(window_of "Quellmark")
+show_program "$program"
 # The demo's servers answer or refuse at once.
 sleep 2
 # The preview sits at 24,104 (449 x 200); "Details…" is its context menu's last entry.

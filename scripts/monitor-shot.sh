@@ -4,11 +4,7 @@
 set -euo pipefail
 program="$1" out="$2"
 source "$(dirname "$0")/xvfb.sh"
-start_xvfb 1280x900x24
-trap 'kill $app $xvfb 2>/dev/null || true' EXIT
-"$program" &
-app=$!
-main=$(window_of "Quellmark")
+show_program "$program"
 sleep 0.5
 # "ADS Remote Check" sits at 328,12 (145 x 25) in the main window's client area.
 xdotool mousemove --window "$main" 400 24 click 1

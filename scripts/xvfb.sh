@@ -1,7 +1,9 @@
 # Sourced: a private X display for the scripts that show windows. start_xvfb SCREEN starts
 # Xvfb on a display it picks itself, exports DISPLAY once the server accepts clients and
 # leaves its pid in $xvfb. window_of TITLE prints the id of the visible window of exactly
-# that title, waiting for it up to 30 s; it fails when none appears.
+# that title, waiting for it up to 30 s; it fails when none appears. show_program PROGRAM
+# starts PROGRAM on a new display of 1280x900, killed with it at exit, its pid in $app and
+# its main window "Quellmark" in $main.
 start_xvfb() {
     local displayfile
     displayfile=$(mktemp)
@@ -21,4 +23,12 @@ window_of() {
     done
     echo "window \"$1\" did not appear" >&2
     return 1
+}
+
+show_program() {
+    start_xvfb 1280x900x24
+    trap 'kill $app $xvfb 2>/dev/null || true' EXIT
+    "$1" &
+    app=$!
+    main=$(window_of "Quellmark")
 }
