@@ -92,11 +92,21 @@ protected:
     ADSHANDLE openAtFirstRow(ScriptedServer &server)
     {
         ADSHANDLE cursor = 0;
-        EXPECT_EQ(executeAgainst(server, 0, &cursor).code, 0u);
+        ADSHANDLE connection = 0;
+        EXPECT_EQ(executeAgainst(server, 0, &cursor, &connection).code, 0u);
+        m_connections.push_back(connection);
         EXPECT_EQ(ace::AdsSkip(cursor, 1), 0u);
         EXPECT_EQ(current(cursor), 0);
         return cursor;
     }
+    // Connections end before their peer does.
+    void disconnectAll()
+    {
+        for (const ADSHANDLE connection : m_connections)
+            ace::AdsDisconnect(connection);
+        m_connections.clear();
+    }
+    std::vector<ADSHANDLE> m_connections;
 
     int argc = 0;
     QCoreApplication application{argc, nullptr};
@@ -115,6 +125,7 @@ TEST_F(FetchAhead, AWalkGetsEveryRowAndAsksForEachBatchBeforeItIsReached)
     }
     EXPECT_EQ(peer.fetched(4), (std::vector<std::uint32_t>{0, 10000, 20000, 30000}));
     EXPECT_EQ(ace::AdsCloseTable(cursor), 0u);
+    disconnectAll();
 }
 
 TEST_F(FetchAhead, JumpingOrClosingWhileABatchIsAheadKeepsTheLinkInStep)
@@ -135,15 +146,15 @@ TEST_F(FetchAhead, JumpingOrClosingWhileABatchIsAheadKeepsTheLinkInStep)
     // Closed with a batch still on its way: the close's own answer is the one it reads.
     const ADSHANDLE second = openAtFirstRow(server);
     EXPECT_EQ(ace::AdsCloseTable(second), 0u) << lastEngineError(1).text;
+    disconnectAll();
 }
 
 TEST_F(FetchAhead, ABatchRefusedAheadFailsWhenItIsReachedAsIfAskedThen)
 {
     Peer peer({BatchRows});
     ScriptedServer server(peer.script());
-    ADSHANDLE cursor = 0;
-    ASSERT_EQ(executeAgainst(server, 0, &cursor).code, 0u);
-    ASSERT_EQ(ace::AdsSkip(cursor, std::int32_t(BatchRows)), 0u);
+    const ADSHANDLE cursor = openAtFirstRow(server);
+    ASSERT_EQ(ace::AdsSkip(cursor, std::int32_t(BatchRows) - 1), 0u);
     EXPECT_EQ(current(cursor), BatchRows - 1);
     ASSERT_EQ(ace::AdsSkip(cursor, 1), 0u);
     const std::int64_t failed = current(cursor);
@@ -152,6 +163,7 @@ TEST_F(FetchAhead, ABatchRefusedAheadFailsWhenItIsReachedAsIfAskedThen)
     // The link is in step: the batch after it reads as it should.
     ASSERT_EQ(ace::AdsSkip(cursor, std::int32_t(BatchRows)), 0u);
     EXPECT_EQ(current(cursor), 2 * BatchRows);
+    disconnectAll();
 }
 
 } // namespace

@@ -26,9 +26,10 @@ inline EngineOutcome lastEngineError(UNSIGNED32 code)
 }
 
 // Connects, prepares and executes one statement against the scripted peer; the cursor, when
-// asked for and made, stays open with its connection.
+// asked for and made, stays open with its connection (given in connectionOut when asked).
 inline EngineOutcome executeAgainst(ScriptedServer &server, UNSIGNED32 sqlTimeoutSeconds = 0,
-                                    ADSHANDLE *cursorOut = nullptr)
+                                    ADSHANDLE *cursorOut = nullptr,
+                                    ADSHANDLE *connectionOut = nullptr)
 {
     QByteArray connect = ("Data Source=" + server.connectPath() + ";").toLocal8Bit();
     ADSHANDLE connection = 0;
@@ -44,9 +45,11 @@ inline EngineOutcome executeAgainst(ScriptedServer &server, UNSIGNED32 sqlTimeou
     ADSHANDLE cursor = 0;
     const UNSIGNED32 rc = ace::AdsExecuteSQL(statement, &cursor);
     const EngineOutcome outcome = rc ? lastEngineError(rc) : EngineOutcome{};
-    if (cursorOut && rc == 0)
+    if (cursorOut && rc == 0) {
         *cursorOut = cursor;
-    else
+        if (connectionOut)
+            *connectionOut = connection;
+    } else
         ace::AdsDisconnect(connection);
     return outcome;
 }

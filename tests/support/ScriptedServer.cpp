@@ -2,10 +2,12 @@
 
 #include "Wire.h"
 
+#include <QEventLoop>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <cstring>
+#include <future>
 #include <stdexcept>
 
 class ScriptedServer::Worker : public QObject {
@@ -59,21 +61,29 @@ private:
 
 ScriptedServer::ScriptedServer(Script script)
 {
-    m_worker = new Worker(std::move(script));
-    m_worker->moveToThread(&m_thread);
-    m_thread.start();
-    QMetaObject::invokeMethod(
-        m_worker, [this] { m_port = m_worker->listen(); }, Qt::BlockingQueuedConnection);
-    if (m_port == 0)
+    std::promise<void> ready;
+    m_thread = std::thread([this, &ready, script = std::move(script)]() mutable {
+        QEventLoop loop;
+        {
+            Worker worker(std::move(script));
+            m_port = worker.listen();
+            m_loop = &loop;
+            ready.set_value();
+            if (m_port != 0)
+                loop.exec();
+        }
+    });
+    ready.get_future().wait();
+    if (m_port == 0) {
+        m_thread.join();
         throw std::runtime_error("ScriptedServer: cannot listen");
+    }
 }
 
 ScriptedServer::~ScriptedServer()
 {
-    QMetaObject::invokeMethod(
-        m_worker, [this] { delete m_worker; }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
+    QMetaObject::invokeMethod(m_loop, &QEventLoop::quit, Qt::QueuedConnection);
+    m_thread.join();
 }
 
 QString ScriptedServer::connectPath(const QString &share) const
