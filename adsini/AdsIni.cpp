@@ -199,6 +199,13 @@ Plan Write(Platform &platform, const QString &filePath, const QStringList &drive
     } catch (const Exception &) {
         throw cannotWrite(filePath);
     }
+    WritePlanned(platform, filePath, entries, plan);
+    return plan;
+}
+
+void WritePlanned(Platform &platform, const QString &filePath, const QList<Entry> &entries,
+                  const Plan &plan)
+{
     if (plan.exists && plan.changesFile()) {
         // A file the writes will refuse keeps the backup of its last write: with the
         // read-only attribute (no write bits at all) or not writable for this user.
@@ -214,7 +221,6 @@ Plan Write(Platform &platform, const QString &filePath, const QStringList &drive
     for (const Entry &entry : entries)
         writeKey(platform, filePath, entry.section, entry.key, entry.value);
     platform.WritePrivateProfileStringW(nullptr, nullptr, nullptr, wideText(filePath));
-    return plan;
 }
 
 Restored Restore(Platform &platform, const QString &filePath)

@@ -78,6 +78,9 @@ QStringList Diff(const QString &filePath, bool existed, const QByteArray &before
 // write; entries written before stay. Gives the plan it followed.
 Plan Write(Platform &platform, const QString &filePath, const QStringList &drives,
            const TServerInfoList &servers);
+// The same with the entries and the plan already made for them (PlanWrite).
+void WritePlanned(Platform &platform, const QString &filePath, const QList<Entry> &entries,
+                  const Plan &plan);
 
 // Puts the backup back the way a write replaces the file; the backup stays. Raises when
 // there is no backup or the file cannot be replaced. Gives the bytes before and after.

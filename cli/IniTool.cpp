@@ -300,9 +300,11 @@ int runCommand(Platform &platform, const Options &options, const Console &consol
 
     Discovered found(platform);
     discover(platform, found, console);
-    const QJsonObject discovered = discoveryJson(platform, found);
-    for (auto i = discovered.begin(); i != discovered.end(); ++i)
-        json.insert(i.key(), i.value());
+    if (options.json) {
+        const QJsonObject discovered = discoveryJson(platform, found);
+        for (auto i = discovered.begin(); i != discovered.end(); ++i)
+            json.insert(i.key(), i.value());
+    }
 
     switch (options.command) {
     case Command::Preview:
@@ -336,7 +338,7 @@ int runCommand(Platform &platform, const Options &options, const Console &consol
         json.insert(QStringLiteral("diff"), text(diff));
         return finish(text(diff), options.check && plan.changesFile() ? ChangesPending : Done);
     }
-    AdsIni::Write(platform, file, found.drives, found.servers);
+    AdsIni::WritePlanned(platform, file, entries, plan);
     bool exists = false;
     const QByteArray after = AdsIni::ReadFile(file, exists);
     const QStringList diff = AdsIni::Diff(file, plan.exists, plan.before, after);

@@ -37,7 +37,9 @@ struct Cursor : Object {
     std::deque<std::uint32_t> batchOrder;
     std::size_t cachedBytes = 0;
     std::uint32_t lastFetched = 0;
-    std::vector<std::uint8_t> spare;             // a dropped batch's memory, for the next answer
+    std::vector<std::uint8_t> spare; // a dropped batch's memory, for the next answer
+    // The spare, else a buffer the session kept from a closed cursor, else none.
+    std::vector<std::uint8_t> takeSpare(Session &owner);
     static constexpr std::size_t RowsOffset = 9; // type byte, first row, count
     static constexpr std::size_t MaxCachedBytes = 4u * 1024 * 1024;
     // 0 before the first row, 1..rowCount on a row, rowCount + 1 after the last.

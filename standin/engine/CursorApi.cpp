@@ -77,6 +77,11 @@ Cursor::~Cursor()
     }
 }
 
+std::vector<std::uint8_t> Cursor::takeSpare(Session &owner)
+{
+    return spare.capacity() > 0 ? std::move(spare) : owner.takeBuffer();
+}
+
 const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
 {
     failure = 0;
@@ -101,7 +106,7 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
         if (failure == Session::NotAhead) {
             wire::Writer request(wire::Fetch);
             request.u32(serverId).u32(first).u32(count);
-            answer = spare.capacity() > 0 ? std::move(spare) : owner->takeBuffer();
+            answer = takeSpare(*owner);
             failure = owner->request(request, answer, wire::Rows, wire::MaxFrame, deadline);
         }
         if (failure)
@@ -138,9 +143,9 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
         const std::uint32_t next = batch + 1;
         if (next < (rowCount + batchRows - 1) / batchRows &&
             (batch == 0 || batch == lastFetched + 1) && !batches.count(next))
-            owner->fetchAhead(
-                serverId, next * batchRows, std::min(batchRows, rowCount - next * batchRows),
-                spare.capacity() > 0 ? std::move(spare) : owner->takeBuffer(), deadline);
+            owner->fetchAhead(serverId, next * batchRows,
+                              std::min(batchRows, rowCount - next * batchRows), takeSpare(*owner),
+                              deadline);
         lastFetched = batch;
     }
     return found->second.data() + RowsOffset +
