@@ -41,6 +41,33 @@ if [ -f "$prefix/.complete" ]; then
     exit 0
 fi
 
+# A prebuilt install folder under exactly this key (QUELLMARK_QT_PREBUILT, else the shared
+# cache beside the clone), taken only when its checksum matches; anything else builds from
+# source below, so a change of flags, compiler or version still tests the source path.
+prebuilt_dir="${QUELLMARK_QT_PREBUILT:-$(cd "$here/../../.." && pwd)/shared/cache}"
+archive="$prebuilt_dir/qt6-win64-$version-$key.tar.xz"
+if [ -f "$archive" ] && [ -f "$archive.sha256" ]; then
+    expected="$(cut -d' ' -f1 < "$archive.sha256")"
+    actual="$(sha256sum < "$archive" | cut -d' ' -f1)"
+    if [ "$expected" = "$actual" ]; then
+        mkdir -p "$cache"
+        rm -rf "$prefix" "$prefix.unpack"
+        mkdir "$prefix.unpack"
+        tar -xJf "$archive" -C "$prefix.unpack"
+        if [ -f "$prefix.unpack/qt6-win64-$version-$key/.complete" ]; then
+            mv "$prefix.unpack/qt6-win64-$version-$key" "$prefix"
+            rm -rf "$prefix.unpack"
+            echo "build-qt.sh: Qt for Windows taken from $archive" >&2
+            echo "$prefix"
+            exit 0
+        fi
+        rm -rf "$prefix.unpack"
+        echo "build-qt.sh: $archive holds no complete install; building from source" >&2
+    else
+        echo "build-qt.sh: $archive does not match its checksum; building from source" >&2
+    fi
+fi
+
 work="$cache/qt6-src-$version"
 mkdir -p "$work"
 if [ ! -d "$work/src" ]; then
