@@ -1,13 +1,16 @@
 #include "AdsIni.h"
 
+#include "Diagnosis.h"
 #include "DriveUtils.h"
 #include "Exception.h"
+#include "FileReplace.h"
 #include "ProfileBytes.h"
 #include "ServerDiscovery.h"
 #include "UnifiedDiff.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <algorithm>
 
 namespace {
@@ -38,23 +41,28 @@ QString causeOf(DWORD code)
 // A profile file larger than this is no ADS.INI, and is not read into memory.
 constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
 
-Exception cannotWrite(const QString &filePath, const QString &cause = {})
-{
-    QString message =
-        QStringLiteral("In ") + filePath + QStringLiteral(" kann nicht geschrieben werden");
-    if (!cause.isEmpty())
-        message += QStringLiteral(": ") + cause;
-    return Exception(message);
-}
+// The plan applied to the file as it stands, inside the writer's turn.
+struct Planner {
+    const QList<AdsIni::Entry> &entries;
+    AdsIni::OnRefusal onRefusal;
+    AdsIni::Plan plan;
+    bool tooLarge = false;
 
-void writeKey(Platform &platform, const QString &filePath, const QString &section,
-              const QString &key, const QString &value)
-{
-    if (platform.WritePrivateProfileStringW(wideText(section), wideText(key), wideText(value),
-                                            wideText(filePath)))
-        return;
-    throw cannotWrite(filePath, causeOf(platform.GetLastError()));
-}
+    std::optional<QByteArray> operator()(const FileReplace::Current &current)
+    {
+        if (current.tooLarge) {
+            tooLarge = true;
+            return std::nullopt;
+        }
+        plan = AdsIni::PlanEntries(current.exists, current.bytes, entries);
+        if (plan.refusal && onRefusal == AdsIni::OnRefusal::WriteNothing)
+            return std::nullopt;
+        // A missing file stays missing when nothing is written into it.
+        if (!plan.changesFile() && (current.exists || plan.after.isEmpty()))
+            return std::nullopt;
+        return plan.after;
+    }
+};
 
 } // namespace
 
@@ -111,6 +119,13 @@ QStringList PreviewLines(Platform &platform, const QStringList &drives,
     lines.append(QString());
     for (int i = 0; i < servers.Count(); ++i) {
         const TAdsServerInfo &server = *servers.Record(i);
+        // What cannot be written is said where it would stand.
+        if (const QString refused = EntryRefusal(server.ServerName, QStringLiteral("LAN_IP"));
+            !refused.isEmpty()) {
+            lines.append(QStringLiteral("; ") + refused);
+            lines.append(QString());
+            continue;
+        }
         lines.append(QLatin1Char('[') + server.ServerName + QLatin1Char(']'));
         lines.append(QStringLiteral("LAN_IP=") + server.LAN_IP);
         lines.append(QStringLiteral("LAN_PORT=") + QString::number(server.LAN_PORT));
@@ -146,17 +161,22 @@ QString BackupPath(const QString &filePath)
     return filePath + QStringLiteral(".bak");
 }
 
-Plan PlanWrite(const QString &filePath, const QList<Entry> &entries)
+Plan PlanEntries(bool exists, const QByteArray &before, const QList<Entry> &entries)
 {
     Plan plan;
-    plan.before = ReadFile(filePath, plan.exists);
-    plan.after = plan.before;
-    ProfileBytes file = ProfileBytes::read(plan.before);
+    plan.exists = exists;
+    plan.before = before;
+    plan.after = before;
+    ProfileBytes file = ProfileBytes::read(before);
     for (const Entry &entry : entries) {
-        // As the writer goes: key by key, each refusal stopping it with the keys before
+        if (const QString reason = EntryRefusal(entry.section, entry.key); !reason.isEmpty()) {
+            plan.skipped.append({entry, reason});
+            continue;
+        }
+        // As the key-by-key writer would go: each refusal stopping it with the keys before
         // written.
         ProfileBytes next = file;
-        const std::optional<QString> before = profileValue(next.lines, entry.section, entry.key);
+        const std::optional<QString> was = profileValue(next.lines, entry.section, entry.key);
         if (!applyProfileWrite(next.lines, entry.section, entry.key, entry.value)) {
             plan.refusal = causeOf(ERROR_INVALID_DATA);
             break;
@@ -168,10 +188,17 @@ Plan PlanWrite(const QString &filePath, const QList<Entry> &entries)
         }
         file = std::move(next);
         plan.after = *bytes;
-        if (before != entry.value)
-            plan.changes.append({entry.section, entry.key, before, entry.value});
+        if (was != entry.value)
+            plan.changes.append({entry.section, entry.key, was, entry.value});
     }
     return plan;
+}
+
+Plan PlanWrite(const QString &filePath, const QList<Entry> &entries)
+{
+    bool exists = false;
+    const QByteArray before = ReadFile(filePath, exists);
+    return PlanEntries(exists, before, entries);
 }
 
 QStringList TextLines(const QByteArray &bytes)
@@ -185,57 +212,91 @@ QStringList TextLines(const QByteArray &bytes)
 QStringList Diff(const QString &filePath, bool existed, const QByteArray &before,
                  const QByteArray &after)
 {
+    // A line diff of large files costs seconds and many times their size in memory; an
+    // ADS.INI is a few KiB.
+    constexpr qsizetype MaxDiffBytes = 1024 * 1024;
+    if (before == after)
+        return {};
+    if (before.size() > MaxDiffBytes || after.size() > MaxDiffBytes) {
+        const QLocale german(QLocale::German);
+        return {QStringLiteral("Die Datei %1 ändert sich: zu groß für einen zeilenweisen "
+                               "Vergleich (%2 Bytes vorher, %3 Bytes nachher)")
+                    .arg(DiffName(filePath), german.toString(existed ? before.size() : 0),
+                         german.toString(after.size()))};
+    }
     return UnifiedDiff(TextLines(before), TextLines(after),
                        existed ? filePath : QStringLiteral("/dev/null"), filePath);
+}
+
+WriteRefused::WriteRefused(const QString &file, const QString &cause, const QString &reason)
+    : Exception(QStringLiteral("In ") + file + QStringLiteral(" kann nicht geschrieben werden") +
+                (cause.isEmpty() ? QString() : QStringLiteral(": ") + cause)),
+      m_file(file), m_reason(reason)
+{
+}
+
+QString WriteRefused::fullText() const
+{
+    return m_reason.isEmpty() ? message() : message() + QStringLiteral(": ") + m_reason;
 }
 
 Plan Write(Platform &platform, const QString &filePath, const QStringList &drives,
            const TServerInfoList &servers)
 {
-    const QList<Entry> entries = Entries(platform, drives, servers, DriveForm::File);
-    Plan plan;
-    try {
-        plan = PlanWrite(filePath, entries);
-    } catch (const Exception &) {
-        throw cannotWrite(filePath);
-    }
-    WritePlanned(platform, filePath, entries, plan);
-    return plan;
+    return WriteEntries(platform, filePath, Entries(platform, drives, servers, DriveForm::File),
+                        OnRefusal::WriteEntriesBefore);
 }
 
-void WritePlanned(Platform &platform, const QString &filePath, const QList<Entry> &entries,
-                  const Plan &plan)
+Plan WriteEntries(Platform &platform, const QString &filePath, const QList<Entry> &entries,
+                  OnRefusal onRefusal)
 {
-    if (plan.exists && plan.changesFile()) {
-        // A file the writes will refuse keeps the backup of its last write: with the
-        // read-only attribute (no write bits at all) or not writable for this user.
-        const QFileInfo info(filePath);
-        constexpr QFile::Permissions anyWrite =
-            QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-        if (!(info.permissions() & anyWrite) || !info.isWritable())
-            throw cannotWrite(filePath);
-        const QString backup = BackupPath(filePath);
-        if (!platform.CopyFileW(wideText(filePath), wideText(backup), FALSE))
-            throw cannotWrite(backup);
-    }
-    for (const Entry &entry : entries)
-        writeKey(platform, filePath, entry.section, entry.key, entry.value);
+    Planner planner{entries, onRefusal, {}};
+    FileReplace::Request request;
+    request.fileName = filePath;
+    request.backupName = BackupPath(filePath);
+    request.readLimit = MaxFileBytes;
+    request.produce = std::ref(planner);
+    const FileReplace::Result result = FileReplace::replace(request);
+    if (!result.ok())
+        throw WriteRefused(result.refusedName, {}, FileReplace::reasonText(result));
+    if (planner.tooLarge)
+        throw WriteRefused(filePath, {}, QStringLiteral("das ist keine Datei bis 16 MiB"));
+    Plan &plan = planner.plan;
+    if (plan.refusal)
+        throw WriteRefused(filePath, *plan.refusal, {});
     platform.WritePrivateProfileStringW(nullptr, nullptr, nullptr, wideText(filePath));
+    return plan;
 }
 
 Restored Restore(Platform &platform, const QString &filePath)
 {
     const QString backup = BackupPath(filePath);
-    bool backupExists = false;
-    const QByteArray saved = ReadFile(backup, backupExists);
-    if (!backupExists)
+    const FileReplace::Result saved = FileReplace::readPlain(backup, MaxFileBytes);
+    if (!saved.ok())
+        throw Exception(backup + QStringLiteral(" kann nicht zurückgelegt werden: ") +
+                        FileReplace::reasonText(saved));
+    if (!saved.before.exists)
         throw Exception(QStringLiteral("Keine Sicherung: ") + backup +
                         QStringLiteral(" gibt es nicht"));
     Restored restored;
-    restored.before = ReadFile(filePath, restored.existed);
-    if (!platform.CopyFileW(wideText(backup), wideText(filePath), FALSE))
-        throw cannotWrite(filePath);
-    restored.after = saved;
+    restored.after = saved.before.bytes;
+    FileReplace::Request request;
+    request.fileName = filePath;
+    request.readLimit = MaxFileBytes;
+    request.produce = [&](const FileReplace::Current &current) -> std::optional<QByteArray> {
+        restored.existed = current.exists;
+        restored.readable = !current.tooLarge;
+        if (current.tooLarge)
+            restored.unreadableReason = QStringLiteral("größer als 16 MiB");
+        restored.before = current.bytes;
+        if (current.exists && !current.tooLarge && current.bytes == restored.after)
+            return std::nullopt;
+        return restored.after;
+    };
+    const FileReplace::Result result = FileReplace::replace(request);
+    if (!result.ok())
+        throw WriteRefused(result.refusedName, {}, FileReplace::reasonText(result));
+    platform.WritePrivateProfileStringW(nullptr, nullptr, nullptr, wideText(filePath));
     return restored;
 }
 

@@ -95,6 +95,41 @@ QString range(qsizetype start, qsizetype length)
 
 } // namespace
 
+QString DiffName(const QString &name)
+{
+    const bool plain = std::none_of(name.begin(), name.end(), [](QChar c) {
+        return c.unicode() < 0x20 || c.unicode() == 0x7F;
+    });
+    if (plain)
+        return name;
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : name) {
+        switch (c.unicode()) {
+        case '\\':
+            quoted += QStringLiteral("\\\\");
+            break;
+        case '"':
+            quoted += QStringLiteral("\\\"");
+            break;
+        case '\n':
+            quoted += QStringLiteral("\\n");
+            break;
+        case '\r':
+            quoted += QStringLiteral("\\r");
+            break;
+        case '\t':
+            quoted += QStringLiteral("\\t");
+            break;
+        default:
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                quoted += QStringLiteral("\\%1").arg(c.unicode(), 3, 8, QLatin1Char('0'));
+            else
+                quoted += c;
+        }
+    }
+    return quoted + QLatin1Char('"');
+}
+
 QStringList UnifiedDiff(const QStringList &before, const QStringList &after,
                         const QString &fromName, const QString &toName)
 {
@@ -102,7 +137,8 @@ QStringList UnifiedDiff(const QStringList &before, const QStringList &after,
         return {};
     const std::vector<Step> steps = editScript(before, after);
     constexpr qsizetype Context = 3;
-    QStringList out{QStringLiteral("--- ") + fromName, QStringLiteral("+++ ") + toName};
+    QStringList out{QStringLiteral("--- ") + DiffName(fromName),
+                    QStringLiteral("+++ ") + DiffName(toName)};
     const qsizetype count = qsizetype(steps.size());
     const auto changed = [&](qsizetype i) { return steps[std::size_t(i)] != Step::Keep; };
     // Line numbers in before and after at the start of each step.

@@ -2,12 +2,35 @@
 
 #include "WinApi.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <cerrno>
 #include <cstdio>
 #ifndef QUELLMARK_WIN32
 #include <unistd.h>
 #endif
 
 namespace {
+
+#ifndef QUELLMARK_WIN32
+constexpr DWORD STD_OUTPUT_HANDLE = 1;
+constexpr DWORD STD_ERROR_HANDLE = 2;
+#endif
+
+// The first failed write; later ones are kept from hiding it.
+std::optional<QString> firstFailure;
+
+void failed(const char *stream, int error)
+{
+    if (!firstFailure)
+        firstFailure = QStringLiteral("die %1 kann nicht geschrieben werden: %2")
+                           .arg(QLatin1String(stream), qt_error_string(error));
+}
+
+const char *nameOf(DWORD handle)
+{
+    return handle == STD_OUTPUT_HANDLE ? "Standardausgabe" : "Standardfehlerausgabe";
+}
 
 #ifdef QUELLMARK_WIN32
 bool isConsole(DWORD handle)
@@ -17,26 +40,26 @@ bool isConsole(DWORD handle)
 }
 #endif
 
-void write(std::FILE *stream, [[maybe_unused]] DWORD handle, const QString &text)
+void write(std::FILE *stream, DWORD handle, const QString &text)
 {
 #ifdef QUELLMARK_WIN32
     if (isConsole(handle)) {
         std::fflush(stream);
         DWORD written = 0;
-        ::WriteConsoleW(::GetStdHandle(handle), text.utf16(), DWORD(text.size()), &written,
-                        nullptr);
+        if (!::WriteConsoleW(::GetStdHandle(handle), text.utf16(), DWORD(text.size()), &written,
+                             nullptr) ||
+            written != DWORD(text.size()))
+            failed(nameOf(handle), int(::GetLastError()));
         return;
     }
 #endif
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
-    std::fflush(stream);
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) !=
+            std::size_t(bytes.size()) ||
+        std::fflush(stream) != 0)
+        failed(nameOf(handle), errno ? errno : EIO);
 }
-
-#ifndef QUELLMARK_WIN32
-constexpr DWORD STD_OUTPUT_HANDLE = 1;
-constexpr DWORD STD_ERROR_HANDLE = 2;
-#endif
 
 } // namespace
 
@@ -59,6 +82,44 @@ bool errIsTerminal()
 #else
     return ::isatty(STDERR_FILENO) != 0;
 #endif
+}
+
+std::optional<QString> finish()
+{
+    for (std::FILE *stream : {stdout, stderr}) {
+        errno = 0;
+        if (std::fflush(stream) != 0 || std::ferror(stream))
+            failed(nameOf(stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE),
+                   errno ? errno : EIO);
+    }
+    return firstFailure;
+}
+
+std::optional<QStringList> arguments([[maybe_unused]] int argc, [[maybe_unused]] char *argv[],
+                                     QString &error)
+{
+    QStringList decoded = QCoreApplication::arguments().mid(1);
+#ifndef QUELLMARK_WIN32
+    // Windows hands the command line over as UTF-16; elsewhere it is bytes, and a name
+    // that does not decode would come back as another name.
+    for (int i = 1; i < argc && i - 1 < decoded.size(); ++i) {
+        const QByteArray raw(argv[i]);
+        if (QFile::encodeName(decoded[i - 1]) == raw)
+            continue;
+        QString shown;
+        for (const char byte : raw) {
+            const auto value = static_cast<unsigned char>(byte);
+            shown += value >= 0x20 && value < 0x7F
+                         ? QString(QLatin1Char(byte))
+                         : QStringLiteral("\\x") + QString::number(value, 16).toUpper();
+        }
+        error = QStringLiteral("das Argument \"%1\" ist in der Kodierung der Dateinamen (%2) kein "
+                               "gültiger Text; eine Datei dieses Namens wird nicht bearbeitet")
+                    .arg(shown, QLatin1String("UTF-8"));
+        return std::nullopt;
+    }
+#endif
+    return decoded;
 }
 
 } // namespace Console

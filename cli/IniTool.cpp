@@ -6,6 +6,7 @@
 #include "Exception.h"
 #include "Platform.h"
 #include "ServerProbes.h"
+#include "UnifiedDiff.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -266,6 +267,17 @@ QJsonArray changesJson(const QList<AdsIni::Change> &changes)
     return list;
 }
 
+QJsonArray skippedJson(const QList<AdsIni::Skipped> &skipped)
+{
+    QJsonArray list;
+    for (const AdsIni::Skipped &entry : skipped) {
+        QJsonObject item = entryJson(entry.entry);
+        item.insert(QStringLiteral("reason"), entry.reason);
+        list.append(item);
+    }
+    return list;
+}
+
 // The file a command works on: as given, made absolute (a relative path would land in the
 // Windows folder through the profile calls), else ADS.INI beside the executable.
 QString iniPath(Platform &platform, const Options &options)
@@ -291,9 +303,15 @@ int runCommand(Platform &platform, const Options &options, const Console &consol
         json.insert(QStringLiteral("file"), file);
         json.insert(QStringLiteral("backup"), AdsIni::BackupPath(file));
         const AdsIni::Restored restored = AdsIni::Restore(platform, file);
+        // A file that could not be read is replaced all the same; the report says so.
         const QStringList diff =
-            AdsIni::Diff(file, restored.existed, restored.before, restored.after);
-        json.insert(QStringLiteral("changed"), restored.before != restored.after);
+            restored.readable
+                ? AdsIni::Diff(file, restored.existed, restored.before, restored.after)
+                : QStringList{
+                      QStringLiteral("Die bisherige Datei %1 ist ohne Vergleich ersetzt: %2")
+                          .arg(DiffName(file), restored.unreadableReason)};
+        json.insert(QStringLiteral("changed"),
+                    !restored.readable || restored.before != restored.after);
         json.insert(QStringLiteral("diff"), text(diff));
         return finish(text(diff), Done);
     }
@@ -326,23 +344,26 @@ int runCommand(Platform &platform, const Options &options, const Console &consol
     json.insert(QStringLiteral("file"), file);
     const QList<AdsIni::Entry> entries =
         AdsIni::Entries(platform, found.drives, found.servers, AdsIni::DriveForm::File);
-    const AdsIni::Plan plan = AdsIni::PlanWrite(file, entries);
+    AdsIni::Plan plan = AdsIni::PlanWrite(file, entries);
     // A write the file would refuse part-way is not begun: the file stays as it is.
     if (plan.refusal)
-        throw Exception(
-            QStringLiteral("In %1 kann nicht geschrieben werden: %2").arg(file, *plan.refusal));
+        throw AdsIni::WriteRefused(file, *plan.refusal, {});
+    if (writing)
+        plan = AdsIni::WriteEntries(platform, file, entries, AdsIni::OnRefusal::WriteNothing);
+    // Left out, the rest written: said where a script's log keeps it.
+    QStringList reasons;
+    for (const AdsIni::Skipped &skipped : plan.skipped)
+        if (!reasons.contains(skipped.reason))
+            reasons.append(skipped.reason);
+    for (const QString &reason : reasons)
+        console.err(ProgramName + QStringLiteral(": ") + reason + QLatin1Char('\n'));
+    const QStringList diff = AdsIni::Diff(file, plan.exists, plan.before, plan.after);
     json.insert(QStringLiteral("changes"), changesJson(plan.changes));
+    json.insert(QStringLiteral("skipped"), skippedJson(plan.skipped));
     json.insert(QStringLiteral("changed"), plan.changesFile());
-    if (!writing) {
-        const QStringList diff = AdsIni::Diff(file, plan.exists, plan.before, plan.after);
-        json.insert(QStringLiteral("diff"), text(diff));
-        return finish(text(diff), options.check && plan.changesFile() ? ChangesPending : Done);
-    }
-    AdsIni::WritePlanned(platform, file, entries, plan);
-    bool exists = false;
-    const QByteArray after = AdsIni::ReadFile(file, exists);
-    const QStringList diff = AdsIni::Diff(file, plan.exists, plan.before, after);
     json.insert(QStringLiteral("diff"), text(diff));
+    if (!writing)
+        return finish(text(diff), options.check && plan.changesFile() ? ChangesPending : Done);
     json.insert(QStringLiteral("backup"), plan.exists && plan.changesFile()
                                               ? QJsonValue(AdsIni::BackupPath(file))
                                               : QJsonValue::Null);
@@ -377,16 +398,19 @@ QString usage()
         "3 falscher Aufruf.\n");
 }
 
+int usageError(const QString &error, const Console &console)
+{
+    console.err(ProgramName + QStringLiteral(": ") + error + QStringLiteral("\n\n") + usage());
+    return UsageError;
+}
+
 int run(Platform &platform, const QStringList &arguments, const Console &console)
 {
     try {
         QString error;
         const std::optional<Options> options = parse(arguments, error);
-        if (!options) {
-            console.err(ProgramName + QStringLiteral(": ") + error + QStringLiteral("\n\n") +
-                        usage());
-            return UsageError;
-        }
+        if (!options)
+            return usageError(error, console);
         if (options->help) {
             console.out(usage());
             return Done;
@@ -397,6 +421,8 @@ int run(Platform &platform, const QStringList &arguments, const Console &console
             return Done;
         }
         return runCommand(platform, *options, console);
+    } catch (const AdsIni::WriteRefused &error) {
+        console.err(ProgramName + QStringLiteral(": ") + error.fullText() + QLatin1Char('\n'));
     } catch (const Exception &error) {
         console.err(ProgramName + QStringLiteral(": ") + error.message() + QLatin1Char('\n'));
     } catch (const std::exception &error) {

@@ -28,5 +28,7 @@ struct Console {
 int run(Platform &platform, const QStringList &arguments, const Console &console);
 
 QString usage();
+// Says what is wrong with the call, and how it is made; gives UsageError.
+int usageError(const QString &error, const Console &console);
 
 } // namespace IniTool

@@ -1,6 +1,7 @@
 #include "Diagnosis.h"
 
 #include "AceCodes.h"
+#include "ProfileText.h"
 
 #include <algorithm>
 
@@ -103,6 +104,27 @@ QString PortText(const ServerDiagnosis &server, quint32 port)
     return server.stage == ServerDiagnosis::Stage::Probing ? QStringLiteral("…") : QString();
 }
 
+QString EntryRefusal(const QString &section, const QString &key)
+{
+    const QString entry = QStringLiteral("%1 in [%2]").arg(key, section);
+    switch (profileNameFault(section, key)) {
+    case ProfileNameFault::None:
+        return {};
+    case ProfileNameFault::SectionBracket:
+        return QStringLiteral("[%1] wird nicht eingetragen: ein Abschnittsname kann in ADS.INI "
+                              "kein \"]\" enthalten")
+            .arg(section);
+    case ProfileNameFault::KeyEquals:
+        return entry + QStringLiteral(" wird nicht eingetragen: ein Schlüssel kann in ADS.INI "
+                                      "kein \"=\" enthalten");
+    case ProfileNameFault::KeyStart:
+        return entry + QStringLiteral(" wird nicht eingetragen: ein Schlüssel kann in ADS.INI "
+                                      "nicht mit \"%1\" beginnen")
+                           .arg(key.trimmed().left(1));
+    }
+    return {};
+}
+
 QString Verdict(const DiscoveryReport &report, const DriveDiagnosis &drive)
 {
     if (drive.type != DRIVE_REMOTE)
@@ -113,6 +135,9 @@ QString Verdict(const DiscoveryReport &report, const DriveDiagnosis &drive)
     const ServerDiagnosis *server = serverOf(report, drive);
     if (!server)
         return driveEntry + QStringLiteral(": kein Server im UNC-Pfad");
+    if (const QString refused = EntryRefusal(drive.server, QStringLiteral("LAN_IP"));
+        !refused.isEmpty())
+        return driveEntry + QStringLiteral("; ") + refused;
     if (drive.probedThrough != drive.drive)
         return driveEntry + QStringLiteral("; der Abschnitt [%1] kommt von %2")
                                 .arg(drive.server, drive.probedThrough);

@@ -63,6 +63,9 @@ QList<QStringList> DiagnosisRows(const DiscoveryReport &report);
 QString DiagnosisText(const DiscoveryReport &report);
 // A port's cell: what happened there; empty when the port was not reached (yet).
 QString PortText(const ServerDiagnosis &server, quint32 port);
+// Why ADS.INI cannot hold the key under these names (see profileNameFault), in words:
+// "[a]b] wird nicht eingetragen: …"; empty when it can.
+QString EntryRefusal(const QString &section, const QString &key);
 // Which entries the drive gives, or why it gives none.
 QString Verdict(const DiscoveryReport &report, const DriveDiagnosis &drive);
 

@@ -2,12 +2,12 @@
 
 #include "DataSetWalk.h"
 #include "Exception.h"
+#include "FileReplace.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QSaveFile>
 #include <algorithm>
 
 void Snapshot::add(const QString &title, TDataSetBase &dataSet)
@@ -127,9 +127,15 @@ QByteArray Snapshot::json() const
 void Snapshot::save(const QString &filePath) const
 {
     const bool asJson = filePath.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive);
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(asJson ? json() : text()) < 0 ||
-        !file.commit())
+    const QByteArray bytes = asJson ? json() : text();
+    // Not QSaveFile: Qt 6.4's commit() reports success after a failed last write (a full
+    // disk), leaving an empty file in place of the older one; and it writes over a device.
+    FileReplace::Request request;
+    request.fileName = filePath;
+    request.readLimit = 0;
+    request.produce = [&](const FileReplace::Current &) { return std::optional(bytes); };
+    const FileReplace::Result result = FileReplace::replace(request);
+    if (!result.ok())
         throw Exception(QStringLiteral("Der Schnappschuss kann nicht in %1 gespeichert werden: %2")
-                            .arg(filePath, file.errorString()));
+                            .arg(filePath, FileReplace::reasonText(result)));
 }

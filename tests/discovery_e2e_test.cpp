@@ -250,25 +250,45 @@ TEST_F(MainWindowEndToEnd, UnwritableTargetShowsTheErrorAndNoSuccess)
     EXPECT_TRUE(QFileInfo(iniPath).isDir());
 }
 
-TEST(MainWindowWriter, EntriesWrittenBeforeARefusalStay)
+// The file is replaced whole: a write the system refuses leaves it as it was; an entry the
+// file cannot take stops the writer with the entries before it written, as key by key.
+TEST(MainWindowWriter, RefusalsLeaveTheFileWholeOrWithTheEntriesBefore)
 {
     QTemporaryDir programDir;
+    const QString iniPath = programDir.filePath(QStringLiteral("ADS.INI"));
     FakePlatform platform;
     platform.setExecutablePath(programDir.filePath(QStringLiteral("Quellmark")));
     platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.3\\daten"));
     platform.addDrive(QLatin1Char('G'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.3\\apps"));
+    platform.setUniversalName(QStringLiteral("G:\\"), QStringLiteral("\\\\127.0.0.3\\a\r\n[X]"));
     TForm1 form(platform);
     ASSERT_TRUE(waitForDiscovery(form));
-    platform.refuseProfileWritesFrom(1);
-    AnsweredBoxes watcher;
-    form.fcShapeBtn2->click();
-    ASSERT_EQ(watcher.boxes.size(), 1);
-    EXPECT_EQ(watcher.boxes[0].icon, QMessageBox::Critical);
-    QFile file(programDir.filePath(QStringLiteral("ADS.INI")));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("[DRIVES]\r\nF:=\\\\127.0.0.3\\daten\\\r\n"));
-    // No flush after the refusal.
+    const auto click = [&] {
+        AnsweredBoxes watcher;
+        form.fcShapeBtn2->click();
+        EXPECT_EQ(watcher.boxes.size(), 1);
+        return watcher.boxes.value(0);
+    };
+    const auto contents = [&] {
+        QFile file(iniPath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    };
+
+    const auto lineBreak = click();
+    EXPECT_EQ(lineBreak.icon, QMessageBox::Critical);
+    EXPECT_EQ(lineBreak.text, QStringLiteral("In %1 kann nicht geschrieben werden: ein Name oder "
+                                             "Wert enthält einen Zeilenumbruch.")
+                                  .arg(iniPath));
+    EXPECT_EQ(contents(), QByteArray("[DRIVES]\r\nF:=\\\\127.0.0.3\\daten\\\r\n"));
+
+    platform.setUniversalName(QStringLiteral("G:\\"), QStringLiteral("\\\\127.0.0.3\\apps\\"));
+    ASSERT_TRUE(QFile::setPermissions(iniPath, QFile::ReadOwner | QFile::ReadGroup));
+    const auto readOnly = click();
+    EXPECT_EQ(readOnly.text, QStringLiteral("In %1 kann nicht geschrieben werden.").arg(iniPath));
+    EXPECT_EQ(contents(), QByteArray("[DRIVES]\r\nF:=\\\\127.0.0.3\\daten\\\r\n"));
+    // No flush after a refusal.
     EXPECT_TRUE(platform.calls.filter(QStringLiteral("(null),(null),(null)")).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(iniPath + QStringLiteral(".bak")));
 }
 
 TEST(MainWindowWriter, NoDrivesWritesNothingAndStillReportsSuccess)

@@ -8,6 +8,7 @@
 #include "DetailsDialog.h"
 #include "DiscoveryWait.h"
 #include "FakePlatform.h"
+#include "FileSizeLimit.h"
 #include "IniTool.h"
 #include "QtPrinters.h"
 #include "StandinServer.h"
@@ -21,6 +22,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -29,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -302,6 +305,9 @@ TEST_F(IniToolTest, FilesThatCannotBeReadWrittenOrRestoredStayAsTheyAre)
     const QByteArray old = "[DRIVES]\r\nF:=alt\r\n";
     const QString folder = dir.filePath(QStringLiteral("ordner"));
     QDir().mkdir(folder);
+    const QString precious = dir.filePath(QStringLiteral("nur-fuer-das-system"));
+    writeBytes(precious, "[SECRET]\r\n");
+    QFile::setPermissions(precious, QFile::ReadOwner | QFile::WriteOwner);
     const struct {
         const char *name;
         QStringList arguments;
@@ -315,21 +321,45 @@ TEST_F(IniToolTest, FilesThatCannotBeReadWrittenOrRestoredStayAsTheyAre)
         {"a read-only file",
          {QStringLiteral("write"), QStringLiteral("--ini"), ini},
          [&] { QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup); },
-         QStringLiteral("In %1 kann nicht geschrieben werden").arg(ini)},
+         QStringLiteral("In %1 kann nicht geschrieben werden: die Datei ist schreibgeschützt")
+             .arg(ini)},
         {"a read-only file to restore",
          {QStringLiteral("restore"), QStringLiteral("--ini"), ini},
          [&] {
              writeBytes(backup, "[DRIVES]\r\n");
              QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup);
          },
-         QStringLiteral("In %1 kann nicht geschrieben werden").arg(ini)},
+         QStringLiteral("In %1 kann nicht geschrieben werden: die Datei ist schreibgeschützt")
+             .arg(ini)},
         {"a backup that cannot be written",
          {QStringLiteral("write"), QStringLiteral("--ini"), ini},
          [&] {
              writeBytes(backup, "[DRIVES]\r\n");
              QFile::setPermissions(backup, QFile::ReadOwner | QFile::ReadGroup);
          },
-         QStringLiteral("In %1 kann nicht geschrieben werden").arg(backup)},
+         QStringLiteral("In %1 kann nicht geschrieben werden: die Datei ist schreibgeschützt")
+             .arg(backup)},
+        // A start-up script writes with the highest rights; whoever may write the folder
+        // must not be able to aim its backup at a file only the system may write.
+        {"a backup name that links to another file",
+         {QStringLiteral("write"), QStringLiteral("--ini"), ini},
+         [&] { QFile::link(precious, backup); },
+         QStringLiteral("In %1 kann nicht geschrieben werden: das ist eine symbolische "
+                        "Verknüpfung")
+             .arg(backup)},
+        {"a backup to restore that links to another file",
+         {QStringLiteral("restore"), QStringLiteral("--ini"), ini},
+         [&] { QFile::link(precious, backup); },
+         QStringLiteral("%1 kann nicht zurückgelegt werden: das ist eine symbolische Verknüpfung")
+             .arg(backup)},
+        {"a backup to restore that is another file's second name",
+         {QStringLiteral("restore"), QStringLiteral("--ini"), ini},
+         [&] {
+             ::link(QFile::encodeName(precious).constData(), QFile::encodeName(backup).constData());
+         },
+         QStringLiteral("%1 kann nicht zurückgelegt werden: die Datei hat weitere Namen (harte "
+                        "Verknüpfung)")
+             .arg(backup)},
         {"a folder",
          {QStringLiteral("diff"), QStringLiteral("--ini"), folder},
          {},
@@ -358,11 +388,203 @@ TEST_F(IniToolTest, FilesThatCannotBeReadWrittenOrRestoredStayAsTheyAre)
         EXPECT_EQ(ran.out, QString());
         EXPECT_EQ(readBytes(ini), before);
         EXPECT_EQ(readBytes(backup), backupBefore);
+        EXPECT_EQ(readBytes(precious), QByteArray("[SECRET]\r\n"));
+        EXPECT_FALSE(QFile::permissions(precious) &
+                     (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
         QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner);
         QFile::setPermissions(backup, QFile::ReadOwner | QFile::WriteOwner);
         QFile::remove(ini);
         QFile::remove(backup);
     }
+}
+
+// A server name the file cannot hold as a section ("]") is left out with the reason, the
+// rest written: the file then stays as it is write after write, and diff comes back clean.
+TEST_F(IniToolTest, ServerNamesTheFileCannotHoldAreLeftOutWithTheReason)
+{
+    FakePlatform platform;
+    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\a]b\\daten"));
+    platform.addDrive(QLatin1Char('G'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.111\\daten"));
+    platform.addHost("127.0.0.111", {{127, 0, 0, 111}});
+    const QString reason = QStringLiteral("[a]b] wird nicht eingetragen: ein Abschnittsname kann "
+                                          "in ADS.INI kein \"]\" enthalten");
+    const QStringList onIni{QStringLiteral("--ini"), ini};
+
+    const Ran preview = inProcess(platform, {QStringLiteral("preview")});
+    EXPECT_TRUE(preview.out.contains(QStringLiteral("\n; ") + reason + QStringLiteral("\n\n")))
+        << qPrintable(preview.out);
+    EXPECT_FALSE(preview.out.contains(QStringLiteral("[a]b]\n")));
+    const Ran diagnose = inProcess(platform, {QStringLiteral("diagnose")});
+    EXPECT_TRUE(diagnose.out.contains(QStringLiteral("DRIVES F:; ") + reason))
+        << qPrintable(diagnose.out);
+
+    QByteArray first;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        const Ran write = inProcess(platform, QStringList{QStringLiteral("write")} + onIni);
+        EXPECT_EQ(write.code, 0);
+        EXPECT_EQ(write.err, QStringLiteral("quellmark-ini: ") + reason + QLatin1Char('\n'));
+        if (round == 0)
+            first = readBytes(ini);
+        EXPECT_EQ(readBytes(ini), first);
+    }
+    EXPECT_EQ(first, QByteArray("[DRIVES]\r\nF:=\\\\a]b\\daten\\\r\nG:=\\\\127.0.0.111\\daten\\\r\n"
+                                "[127.0.0.111]\r\nLAN_IP=127.0.0.111\r\nLAN_PORT=6262\r\n"));
+    const Ran check =
+        inProcess(platform, QStringList{QStringLiteral("diff"), QStringLiteral("--check"),
+                                        QStringLiteral("--json")} +
+                                onIni);
+    EXPECT_EQ(check.code, 0);
+    const QJsonObject json = QJsonDocument::fromJson(check.out.toUtf8()).object();
+    const QJsonArray skipped = json[QStringLiteral("skipped")].toArray();
+    ASSERT_EQ(skipped.size(), 2);
+    EXPECT_EQ(skipped[0][QStringLiteral("section")].toString(), QStringLiteral("a]b"));
+    EXPECT_EQ(skipped[0][QStringLiteral("reason")].toString(), reason);
+}
+
+// A write that does not fit leaves the old file whole, wherever the space runs out, and the
+// older backup with it.
+TEST_F(IniToolTest, AFullDiskLeavesTheOldFileWhole)
+{
+    FakePlatform platform;
+    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.111\\daten"));
+    platform.addDrive(QLatin1Char('H'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.112\\apps"));
+    platform.addHost("127.0.0.111", {{127, 0, 0, 111}});
+    platform.addHost("127.0.0.112", {{127, 0, 0, 112}});
+    constexpr int Limit = 4096;
+    int refused = 0;
+    int written = 0;
+    // Old files a little smaller than the limit: the entries run out of space after each
+    // of their keys in turn.
+    for (int filler = 0; filler < 61; ++filler) {
+        SCOPED_TRACE(filler);
+        const QByteArray old = "[KEEP]\r\nx=" + QByteArray(Limit - 200 + 4 * filler, 'x') + "\r\n";
+        writeBytes(ini, old);
+        writeBytes(backup, "older backup");
+        Ran ran;
+        {
+            const FileSizeLimit limit(Limit);
+            ran = inProcess(platform, {QStringLiteral("write"), QStringLiteral("--ini"), ini});
+        }
+        const QByteArray after = readBytes(ini);
+        if (ran.code == 0) {
+            ++written;
+            EXPECT_TRUE(after.startsWith(old));
+            EXPECT_TRUE(after.endsWith("LAN_PORT=2001\r\n"));
+            EXPECT_EQ(readBytes(backup), old);
+        } else {
+            ++refused;
+            EXPECT_EQ(ran.code, 2);
+            EXPECT_TRUE(ran.err.contains(QStringLiteral("kein Platz auf dem Datenträger")))
+                << qPrintable(ran.err);
+            EXPECT_EQ(after, old);
+            EXPECT_EQ(readBytes(backup), QByteArray("older backup"));
+        }
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+    // Both sides were reached.
+    EXPECT_GT(written, 0);
+    EXPECT_GT(refused, 0);
+}
+
+// Output a script cannot read is a failure, not a quiet success; a name the system's
+// encoding cannot give back is refused before anything is touched.
+TEST_F(IniToolTest, LostOutputAndUnreadableNamesAreErrors)
+{
+    writeBytes(ini, "[S]\r\nk=v\r\n");
+    const QString program = QStringLiteral(QUELLMARK_INI);
+    const auto shell = [&](const QString &script, const QStringList &arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("WINEPREFIX"), prefix.path());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral("/bin/sh"),
+                      QStringList{QStringLiteral("-c"), script, program} + arguments);
+        process.waitForFinished(60000);
+        return Ran{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                   QString::fromUtf8(process.readAllStandardError())};
+    };
+    const QStringList diff{QStringLiteral("diff"), QStringLiteral("--check"),
+                           QStringLiteral("--json"), QStringLiteral("--ini"), ini};
+    const struct {
+        const char *name;
+        const char *script;
+    } lost[] = {
+        {"a full device", "exec \"$0\" \"$@\" > /dev/full"},
+        {"a closed standard output", "exec \"$0\" \"$@\" >&-"},
+    };
+    for (const auto &c : lost) {
+        SCOPED_TRACE(c.name);
+        const Ran ran = shell(QString::fromLatin1(c.script), diff);
+        EXPECT_EQ(ran.code, 2);
+        EXPECT_TRUE(ran.err.startsWith(
+            QStringLiteral("quellmark-ini: die Standardausgabe kann nicht geschrieben werden: ")))
+            << qPrintable(ran.err);
+    }
+
+    // "café.INI" with the é in Latin-1: not UTF-8, so no name Qt could give back.
+    const Ran latin1 =
+        shell(QStringLiteral("exec \"$0\" write --ini \"$(printf '%s/caf\\351.INI' \"$1\")\""),
+              {dir.path()});
+    EXPECT_EQ(latin1.code, 3);
+    EXPECT_TRUE(latin1.err.contains(QStringLiteral("\"%1/caf\\xE9.INI\" ist in der Kodierung der "
+                                                   "Dateinamen (UTF-8) kein gültiger Text")
+                                        .arg(dir.path())))
+        << qPrintable(latin1.err);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("ADS.INI")});
+}
+
+// Restore puts a good backup back over a file it cannot read, and says so; large files get
+// a line that they differ instead of a diff that would cost seconds and their size many
+// times over.
+TEST_F(IniToolTest, RestoreWorksOverAnyFileAndStaysFastAndSmall)
+{
+    const QByteArray good = "[DRIVES]\r\nF:=\\\\127.0.0.111\\daten\\\r\n";
+    const QByteArray corrupt(17 * 1024 * 1024, 'z');
+    writeBytes(ini, corrupt);
+    writeBytes(backup, good);
+    const Ran over = tool({QStringLiteral("restore"), QStringLiteral("--ini"), ini});
+    EXPECT_EQ(over.code, 0) << qPrintable(over.err);
+    EXPECT_EQ(over.out, QStringLiteral("Die bisherige Datei %1 ist ohne Vergleich ersetzt: "
+                                       "größer als 16 MiB\n")
+                            .arg(ini));
+    EXPECT_EQ(readBytes(ini), good);
+    EXPECT_EQ(readBytes(backup), good);
+
+    QByteArray before;
+    QByteArray after;
+    for (int i = 0; i < 300000; ++i) {
+        const QByteArray line = "k" + QByteArray::number(i) + "=" + QByteArray(40, 'v') + "\r\n";
+        before += line;
+        after += i % 150 == 0 ? "changed" + line : line;
+    }
+    writeBytes(ini, before);
+    writeBytes(backup, after);
+    const Ran large = tool({QStringLiteral("restore"), QStringLiteral("--ini"), ini});
+    EXPECT_EQ(large.code, 0);
+    EXPECT_EQ(large.out, QStringLiteral("Die Datei %1 ändert sich: zu groß für einen zeilenweisen "
+                                        "Vergleich (%2 Bytes vorher, %3 Bytes nachher)\n")
+                             .arg(ini, QLocale(QLocale::German).toString(before.size()),
+                                  QLocale(QLocale::German).toString(after.size())));
+    EXPECT_EQ(readBytes(ini), after);
+}
+
+// A path with a line break: each header of the diff stays one line, the name escaped as
+// diff tools write it.
+TEST_F(IniToolTest, NamesWithLineBreaksStayOneHeaderLine)
+{
+    const QString folder = dir.filePath(QStringLiteral("zwei\nZeilen"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString file = folder + QStringLiteral("/ADS.INI");
+    writeBytes(file, "[S]\r\nk=v\r\n");
+    writeBytes(file + QStringLiteral(".bak"), "[S]\r\nk=w\r\n");
+    const Ran ran = tool({QStringLiteral("restore"), QStringLiteral("--ini"), file});
+    EXPECT_EQ(ran.code, 0);
+    const QString quoted =
+        QLatin1Char('"') + dir.path() + QStringLiteral("/zwei\\nZeilen/ADS.INI\"");
+    EXPECT_EQ(ran.out,
+              QStringLiteral("--- %1\n+++ %1\n@@ -1,2 +1,2 @@\n [S]\n-k=v\n+k=w\n").arg(quoted));
 }
 
 // The window and the tool on the same seeded workstation: the tool's JSON holds the

@@ -360,48 +360,6 @@ TEST_F(ProfileFileTest, ReadOnlyFilesAndOtherThingsAreRefusedUntouched)
     ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
     EXPECT_EQ(set(QStringLiteral("S"), QStringLiteral("a"), QStringLiteral("2")),
               ProfileRefusal::AccessDenied);
-    EXPECT_EQ(copyFile(path, dir.filePath(QStringLiteral("copy")), false),
-              ProfileRefusal::AccessDenied);
-}
-
-// The backup's copy: the source's bytes and attributes, replaced the way a write replaces.
-TEST_F(ProfileFileTest, CopiesTakeBytesModeAndOwnerAndReplaceAtomically)
-{
-    const QString backup = dir.filePath(QStringLiteral("ADS.INI.bak"));
-    write("[S]\r\na=\xE4\r\n");
-    ASSERT_TRUE(
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    const bool root = ::geteuid() == 0;
-    if (root) {
-        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
-    }
-    {
-        QFile old(backup);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("older");
-    }
-    struct stat before {};
-    ::stat(QFile::encodeName(backup).constData(), &before);
-
-    ASSERT_EQ(copyFile(path, backup, false), ProfileRefusal::None);
-    EXPECT_EQ(read(backup), QByteArray("[S]\r\na=\xE4\r\n"));
-    struct stat after {};
-    ::stat(QFile::encodeName(backup).constData(), &after);
-    EXPECT_NE(after.st_ino, before.st_ino);
-    EXPECT_EQ(after.st_mode & 0777, 0640u);
-    if (root) {
-        EXPECT_EQ(after.st_uid, 65534u);
-        EXPECT_EQ(after.st_gid, 65534u);
-    }
-    EXPECT_EQ(files(), QStringList({QStringLiteral("ADS.INI"), QStringLiteral("ADS.INI.bak")}));
-
-    EXPECT_EQ(copyFile(path, backup, true), ProfileRefusal::FileExists);
-    EXPECT_EQ(copyFile(dir.filePath(QStringLiteral("missing")), backup, false),
-              ProfileRefusal::FileNotFound);
-    ASSERT_TRUE(QFile::setPermissions(backup, QFile::ReadOwner));
-    EXPECT_EQ(copyFile(dir.filePath(QStringLiteral("ADS.INI")), backup, false),
-              ProfileRefusal::AccessDenied);
-    EXPECT_EQ(read(backup), QByteArray("[S]\r\na=\xE4\r\n"));
 }
 
 TEST_F(ProfileFileTest, RefusedWritesLeaveTheFileUntouched)

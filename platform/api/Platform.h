@@ -38,10 +38,6 @@ public:
     // all three null flushes the cache for the file. FALSE when the write is refused.
     virtual BOOL WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
                                             const WideChar *string, const WideChar *fileName) = 0;
-    // Copies a file, its attributes with it; with failIfExists an existing target is
-    // refused. FALSE when refused.
-    virtual BOOL CopyFileW(const WideChar *existingFileName, const WideChar *newFileName,
-                           BOOL failIfExists) = 0;
     // The calling thread's code of the last failure, as far as the calls above set it.
     virtual DWORD GetLastError() = 0;
 

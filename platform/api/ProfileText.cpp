@@ -193,6 +193,18 @@ bool applyProfileWrite(QList<ProfileLine> &lines, const QString &section,
     return true;
 }
 
+ProfileNameFault profileNameFault(const QString &section, const QString &key)
+{
+    if (section.contains(QLatin1Char(']')))
+        return ProfileNameFault::SectionBracket;
+    if (key.contains(QLatin1Char('=')))
+        return ProfileNameFault::KeyEquals;
+    const QString start = key.trimmed();
+    if (start.startsWith(QLatin1Char(';')) || start.startsWith(QLatin1Char('[')))
+        return ProfileNameFault::KeyStart;
+    return ProfileNameFault::None;
+}
+
 std::optional<QString> applyProfileWrite(const QString &text, const QString &section,
                                          const std::optional<QString> &key,
                                          const std::optional<QString> &value)

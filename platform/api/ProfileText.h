@@ -37,6 +37,12 @@ std::optional<QString> profileValue(const QList<ProfileLine> &lines, const QStri
 bool applyProfileWrite(QList<ProfileLine> &lines, const QString &section,
                        const std::optional<QString> &key, const std::optional<QString> &value);
 
+// Why a key written under these names would not be found again by the next write, which
+// would then add it anew every time: a section name holding "]", a key holding "=" or one
+// that starts with ";" (a comment) or "[" (a section). Line breaks the write refuses itself.
+enum class ProfileNameFault { None, SectionBracket, KeyEquals, KeyStart };
+ProfileNameFault profileNameFault(const QString &section, const QString &key);
+
 // The same on whole text; nothing when refused.
 std::optional<QString> applyProfileWrite(const QString &text, const QString &section,
                                          const std::optional<QString> &key,

@@ -153,12 +153,6 @@ BOOL PosixPlatform::WritePrivateProfileStringW(const WideChar *appName, const Wi
     return writePrivateProfileStringW(appName, keyName, string, fileName);
 }
 
-BOOL PosixPlatform::CopyFileW(const WideChar *existingFileName, const WideChar *newFileName,
-                              BOOL failIfExists)
-{
-    return copyFileW(existingFileName, newFileName, failIfExists);
-}
-
 DWORD PosixPlatform::GetLastError()
 {
     return lastProfileError();

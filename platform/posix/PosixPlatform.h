@@ -27,8 +27,6 @@ public:
                        const WideChar *string2, int count2) override;
     BOOL WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
                                     const WideChar *string, const WideChar *fileName) override;
-    BOOL CopyFileW(const WideChar *existingFileName, const WideChar *newFileName,
-                   BOOL failIfExists) override;
     DWORD GetLastError() override;
     LibraryHandle LoadLibraryW(const WideChar *fileName) override;
     ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;

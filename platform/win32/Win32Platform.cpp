@@ -63,12 +63,6 @@ BOOL Win32Platform::WritePrivateProfileStringW(const WideChar *appName, const Wi
     return ::WritePrivateProfileStringW(w(appName), w(keyName), w(string), w(fileName));
 }
 
-BOOL Win32Platform::CopyFileW(const WideChar *existingFileName, const WideChar *newFileName,
-                              BOOL failIfExists)
-{
-    return ::CopyFileW(w(existingFileName), w(newFileName), failIfExists);
-}
-
 DWORD Win32Platform::GetLastError()
 {
     return ::GetLastError();

@@ -200,25 +200,9 @@ BOOL FakePlatform::WritePrivateProfileStringW(const WideChar *appName, const Wid
     };
     record(QStringLiteral("WritePrivateProfileStringW(%1,%2,%3,%4)")
                .arg(text(appName), text(keyName), text(string), text(fileName)));
-    const int index = profileWrites++;
-    if (m_refuseWritesFrom >= 0 && index >= m_refuseWritesFrom) {
-        m_lastError = 5; // access denied
-        return FALSE;
-    }
     const BOOL written = m_native->WritePrivateProfileStringW(appName, keyName, string, fileName);
     m_lastError = m_native->GetLastError();
     return written;
-}
-
-BOOL FakePlatform::CopyFileW(const WideChar *existingFileName, const WideChar *newFileName,
-                             BOOL failIfExists)
-{
-    record(QStringLiteral("CopyFileW(%1,%2,%3)")
-               .arg(QString::fromUtf16(existingFileName), QString::fromUtf16(newFileName))
-               .arg(failIfExists));
-    const BOOL copied = m_native->CopyFileW(existingFileName, newFileName, failIfExists);
-    m_lastError = m_native->GetLastError();
-    return copied;
 }
 
 DWORD FakePlatform::GetLastError()

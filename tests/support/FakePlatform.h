@@ -29,9 +29,6 @@ public:
     void addHost(const QByteArray &name, std::vector<Address> addresses);
     void setHostLookupThrows(const QByteArray &name);
     void setExecutablePath(const QString &path) { m_executablePath = path; }
-    // Profile writes go to real files; from the n-th write on (0-based) they are refused.
-    void refuseProfileWritesFrom(int n) { m_refuseWritesFrom = n; }
-    int profileWrites = 0;
 
     // What was called, in order. Discovery calls from several threads at once; read these
     // once it is done.
@@ -50,12 +47,10 @@ public:
     int WSAGetLastError() override;
     int CompareStringW(LCID locale, DWORD flags, const WideChar *string1, int count1,
                        const WideChar *string2, int count2) override;
-    // Libraries load, profiles are written and files copied for real, through the native platform:
+    // Libraries load and profiles are written for real, through the native platform:
     // tests bind real engine builds and read the files back.
     BOOL WritePrivateProfileStringW(const WideChar *appName, const WideChar *keyName,
                                     const WideChar *string, const WideChar *fileName) override;
-    BOOL CopyFileW(const WideChar *existingFileName, const WideChar *newFileName,
-                   BOOL failIfExists) override;
     DWORD GetLastError() override;
     LibraryHandle LoadLibraryW(const WideChar *fileName) override;
     ProcAddress GetProcAddress(LibraryHandle library, const char *procName) override;
@@ -85,6 +80,5 @@ private:
 
     std::unique_ptr<Platform> m_native;
     std::mutex m_callsMutex;
-    int m_refuseWritesFrom = -1;
     DWORD m_lastError = 0;
 };
