@@ -342,6 +342,31 @@ TEST_F(ProfileFileTest, ByteOrderMarkCharactersInNamesReadBack)
     }
 }
 
+// An incomplete character at the very end (no line end after it) is part of the line's text:
+// once a write gives that line an end, the file must still read the same.
+TEST_F(ProfileFileTest, AnIncompleteCharacterAtTheEndReadsTheSameBeforeAndAfter)
+{
+    const struct {
+        const char *name;
+        QByteArray before;
+    } files[] = {
+        {"UTF-8 after a mark, an unclosed section", "\xEF\xBB\xBF[S\xE2"},
+        {"UTF-8 after a mark, a key", "\xEF\xBB\xBF[S]\r\nk=\xE2\x82"},
+        {"UTF-16, a high surrogate alone", QByteArray("\xFF\xFE[\0S\0\x3D\xD8", 8)},
+    };
+    for (const auto &f : files) {
+        SCOPED_TRACE(f.name);
+        write(f.before);
+        const ProfileBytes before = ProfileBytes::read(f.before);
+        ASSERT_FALSE(before.lines.isEmpty());
+        const QString section = before.lines.first().text.mid(1).remove(QLatin1Char(']'));
+        ASSERT_EQ(set(section, QStringLiteral("neu"), QStringLiteral("1")), ProfileRefusal::None);
+        const ProfileBytes after = ProfileBytes::read(read());
+        EXPECT_EQ(after.lines.first().text, before.lines.first().text);
+        EXPECT_EQ(profileValue(after.lines, section, QStringLiteral("neu")), QStringLiteral("1"));
+    }
+}
+
 // As Windows, which refuses to write a file with the read-only attribute whoever asks.
 TEST_F(ProfileFileTest, ReadOnlyFilesAndOtherThingsAreRefusedUntouched)
 {

@@ -8,6 +8,9 @@ using Encoding = ProfileBytes::Encoding;
 
 // Qt's plain conversions drop a U+FEFF at the start of what they are given (QString::
 // fromUtf8, fromLocal8Bit, even fromUtf16): a key that starts with one would not read back.
+// A decoder keeps an incomplete character at the end for a next call that never comes; the
+// bytes are all there is, so it becomes a replacement character (Stateless): dropped, the
+// name of an unclosed "[section" at the end changed once a line end followed it.
 QString decode(Encoding encoding, const QByteArray &bytes)
 {
     if (encoding == Encoding::Latin1)
@@ -16,7 +19,8 @@ QString decode(Encoding encoding, const QByteArray &bytes)
                                                  : encoding == Encoding::Utf16Le
                                                      ? QStringConverter::Utf16LE
                                                      : QStringConverter::System;
-    QStringDecoder decoder(converter, QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder decoder(converter, QStringConverter::Flag::ConvertInitialBom |
+                                          QStringConverter::Flag::Stateless);
     return decoder(bytes);
 }
 
