@@ -96,7 +96,7 @@ std::optional<QString> finish()
 }
 
 std::optional<QStringList> arguments([[maybe_unused]] int argc, [[maybe_unused]] char *argv[],
-                                     QString &error)
+                                     [[maybe_unused]] QString &error)
 {
     QStringList decoded = QCoreApplication::arguments().mid(1);
 #ifndef QUELLMARK_WIN32
