@@ -285,11 +285,10 @@ bool SessionProtocol::fetch(const std::uint8_t *payload, std::size_t size)
     std::memcpy(header.data() + 5, &first, 4);
     std::memcpy(header.data() + 9, &count, 4);
     const Faults &faults = m_host->faults();
-    if (faults.closeMidAnswer > 0 || faults.delayMs > 0) {
-        std::vector<std::uint8_t> frame(header.begin(), header.end());
-        result.forEachRun(first, count, [&frame](const std::uint8_t *rows, std::size_t runSize) {
-            frame.insert(frame.end(), rows, rows + runSize);
-        });
+    if (faults.closeMidAnswer > 0 || faults.delayMs > 0 || !result.rowsInPlace()) {
+        std::vector<std::uint8_t> frame(header.size() + std::size_t(bytes));
+        std::memcpy(frame.data(), header.constData(), std::size_t(header.size()));
+        result.copyRows(first, count, frame.data() + header.size());
         answer(frame);
         return !m_gone;
     }
