@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
