@@ -42,6 +42,13 @@ public:
         while (m_socket.bytesToWrite() > 0 && m_socket.waitForBytesWritten(5000)) {
         }
     }
+    // Hands the bytes to the link without waiting: what the server does not take now goes
+    // out while the answers are read.
+    void post(const QByteArray &bytes)
+    {
+        m_socket.write(bytes);
+        m_socket.flush();
+    }
 
     // The next answer's payload (type byte first), or nothing when the link ends first.
     std::optional<QByteArray> read()
@@ -72,6 +79,11 @@ public:
         return number(*welcome, 1);
     }
 
+    static QByteArray bytes(const wire::Writer &message)
+    {
+        const std::vector<std::uint8_t> frame = message.frame();
+        return QByteArray(reinterpret_cast<const char *>(frame.data()), qsizetype(frame.size()));
+    }
     static wire::Writer execute(const std::string &sql)
     {
         wire::Writer request(wire::Execute);
@@ -191,6 +203,49 @@ TEST(StandinServerSessions, AClientThatDoesNotReadIsDroppedPastTheQueueLimit)
     WireClient other(server);
     EXPECT_NE(other.greet(), 0u);
     EXPECT_EQ(server.terminate(), 0);
+}
+
+TEST(StandinServerSessions, AClientThatPipelinesManyRequestsDoesNotHoldUpTheOthers)
+{
+    StandinServer server;
+    WireClient flood(server);
+    const std::uint32_t floodNumber = flood.greet();
+    flood.send(WireClient::execute(UsersSql));
+    const Result users = opened(flood.read());
+    ASSERT_GE(users.rows, 4u);
+    // Small requests in one send, and one at the end that the log shows. Their answers,
+    // some 70 MiB, are read only after another client's call: far more than the links
+    // and the server's queue for one client hold.
+    constexpr int Fetches = 50000;
+    QByteArray requests;
+    for (int i = 0; i < Fetches; ++i)
+        requests += WireClient::bytes(WireClient::fetch(users.cursor, 0, 4));
+    requests += WireClient::bytes(WireClient::execute("EXECUTE PROCEDURE sp_mgGetInstallInfo();"));
+    flood.post(requests);
+
+    WireClient other(server);
+    const std::uint32_t otherNumber = other.greet();
+    other.send(WireClient::execute("EXECUTE PROCEDURE sp_mgGetUsageInfo();"));
+    const std::optional<QByteArray> usage = other.read();
+    ASSERT_TRUE(usage);
+    EXPECT_EQ(std::uint8_t(usage->at(0)), wire::Result);
+
+    // The flood's answers all come, in order, as they are read.
+    for (int i = 0; i < Fetches; ++i) {
+        const std::optional<QByteArray> rows = flood.read();
+        ASSERT_TRUE(rows) << "the link ended after " << i << " answers; "
+                          << server.log().filter(QStringLiteral("dropped")).join(' ').toStdString();
+        ASSERT_EQ(std::uint8_t(rows->at(0)), wire::Rows);
+    }
+    EXPECT_NE(opened(flood.read()).cursor, 0u);
+    // The server took the other client's call before it came to the flood's last request.
+    const QStringList log = server.log();
+    const qsizetype otherCall =
+        log.indexOf(QStringLiteral("execute #%1 sp_mgGetUsageInfo()").arg(otherNumber));
+    const qsizetype floodEnd =
+        log.indexOf(QStringLiteral("execute #%1 sp_mgGetInstallInfo()").arg(floodNumber));
+    ASSERT_GE(otherCall, 0);
+    EXPECT_LT(otherCall, floodEnd);
 }
 
 TEST(StandinServerSessions, OpenCursorsPerSessionAreLimited)

@@ -9,10 +9,14 @@ ClientSession::ClientSession(QTcpSocket *socket, SessionHost &host)
     : m_socket(socket), m_protocol(host, *this, [this, &host] { host.sessionClosed(this); })
 {
     socket->setParent(this);
-    connect(socket, &QTcpSocket::readyRead, this,
-            [this] { m_protocol.received(m_socket->readAll()); });
+    // Qt reads no more of the link than this until the session takes it.
+    socket->setReadBufferSize(ReadChunk);
+    connect(socket, &QTcpSocket::readyRead, this, [this] {
+        if (!m_turnScheduled)
+            turn();
+    });
     connect(socket, &QTcpSocket::disconnected, this, [this] { m_protocol.disconnected(); });
-    connect(socket, &QTcpSocket::bytesWritten, this, &ClientSession::releaseWritten);
+    connect(socket, &QTcpSocket::bytesWritten, this, &ClientSession::written);
 }
 
 ClientSession::~ClientSession()
@@ -57,6 +61,47 @@ void ClientSession::write(const QByteArray &bytes, std::shared_ptr<const void> o
     // Written at once rather than on the next turn of the event loop.
     m_socket->flush();
     releaseWritten();
+}
+
+void ClientSession::turn()
+{
+    m_turnScheduled = false;
+    if (m_protocol.isGone())
+        return;
+    // A frame larger than a chunk is read over several turns.
+    const bool reading = !readingPaused();
+    if (reading)
+        while (!m_protocol.hasWholeFrame() && m_socket->bytesAvailable() > 0)
+            m_protocol.take(m_socket->read(ReadChunk));
+    // Requests already read are served even while reading waits: a client that does not
+    // read its answers still reaches the queue's limit and is dropped.
+    const bool more = m_protocol.serve(RequestsPerTurn);
+    if (m_protocol.isGone())
+        return;
+    // Bytes Qt has already read raise no readyRead of their own.
+    if (more || (reading && !readingPaused() && m_socket->bytesAvailable() > 0))
+        scheduleTurn();
+}
+
+void ClientSession::scheduleTurn()
+{
+    if (m_turnScheduled)
+        return;
+    m_turnScheduled = true;
+    // Posted: every other client's events come first.
+    QMetaObject::invokeMethod(this, &ClientSession::turn, Qt::QueuedConnection);
+}
+
+bool ClientSession::readingPaused() const
+{
+    return m_socket->bytesToWrite() + m_delayed > PauseReadingAt;
+}
+
+void ClientSession::written()
+{
+    releaseWritten();
+    if (!readingPaused() && m_socket->bytesAvailable() > 0)
+        scheduleTurn();
 }
 
 void ClientSession::releaseWritten()

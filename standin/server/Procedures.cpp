@@ -147,7 +147,6 @@ void Procedures::applyShapeFaults(const QString &procedure, const Faults &faults
                               faults.lists(faults.unknownTypeColumn, name);
     if (!empty && !changesShape)
         return;
-    // Rebuilding with another shape: keep the row data by copying column by column.
     ResultBuilder reshaped;
     std::vector<int> sources;
     for (std::size_t i = 0; i < result.columns().size(); ++i) {
@@ -162,16 +161,9 @@ void Procedures::applyShapeFaults(const QString &procedure, const Faults &faults
         reshaped.column("Mystery", acetype::SystemField, 4);
     if (faults.lists(faults.lowerCaseFields, name))
         reshaped.lowerCaseNames();
-    if (!empty) {
-        for (std::uint32_t row = 0; row < result.rowCount(); ++row) {
-            reshaped.newRow();
-            for (std::size_t k = 0; k < sources.size(); ++k) {
-                const wire::Column &from = result.columns()[std::size_t(sources[k])];
-                const std::uint8_t *src = result.row(row) + from.offset;
-                reshaped.copyInto(int(k), src, from.length);
-            }
-        }
-    }
+    // The rows stay where they are; each fetch reshapes the rows it sends.
+    if (!empty)
+        reshaped.reshapeRowsOf(std::make_shared<const ResultBuilder>(std::move(result)), sources);
     result = std::move(reshaped);
 }
 
@@ -218,28 +210,54 @@ ResultBuilder Procedures::connectedUsers(const ServerState &state, int synthetic
             int(2 + ws.tables.size() * 3), ws.loginTime, locks);
     }
     if (synthetic != m_syntheticCount) {
-        ResultBuilder block;
-        for (const wire::Column &c : r.columns())
-            block.column(c.name, c.type, c.type == 26 ? c.length / 2 : c.length, c.decimals);
-        for (int i = 0; i < synthetic; ++i) {
-            block.newRow();
-            block.setChar(0, QStringLiteral("WS%1").arg(i, 5, 10, QLatin1Char('0')));
-            block.setInt(1, 20000 + i);
-            block.setChar(2, QStringLiteral("127.0.%1.%2").arg(1 + i / 250).arg(1 + i % 250));
-            block.setChar(3, QStringLiteral("user%1").arg(i));
-            block.setWide(6, QStringLiteral("Warenwirtschaft.exe"));
-            block.setInt(7, i % 97);
-            block.setTimestamp(8, m_started);
-            block.setShort(9, std::int16_t(i % 5));
-        }
-        m_syntheticRows = std::make_shared<const std::vector<std::uint8_t>>(block.takeRows());
+        m_syntheticRows = syntheticRows(r, synthetic);
         m_syntheticCount = synthetic;
     }
-    // Every execute shares the one block: copying tens of megabytes per refresh was most
-    // of the server's time in a long scan.
+    // Every execute shares the blocks: copying tens of megabytes per refresh was most of
+    // the server's time in a long scan.
     if (synthetic > 0)
         r.appendShared(m_syntheticRows, std::uint32_t(synthetic));
     return r;
+}
+
+std::shared_ptr<const RowBlocks> Procedures::syntheticRows(const ResultBuilder &layout, int count)
+{
+    auto rows = std::make_shared<RowBlocks>();
+    rows->rowsPerBlock = SyntheticBlockRows;
+    const std::size_t blocks = (std::size_t(count) + SyntheticBlockRows - 1) / SyntheticBlockRows;
+    if (m_syntheticBlocks.size() < blocks)
+        m_syntheticBlocks.resize(blocks);
+    for (std::size_t i = 0; i < blocks; ++i) {
+        std::shared_ptr<const RowBytes> block = m_syntheticBlocks[i].lock();
+        if (!block) {
+            block = std::make_shared<const RowBytes>(syntheticBlock(layout, std::uint32_t(i)));
+            m_syntheticBlocks[i] = block;
+        }
+        rows->blocks.push_back(std::move(block));
+    }
+    return rows;
+}
+
+RowBytes Procedures::syntheticBlock(const ResultBuilder &layout, std::uint32_t index) const
+{
+    ResultBuilder block;
+    for (const wire::Column &c : layout.columns())
+        block.column(c.name, c.type, c.type == acetype::WideCharacter ? c.length / 2 : c.length,
+                     c.decimals);
+    block.reserveRows(SyntheticBlockRows);
+    const int first = int(index * SyntheticBlockRows);
+    for (int i = first; i < first + int(SyntheticBlockRows); ++i) {
+        block.newRow();
+        block.setChar(0, QStringLiteral("WS%1").arg(i, 5, 10, QLatin1Char('0')));
+        block.setInt(1, 20000 + i);
+        block.setChar(2, QStringLiteral("127.0.%1.%2").arg(1 + i / 250).arg(1 + i % 250));
+        block.setChar(3, QStringLiteral("user%1").arg(i));
+        block.setWide(6, QStringLiteral("Warenwirtschaft.exe"));
+        block.setInt(7, i % 97);
+        block.setTimestamp(8, m_started);
+        block.setShort(9, std::int16_t(i % 5));
+    }
+    return block.takeRows();
 }
 
 ResultBuilder Procedures::userTables(const QString &user)

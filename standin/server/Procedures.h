@@ -59,12 +59,19 @@ private:
     ResultBuilder userTables(const QString &user);
     ResultBuilder installInfo();
     ResultBuilder usageInfo(const ServerState &state);
+    std::shared_ptr<const RowBlocks> syntheticRows(const ResultBuilder &layout, int count);
+    RowBytes syntheticBlock(const ResultBuilder &layout, std::uint32_t index) const;
     static void applyShapeFaults(const QString &procedure, const Faults &faults,
                                  ResultBuilder &result);
 
-    // The synthetic users' rows do not change between calls: built once per count.
+    // The synthetic users' rows never change: built once, in blocks, they are shared by
+    // every result that shows them, whatever count it was made for. The blocks of the
+    // current count are held here; the others live while a result holds them, so that
+    // results kept open while the count changes hold one copy of each row between them.
+    static constexpr std::uint32_t SyntheticBlockRows = 4096;
     int m_syntheticCount = -1;
-    std::shared_ptr<const std::vector<std::uint8_t>> m_syntheticRows;
+    std::shared_ptr<const RowBlocks> m_syntheticRows;
+    std::vector<std::weak_ptr<const RowBytes>> m_syntheticBlocks;
 
     const Scenario &m_scenario;
     std::mt19937 m_random;

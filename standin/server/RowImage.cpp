@@ -3,6 +3,7 @@
 #include "AceFieldTypes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 
@@ -31,12 +32,54 @@ std::uint32_t bytesOf(std::uint16_t type, std::uint32_t length)
     }
 }
 
+std::atomic<std::size_t> g_rowBytes{0};
+
 template <typename T> void put(std::uint8_t *p, T value)
 {
     std::memcpy(p, &value, sizeof value);
 }
 
+void writeNull(const wire::Column &c, std::uint8_t *p)
+{
+    std::memset(p, 0, c.length);
+    switch (c.type) {
+    case acetype::Logical:
+        p[0] = ' ';
+        break;
+    case acetype::Double:
+        put<std::uint32_t>(p, 0x20);
+        put<std::uint32_t>(p + 4, 0x80000000u);
+        break;
+    case acetype::Integer:
+        put<std::uint32_t>(p, 0x80000000u);
+        break;
+    case acetype::ShortInteger:
+        put<std::uint16_t>(p, 0x8000u);
+        break;
+    case acetype::Money:
+        put<std::uint32_t>(p + 4, 0x80000000u);
+        break;
+    default:
+        break;
+    }
+}
+
 } // namespace
+
+std::size_t rowBytesAlive()
+{
+    return g_rowBytes.load(std::memory_order_relaxed);
+}
+
+void rowmemory::allocated(std::size_t bytes)
+{
+    g_rowBytes.fetch_add(bytes, std::memory_order_relaxed);
+}
+
+void rowmemory::released(std::size_t bytes)
+{
+    g_rowBytes.fetch_sub(bytes, std::memory_order_relaxed);
+}
 
 void ResultBuilder::column(const std::string &name, std::uint16_t type, std::uint32_t length,
                            std::uint16_t decimals)
@@ -95,7 +138,7 @@ int ResultBuilder::indexOf(const std::string &name) const
 
 void ResultBuilder::newRow()
 {
-    Q_ASSERT(!m_shared);
+    Q_ASSERT(!m_shared && !m_source);
     m_data.resize(m_data.size() + m_recordLength, 0);
     ++m_rows;
     for (int i = 0; i < int(m_columns.size()); ++i)
@@ -110,31 +153,8 @@ std::uint8_t *ResultBuilder::at(int column)
 
 void ResultBuilder::setNull(int column)
 {
-    if (column < 0)
-        return;
-    const wire::Column &c = m_columns[std::size_t(column)];
-    std::uint8_t *p = at(column);
-    std::memset(p, 0, c.length);
-    switch (c.type) {
-    case acetype::Logical:
-        p[0] = ' ';
-        break;
-    case acetype::Double:
-        put<std::uint32_t>(p, 0x20);
-        put<std::uint32_t>(p + 4, 0x80000000u);
-        break;
-    case acetype::Integer:
-        put<std::uint32_t>(p, 0x80000000u);
-        break;
-    case acetype::ShortInteger:
-        put<std::uint16_t>(p, 0x8000u);
-        break;
-    case acetype::Money:
-        put<std::uint32_t>(p + 4, 0x80000000u);
-        break;
-    default:
-        break;
-    }
+    if (column >= 0)
+        writeNull(m_columns[std::size_t(column)], at(column));
 }
 
 void ResultBuilder::setChar(int column, const QString &text)
@@ -214,25 +234,49 @@ void ResultBuilder::setDouble(int column, double value)
         put(at(column), value);
 }
 
-void ResultBuilder::copyInto(int column, const std::uint8_t *bytes, std::uint32_t length)
+void ResultBuilder::appendShared(std::shared_ptr<const RowBlocks> rows, std::uint32_t count)
 {
-    if (column < 0)
-        return;
-    std::memcpy(at(column), bytes, std::min(length, m_columns[std::size_t(column)].length));
-}
-
-void ResultBuilder::appendShared(std::shared_ptr<const std::vector<std::uint8_t>> rows,
-                                 std::uint32_t count)
-{
-    Q_ASSERT(!m_shared && rows && rows->size() == std::size_t(count) * m_recordLength);
+    Q_ASSERT(!m_shared && !m_source && rows && rows->rowsPerBlock > 0 &&
+             std::size_t(rows->blocks.size()) * rows->rowsPerBlock >= count);
     m_shared = std::move(rows);
     m_sharedRows = count;
     m_rows += count;
 }
 
-const std::uint8_t *ResultBuilder::row(std::uint32_t index) const
+void ResultBuilder::reshapeRowsOf(std::shared_ptr<const ResultBuilder> source,
+                                  const std::vector<int> &sourceColumns)
 {
-    const std::uint32_t own = m_rows - m_sharedRows;
-    return index < own ? m_data.data() + std::size_t(index) * m_recordLength
-                       : m_shared->data() + std::size_t(index - own) * m_recordLength;
+    Q_ASSERT(m_rows == 0 && source && source->rowsInPlace() &&
+             sourceColumns.size() <= m_columns.size());
+    m_segments.clear();
+    for (std::size_t k = 0; k < sourceColumns.size(); ++k) {
+        const wire::Column &from = source->m_columns[std::size_t(sourceColumns[k])];
+        const wire::Column &to = m_columns[k];
+        m_segments.push_back({from.offset, to.offset, std::min(from.length, to.length)});
+    }
+    m_nullRow.assign(m_recordLength, 0);
+    for (const wire::Column &c : m_columns)
+        writeNull(c, m_nullRow.data() + c.offset);
+    m_rows = source->rowCount();
+    m_source = std::move(source);
+}
+
+void ResultBuilder::copyRows(std::uint32_t first, std::uint32_t count, std::uint8_t *out) const
+{
+    if (rowsInPlace()) {
+        forEachRun(first, count, [&out](const std::uint8_t *rows, std::size_t size) {
+            std::memcpy(out, rows, size);
+            out += size;
+        });
+        return;
+    }
+    const std::size_t from = m_source->recordLength();
+    m_source->forEachRun(
+        first, count, [this, &out, from](const std::uint8_t *rows, std::size_t size) {
+            for (std::size_t at = 0; at < size; at += from, out += m_recordLength) {
+                std::memcpy(out, m_nullRow.data(), m_recordLength);
+                for (const Segment &s : m_segments)
+                    std::memcpy(out + s.to, rows + at + s.from, s.length);
+            }
+        });
 }

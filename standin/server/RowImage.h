@@ -6,10 +6,47 @@
 #include <QDateTime>
 #include <QMap>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
+
+// Bytes of row images that results hold in this process, shared blocks counted once: the
+// figure to watch when many clients hold large results.
+std::size_t rowBytesAlive();
+
+namespace rowmemory {
+void allocated(std::size_t bytes);
+void released(std::size_t bytes);
+} // namespace rowmemory
+
+// std::allocator, counted in rowBytesAlive().
+template <typename T> struct RowAllocator {
+    using value_type = T;
+    RowAllocator() = default;
+    template <typename U> RowAllocator(const RowAllocator<U> &) {}
+    T *allocate(std::size_t n)
+    {
+        T *p = std::allocator<T>().allocate(n);
+        rowmemory::allocated(n * sizeof(T));
+        return p;
+    }
+    void deallocate(T *p, std::size_t n)
+    {
+        rowmemory::released(n * sizeof(T));
+        std::allocator<T>().deallocate(p, n);
+    }
+    template <typename U> bool operator==(const RowAllocator<U> &) const { return true; }
+};
+using RowBytes = std::vector<std::uint8_t, RowAllocator<std::uint8_t>>;
+
+// Rows of one layout in blocks of rowsPerBlock rows each, shared by every result that shows
+// them.
+struct RowBlocks {
+    std::uint32_t rowsPerBlock = 0;
+    std::vector<std::shared_ptr<const RowBytes>> blocks;
+};
 
 // Builds ADT row images column by column, with the null patterns the client tests for.
 class ResultBuilder {
@@ -24,6 +61,7 @@ public:
     // hold, as a broken server would; the row data stays as it is.
     void declareLengths(const QMap<QString, std::uint32_t> &lengths);
 
+    void reserveRows(std::uint32_t rows) { m_data.reserve(std::size_t(rows) * m_recordLength); }
     void newRow();
     void setNull(int column);
     void setChar(int column, const QString &text);
@@ -36,23 +74,32 @@ public:
     void setNumeric(int column, double value);
     void setMoney(int column, double value);
     void setDouble(int column, double value);
-    // Whole rows of this builder's layout, shared rather than copied: a large result built
-    // once serves every execute. No row can be added after them.
-    void appendShared(std::shared_ptr<const std::vector<std::uint8_t>> rows, std::uint32_t count);
-    // Raw bytes of one column of the current row.
-    void copyInto(int column, const std::uint8_t *bytes, std::uint32_t length);
+    // The first count rows of blocks of this builder's layout, shared rather than copied: a
+    // large result built once serves every execute. No row can be added after them.
+    void appendShared(std::shared_ptr<const RowBlocks> rows, std::uint32_t count);
+    // Makes this result's rows those of source, reshaped as they are read: column k holds
+    // source's column sourceColumns[k], every later column its null value. A reshaped
+    // large result costs no copy of its rows, only of those fetched. Columns are added
+    // before; no row can be added after.
+    void reshapeRowsOf(std::shared_ptr<const ResultBuilder> source,
+                       const std::vector<int> &sourceColumns);
 
     int indexOf(const std::string &name) const;
     const std::vector<wire::Column> &columns() const { return m_columns; }
     std::uint32_t recordLength() const { return m_recordLength; }
     std::uint32_t rowCount() const { return m_rows; }
-    const std::uint8_t *row(std::uint32_t index) const;
+    // The rows [first, first + count) into out, which has room for them.
+    void copyRows(std::uint32_t first, std::uint32_t count, std::uint8_t *out) const;
     // The rows added with newRow, moved out.
-    std::vector<std::uint8_t> takeRows() { return std::move(m_data); }
-    // Calls take(bytes, size) for the rows [first, first + count) in at most two runs.
+    RowBytes takeRows() { return std::move(m_data); }
+    // Whether forEachRun can show the rows where they lie: not when they are reshaped.
+    bool rowsInPlace() const { return !m_source; }
+    // Calls take(bytes, size) for the rows [first, first + count): its own, then one run
+    // per shared block. Only for rows in place.
     template <typename Take>
     void forEachRun(std::uint32_t first, std::uint32_t count, Take take) const
     {
+        Q_ASSERT(rowsInPlace());
         const std::uint32_t own = m_rows - m_sharedRows;
         if (first < own) {
             const std::uint32_t n = std::min(count, own - first);
@@ -61,9 +108,16 @@ public:
             first += n;
             count -= n;
         }
-        if (count > 0)
-            take(m_shared->data() + std::size_t(first - own) * m_recordLength,
-                 std::size_t(count) * m_recordLength);
+        while (count > 0) {
+            const std::uint32_t index = first - own;
+            const std::uint32_t inBlock = index % m_shared->rowsPerBlock;
+            const std::uint32_t n = std::min(count, m_shared->rowsPerBlock - inBlock);
+            take(m_shared->blocks[index / m_shared->rowsPerBlock]->data() +
+                     std::size_t(inBlock) * m_recordLength,
+                 std::size_t(n) * m_recordLength);
+            first += n;
+            count -= n;
+        }
     }
 
 private:
@@ -73,7 +127,15 @@ private:
     std::vector<wire::Column> m_columns;
     std::uint32_t m_recordLength = 0;
     std::uint32_t m_rows = 0;
-    std::vector<std::uint8_t> m_data;
-    std::shared_ptr<const std::vector<std::uint8_t>> m_shared;
+    RowBytes m_data;
+    std::shared_ptr<const RowBlocks> m_shared;
     std::uint32_t m_sharedRows = 0;
+    // Reshaped rows: the bytes each column takes from a row of m_source, over a row of
+    // nulls.
+    struct Segment {
+        std::uint32_t from, to, length;
+    };
+    std::shared_ptr<const ResultBuilder> m_source;
+    std::vector<Segment> m_segments;
+    RowBytes m_nullRow;
 };

@@ -7,6 +7,7 @@
 #include "Wire.h"
 
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 
@@ -66,23 +67,47 @@ void SessionProtocol::drop(const QString &why)
 
 void SessionProtocol::received(const QByteArray &bytes)
 {
-    if (m_gone)
-        return;
-    m_buffer.append(bytes);
-    while (m_buffer.size() >= 4) {
+    take(bytes);
+    serve(std::numeric_limits<int>::max());
+}
+
+void SessionProtocol::take(const QByteArray &bytes)
+{
+    if (!m_gone)
+        m_buffer.append(bytes);
+}
+
+bool SessionProtocol::hasWholeFrame() const
+{
+    if (m_gone || m_buffer.size() < 4)
+        return false;
+    std::uint32_t length = 0;
+    std::memcpy(&length, m_buffer.constData(), 4);
+    // A length past the limit ends the link: that too is for serve().
+    const std::uint32_t limit = m_number ? MaxRequest : wire::MaxHelloFrame;
+    return length == 0 || length > limit ||
+           static_cast<std::uint32_t>(m_buffer.size()) - 4 >= length;
+}
+
+bool SessionProtocol::serve(int maxRequests)
+{
+    for (int served = 0; hasWholeFrame(); ++served) {
+        if (served == maxRequests)
+            return true;
         std::uint32_t length = 0;
         std::memcpy(&length, m_buffer.constData(), 4);
         const std::uint32_t limit = m_number ? MaxRequest : wire::MaxHelloFrame;
-        if (length == 0 || length > limit)
-            return drop(QStringLiteral("frame of %1 bytes").arg(length));
-        if (static_cast<std::uint32_t>(m_buffer.size()) - 4 < length)
-            return;
+        if (length == 0 || length > limit) {
+            drop(QStringLiteral("frame of %1 bytes").arg(length));
+            return false;
+        }
         const QByteArray payload = m_buffer.mid(4, length);
         m_buffer.remove(0, 4 + length);
         if (!handle(reinterpret_cast<const std::uint8_t *>(payload.constData()),
                     static_cast<std::size_t>(payload.size())))
-            return;
+            return false;
     }
+    return false;
 }
 
 // Gives false when the link is gone.
@@ -285,11 +310,10 @@ bool SessionProtocol::fetch(const std::uint8_t *payload, std::size_t size)
     std::memcpy(header.data() + 5, &first, 4);
     std::memcpy(header.data() + 9, &count, 4);
     const Faults &faults = m_host->faults();
-    if (faults.closeMidAnswer > 0 || faults.delayMs > 0) {
-        std::vector<std::uint8_t> frame(header.begin(), header.end());
-        result.forEachRun(first, count, [&frame](const std::uint8_t *rows, std::size_t runSize) {
-            frame.insert(frame.end(), rows, rows + runSize);
-        });
+    if (faults.closeMidAnswer > 0 || faults.delayMs > 0 || !result.rowsInPlace()) {
+        std::vector<std::uint8_t> frame(header.size() + std::size_t(bytes));
+        std::memcpy(frame.data(), header.constData(), std::size_t(header.size()));
+        result.copyRows(first, count, frame.data() + header.size());
         answer(frame);
         return !m_gone;
     }

@@ -36,7 +36,14 @@ public:
     SessionProtocol(SessionHost &host, SessionPeer &peer, std::function<void()> gone);
     ~SessionProtocol();
 
+    // Takes the bytes and handles every whole frame among them.
     void received(const QByteArray &bytes);
+    // Takes the bytes for serve() to handle.
+    void take(const QByteArray &bytes);
+    // Handles up to maxRequests whole frames; true when another one is waiting.
+    bool serve(int maxRequests);
+    // Whether a frame (or what ends the link) is waiting for serve().
+    bool hasWholeFrame() const;
     // The link went away by itself.
     void disconnected();
     // The host shuts down: the session ends without a word back to it.
