@@ -70,6 +70,34 @@ TEST(EngineAgainstABrokenServer, ResultsBeyondReasonAreErrors)
     }
 }
 
+TEST(EngineAgainstABrokenServer, CallsAfterABrokenAnswerSayWhyTheLinkWasClosed)
+{
+    const struct {
+        const char *name;
+        QByteArray answer;
+        const char *why;
+    } cases[] = {
+        {"an answer of another type", ScriptedServer::welcome(), "unexpected answer"},
+        {"an error of code 0", ScriptedServer::error(0, "none"), "malformed error answer"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedServer server(answering(c.answer));
+        EngineOutcome refused;
+        const ADSHANDLE connection = connectTo(server, refused);
+        ASSERT_NE(connection, 0u) << refused.text;
+        EXPECT_EQ(executeOn(connection).code, acecode::BrokenAnswer);
+        for (int call = 0; call < 2; ++call) {
+            SCOPED_TRACE(call);
+            const EngineOutcome later = executeOn(connection);
+            EXPECT_EQ(later.code, acecode::ConnectionLost);
+            EXPECT_NE(later.text.find("closed after a failure"), std::string::npos) << later.text;
+            EXPECT_NE(later.text.find(c.why), std::string::npos) << later.text;
+        }
+        ace::AdsDisconnect(connection);
+    }
+}
+
 TEST(EngineAgainstABrokenServer, FrameLengthBeyondTheLimitIsRefusedUnread)
 {
     QByteArray header(4, '\0');
