@@ -6,6 +6,7 @@
 #include "adstable.h"
 
 #include <QHash>
+#include <QSet>
 #include <QTimer>
 
 TableHolderSearch::TableHolderSearch(TAdsConnection *connection, QObject *parent)
@@ -18,14 +19,13 @@ TableHolderSearch::TableHolderSearch(TAdsConnection *connection, QObject *parent
 
 QList<TableHolderSearch::User> TableHolderSearch::usersOf(TDataSetBase &connectedUsers)
 {
-    QList<User> users;
+    QList<User> connections;
     if (!connectedUsers.Active() || connectedUsers.IsEmpty())
-        return users;
+        return connections;
     const TField *computer = connectedUsers.FindField(QStringLiteral("UserName"));
     const TField *login = connectedUsers.FindField(QStringLiteral("OSUserLoginName"));
     const TField *application = connectedUsers.FindField(QStringLiteral("ApplicationID"));
     const auto text = [](const TField *field) { return field ? field->AsString() : QString(); };
-    QHash<QString, qsizetype> index;
     qsizetype characters = 0;
     QuietWalk walk(connectedUsers);
     connectedUsers.First();
@@ -34,20 +34,43 @@ QList<TableHolderSearch::User> TableHolderSearch::usersOf(TDataSetBase &connecte
         characters += user.computer.size() + user.login.size() + user.application.size();
         if (characters > ReadOutLimits::Characters)
             break;
-        const QString key = user.computer + QLatin1Char('\\') + user.login;
-        if (const auto found = index.constFind(key); found != index.constEnd()) {
-            QString &programs = users[*found].application;
-            if (!user.application.isEmpty() &&
-                !programs.split(QStringLiteral(", ")).contains(user.application))
-                programs +=
-                    (programs.isEmpty() ? QString() : QStringLiteral(", ")) + user.application;
-        } else {
-            index.insert(key, users.size());
-            users.append(user);
-        }
+        connections.append(std::move(user));
         connectedUsers.Next();
     }
     walk.restore();
+    return usersFrom(connections);
+}
+
+QList<TableHolderSearch::User> TableHolderSearch::usersFrom(const QList<User> &connections)
+{
+    const QString separator = QStringLiteral(", ");
+    QList<User> users;
+    // Per user, what its list of programs split at the separator holds: looking a program up
+    // there costs the same however many the user runs, where splitting the list again for
+    // each connection grew with the square of them.
+    QList<QSet<QString>> named;
+    QHash<QString, qsizetype> index;
+    for (const User &connection : connections) {
+        const QString key = connection.computer + QLatin1Char('\\') + connection.login;
+        const auto found = index.constFind(key);
+        if (found == index.constEnd()) {
+            index.insert(key, users.size());
+            users.append(connection);
+            const QStringList parts = connection.application.split(separator);
+            named.append(QSet<QString>(parts.begin(), parts.end()));
+            continue;
+        }
+        const QString &program = connection.application;
+        QSet<QString> &programs = named[*found];
+        if (program.isEmpty() || programs.contains(program))
+            continue;
+        QString &list = users[*found].application;
+        if (!list.isEmpty())
+            list += separator;
+        list += program;
+        for (const QString &part : program.split(separator))
+            programs.insert(part);
+    }
     return users;
 }
 

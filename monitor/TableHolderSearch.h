@@ -30,6 +30,10 @@ public:
     // The users of a connected-users result, each computer and login once, up to
     // ReadOutLimits; the cursor and what the controls show stay as they are.
     static QList<User> usersOf(TDataSetBase &connectedUsers);
+    // The users of these connections in one pass: each computer and login once, in the order
+    // first seen, with the programs of its connections joined by ", ", each once. A program
+    // counts as named when the list so far, split at ", ", holds it; an empty one adds nothing.
+    static QList<User> usersFrom(const QList<User> &connections);
 
     // Starts afresh; a search still running is dropped. The first call comes on the next
     // turn of the event loop.
