@@ -80,6 +80,9 @@ void TableHolderSearch::start(const QString &tableText, QList<User> users)
     m_tableText = tableText;
     m_users = std::move(users);
     m_holders.clear();
+    m_characters = 0;
+    m_found = 0;
+    m_usersReadInPart = 0;
     m_failure.clear();
     m_next = 0;
     m_running = true;
@@ -118,14 +121,21 @@ void TableHolderSearch::step()
         m_query->Open();
         const TField *table = m_query->FindField(QStringLiteral("TableName"));
         const TField *lock = m_query->FindField(QStringLiteral("LockType"));
-        for (int row = 0; table && !m_query->Eof() && row < ReadOutLimits::Rows; ++row) {
+        // One user's tables are read as far as a copy would read them, so that one turn of
+        // the event loop reads no more whatever the server sends.
+        qsizetype read = 0;
+        for (int row = 0; table && !m_query->Eof() && row < ReadOutLimits::Rows &&
+                          read <= ReadOutLimits::Characters;
+             ++row) {
             const QString name = table->AsString();
-            if (name.contains(m_tableText, Qt::CaseInsensitive) &&
-                m_holders.size() < ReadOutLimits::Rows)
-                m_holders.append({user.computer, user.login, user.application,
-                                  lock ? lock->AsString() : QString(), name});
+            read += name.size();
+            if (name.contains(m_tableText, Qt::CaseInsensitive))
+                keep({user.computer, user.login, user.application,
+                      lock ? lock->AsString() : QString(), name});
             m_query->Next();
         }
+        if (table && !m_query->Eof())
+            ++m_usersReadInPart;
         m_query->Close();
     } catch (const std::exception &error) {
         m_failure = FailureDisplay::messageOf(error);
@@ -143,6 +153,20 @@ void TableHolderSearch::step()
         finish(Outcome::Done);
     else
         scheduleStep();
+}
+
+void TableHolderSearch::keep(Holder holder)
+{
+    // The first ones found, up to the limits: once one is left out, so are all after it.
+    ++m_found;
+    const qsizetype characters = holder.computer.size() + holder.login.size() +
+                                 holder.application.size() + holder.lockType.size() +
+                                 holder.table.size();
+    if (m_found > m_holders.size() + 1 || m_holders.size() >= ReadOutLimits::Rows ||
+        characters > ReadOutLimits::Characters - m_characters)
+        return;
+    m_characters += characters;
+    m_holders.append(std::move(holder));
 }
 
 void TableHolderSearch::finish(Outcome outcome)

@@ -45,7 +45,12 @@ public:
     QString tableText() const { return m_tableText; }
     int done() const { return m_next; }
     int total() const { return int(m_users.size()); }
+    // The first holders found, as many as ReadOutLimits allow for all of them together.
     const QList<Holder> &holders() const { return m_holders; }
+    // Every holder found, kept or not.
+    qint64 found() const { return m_found; }
+    // The users whose tables were more than ReadOutLimits allow and were read only that far.
+    int usersReadInPart() const { return m_usersReadInPart; }
     // The failure's message after finished(Failed).
     QString failure() const { return m_failure; }
 
@@ -57,6 +62,7 @@ private:
     void scheduleStep();
     void step();
     void finish(Outcome outcome);
+    void keep(Holder holder);
 
     TAdsConnection *m_connection;
     TAdsQuery *m_query;
@@ -64,6 +70,9 @@ private:
     QList<User> m_users;
     QList<Holder> m_holders;
     QString m_failure;
+    qsizetype m_characters = 0; // of the holders kept
+    qint64 m_found = 0;
+    int m_usersReadInPart = 0;
     int m_next = 0;
     bool m_running = false;
     // Counts the searches started and dropped; a step of an older one does nothing.

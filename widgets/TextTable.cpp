@@ -1,5 +1,6 @@
 #include "TextTable.h"
 
+#include "CellText.h"
 #include "TabText.h"
 
 #include <QClipboard>
@@ -21,16 +22,29 @@ TextTable::TextTable(const QStringList &titles, QWidget *parent) : QTableWidget(
     // A list to read and copy, not to edit: rows as tight as the text.
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setStretchLastSection(true);
+    // Sizing to contents measures the visible rows and this many more, each cell at the
+    // length it shows.
+    horizontalHeader()->setResizeContentsPrecision(CellText::SampleRows);
 }
 
-void TextTable::setRows(const QList<QStringList> &rows)
+void TextTable::setRows(QList<QStringList> rows)
 {
+    m_rows = std::move(rows);
     clearContents();
-    setRowCount(int(rows.size()));
-    for (int r = 0; r < rows.size(); ++r)
+    setRowCount(int(m_rows.size()));
+    for (int r = 0; r < rowCount(); ++r)
         for (int c = 0; c < columnCount(); ++c)
-            setItem(r, c, new QTableWidgetItem(rows[r].value(c)));
+            setItem(r, c, new QTableWidgetItem(CellText::shown(m_rows[r].value(c))));
+    fitColumns();
+}
+
+void TextTable::fitColumns()
+{
+    // A column of long texts is kept to a readable width.
     resizeColumnsToContents();
+    const int widest = fontMetrics().averageCharWidth() * CellText::WidthCharacters;
+    for (int c = 0; c < columnCount(); ++c)
+        setColumnWidth(c, std::min(columnWidth(c), widest));
 }
 
 QString TextTable::selectedRowsText() const
@@ -65,10 +79,7 @@ QString TextTable::rowsText(const QList<int> &rows) const
         return title ? title->text() : QString();
     });
     for (const int r : rows)
-        text += cells([this, r](int c) {
-            const QTableWidgetItem *cell = item(r, c);
-            return cell ? cell->text() : QString();
-        });
+        text += cells([this, r](int c) { return m_rows.value(r).value(c); });
     return text;
 }
 

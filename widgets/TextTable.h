@@ -6,13 +6,14 @@ class QMenu;
 
 // A read-only table of texts whose rows can be copied as the data grid's are: Ctrl+C copies
 // the selected rows (the current row when none is selected) as tab-separated text with a
-// title line, and the context menu offers the same and all rows.
+// title line, and the context menu offers the same and all rows. Cells show their texts as
+// far as CellText allows and columns fit a sample of them; copies take the whole texts.
 class TextTable : public QTableWidget {
     Q_OBJECT
 public:
     explicit TextTable(const QStringList &titles, QWidget *parent = nullptr);
 
-    void setRows(const QList<QStringList> &rows);
+    void setRows(QList<QStringList> rows);
     QString selectedRowsText() const;
     QString allRowsText() const;
     // The caller owns it.
@@ -24,4 +25,7 @@ protected:
 
 private:
     QString rowsText(const QList<int> &rows) const;
+    void fitColumns();
+
+    QList<QStringList> m_rows;
 };
