@@ -6,6 +6,7 @@
 #include "adstable.h"
 
 #include <QHash>
+#include <QSet>
 #include <QTimer>
 
 TableHolderSearch::TableHolderSearch(TAdsConnection *connection, QObject *parent)
@@ -18,14 +19,13 @@ TableHolderSearch::TableHolderSearch(TAdsConnection *connection, QObject *parent
 
 QList<TableHolderSearch::User> TableHolderSearch::usersOf(TDataSetBase &connectedUsers)
 {
-    QList<User> users;
+    QList<User> connections;
     if (!connectedUsers.Active() || connectedUsers.IsEmpty())
-        return users;
+        return connections;
     const TField *computer = connectedUsers.FindField(QStringLiteral("UserName"));
     const TField *login = connectedUsers.FindField(QStringLiteral("OSUserLoginName"));
     const TField *application = connectedUsers.FindField(QStringLiteral("ApplicationID"));
     const auto text = [](const TField *field) { return field ? field->AsString() : QString(); };
-    QHash<QString, qsizetype> index;
     qsizetype characters = 0;
     QuietWalk walk(connectedUsers);
     connectedUsers.First();
@@ -34,20 +34,43 @@ QList<TableHolderSearch::User> TableHolderSearch::usersOf(TDataSetBase &connecte
         characters += user.computer.size() + user.login.size() + user.application.size();
         if (characters > ReadOutLimits::Characters)
             break;
-        const QString key = user.computer + QLatin1Char('\\') + user.login;
-        if (const auto found = index.constFind(key); found != index.constEnd()) {
-            QString &programs = users[*found].application;
-            if (!user.application.isEmpty() &&
-                !programs.split(QStringLiteral(", ")).contains(user.application))
-                programs +=
-                    (programs.isEmpty() ? QString() : QStringLiteral(", ")) + user.application;
-        } else {
-            index.insert(key, users.size());
-            users.append(user);
-        }
+        connections.append(std::move(user));
         connectedUsers.Next();
     }
     walk.restore();
+    return usersFrom(connections);
+}
+
+QList<TableHolderSearch::User> TableHolderSearch::usersFrom(const QList<User> &connections)
+{
+    const QString separator = QStringLiteral(", ");
+    QList<User> users;
+    // Per user, what its list of programs split at the separator holds: looking a program up
+    // there costs the same however many the user runs, where splitting the list again for
+    // each connection grew with the square of them.
+    QList<QSet<QString>> named;
+    QHash<QString, qsizetype> index;
+    for (const User &connection : connections) {
+        const QString key = connection.computer + QLatin1Char('\\') + connection.login;
+        const auto found = index.constFind(key);
+        if (found == index.constEnd()) {
+            index.insert(key, users.size());
+            users.append(connection);
+            const QStringList parts = connection.application.split(separator);
+            named.append(QSet<QString>(parts.begin(), parts.end()));
+            continue;
+        }
+        const QString &program = connection.application;
+        QSet<QString> &programs = named[*found];
+        if (program.isEmpty() || programs.contains(program))
+            continue;
+        QString &list = users[*found].application;
+        if (!list.isEmpty())
+            list += separator;
+        list += program;
+        for (const QString &part : program.split(separator))
+            programs.insert(part);
+    }
     return users;
 }
 
@@ -57,6 +80,9 @@ void TableHolderSearch::start(const QString &tableText, QList<User> users)
     m_tableText = tableText;
     m_users = std::move(users);
     m_holders.clear();
+    m_characters = 0;
+    m_found = 0;
+    m_usersReadInPart = 0;
     m_failure.clear();
     m_next = 0;
     m_running = true;
@@ -95,14 +121,21 @@ void TableHolderSearch::step()
         m_query->Open();
         const TField *table = m_query->FindField(QStringLiteral("TableName"));
         const TField *lock = m_query->FindField(QStringLiteral("LockType"));
-        for (int row = 0; table && !m_query->Eof() && row < ReadOutLimits::Rows; ++row) {
+        // One user's tables are read as far as a copy would read them, so that one turn of
+        // the event loop reads no more whatever the server sends.
+        qsizetype read = 0;
+        for (int row = 0; table && !m_query->Eof() && row < ReadOutLimits::Rows &&
+                          read <= ReadOutLimits::Characters;
+             ++row) {
             const QString name = table->AsString();
-            if (name.contains(m_tableText, Qt::CaseInsensitive) &&
-                m_holders.size() < ReadOutLimits::Rows)
-                m_holders.append({user.computer, user.login, user.application,
-                                  lock ? lock->AsString() : QString(), name});
+            read += name.size();
+            if (name.contains(m_tableText, Qt::CaseInsensitive))
+                keep({user.computer, user.login, user.application,
+                      lock ? lock->AsString() : QString(), name});
             m_query->Next();
         }
+        if (table && !m_query->Eof())
+            ++m_usersReadInPart;
         m_query->Close();
     } catch (const std::exception &error) {
         m_failure = FailureDisplay::messageOf(error);
@@ -120,6 +153,20 @@ void TableHolderSearch::step()
         finish(Outcome::Done);
     else
         scheduleStep();
+}
+
+void TableHolderSearch::keep(Holder holder)
+{
+    // The first ones found, up to the limits: once one is left out, so are all after it.
+    ++m_found;
+    const qsizetype characters = holder.computer.size() + holder.login.size() +
+                                 holder.application.size() + holder.lockType.size() +
+                                 holder.table.size();
+    if (m_found > m_holders.size() + 1 || m_holders.size() >= ReadOutLimits::Rows ||
+        characters > ReadOutLimits::Characters - m_characters)
+        return;
+    m_characters += characters;
+    m_holders.append(std::move(holder));
 }
 
 void TableHolderSearch::finish(Outcome outcome)

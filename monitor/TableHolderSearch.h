@@ -30,6 +30,10 @@ public:
     // The users of a connected-users result, each computer and login once, up to
     // ReadOutLimits; the cursor and what the controls show stay as they are.
     static QList<User> usersOf(TDataSetBase &connectedUsers);
+    // The users of these connections in one pass: each computer and login once, in the order
+    // first seen, with the programs of its connections joined by ", ", each once. A program
+    // counts as named when the list so far, split at ", ", holds it; an empty one adds nothing.
+    static QList<User> usersFrom(const QList<User> &connections);
 
     // Starts afresh; a search still running is dropped. The first call comes on the next
     // turn of the event loop.
@@ -41,7 +45,12 @@ public:
     QString tableText() const { return m_tableText; }
     int done() const { return m_next; }
     int total() const { return int(m_users.size()); }
+    // The first holders found, as many as ReadOutLimits allow for all of them together.
     const QList<Holder> &holders() const { return m_holders; }
+    // Every holder found, kept or not.
+    qint64 found() const { return m_found; }
+    // The users whose tables were more than ReadOutLimits allow and were read only that far.
+    int usersReadInPart() const { return m_usersReadInPart; }
     // The failure's message after finished(Failed).
     QString failure() const { return m_failure; }
 
@@ -53,6 +62,7 @@ private:
     void scheduleStep();
     void step();
     void finish(Outcome outcome);
+    void keep(Holder holder);
 
     TAdsConnection *m_connection;
     TAdsQuery *m_query;
@@ -60,6 +70,9 @@ private:
     QList<User> m_users;
     QList<Holder> m_holders;
     QString m_failure;
+    qsizetype m_characters = 0; // of the holders kept
+    qint64 m_found = 0;
+    int m_usersReadInPart = 0;
     int m_next = 0;
     bool m_running = false;
     // Counts the searches started and dropped; a step of an older one does nothing.

@@ -1,5 +1,7 @@
 #include "TableHoldersDialog.h"
 
+#include "CellText.h"
+#include "DataSetWalk.h"
 #include "TextTable.h"
 
 #include <QHBoxLayout>
@@ -40,6 +42,7 @@ TableHoldersDialog::TableHoldersDialog(const TableHolderSearch &search, QWidget 
     progress->setValue(0);
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus->setWordWrap(true);
     btnCancel = new QPushButton(QStringLiteral("Abbrechen"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setEnabled(false);
@@ -81,7 +84,8 @@ void TableHoldersDialog::showProgress()
     progress->setRange(0, std::max(1, m_search.total()));
     progress->setValue(m_search.done());
     lblStatus->setText(QStringLiteral("Suche nach „%1“: %2 von %3 Benutzern gefragt")
-                           .arg(m_search.tableText(), locale.toString(m_search.done()),
+                           .arg(CellText::shown(m_search.tableText()),
+                                locale.toString(m_search.done()),
                                 locale.toString(m_search.total())));
 }
 
@@ -93,25 +97,38 @@ void TableHoldersDialog::showOutcome(TableHolderSearch::Outcome outcome)
     for (const TableHolderSearch::Holder &holder : m_search.holders())
         rows.append(
             {holder.computer, holder.login, holder.application, holder.lockType, holder.table});
-    tblHolders->setRows(rows);
+    const qsizetype shown = rows.size();
+    tblHolders->setRows(std::move(rows));
     const QString asked = locale.toString(m_search.done());
     const QString total = locale.toString(m_search.total());
+    const QString found = locale.toString(m_search.found());
+    QString status;
     switch (outcome) {
     case TableHolderSearch::Outcome::Done:
-        lblStatus->setText(
-            rows.isEmpty()
-                ? QStringLiteral("Keiner von %1 Benutzern hat „%2“ geöffnet")
-                      .arg(total, m_search.tableText())
-                : QStringLiteral("%1 Treffer bei %2 Benutzern").arg(rows.size()).arg(total));
+        status = m_search.found() == 0
+                     ? QStringLiteral("Keiner von %1 Benutzern hat „%2“ geöffnet")
+                           .arg(total, CellText::shown(m_search.tableText()))
+                     : QStringLiteral("%1 Treffer bei %2 Benutzern").arg(found, total);
         break;
     case TableHolderSearch::Outcome::Cancelled:
-        lblStatus->setText(QStringLiteral("Abgebrochen nach %1 von %2 Benutzern: %3 Treffer")
-                               .arg(asked, total)
-                               .arg(rows.size()));
+        status = QStringLiteral("Abgebrochen nach %1 von %2 Benutzern: %3 Treffer")
+                     .arg(asked, total, found);
         break;
     case TableHolderSearch::Outcome::Failed:
-        lblStatus->setText(QStringLiteral("Fehlgeschlagen nach %1 von %2 Benutzern: %3")
-                               .arg(asked, total, m_search.failure()));
+        status = QStringLiteral("Fehlgeschlagen nach %1 von %2 Benutzern: %3")
+                     .arg(asked, total, m_search.failure());
         break;
     }
+    // What the limits left out is told, so that a short list is not taken for the whole.
+    const QString rowLimit = locale.toString(ReadOutLimits::Rows);
+    const QString characterLimit = locale.toString(ReadOutLimits::Characters);
+    if (m_search.found() > shown)
+        status += QStringLiteral(" – gezeigt werden die ersten %1: mehr als %2 Zeilen oder %3 "
+                                 "Zeichen hält die Liste nicht")
+                      .arg(locale.toString(shown), rowLimit, characterLimit);
+    if (m_search.usersReadInPart() > 0)
+        status += QStringLiteral(" – von %1 Benutzern nur die ersten %2 Tabellen oder %3 Zeichen "
+                                 "gelesen")
+                      .arg(locale.toString(m_search.usersReadInPart()), rowLimit, characterLimit);
+    lblStatus->setText(status);
 }

@@ -3,18 +3,22 @@
 // told where the pointer is. The rows a user picks, and the text table's copies.
 
 #include "AnsweredBoxes.h"
+#include "CellText.h"
 #include "DBGrid.h"
 #include "GridMarks.h"
 #include "QtPrinters.h"
 #include "RowSelection.h"
 #include "StandinServer.h"
+#include "TextRows.h"
 #include "TextTable.h"
 #include "adscnnct.h"
 #include "adstable.h"
 
+#include <QAbstractItemModelTester>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSet>
@@ -207,6 +211,8 @@ TEST(TextTable, CopiesTitlesAndRowsAsTabSeparatedLines)
 {
     QWidget window;
     TextTable table({QStringLiteral("Computer"), QStringLiteral("Login")}, &window);
+    const QAbstractItemModelTester tester(table.model(),
+                                          QAbstractItemModelTester::FailureReportingMode::Fatal);
     // A tab or line break inside a value would start another cell or row in a spreadsheet.
     table.setRows({{QStringLiteral("WS07"), QStringLiteral("jdoe")},
                    {QStringLiteral("TS\t01"), QStringLiteral("a\r\nweiß")},
@@ -217,7 +223,8 @@ TEST(TextTable, CopiesTitlesAndRowsAsTabSeparatedLines)
     const QString second = QStringLiteral("TS 01\ta  weiß\n");
     const QString third = QStringLiteral("LAGER-PC\t\n");
 
-    table.setCurrentCell(1, 0, QItemSelectionModel::NoUpdate);
+    table.selectionModel()->setCurrentIndex(table.model()->index(1, 0),
+                                            QItemSelectionModel::NoUpdate);
     table.clearSelection();
     QTest::keyClick(&table, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), title + second);
@@ -234,6 +241,58 @@ TEST(TextTable, CopiesTitlesAndRowsAsTabSeparatedLines)
     EXPECT_EQ(menu->actions()[1]->text(), QStringLiteral("Alle Zeilen kopieren"));
     menu->actions()[1]->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), title + first + second + third);
+}
+
+TEST(TextTable, ColumnsFitTextsOnlyAsFarAsCellsShowThemAndCopiesTakeThemWhole)
+{
+    // A table name of a mebibyte: measured and laid out whole, it took seconds a cell.
+    const QString longName = QStringLiteral("artikel") + QString(1024 * 1024, QLatin1Char('x'));
+    QWidget window;
+    TextTable table({QStringLiteral("Computer"), QStringLiteral("Tabelle")}, &window);
+    table.resize(600, 300);
+    QList<QStringList> rows;
+    for (int i = 0; i < 3; ++i)
+        rows.append({QStringLiteral("WS%1").arg(i), longName});
+    rows.append({QStringLiteral("LAGER-PC"), QStringLiteral("kurz.adt")});
+    table.setRows(rows);
+    window.show();
+    const int widest = table.fontMetrics().averageCharWidth() * CellText::WidthCharacters;
+    for (int c = 0; c < table.columnCount(); ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_LE(table.columnWidth(c), widest);
+        EXPECT_GT(table.columnWidth(c),
+                  table.fontMetrics().horizontalAdvance(QStringLiteral("WS")));
+    }
+    EXPECT_EQ(table.shownText(0, 1).size(), CellText::Characters);
+    EXPECT_TRUE(table.shownText(0, 1).endsWith(QChar(0x2026)));
+    EXPECT_TRUE(longName.startsWith(table.shownText(0, 1).chopped(1)));
+    EXPECT_EQ(table.shownText(int(rows.size()) - 1, 1), QStringLiteral("kurz.adt"));
+
+    table.selectionModel()->setCurrentIndex(table.model()->index(0, 0),
+                                            QItemSelectionModel::NoUpdate);
+    table.clearSelection();
+    EXPECT_TRUE(table.selectedRowsText() ==
+                QStringLiteral("Computer\tTabelle\nWS0\t") + longName + QLatin1Char('\n'));
+}
+
+TEST(DBGrid, AColumnOfLongTextsFitsOnlyAsFarAsAReadableWidth)
+{
+    QWidget window;
+    TextRows result({QStringLiteral("ResourceName"), QStringLiteral("InUse")},
+                    {{QString(1024 * 1024, QLatin1Char('x')), QStringLiteral("1")},
+                     {QStringLiteral("Connections"), QStringLiteral("12")}});
+    TDataSource source(&window);
+    source.setDataSet(&result);
+    DBGrid grid(&window);
+    grid.setDataSource(&source);
+    grid.resize(600, 200);
+    window.show();
+    result.Open();
+    const int widest = grid.fontMetrics().averageCharWidth() * CellText::WidthCharacters;
+    ASSERT_EQ(grid.columns().size(), 2);
+    EXPECT_EQ(grid.columns()[0].width, widest);
+    EXPECT_LT(grid.columns()[1].width, widest);
+    EXPECT_EQ(grid.cellText(0, 0).size(), 1024 * 1024) << "the grid's text stays whole";
 }
 
 } // namespace

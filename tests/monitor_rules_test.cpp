@@ -1,17 +1,19 @@
 // The monitor's rules on plain rows, without a window or a server: the refresh period,
 // which row is the selected user and which the monitor's own connection after a refresh,
 // how a number's change is told, how far a refresh compares, when a resource is near its
-// limit and what the usage history keeps.
+// limit, what the usage history keeps and whom the search for a table's holders asks.
 
 #include "DataSet.h"
 #include "GridChanges.h"
 #include "Headroom.h"
 #include "MonitorRules.h"
 #include "QtPrinters.h"
+#include "TableHolderSearch.h"
 #include "UsageHistory.h"
 
 #include <QLocale>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -503,6 +505,115 @@ TEST(UsageHistory, KeepsTheLastHourOfAtMostSixteenLines)
     history.clear();
     EXPECT_TRUE(history.isEmpty());
     EXPECT_EQ(history.firstMs(), 0);
+}
+
+using User = TableHolderSearch::User;
+
+// The users for the search as they were first built: the list of programs split again for
+// every connection of the same computer and login.
+QList<User> usersSplittingAgain(const QList<User> &connections)
+{
+    QList<User> users;
+    for (const User &connection : connections) {
+        const QString key = connection.computer + QLatin1Char('\\') + connection.login;
+        auto same = std::find_if(users.begin(), users.end(), [&key](const User &user) {
+            return user.computer + QLatin1Char('\\') + user.login == key;
+        });
+        if (same == users.end()) {
+            users.append(connection);
+            continue;
+        }
+        QString &programs = same->application;
+        if (!connection.application.isEmpty() &&
+            !programs.split(QStringLiteral(", ")).contains(connection.application))
+            programs +=
+                (programs.isEmpty() ? QString() : QStringLiteral(", ")) + connection.application;
+    }
+    return users;
+}
+
+QStringList linesOf(const QList<User> &users)
+{
+    QStringList lines;
+    for (const User &user : users)
+        lines.append(user.computer + QLatin1Char('|') + user.login + QLatin1Char('|') +
+                     user.application);
+    return lines;
+}
+
+QList<User> usersOfLines(const QStringList &lines)
+{
+    QList<User> users;
+    for (const QString &line : lines)
+        users.append({line.section(QLatin1Char('|'), 0, 0), line.section(QLatin1Char('|'), 1, 1),
+                      line.section(QLatin1Char('|'), 2)});
+    return users;
+}
+
+TEST(TableHolderUsers, EachComputerAndLoginOnceWithItsProgramsEachOnce)
+{
+    const struct {
+        const char *shows;
+        QStringList connections;
+        QStringList users;
+    } cases[] = {
+        {"nobody", {}, {}},
+        {"different users keep their order",
+         {"WS2|b|B.exe", "WS1|a|A.exe"},
+         {"WS2|b|B.exe", "WS1|a|A.exe"}},
+        {"one user's programs in the order first seen, each once",
+         {"WS1|a|A.exe", "WS1|a|B.exe", "WS1|a|A.exe", "WS1|a|C.exe"},
+         {"WS1|a|A.exe, B.exe, C.exe"}},
+        {"computer and login compared exactly",
+         {"WS1|a|A.exe", "ws1|a|B.exe", "WS1|A|C.exe"},
+         {"WS1|a|A.exe", "ws1|a|B.exe", "WS1|A|C.exe"}},
+        {"an empty program adds nothing",
+         {"WS1|a|A.exe", "WS1|a|", "WS1|a|B.exe"},
+         {"WS1|a|A.exe, B.exe"}},
+        {"a first connection without a program: no separator in front",
+         {"WS1|a|", "WS1|a|A.exe", "WS1|a|B.exe"},
+         {"WS1|a|A.exe, B.exe"}},
+        {"a program named with the separator counts as its parts",
+         {"WS1|a|A.exe, B.exe", "WS1|a|B.exe", "WS1|a|A.exe", "WS1|a|C.exe"},
+         {"WS1|a|A.exe, B.exe, C.exe"}},
+        {"a program whose parts came apart is new as a whole",
+         {"WS1|a|A.exe", "WS1|a|B.exe", "WS1|a|A.exe, B.exe"},
+         {"WS1|a|A.exe, B.exe, A.exe, B.exe"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.shows);
+        const QList<User> connections = usersOfLines(c.connections);
+        EXPECT_EQ(linesOf(TableHolderSearch::usersFrom(connections)), c.users);
+        EXPECT_EQ(linesOf(usersSplittingAgain(connections)), c.users);
+    }
+}
+
+TEST(TableHolderUsers, AgreeWithSplittingTheListAgainOnRandomLists)
+{
+    // Few values each, programs with the separator and its parts among them, so that rows
+    // collide often; a fixed seed, so a failure repeats.
+    const QStringList computers = {QString(), QStringLiteral("WS01"), QStringLiteral("ws01")};
+    const QStringList logins = {QString(), QStringLiteral("admin"), QStringLiteral("jdoe")};
+    const QStringList programs = {QString(),
+                                  QStringLiteral("A.exe"),
+                                  QStringLiteral("B"),
+                                  QStringLiteral("A.exe, B"),
+                                  QStringLiteral(", B"),
+                                  QStringLiteral("B, "),
+                                  QStringLiteral("B,"),
+                                  QStringLiteral(" B")};
+    QRandomGenerator random(20261212);
+    const auto pick = [&random](const QStringList &values) {
+        return values[random.bounded(int(values.size()))];
+    };
+    for (int round = 0; round < 3000; ++round) {
+        QList<User> connections(random.bounded(12));
+        for (User &connection : connections)
+            connection = {pick(computers), pick(logins), pick(programs)};
+        SCOPED_TRACE(round);
+        ASSERT_EQ(linesOf(TableHolderSearch::usersFrom(connections)),
+                  linesOf(usersSplittingAgain(connections)));
+    }
 }
 
 } // namespace

@@ -3,19 +3,23 @@
 // copying rows, the snapshot, the discovered servers in the connect path, the history.
 
 #include "AnsweredBoxes.h"
+#include "CellText.h"
 #include "DBGrid.h"
+#include "DataSetWalk.h"
 #include "DiscoveryWait.h"
 #include "FakePlatform.h"
 #include "Headroom.h"
 #include "HistoryChart.h"
 #include "ManualClock.h"
 #include "QtPrinters.h"
+#include "ScriptedServer.h"
 #include "ShapeButton.h"
 #include "SpinEdit.h"
 #include "StandinServer.h"
 #include "TableHoldersDialog.h"
 #include "TextTable.h"
 #include "Timer.h"
+#include "UserTablesPeer.h"
 #include "adscnnct.h"
 #include "adstable.h"
 #include "dlgMainU.h"
@@ -30,6 +34,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -200,7 +205,7 @@ QList<QStringList> rowsOf(const TextTable &table)
     for (int r = 0; r < table.rowCount(); ++r) {
         QStringList cells;
         for (int c = 0; c < table.columnCount(); ++c)
-            cells.append(table.item(r, c)->text());
+            cells.append(table.shownText(r, c));
         rows.append(cells);
     }
     return rows;
@@ -586,6 +591,80 @@ TEST_F(MonitorToolsTest, TheHistoryFillsOverRefreshesAndKeepsTheLastHour)
     // Another server starts afresh.
     connectTo(dlg);
     EXPECT_EQ(dlg.history().users().points.size(), 1u);
+}
+
+// A search at a peer whose users hold tables no server of ours names: table names of a
+// mebibyte, more than a copy reads. What the search keeps and its window shows stays within
+// what a copy and the snapshot read, and the window says what was left out.
+TEST(TableHolderSearchLimits, KeepsNoMoreThanACopyReadsAndSaysWhatItLeftOut)
+{
+    const QByteArray mebibyte = "artikel" + QByteArray(1024 * 1024 - 4 - 7, 'x');
+    QList<QByteArray> manyNames;
+    for (int i = 0; i < 50001; ++i)
+        manyNames.append("artikel" + QByteArray::number(i) + ".adt");
+    const QLocale locale;
+    const QString limits = locale.toString(ReadOutLimits::Rows) + QStringLiteral(" Zeilen oder ") +
+                           locale.toString(ReadOutLimits::Characters) + QStringLiteral(" Zeichen");
+    const QString firstOnly = QStringLiteral(" – gezeigt werden die ersten %1: mehr als ") +
+                              limits + QStringLiteral(" hält die Liste nicht");
+    const struct {
+        const char *shows;
+        QList<QByteArray> tables; // of each user
+        int users;
+        qint64 found;
+        int readInPart;
+        QString says;
+    } cases[] = {
+        {"names of a mebibyte: the first holders as far as the characters go",
+         {mebibyte},
+         40,
+         40,
+         0,
+         QStringLiteral("40 Treffer bei 40 Benutzern") + firstOnly.arg(31)},
+        {"one user's names beyond the characters: read only that far",
+         QList<QByteArray>(40, mebibyte), 1, 33, 1,
+         QStringLiteral("33 Treffer bei 1 Benutzern") + firstOnly.arg(31) +
+             QStringLiteral(" – von 1 Benutzern nur die ersten %1 gelesen")
+                 .arg(locale.toString(ReadOutLimits::Rows) + QStringLiteral(" Tabellen oder ") +
+                      locale.toString(ReadOutLimits::Characters) + QStringLiteral(" Zeichen"))},
+        {"more holders than rows", manyNames, 2, 100002, 0,
+         QStringLiteral("%1 Treffer bei 2 Benutzern").arg(locale.toString(100002)) +
+             firstOnly.arg(locale.toString(ReadOutLimits::Rows))},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.shows);
+        ScriptedServer peer(holdingTables(c.tables));
+        QWidget window;
+        TAdsConnection connection(&window);
+        connection.setConnectPath(peer.connectPath());
+        connection.Connect();
+        TableHolderSearch search(&connection);
+        TableHoldersDialog dialog(search, &window);
+        dialog.show();
+        QList<TableHolderSearch::User> users;
+        for (int i = 0; i < c.users; ++i)
+            users.append({QStringLiteral("WS%1").arg(i), QStringLiteral("user%1").arg(i),
+                          QStringLiteral("App.exe")});
+        search.start(QStringLiteral("ARTIKEL"), users);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !search.isRunning(); }, 60000));
+
+        EXPECT_EQ(search.found(), c.found);
+        EXPECT_EQ(search.usersReadInPart(), c.readInPart);
+        qsizetype characters = 0;
+        for (const TableHolderSearch::Holder &holder : search.holders())
+            characters += holder.computer.size() + holder.login.size() + holder.application.size() +
+                          holder.lockType.size() + holder.table.size();
+        EXPECT_LE(search.holders().size(), ReadOutLimits::Rows);
+        EXPECT_LE(characters, ReadOutLimits::Characters);
+        EXPECT_LT(search.holders().size(), c.found);
+        EXPECT_EQ(dialog.lblStatus->text(), c.says);
+        ASSERT_EQ(dialog.tblHolders->rowCount(), search.holders().size());
+        EXPECT_LE(dialog.tblHolders->shownText(0, 4).size(), CellText::Characters);
+        // A copy takes the whole name.
+        dialog.tblHolders->setCurrentIndex(dialog.tblHolders->model()->index(0, 0));
+        EXPECT_TRUE(dialog.tblHolders->selectedRowsText().contains(search.holders()[0].table));
+        connection.Disconnect();
+    }
 }
 
 } // namespace

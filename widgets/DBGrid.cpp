@@ -1,5 +1,6 @@
 #include "DBGrid.h"
 
+#include "CellText.h"
 #include "DataSetWalk.h"
 #include "FailureDisplay.h"
 #include "TabText.h"
@@ -183,10 +184,14 @@ void DBGrid::fitColumnsToTexts()
         return;
     const QFontMetrics metrics(font());
     const int rows = std::min(dataSet->WindowRecordCount(), visibleRowCount());
+    // A column of long texts is kept to a readable width; a wider field still is.
+    const int widest = metrics.averageCharWidth() * CellText::WidthCharacters;
     for (Column &column : m_columns)
-        for (int r = 0; r < rows && column.field; ++r)
-            column.width = std::max(column.width,
-                                    metrics.horizontalAdvance(column.field->DisplayTextAt(r)) + 6);
+        for (int r = 0; r < rows && column.field && column.width < widest; ++r)
+            column.width =
+                std::max(column.width, std::min(widest, metrics.horizontalAdvance(CellText::shown(
+                                                            column.field->DisplayTextAt(r))) +
+                                                            6));
 }
 
 void DBGrid::dataChanged()
@@ -335,7 +340,7 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
                 continue;
             for (int r = 0; r < rows; ++r) {
                 const QRect cell(left, titleH + r * rowH, m_columns[i].width, rowH);
-                const QString text = m_columns[i].field->DisplayTextAt(r);
+                const QString text = CellText::shown(m_columns[i].field->DisplayTextAt(r));
                 const GridMark mark = m_marks ? marks[r].value(i) : GridMark();
                 const QColor &marked = mark.background;
                 const bool current = r == dataSet.ActiveRecord();

@@ -1,7 +1,9 @@
 #include "TextTable.h"
 
+#include "CellText.h"
 #include "TabText.h"
 
+#include <QAbstractTableModel>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -10,10 +12,52 @@
 #include <QMenu>
 #include <algorithm>
 
-TextTable::TextTable(const QStringList &titles, QWidget *parent) : QTableWidget(parent)
+class TextTable::Rows : public QAbstractTableModel {
+public:
+    Rows(QStringList titles, QObject *parent)
+        : QAbstractTableModel(parent), m_titles(std::move(titles))
+    {
+    }
+
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_rows.size());
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_titles.size());
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        return CellText::shown(text(index.row(), index.column()));
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return m_titles.value(section);
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+
+    void setRows(QList<QStringList> rows)
+    {
+        beginResetModel();
+        m_rows = std::move(rows);
+        endResetModel();
+    }
+    QString text(int row, int column) const { return m_rows.value(row).value(column); }
+    const QStringList &titles() const { return m_titles; }
+
+private:
+    const QStringList m_titles;
+    QList<QStringList> m_rows;
+};
+
+TextTable::TextTable(const QStringList &titles, QWidget *parent)
+    : QTableView(parent), m_rows(new Rows(titles, this))
 {
-    setColumnCount(int(titles.size()));
-    setHorizontalHeaderLabels(titles);
+    setModel(m_rows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -21,16 +65,39 @@ TextTable::TextTable(const QStringList &titles, QWidget *parent) : QTableWidget(
     // A list to read and copy, not to edit: rows as tight as the text.
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setStretchLastSection(true);
+    // Sizing to contents measures the visible rows and this many more, each cell at the
+    // length it shows.
+    horizontalHeader()->setResizeContentsPrecision(CellText::SampleRows);
 }
 
-void TextTable::setRows(const QList<QStringList> &rows)
+void TextTable::setRows(QList<QStringList> rows)
 {
-    clearContents();
-    setRowCount(int(rows.size()));
-    for (int r = 0; r < rows.size(); ++r)
-        for (int c = 0; c < columnCount(); ++c)
-            setItem(r, c, new QTableWidgetItem(rows[r].value(c)));
+    m_rows->setRows(std::move(rows));
+    fitColumns();
+}
+
+int TextTable::rowCount() const
+{
+    return m_rows->rowCount();
+}
+
+int TextTable::columnCount() const
+{
+    return m_rows->columnCount();
+}
+
+QString TextTable::shownText(int row, int column) const
+{
+    return m_rows->data(m_rows->index(row, column), Qt::DisplayRole).toString();
+}
+
+void TextTable::fitColumns()
+{
+    // A column of long texts is kept to a readable width.
     resizeColumnsToContents();
+    const int widest = fontMetrics().averageCharWidth() * CellText::WidthCharacters;
+    for (int c = 0; c < columnCount(); ++c)
+        setColumnWidth(c, std::min(columnWidth(c), widest));
 }
 
 QString TextTable::selectedRowsText() const
@@ -39,8 +106,8 @@ QString TextTable::selectedRowsText() const
     for (const QModelIndex &index : selectionModel()->selectedRows())
         rows.append(index.row());
     std::sort(rows.begin(), rows.end());
-    if (rows.isEmpty() && currentRow() >= 0)
-        rows.append(currentRow());
+    if (rows.isEmpty() && currentIndex().isValid())
+        rows.append(currentIndex().row());
     return rowsText(rows);
 }
 
@@ -54,21 +121,13 @@ QString TextTable::allRowsText() const
 
 QString TextTable::rowsText(const QList<int> &rows) const
 {
-    const auto cells = [this](auto textOf) {
-        QStringList texts;
+    QString text = TabText::line(m_rows->titles());
+    for (const int r : rows) {
+        QStringList cells;
         for (int c = 0; c < columnCount(); ++c)
-            texts.append(textOf(c));
-        return TabText::line(texts);
-    };
-    QString text = cells([this](int c) {
-        const QTableWidgetItem *title = horizontalHeaderItem(c);
-        return title ? title->text() : QString();
-    });
-    for (const int r : rows)
-        text += cells([this, r](int c) {
-            const QTableWidgetItem *cell = item(r, c);
-            return cell ? cell->text() : QString();
-        });
+            cells.append(m_rows->text(r, c));
+        text += TabText::line(cells);
+    }
     return text;
 }
 
@@ -88,7 +147,7 @@ void TextTable::keyPressEvent(QKeyEvent *event)
         QGuiApplication::clipboard()->setText(selectedRowsText());
         return;
     }
-    QTableWidget::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 void TextTable::contextMenuEvent(QContextMenuEvent *event)

@@ -1,18 +1,25 @@
 #pragma once
 
-#include <QTableWidget>
+#include <QTableView>
 
 class QMenu;
 
 // A read-only table of texts whose rows can be copied as the data grid's are: Ctrl+C copies
 // the selected rows (the current row when none is selected) as tab-separated text with a
-// title line, and the context menu offers the same and all rows.
-class TextTable : public QTableWidget {
+// title line, and the context menu offers the same and all rows. Cells show their texts as
+// far as CellText allows and columns fit a sample of them; copies take the whole texts. The
+// rows are held once, in a model of its own: no item per cell, so a list of a hundred
+// thousand rows is shown at once.
+class TextTable : public QTableView {
     Q_OBJECT
 public:
     explicit TextTable(const QStringList &titles, QWidget *parent = nullptr);
 
-    void setRows(const QList<QStringList> &rows);
+    void setRows(QList<QStringList> rows);
+    int rowCount() const;
+    int columnCount() const;
+    // What the cell shows.
+    QString shownText(int row, int column) const;
     QString selectedRowsText() const;
     QString allRowsText() const;
     // The caller owns it.
@@ -23,5 +30,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    class Rows;
+
     QString rowsText(const QList<int> &rows) const;
+    void fitColumns();
+
+    Rows *m_rows;
 };

@@ -23,7 +23,7 @@ Failure error(const std::uint8_t *payload, std::size_t size)
     const std::string text = reader.str();
     if (!reader.ok() || code == 0)
         return broken("a malformed error answer");
-    return Failure{code, utf8ToLocal(text)};
+    return Failure{code, utf8ToLocal(text, MaxErrorTextBytes)};
 }
 
 std::variant<Welcome, Failure> welcome(const std::uint8_t *payload, std::size_t size)

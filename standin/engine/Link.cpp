@@ -39,10 +39,15 @@ void Link::close()
     m_socket = sys::NoSocket;
 }
 
-std::uint32_t Link::broken(std::uint32_t code, std::string text)
+void Link::closeAfter(const std::string &failure)
 {
     close();
-    m_closedBy = text;
+    m_closedBy = failure;
+}
+
+std::uint32_t Link::broken(std::uint32_t code, std::string text)
+{
+    closeAfter(text);
     m_error = std::move(text);
     return code;
 }

@@ -43,6 +43,8 @@ public:
     std::uint32_t receive(std::vector<std::uint8_t> &payload, std::uint32_t maxSize,
                           Deadline deadline);
     void close();
+    // Closes the link because what came on it cannot be trusted; later calls say why.
+    void closeAfter(const std::string &failure);
     bool isOpen() const { return m_socket != -1; }
 
     const std::string &errorText() const { return m_error; }

@@ -97,12 +97,13 @@ std::uint32_t Session::checked(const std::vector<std::uint8_t> &reply, std::uint
     if (reply[0] == wire::Error) {
         answer::Failure failure = answer::error(reply.data() + 1, reply.size() - 1);
         if (failure.code == acecode::BrokenAnswer)
-            link.close();
+            link.closeAfter(failure.text);
         return fail(failure.code, std::move(failure.text));
     }
     if (reply[0] != expected) {
-        link.close();
-        return fail(acecode::BrokenAnswer, "The server sent an unexpected answer.");
+        const std::string text = "The server sent an unexpected answer.";
+        link.closeAfter(text);
+        return fail(acecode::BrokenAnswer, text);
     }
     return acecode::Success;
 }

@@ -2,6 +2,8 @@
 
 #include "System.h"
 
+#include <cstdint>
+
 namespace engine {
 
 std::string utf8ToLocal(const std::string &utf8)
@@ -12,6 +14,16 @@ std::string utf8ToLocal(const std::string &utf8)
     if (sys::localIsUtf8())
         return utf16ToUtf8(wide.data(), wide.size());
     return sys::utf16ToLocal(wide);
+}
+
+std::string utf8ToLocal(const std::string &utf8, std::size_t maxBytes)
+{
+    // A character takes at most 4 bytes of UTF-8 (a broken byte is one character) and at
+    // least one in any encoding; a cut can only change the last character it reaches. So the
+    // first 4 * (maxBytes + 2) bytes give the same first maxBytes + 1 bytes as the whole.
+    const std::size_t enough = maxBytes < SIZE_MAX / 4 - 2 ? 4 * (maxBytes + 2) : SIZE_MAX;
+    const std::string local = utf8ToLocal(utf8.size() > enough ? utf8.substr(0, enough) : utf8);
+    return local.substr(0, characterBoundary(local, maxBytes));
 }
 
 std::string localToUtf8(const std::string &local)

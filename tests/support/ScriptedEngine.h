@@ -25,17 +25,22 @@ inline EngineOutcome lastEngineError(UNSIGNED32 code)
     return {code, reinterpret_cast<const char *>(buffer)};
 }
 
-// Connects, prepares and executes one statement against the scripted peer; the cursor, when
-// asked for and made, stays open with its connection (given in connectionOut when asked).
-inline EngineOutcome executeAgainst(ScriptedServer &server, UNSIGNED32 sqlTimeoutSeconds = 0,
-                                    ADSHANDLE *cursorOut = nullptr,
-                                    ADSHANDLE *connectionOut = nullptr)
+// Connects to the scripted peer; 0 when the engine refused, with its error in failure.
+inline ADSHANDLE connectTo(ScriptedServer &server, EngineOutcome &failure)
 {
     QByteArray connect = ("Data Source=" + server.connectPath() + ";").toLocal8Bit();
     ADSHANDLE connection = 0;
     if (const UNSIGNED32 rc =
             ace::AdsConnect101(reinterpret_cast<UNSIGNED8 *>(connect.data()), nullptr, &connection))
-        return lastEngineError(rc);
+        failure = lastEngineError(rc);
+    return connection;
+}
+
+// Prepares and executes one statement on a connection; the cursor, when asked for and made,
+// stays open.
+inline EngineOutcome executeOn(ADSHANDLE connection, UNSIGNED32 sqlTimeoutSeconds = 0,
+                               ADSHANDLE *cursorOut = nullptr)
+{
     ADSHANDLE statement = 0;
     EXPECT_EQ(ace::AdsCreateSQLStatement(connection, &statement), 0u);
     if (sqlTimeoutSeconds)
@@ -44,8 +49,26 @@ inline EngineOutcome executeAgainst(ScriptedServer &server, UNSIGNED32 sqlTimeou
     ace::AdsPrepareSQLW(statement, reinterpret_cast<WCHAR16 *>(sql.data()));
     ADSHANDLE cursor = 0;
     const UNSIGNED32 rc = ace::AdsExecuteSQL(statement, &cursor);
-    const EngineOutcome outcome = rc ? lastEngineError(rc) : EngineOutcome{};
-    if (cursorOut && rc == 0) {
+    if (rc)
+        return lastEngineError(rc);
+    if (cursorOut)
+        *cursorOut = cursor;
+    return {};
+}
+
+// Connects, prepares and executes one statement against the scripted peer; the cursor, when
+// asked for and made, stays open with its connection (given in connectionOut when asked).
+inline EngineOutcome executeAgainst(ScriptedServer &server, UNSIGNED32 sqlTimeoutSeconds = 0,
+                                    ADSHANDLE *cursorOut = nullptr,
+                                    ADSHANDLE *connectionOut = nullptr)
+{
+    EngineOutcome refused;
+    const ADSHANDLE connection = connectTo(server, refused);
+    if (!connection)
+        return refused;
+    ADSHANDLE cursor = 0;
+    const EngineOutcome outcome = executeOn(connection, sqlTimeoutSeconds, &cursor);
+    if (cursorOut && outcome.code == 0) {
         *cursorOut = cursor;
         if (connectionOut)
             *connectionOut = connection;
