@@ -1,8 +1,9 @@
-# Sourced: the demo, for ./run, the README's screenshots and the Windows end-to-end run.
-# demo_drives are its drives, as LETTER:LINK (a link "unc/SERVER/SHARE" is a network
-# drive); start_demo_server PROGRAM LOG starts the stand-in server they point at. demo_up
-# builds the Release program into $demo_build, makes a Wine prefix of the drives in
-# $demo_dir/prefix and starts that build's server (stop_standin_server ends it).
+# Sourced: the demo, for ./run, the screenshots, the deployment page's JSON and the Windows
+# runs under Wine. demo_drives are its drives, as LETTER:LINK (a link "unc/SERVER/SHARE" is
+# a network drive); demo_prefix DIR [DRIVE...] makes a Wine prefix of them (or of the drives
+# given) in DIR; start_demo_server PROGRAM LOG starts the stand-in server they point at.
+# demo_up builds the Release program into $demo_build, makes the prefix $demo_dir/prefix and
+# starts that build's server (stop_standin_server ends it).
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 source "$quellmark_root/scripts/standin-server.sh"
 
@@ -21,17 +22,23 @@ start_demo_server() {
         --scenario "$quellmark_root/standin/scenarios/demo.json"
 }
 
-demo_up() {
-    quellmark_configure_release "$demo_build" -DQUELLMARK_TESTS=OFF -DQUELLMARK_BENCH=OFF
-    cmake --build "$demo_build" --target Quellmark
-    # Drive C: is local, which the program does not list. Only the links matter: a drive's
-    # type is read from its link text, never from its target.
-    local prefix="$demo_dir/prefix" drive
+# Drive C: is local, which the program does not list. Only the links matter: a drive's
+# type is read from its link text, never from its target.
+demo_prefix() {
+    local prefix="$1" drive
+    shift
+    [ $# -gt 0 ] || set -- "${demo_drives[@]}"
     rm -rf "$prefix"
     mkdir -p "$prefix/dosdevices" "$prefix/drive_c"
     ln -s ../drive_c "$prefix/dosdevices/c:"
-    for drive in "${demo_drives[@]}"; do
+    for drive in "$@"; do
         ln -s "${drive#*:}" "$prefix/dosdevices/${drive%%:*}:"
     done
+}
+
+demo_up() {
+    quellmark_configure_release "$demo_build" -DQUELLMARK_TESTS=OFF -DQUELLMARK_BENCH=OFF
+    cmake --build "$demo_build" --target Quellmark
+    demo_prefix "$demo_dir/prefix"
     start_demo_server "$demo_build/bin/standin-server" "$demo_dir/standin-server.log"
 }

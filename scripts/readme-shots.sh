@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Release program, starts the demo servers and takes the README's screenshots
-# of the monitor and of the "Details…" dialog into docs/.
+# Builds the Release program, starts the demo servers and takes the screenshots of the
+# monitor and of the "Details…" dialog (README.md, docs/monitor.md, docs/deployment.md)
+# into docs/.
 set -euo pipefail
 source "$(dirname "$0")/demo.sh"
 cd "$quellmark_root"

@@ -3,7 +3,8 @@
 # leaves its pid in $xvfb. window_of TITLE prints the id of the visible window of exactly
 # that title, waiting for it up to 30 s; it fails when none appears. show_program PROGRAM
 # starts PROGRAM on a new display of 1280x900, killed with it at exit, its pid in $app and
-# its main window "Quellmark" in $main.
+# its main window "Quellmark" in $main. keys WINDOW KEY... types into a window;
+# settled_preview_of WINDOW prints the main window's preview as a user copies it.
 start_xvfb() {
     local displayfile
     displayfile=$(mktemp)
@@ -31,4 +32,30 @@ show_program() {
     "$1" &
     app=$!
     main=$(window_of "Quellmark")
+}
+
+# keys WINDOW KEY...: types into that window (activated where a window manager lets it, else
+# given the focus).
+keys() {
+    local id="$1"
+    shift
+    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+    xdotool key --delay 80 "$@"
+}
+
+# settled_preview_of WINDOW: the preview pane's text, copied as a user would (tab order:
+# drives, UNC path, preview), once discovery is done: servers are probed after the window
+# shows, and until then the pane shows progress. Leaves the focus on the preview. Needs
+# xclip.
+settled_preview_of() {
+    local text="" _
+    keys "$1" Tab Tab
+    for _ in $(seq 40); do
+        printf '' | xclip -selection clipboard
+        keys "$1" ctrl+a ctrl+c
+        sleep 0.5
+        text="$(xclip -o -selection clipboard | tr -d '\r')"
+        [ -n "$text" ] && ! grep -q 'werden gesucht' <<< "$text" && break
+    done
+    printf '%s\n' "$text"
 }

@@ -9,7 +9,7 @@
 #   QUELLMARK_CACHE=/some/dir scripts/windows/build-qt.sh
 set -euo pipefail
 
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$(dirname "${BASH_SOURCE[0]}")/../setup.sh"
 cache="${QUELLMARK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quellmark}"
 version="$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null | sed 's/[+~-].*//')"
 [ -n "$version" ] || { echo "build-qt.sh: qt6-base-dev is not installed" >&2; exit 1; }
@@ -44,7 +44,7 @@ fi
 # A prebuilt install folder under exactly this key (QUELLMARK_QT_PREBUILT, else the shared
 # cache beside the clone), taken only when its checksum matches; anything else builds from
 # source below, so a change of flags, compiler or version still tests the source path.
-prebuilt_dir="${QUELLMARK_QT_PREBUILT:-$(cd "$here/../../.." && pwd)/shared/cache}"
+prebuilt_dir="${QUELLMARK_QT_PREBUILT:-$(cd "$quellmark_root/.." && pwd)/shared/cache}"
 archive="$prebuilt_dir/qt6-win64-$version-$key.tar.xz"
 if [ -f "$archive" ] && [ -f "$archive.sha256" ]; then
     expected="$(cut -d' ' -f1 < "$archive.sha256")"
@@ -108,7 +108,7 @@ fi
 build="$work/build-$key"
 rm -rf "$build" "$prefix"
 cmake -S "$work/src" -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$here/mingw-toolchain.cmake" \
+    -DCMAKE_TOOLCHAIN_FILE="$quellmark_root/scripts/windows/mingw-toolchain.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
     "${flags[@]}" > "$work/configure-$key.log"
 cmake --build "$build" --parallel "$(nproc)"

@@ -4,11 +4,11 @@
 #
 #   scripts/windows/build.sh [extra cmake options]
 set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-qt="$("$root/scripts/windows/build-qt.sh" | tail -1)"
-build="$root/build/windows"
-cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/scripts/windows/mingw-toolchain.cmake" \
+source "$(dirname "${BASH_SOURCE[0]}")/../setup.sh"
+qt="$("$quellmark_root/scripts/windows/build-qt.sh" | tail -1)"
+build="$quellmark_root/build/windows"
+cmake -S "$quellmark_root" -B "$build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$quellmark_root/scripts/windows/mingw-toolchain.cmake" \
     -DQUELLMARK_WINDOWS_QT="$qt" -DCMAKE_PREFIX_PATH="$qt" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_CROSSCOMPILING_EMULATOR=wine \

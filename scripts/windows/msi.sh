@@ -5,7 +5,7 @@
 #
 #   scripts/windows/msi.sh STAGE VERSION OUTPUT_FOLDER   # prints the MSI's path
 set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+source "$(dirname "${BASH_SOURCE[0]}")/../setup.sh"
 stage="$(cd "$1" && pwd)"
 version="$2"
 out="$(cd "$3" && pwd)"
@@ -21,5 +21,5 @@ msi="$out/Quellmark-$version-win64.msi"
 rm -f "$msi"
 # wixl takes sources relative to the folder it runs in.
 (cd "$stage" && wixl --arch x64 -D Version="$version" -D SourceDir=. -D Win64=yes \
-    -o "$msi" "$root/scripts/windows/Quellmark.wxs" "$work/files.wxs")
+    -o "$msi" "$quellmark_root/scripts/windows/Quellmark.wxs" "$work/files.wxs")
 echo "$msi"

@@ -6,10 +6,10 @@
 #
 #   scripts/windows/package.sh        # prints the zip's path
 set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-build="$("$root/scripts/windows/build.sh" | tail -1)"
-qt="$("$root/scripts/windows/build-qt.sh" | tail -1)"
-source "$root/scripts/windows/mingw-runtime.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../setup.sh"
+build="$("$quellmark_root/scripts/windows/build.sh" | tail -1)"
+qt="$("$quellmark_root/scripts/windows/build-qt.sh" | tail -1)"
+source "$quellmark_root/scripts/windows/mingw-runtime.sh"
 
 stage="$build/package/Quellmark"
 rm -rf "$build/package"
@@ -19,7 +19,7 @@ cp "$qt/bin/Qt6Core.dll" "$qt/bin/Qt6Gui.dll" "$qt/bin/Qt6Widgets.dll" "$stage/"
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
 cp "${mingw_runtime_dlls[@]}" "$stage/"
-cp "$root/scripts/windows/LIESMICH.txt" "$stage/"
+cp "$quellmark_root/scripts/windows/LIESMICH.txt" "$stage/"
 # Qt's own texts in the workstation's language; the files are the same on every platform.
 cp /usr/share/qt6/translations/qtbase_*.qm "$stage/translations/"
 x86_64-w64-mingw32-strip "$stage"/*.dll "$stage"/*/*.dll "$stage"/*.exe
@@ -28,5 +28,5 @@ zip="$build/Quellmark-win64.zip"
 rm -f "$zip"
 (cd "$build/package" && cmake -E tar cf "$zip" --format=zip Quellmark)
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
-"$root/scripts/windows/msi.sh" "$stage" "$version" "$build" > /dev/null
+"$quellmark_root/scripts/windows/msi.sh" "$stage" "$version" "$build" > /dev/null
 echo "$zip"

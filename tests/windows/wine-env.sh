@@ -1,15 +1,20 @@
-# Sourced: a Wine of the project's own for the Windows build. wine_env BUILD exports what
-# Wine and the Windows programs need (prefix, DLL paths, Qt plugins); wine_prefix_drives
-# gives the prefix its drives; wine_up starts a persistent wineserver and makes one
-# throw-away run, so that Wine's services do not start inside a test and inherit its
-# pipes; wine_down stops it.
+# Sourced by the runs under Wine: a Wine of the project's own for the Windows build.
+# wine_env BUILD [PREFIX] exports what Wine and the Windows programs need (prefix, DLL paths,
+# Qt plugins); wine_prefix_drives gives the prefix its drives; wine_up starts a persistent
+# wineserver and makes one throw-away run, so that Wine's services do not start inside a
+# test and inherit its pipes; wine_down stops it. wine_session puts them together with a
+# scratch folder and a private X display, once for every script.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/setup.sh"
+source "$quellmark_root/scripts/xvfb.sh"
+source "$quellmark_root/scripts/standin-server.sh"
 source "$quellmark_root/scripts/windows/mingw-runtime.sh"
 
+# PREFIX: the Wine prefix; else $QUELLMARK_WINEPREFIX, else BUILD's own, kept between runs.
 wine_env() {
     local build="$1"
     local qt
     qt="$("$quellmark_root/scripts/windows/build-qt.sh" | tail -1)"
-    export WINEPREFIX="${QUELLMARK_WINEPREFIX:-$build/wineprefix}"
+    export WINEPREFIX="${2:-${QUELLMARK_WINEPREFIX:-$build/wineprefix}}"
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
     export WINEARCH=win64
@@ -59,4 +64,44 @@ wine_up() {
 
 wine_down() {
     wineserver -k 2>/dev/null || true
+}
+
+# wine_session [--fresh-prefix] BUILD DRIVE...: a script's whole start under Wine. Makes the
+# scratch folder $work, sets Wine up for BUILD (in a new prefix $work/prefix with
+# --fresh-prefix, else in BUILD's own), gives the prefix the drives (as wine_prefix_drives;
+# a relative local folder lies in $work), starts a private X display and the wineserver. At
+# exit it ends the script's background jobs, the stand-in server, Wine and the display, and
+# removes $work.
+wine_session() {
+    local fresh=0
+    if [ "$1" = --fresh-prefix ]; then
+        fresh=1
+        shift
+    fi
+    local build="$1" drive drives=()
+    shift
+    work="$(mktemp -d)"
+    trap wine_session_end EXIT
+    if [ "$fresh" = 1 ]; then
+        wine_env "$build" "$work/prefix"
+    else
+        wine_env "$build"
+    fi
+    for drive in "$@"; do
+        case "${drive#*:}" in
+            unc/* | /*) drives+=("$drive") ;;
+            *) drives+=("${drive%%:*}:$work/${drive#*:}") ;;
+        esac
+    done
+    wine_prefix_drives "${drives[@]}"
+    start_xvfb 1280x1024x24
+    wine_up
+}
+
+wine_session_end() {
+    jobs -p | xargs -r kill 2>/dev/null || true
+    stop_standin_server
+    wine_down
+    [ -z "${xvfb:-}" ] || kill "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
 }
