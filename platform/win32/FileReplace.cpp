@@ -92,15 +92,18 @@ bool inspect(const QString &name, Info &info, DWORD &error)
         error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
+    info.exists = true;
+    info.type = ::GetFileType(handle.get());
+    // A device has no file information to give (Wine says so with an error).
+    if (info.type != FILE_TYPE_DISK)
+        return true;
     BY_HANDLE_FILE_INFORMATION data{};
     if (!::GetFileInformationByHandle(handle.get(), &data)) {
         error = ::GetLastError();
         return false;
     }
-    info.exists = true;
     info.attributes = data.dwFileAttributes;
     info.links = data.nNumberOfLinks;
-    info.type = ::GetFileType(handle.get());
     return true;
 }
 
