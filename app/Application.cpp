@@ -7,9 +7,9 @@ bool Application::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &error) {
-        FailureDisplay::showLater(FailureDisplay::messageOf(error));
+        FailureDisplay::showLater(Exception::messageOf(error));
     } catch (...) {
-        FailureDisplay::showLater(FailureDisplay::messageOf(std::exception()));
+        FailureDisplay::showLater(Exception::messageOf(std::exception()));
     }
     return false;
 }

@@ -212,7 +212,7 @@ double usersOfOneComputer(int connections, qsizetype &sink)
                        std::move(rows));
     connected.Open();
     const auto start = Clock::now();
-    const QList<TableHolderSearch::User> users = TableHolderSearch::usersOf(connected);
+    const QList<UserIdentity> users = TableHolderSearch::usersOf(connected);
     const double ms = msSince(start);
     sink += users.size() + users.value(0).application.size();
     return ms;
@@ -243,7 +243,7 @@ Shown showHolders(const QList<QByteArray> &names, int users, qsizetype &sink)
     QObject::connect(&search, &TableHolderSearch::finished,
                      [&shown, &found] { shown.showMs = msSince(found); });
     dialog.show();
-    QList<TableHolderSearch::User> asked;
+    QList<UserIdentity> asked;
     for (int i = 0; i < users; ++i)
         asked.append({QStringLiteral("WS%1").arg(i), QStringLiteral("user%1").arg(i),
                       QStringLiteral("Warenwirtschaft.exe")});

@@ -93,3 +93,15 @@ AdsError::AdsError(quint32)
     }
     setMessage(last.text);
 }
+
+thread_local bool bErrorUnderConstruction = false;
+
+void RaiseOnAceError(const ErrorContextSource *dataSet, quint32 code)
+{
+    if (code == 0 || bErrorUnderConstruction)
+        return;
+    // Read before the dataset is asked anything, so nothing can overwrite it.
+    const AceFailure failure = readAceFailure(code);
+    throw EADSDatabaseError(dataSet ? std::optional(dataSet->errorContext()) : std::nullopt,
+                            failure.code, failure.text);
+}

@@ -15,6 +15,16 @@ struct DataSetContext {
     QString tableName;
 };
 
+// Whatever an error can belong to gives its values through this: a dataset does.
+class ErrorContextSource {
+public:
+    // The values an error of this source carries, taken now.
+    virtual DataSetContext errorContext() const = 0;
+
+protected:
+    ~ErrorContextSource() = default;
+};
+
 // An engine failure, or one of a dataset's own checks, with the context of the dataset it
 // belongs to. Its message carries the dataset's name and ": " in front.
 class EADSDatabaseError : public EDataAccessError {
@@ -66,3 +76,12 @@ struct AceFailure {
     QString text;
 };
 AceFailure readAceFailure(quint32 code);
+
+// True on this thread while a dataset gathers the values for an error: an engine failure
+// met meanwhile is not raised, and an error raised meanwhile gets no values.
+extern thread_local bool bErrorUnderConstruction;
+
+// The one place where engine return codes become exceptions: 0 returns, anything else
+// raises an EADSDatabaseError with the engine's own text and the values of the dataset
+// (none for a connection's calls).
+void RaiseOnAceError(const ErrorContextSource *dataSet, quint32 code);

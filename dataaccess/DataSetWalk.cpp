@@ -46,3 +46,24 @@ void QuietWalk::restore()
     if (m_was.recNo > 0 && m_dataSet.Active())
         moveTo(m_dataSet, m_was);
 }
+
+bool forEachRecord(TDataSetBase &dataSet, qsizetype characters,
+                   const std::function<std::optional<qsizetype>(qsizetype left)> &read)
+{
+    if (!dataSet.Active() || dataSet.IsEmpty())
+        return true;
+    QuietWalk walk(dataSet);
+    dataSet.First();
+    qsizetype left = characters;
+    for (int rows = 0; !dataSet.Eof(); ++rows, dataSet.Next()) {
+        if (rows >= ReadOutLimits::Rows)
+            break;
+        const std::optional<qsizetype> kept = read(left);
+        if (!kept || *kept > left)
+            break;
+        left -= *kept;
+    }
+    const bool all = dataSet.Eof();
+    walk.restore();
+    return all;
+}

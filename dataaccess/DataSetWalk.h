@@ -2,6 +2,9 @@
 
 #include "DataSet.h"
 
+#include <functional>
+#include <optional>
+
 // Where a data set's cursor stands: its record (0 for none) and its row in the grid's
 // window.
 struct CursorPosition {
@@ -41,3 +44,11 @@ private:
     TDataSetBase::TDataSetNotifyEvent m_afterScroll;
     bool m_restored = false;
 };
+
+// Reads a data set's records one after another from the first, unseen (a QuietWalk: the
+// cursor is back where it was afterwards), as far as ReadOutLimits::Rows and a budget of
+// characters allow: read gets each record with the characters still allowed and gives the
+// characters it kept, or nothing (or more than allowed) to end the walk without keeping that
+// record. Gives whether every record was read. A closed or empty data set reads nothing.
+bool forEachRecord(TDataSetBase &dataSet, qsizetype characters,
+                   const std::function<std::optional<qsizetype>(qsizetype left)> &read);

@@ -2,7 +2,6 @@
 
 #include "AceCodes.h"
 #include "ace.h"
-#include "adsdata.h"
 
 #include <QByteArray>
 #include <cstdio>

@@ -7,18 +7,6 @@
 
 #include <cstring>
 
-thread_local bool bErrorUnderConstruction = false;
-
-void RaiseOnAceError(const TAdsDataSet *dataSet, quint32 code)
-{
-    if (code == 0 || bErrorUnderConstruction)
-        return;
-    // Read before the dataset is asked anything, so nothing can overwrite it.
-    const AceFailure failure = readAceFailure(code);
-    throw EADSDatabaseError(dataSet ? std::optional(dataSet->errorContext()) : std::nullopt,
-                            failure.code, failure.text);
-}
-
 int TACEFieldDefs::IndexOf(const QString &FieldName) const
 {
     for (int i = 0; i < Count(); ++i)

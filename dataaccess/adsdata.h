@@ -87,7 +87,7 @@ public:
 // The dataset base of the engine's components: turns the cursor a descendant creates into
 // field definitions, record buffers, rows and moves. A dataset is a named component owned
 // by its window and bound to one connection, which closes it on disconnect.
-class TAdsDataSet : public TDataSetBase, public TAdsConnectionClient {
+class TAdsDataSet : public TDataSetBase, public TAdsConnectionClient, public ErrorContextSource {
     Q_OBJECT
 public:
     explicit TAdsDataSet(QObject *owner = nullptr);
@@ -105,8 +105,7 @@ public:
     QString DatabaseName() const override { return mstrDatabaseName; }
     QString DatabasePath() const override;
     QString TableName() const override { return {}; }
-    // The values an error of this dataset carries, taken now.
-    DataSetContext errorContext() const;
+    DataSetContext errorContext() const override;
 
     const TACEFieldDefs &ACEFieldDefs() const { return FACEFieldDefs; }
     quint32 Handle() const { return mlHandle; }
@@ -181,12 +180,3 @@ private:
 
     int m_blobFields = 0;
 };
-
-// True on this thread while a dataset gathers the values for an error: an engine failure
-// met meanwhile is not raised, and an error raised meanwhile gets no values.
-extern thread_local bool bErrorUnderConstruction;
-
-// The one place where engine return codes become exceptions: 0 returns, anything else
-// raises an EADSDatabaseError with the engine's own text and the values of the dataset
-// (none for a connection's calls).
-void RaiseOnAceError(const TAdsDataSet *dataSet, quint32 code);

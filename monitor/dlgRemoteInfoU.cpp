@@ -2,9 +2,9 @@
 
 #include "DBEdit.h"
 #include "DBGrid.h"
-#include "DriveUtils.h"
 #include "FailureDisplay.h"
 #include "HistoryChart.h"
+#include "MonitorNames.h"
 #include "Platform.h"
 #include "ShapeButton.h"
 #include "Snapshot.h"
@@ -65,7 +65,7 @@ const QStringList UserTableColumns = {
 TdlgRemoteInfo::TdlgRemoteInfo(Platform &platform, QWidget *owner)
     : QDialog(owner, Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                          Qt::WindowCloseButtonHint),
-      m_platform(platform)
+      m_platform(platform), m_session(platform, &m_timerControl, this)
 {
     setObjectName(QStringLiteral("dlgRemoteInfo"));
     setWindowTitle(QStringLiteral("Remote Server Info"));
@@ -90,14 +90,7 @@ TdlgRemoteInfo::TdlgRemoteInfo(Platform &platform, QWidget *owner)
     createTools();
     PageControl1->setCurrentIndex(0);
 
-    const auto name = [](auto call) {
-        WideChar buffer[257] = {};
-        DWORD size = 257;
-        return call(buffer, &size) ? QString(reinterpret_cast<const QChar *>(buffer)) : QString();
-    };
-    m_own.computer = name([&](WideChar *b, DWORD *n) { return m_platform.GetComputerNameW(b, n); });
-    m_own.login = name([&](WideChar *b, DWORD *n) { return m_platform.GetUserNameW(b, n); });
-    m_own.application = QFileInfo(m_platform.executablePath()).fileName();
+    connect(&m_session, &MonitorSession::historyChanged, chHistory, qOverload<>(&QWidget::update));
 }
 
 TdlgRemoteInfo::~TdlgRemoteInfo()
@@ -107,48 +100,21 @@ TdlgRemoteInfo::~TdlgRemoteInfo()
 }
 
 // The window's stored description: its components, created in a loading phase, so the
-// queries hand their SQL to the engine as it is read.
+// queries hand their SQL to the engine as it is read. The data components are the session's
+// work and the window's to own.
 void TdlgRemoteInfo::loadComponents()
 {
-    AdsConnect = new TAdsConnection(this);
-    AdsConnect->setObjectName(QStringLiteral("AdsConnect"));
-    AdsConnect->BeginLoading();
-    // No preset connect path: nothing is connected before the first remote check.
-
-    const auto query = [this](const char *name, const QString &sql) {
-        auto *q = new TAdsQuery(this);
-        q->setObjectName(QLatin1String(name));
-        q->BeginLoading();
-        q->setAdsConnection(AdsConnect);
-        q->setSQL({sql});
-        return q;
-    };
-    qUsageInfo = query("qUsageInfo", QStringLiteral("EXECUTE PROCEDURE sp_mgGetUsageInfo();"));
-    qInstallInfo =
-        query("qInstallInfo", QStringLiteral("EXECUTE PROCEDURE sp_mgGetInstallInfo();"));
-    qCnctUsers = query("qCnctUsers", QStringLiteral("EXECUTE PROCEDURE sp_mgGetConnectedUsers();"));
-    qUserTables =
-        query("qUserTables", QStringLiteral("EXECUTE PROCEDURE sp_mgGetUserTables(:usr);"));
-    TParam usr;
-    usr.Name = QStringLiteral("usr");
-    usr.DataType = TFieldType::ftWideString;
-    usr.Value = QStringLiteral("WS01\\Administrator");
-    qUserTables->setStoredParams({usr});
-    qCnctUsers->AfterScroll = [this](TDataSetBase *dataSet) {
-        if (!m_walkingUsers)
-            qCnctUsersAfterScroll(dataSet);
-    };
-
-    const auto source = [this](const char *name, TAdsQuery *dataSet) {
-        auto *s = new TDataSource(this);
-        s->setObjectName(QLatin1String(name));
-        s->setDataSet(dataSet);
-        return s;
-    };
-    dsUsageInfo = source("dsUsageInfo", qUsageInfo);
-    dsInstallInfo = source("dsInstallInfo", qInstallInfo);
-    dsCnctUsers = source("dsCnctUsers", qCnctUsers);
-    dsUserTables = source("dsUserTables", qUserTables);
+    AdsConnect = m_session.AdsConnect;
+    qUsageInfo = m_session.qUsageInfo;
+    qInstallInfo = m_session.qInstallInfo;
+    qCnctUsers = m_session.qCnctUsers;
+    qUserTables = m_session.qUserTables;
+    dsUsageInfo = m_session.dsUsageInfo;
+    dsInstallInfo = m_session.dsInstallInfo;
+    dsCnctUsers = m_session.dsCnctUsers;
+    dsUserTables = m_session.dsUserTables;
+    HolderSearch = m_session.HolderSearch;
+    qCnctUsers->AfterScroll = [this](TDataSetBase *dataSet) { qCnctUsersAfterScroll(dataSet); };
 
     Timer1 = new TTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -157,10 +123,26 @@ void TdlgRemoteInfo::loadComponents()
     // nor shows boxes over the main window.
     Timer1->setEnabled(false);
     Timer1->setOnTimer([this] { Timer1Timer(); });
+}
 
-    for (TAdsQuery *q : {qUsageInfo, qInstallInfo, qCnctUsers, qUserTables})
-        q->Loaded();
-    AdsConnect->Loaded();
+bool TdlgRemoteInfo::TimerControl::isRunning() const
+{
+    return m_timer->Enabled();
+}
+
+void TdlgRemoteInfo::TimerControl::setRunning(bool running)
+{
+    m_timer->setEnabled(running);
+}
+
+void TdlgRemoteInfo::TimerControl::setPeriod(int milliseconds)
+{
+    m_timer->setInterval(milliseconds);
+}
+
+qint64 TdlgRemoteInfo::TimerControl::now() const
+{
+    return m_timer->now();
 }
 
 void TdlgRemoteInfo::createPanel()
@@ -311,7 +293,7 @@ void TdlgRemoteInfo::createHistoryTab()
     TabSheet4 = new QWidget;
     TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
     auto *layout = new QVBoxLayout(TabSheet4);
-    chHistory = new HistoryChart(m_history, TabSheet4);
+    chHistory = new HistoryChart(m_session.history(), TabSheet4);
     chHistory->setObjectName(QStringLiteral("chHistory"));
     layout->addWidget(chHistory);
     PageControl1->addTab(TabSheet4, QStringLiteral("Verlauf"));
@@ -346,8 +328,6 @@ void TdlgRemoteInfo::createTools()
         cmpKnownServers->complete();
     });
 
-    HolderSearch = new TableHolderSearch(AdsConnect, this);
-    HolderSearch->setObjectName(QStringLiteral("HolderSearch"));
     dlgTableHolders = new TableHoldersDialog(*HolderSearch, this);
     connect(dlgTableHolders, &TableHoldersDialog::searchRequested, this,
             [this](const QString &text) {
@@ -374,7 +354,7 @@ void TdlgRemoteInfo::createTools()
         FailureDisplay::guard([this] {
             if (!qUserTables->Active() || qUserTables->IsEmpty())
                 return;
-            findTableHolders(qUserTables->FieldByName(QStringLiteral("TableName"))->AsString());
+            findTableHolders(qUserTables->FieldByName(MonitorNames::TableName)->AsString());
         });
     });
     actSnapshot = new QAction(btnSnapshot->text(), this);
@@ -421,15 +401,8 @@ void TdlgRemoteInfo::pickKnownServer(const QString &path)
 
 void TdlgRemoteInfo::findTableHolders(const QString &tableText)
 {
-    const QString text = tableText.trimmed();
-    if (text.isEmpty())
+    if (!m_session.findTableHolders(tableText))
         return;
-    // A search still running ends first and gives the timer back, so the pause is this one's.
-    HolderSearch->cancel();
-    QList<TableHolderSearch::User> users = TableHolderSearch::usersOf(*qCnctUsers);
-    m_resumeTimer = Timer1->Enabled();
-    Timer1->setEnabled(false);
-    HolderSearch->start(text, std::move(users));
     dlgTableHolders->show();
     dlgTableHolders->raise();
 }
@@ -439,15 +412,7 @@ void TdlgRemoteInfo::tableHoldersFound(TableHolderSearch::Outcome outcome)
     // Told first: a refresh that would fail the same way waits until the box is answered.
     if (outcome == TableHolderSearch::Outcome::Failed)
         FailureDisplay::showMessage(HolderSearch->failure());
-    Timer1->setEnabled(m_resumeTimer && isVisible());
-}
-
-void TdlgRemoteInfo::runTimer(bool run)
-{
-    if (HolderSearch->isRunning())
-        m_resumeTimer = run;
-    else
-        Timer1->setEnabled(run);
+    m_session.resumeAfterSearch(isVisible());
 }
 
 void TdlgRemoteInfo::askSnapshotFile()
@@ -459,118 +424,26 @@ void TdlgRemoteInfo::askSnapshotFile()
 
 void TdlgRemoteInfo::saveSnapshot(const QString &filePath)
 {
-    Snapshot snapshot;
-    snapshot.connectPath = AdsConnect->ConnectPath();
-    snapshot.time = QDateTime::currentDateTime();
-    snapshot.add(QStringLiteral("sp_mgGetUsageInfo"), *qUsageInfo);
-    snapshot.add(QStringLiteral("sp_mgGetInstallInfo"), *qInstallInfo);
-    snapshot.add(QStringLiteral("sp_mgGetConnectedUsers"), *qCnctUsers);
-    snapshot.add(
-        QStringLiteral("sp_mgGetUserTables('%1')").arg(qUserTables->Params()[0].Value.toString()),
-        *qUserTables);
-    snapshot.save(filePath);
+    Snapshot::of(m_session).save(filePath);
 }
 
 void TdlgRemoteInfo::setHeadroomAndHistory(bool on)
 {
-    m_headroomAndHistory = on;
+    m_session.setHistory(on);
     wwDBGrid1->setMarks(on ? static_cast<const GridMarks *>(&m_usageGridMarks) : &m_usageMarks);
-    if (!on)
-        m_history.clear();
-}
-
-void TdlgRemoteInfo::addToHistory(const QList<UsageHistory::InUse> &inUse)
-{
-    if (!m_headroomAndHistory)
-        return;
-    m_history.add(Timer1->now(), inUse,
-                  qCnctUsers->Active() ? std::optional(qint64(qCnctUsers->RecordCount()))
-                                       : std::nullopt);
-    chHistory->update();
 }
 
 void TdlgRemoteInfo::setAdsServer(const QString &path, quint32 port)
 {
-    HolderSearch->cancel();
-    m_history.clear();
-    chHistory->update();
-    m_lastTickFailure.clear();
-    m_usageChanges.clear();
-    m_userChanges.clear();
-    AdsConnect->setIsConnected(false);
-    QChar buffer[ShareBufferLength];
-    std::fill(std::begin(buffer), std::end(buffer), QLatin1Char(' '));
-    const QString server = SplitUNCPath(m_platform, path, buffer);
-    // The buffer's whole text without surrounding blanks and control characters: the
-    // terminator and the spaces after it go too.
-    QString share(buffer, ShareBufferLength - 1);
-    const qsizetype nul = share.indexOf(QChar(0));
-    if (nul >= 0)
-        share.truncate(nul);
-    share = share.trimmed();
-    const auto connectPath = [&] { return ConnectPathOf(server, port, share); };
-    AdsConnect->setConnectPath(connectPath());
-    try {
-        AdsConnect->Connect();
-    } catch (...) {
-        AdsConnect->setConnectPath(connectPath());
-        AdsConnect->Connect();
-    }
-    if (AdsConnect->IsConnected()) {
-        m_shownConnectPath = connectPath();
+    const QString connected = m_session.connectTo(path, port);
+    if (!connected.isEmpty()) {
+        m_shownConnectPath = connected;
         edConnectPath->setText(m_shownConnectPath);
         Refresh();
     }
 }
 
 namespace {
-
-// A field's value in the current record as text, without display formatting: the walk
-// over every user compares many of them.
-QString valueText(const TField *field)
-{
-    if (!field)
-        return {};
-    const QVariant value = field->Value();
-    return value.isNull() ? QString() : value.toString();
-}
-
-// The fields of the connected users a refresh compares; any of them may be missing from a
-// server's answer and then reads as empty.
-struct UserFields {
-    explicit UserFields(const TDataSetBase &users)
-        : connection(users.FindField(QStringLiteral("ConnNumber"))),
-          computer(users.FindField(QStringLiteral("UserName"))),
-          login(users.FindField(QStringLiteral("OSUserLoginName"))),
-          application(users.FindField(QStringLiteral("ApplicationID")))
-    {
-    }
-    const TField *of(QString ConnectedUser::*value) const
-    {
-        return value == &ConnectedUser::connection ? connection
-               : value == &ConnectedUser::computer ? computer
-               : value == &ConnectedUser::login    ? login
-                                                   : application;
-    }
-    // The current record's values, all of them.
-    ConnectedUser current() const
-    {
-        return {valueText(connection), valueText(computer), valueText(login),
-                valueText(application)};
-    }
-
-    const TField *connection, *computer, *login, *application;
-};
-
-// The user the cursor is on.
-SelectedUser userAt(const TDataSetBase &users)
-{
-    SelectedUser at;
-    at.at = positionOf(users);
-    if (at.at.recNo > 0)
-        at.user = UserFields(users).current();
-    return at;
-}
 
 // The wait cursor for a refresh that is noticed: from the start when the one before was,
 // else from the first step that ends past the threshold. Timed by the timer's clock.
@@ -591,10 +464,9 @@ public:
 
     void step()
     {
-        if (!m_set && isNoticed(elapsed()))
+        if (!m_set && isNoticed(m_clock.now() - m_start))
             set();
     }
-    qint64 elapsed() const { return m_clock.now() - m_start; }
 
 private:
     void set()
@@ -611,139 +483,29 @@ private:
 
 void TdlgRemoteInfo::Refresh()
 {
-    RefreshCursor cursor(*Timer1, m_lastRefreshMs);
-    // A failed refresh counts too: the next one likely waits as long.
-    const auto took = qScopeGuard([&] { m_lastRefreshMs = cursor.elapsed(); });
-    const CursorPosition usage = positionOf(*qUsageInfo);
-    const SelectedUser user = userAt(*qCnctUsers);
-    qUsageInfo->Close();
-    qInstallInfo->Close();
-    qCnctUsers->Close();
-    QList<UsageHistory::InUse> inUse;
-    reopenUsage(usage, inUse);
-    cursor.step();
-    qInstallInfo->Open();
-    cursor.step();
-    reopenUsers(user, [&cursor] { cursor.step(); });
-    addToHistory(inUse);
-}
-
-void TdlgRemoteInfo::reopenUsage(const CursorPosition &was, QList<UsageHistory::InUse> &inUse)
-{
-    qUsageInfo->Open();
-    qUsageInfo->DisableControls();
-    const auto enable = qScopeGuard([this] { qUsageInfo->EnableControls(); });
-    m_usageChanges.beginRecording();
-    const TField *resource = qUsageInfo->FindField(QStringLiteral("ResourceName"));
-    const TField *count = qUsageInfo->FindField(QStringLiteral("InUse"));
-    const bool sample = m_headroomAndHistory && resource && count;
-    bool all = true;
-    for (qUsageInfo->First(); !qUsageInfo->Eof(); qUsageInfo->Next()) {
-        if (!m_usageChanges.record(*qUsageInfo)) {
-            all = false;
-            break;
-        }
-        if (sample && inUse.size() < UsageHistory::MaxResources && !count->IsNull()) {
-            bool isNumber = false;
-            const qint64 value = count->Value().toLongLong(&isNumber);
-            if (isNumber)
-                inUse.append({valueText(resource), value});
-        }
-    }
-    m_usageChanges.endRecording(all);
-    moveTo(*qUsageInfo, was);
-}
-
-void TdlgRemoteInfo::reopenUsers(const SelectedUser &was, const std::function<void()> &step)
-{
-    {
-        m_walkingUsers = true;
-        const auto done = qScopeGuard([this] { m_walkingUsers = false; });
-        qCnctUsers->Open();
-        qCnctUsers->DisableControls();
-        const auto enable = qScopeGuard([this] { qCnctUsers->EnableControls(); });
-        m_userChanges.beginRecording();
-        m_userChanges.setOwnKey({});
-        ConnectedUsersScan scan(was.at.recNo > 0 ? std::optional(was.user) : std::nullopt, m_own,
-                                selectedUserScanRows(was.at.recNo, qCnctUsers->RecordSize()));
-        const UserFields fields(*qCnctUsers);
-        bool all = true;
-        int index = 0;
-        for (qCnctUsers->First(); !qCnctUsers->Eof(); qCnctUsers->Next(), ++index) {
-            if (all && !m_userChanges.record(*qCnctUsers))
-                all = false;
-            if (scan.needsRows()) {
-                scan.take([&fields](QString ConnectedUser::*value) {
-                    return valueText(fields.of(value));
-                });
-                if (scan.ownRow() == index)
-                    m_userChanges.setOwnKey(m_userChanges.currentKey(*qCnctUsers));
-            }
-            // Past the recorded rows only the selected user is still looked for.
-            if (!all && !scan.seeksSelected())
-                break;
-        }
-        m_userChanges.endRecording(all);
-        const int target = scan.selectedRow();
-        moveTo(*qCnctUsers,
-               target >= 0 ? CursorPosition{target + 1, was.at.row} : CursorPosition{});
-    }
-    step();
-    if (qCnctUsers->IsEmpty())
-        qUserTables->Close();
-    else
-        qCnctUsersAfterScroll(qCnctUsers);
+    RefreshCursor cursor(*Timer1, m_session.lastRefreshMs());
+    m_session.refresh([&cursor] { cursor.step(); });
 }
 
 void TdlgRemoteInfo::fcShapeBtn1Click()
 {
-    m_lastTickFailure.clear();
-    const bool wasEnabled = Timer1->Enabled();
-    Timer1->setEnabled(false);
-    try {
-        Refresh();
-    } catch (...) {
-        // A failed refresh is shown; automatic refresh goes on as it was.
-        Timer1->setEnabled(wasEnabled);
-        throw;
-    }
-    Timer1->setEnabled(wasEnabled);
+    m_session.refreshNow([this] { Refresh(); });
 }
 
 void TdlgRemoteInfo::Timer1Timer()
 {
-    if (AdsConnect->ConnectPath().isEmpty() || m_tickBoxOpen)
-        return;
-    try {
-        Refresh();
-        m_lastTickFailure.clear();
-    } catch (const std::exception &error) {
-        const QString message = FailureDisplay::messageOf(error);
-        if (message == m_lastTickFailure)
-            return;
-        m_lastTickFailure = message;
-        m_tickBoxOpen = true;
-        FailureDisplay::show(error);
-        m_tickBoxOpen = false;
-    }
+    m_session.tick([this] { Refresh(); },
+                   [](const std::exception &error) { FailureDisplay::show(error); });
 }
 
 void TdlgRemoteInfo::wwDBSpinEdit1Change()
 {
-    m_lastTickFailure.clear();
-    // Every change restarts the countdown, also to the period the timer already has.
-    Timer1->setEnabled(false);
-    m_resumeTimer = false;
-    applyPeriod(isVisible());
+    m_session.setPeriod(wwDBSpinEdit1->value(), isVisible());
 }
 
 void TdlgRemoteInfo::applyPeriod(bool run)
 {
-    // No period leaves the timer stopped, its interval as it was.
-    if (const int period = refreshPeriodMs(wwDBSpinEdit1->value()); period > 0) {
-        Timer1->setInterval(period);
-        runTimer(run);
-    }
+    m_session.applyPeriod(wwDBSpinEdit1->value(), run);
 }
 
 void TdlgRemoteInfo::showEvent(QShowEvent *event)
@@ -765,17 +527,10 @@ void TdlgRemoteInfo::FormHide()
 {
     HolderSearch->cancel();
     dlgTableHolders->hide();
-    Timer1->setEnabled(false);
-    m_usageChanges.clear();
-    m_userChanges.clear();
-    AdsConnect->Disconnect();
+    m_session.close();
 }
 
 void TdlgRemoteInfo::qCnctUsersAfterScroll(TDataSetBase *)
 {
-    qUserTables->Close();
-    const QString user = qCnctUsers->FieldByName(QStringLiteral("UserName"))->AsString();
-    const QString login = qCnctUsers->FieldByName(QStringLiteral("OSUserLoginName"))->AsString();
-    qUserTables->Params()[0].setAsString(QStringLiteral("%1\\%2").arg(user, login));
-    qUserTables->Open();
+    m_session.selectedUserTables();
 }

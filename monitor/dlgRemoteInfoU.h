@@ -1,12 +1,9 @@
 #pragma once
 
 #include "ChangeMarks.h"
-#include "DataSetWalk.h"
-#include "GridChanges.h"
-#include "Headroom.h"
-#include "MonitorRules.h"
-#include "TableHolderSearch.h"
-#include "UsageHistory.h"
+#include "HeadroomMarks.h"
+#include "MonitorSession.h"
+#include "ServerDiscovery.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -36,13 +33,7 @@ class TTimer;
 // and the port the server answered at.
 struct KnownServer {
     QString path;
-    quint32 port = 6262;
-};
-
-// The connected user a cursor stands on.
-struct SelectedUser {
-    CursorPosition at;
-    ConnectedUser user;
+    quint32 port = FirstProbePort;
 };
 
 // The remote server monitor: one server's usage counters, installation data, connected
@@ -55,7 +46,7 @@ public:
 
     // Connects to the server behind a share's path at the given port (one retry) and
     // refreshes.
-    void setAdsServer(const QString &path, quint32 port = 6262);
+    void setAdsServer(const QString &path, quint32 port = FirstProbePort);
     void Refresh();
 
     // The servers discovery found: the connect path edit offers their paths, and picking one
@@ -68,7 +59,9 @@ public:
     void saveSnapshot(const QString &filePath);
     // Asks where "Schnappschuss speichern…" saves to; empty for nowhere. Tests answer it.
     std::function<QString()> chooseSnapshotFile;
-    const UsageHistory &history() const { return m_history; }
+    const UsageHistory &history() const { return m_session.history(); }
+    // The monitor's work, which this window shows.
+    MonitorSession &session() { return m_session; }
     // The headroom marks and the usage history are on from the start; off only to measure
     // what they cost.
     void setHeadroomAndHistory(bool on);
@@ -127,6 +120,19 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // The timer component as the session drives it.
+    class TimerControl : public RefreshTimer {
+    public:
+        explicit TimerControl(TTimer *&timer) : m_timer(timer) {}
+        bool isRunning() const override;
+        void setRunning(bool running) override;
+        void setPeriod(int milliseconds) override;
+        qint64 now() const override;
+
+    private:
+        TTimer *&m_timer;
+    };
+
     void loadComponents();
     void createPanel();
     void createDatabaseTab();
@@ -137,42 +143,20 @@ private:
     void createTools();
     void pickKnownServer(const QString &path);
     void askSnapshotFile();
-    // Lets the timer run, or not, unless a search holds it: then after the search.
-    void runTimer(bool run);
     void tableHoldersFound(TableHolderSearch::Outcome outcome);
-    // The usage counters of the refresh that has just read them, for the history.
-    void addToHistory(const QList<UsageHistory::InUse> &inUse);
-    // Sets the timer to the spin edit's period, if it gives one, and lets it run or not.
+    // Lets the timer run at the spin edit's period, if it gives one, or not.
     void applyPeriod(bool run);
-    // Reopens the usage query and records its rows, the cursor back where it was.
-    void reopenUsage(const CursorPosition &was, QList<UsageHistory::InUse> &inUse);
-    // Reopens the users query and records its rows, the cursor back on the user it was on;
-    // the user's tables are asked for once.
-    void reopenUsers(const SelectedUser &was, const std::function<void()> &step);
 
     Platform &m_platform;
-    // A timer's failure is shown once: no tick refreshes while its box is open, and the
-    // same message again shows nothing until something resets it.
-    bool m_tickBoxOpen = false;
-    QString m_lastTickFailure;
-    // While the users query is walked, moving through it asks for no user's tables.
-    bool m_walkingUsers = false;
-    // How long the last refresh took, for the wait cursor.
-    qint64 m_lastRefreshMs = 0;
-    GridChanges m_usageChanges{{QStringLiteral("ResourceName")}};
-    GridChanges m_userChanges{{QStringLiteral("ConnNumber")}};
-    ChangeMarks m_usageMarks{m_usageChanges};
-    ChangeMarks m_userMarks{m_userChanges};
+    TimerControl m_timerControl{Timer1};
+    MonitorSession m_session;
+    ChangeMarks m_usageMarks{m_session.usageChanges()};
+    ChangeMarks m_userMarks{m_session.userChanges()};
     HeadroomMarks m_headroomMarks;
     LayeredMarks m_usageGridMarks{{&m_usageMarks, &m_headroomMarks}};
-    bool m_headroomAndHistory = true;
-    UsageHistory m_history;
-    Workstation m_own;
     QList<KnownServer> m_knownServers;
     // The connect path as the last successful check showed it.
     QString m_shownConnectPath;
-    // Whether the timer runs again once the search that holds it is over.
-    bool m_resumeTimer = false;
 };
 
 // The program-wide reference to the monitor; empty until it is created.

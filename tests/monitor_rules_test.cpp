@@ -4,6 +4,7 @@
 // limit, what the usage history keeps and whom the search for a table's holders asks.
 
 #include "DataSet.h"
+#include "Decimal4.h"
 #include "GridChanges.h"
 #include "Headroom.h"
 #include "MonitorRules.h"
@@ -54,14 +55,14 @@ TEST(RefreshPeriod, WholeSecondsHalfToEvenAndNothingBelowOne)
 }
 
 // The rows of a scan, from a server's answer; the monitor's own workstation.
-const Workstation Me{QStringLiteral("WS01"), QStringLiteral("admin"),
-                     QStringLiteral("Quellmark.exe")};
+const UserIdentity Me{QStringLiteral("WS01"), QStringLiteral("admin"),
+                      QStringLiteral("Quellmark.exe")};
 
-ConnectedUser user(const char *connection, const char *computer, const char *login,
-                   const char *application = "App.exe")
+UserIdentity user(const char *connection, const char *computer, const char *login,
+                  const char *application = "App.exe")
 {
-    return {QString::fromUtf8(connection), QString::fromUtf8(computer), QString::fromUtf8(login),
-            QString::fromUtf8(application)};
+    return {QString::fromUtf8(computer), QString::fromUtf8(login), QString::fromUtf8(application),
+            QString::fromUtf8(connection)};
 }
 
 struct Found {
@@ -76,36 +77,36 @@ void PrintTo(const Found &found, std::ostream *out)
 }
 
 // As the window does: rows are read only while the scan needs them.
-Found scanAsNeeded(const QList<ConnectedUser> &rows, const std::optional<ConnectedUser> &selected,
-                   const Workstation &own)
+Found scanAsNeeded(const QList<UserIdentity> &rows, const std::optional<UserIdentity> &selected,
+                   const UserIdentity &own)
 {
     ConnectedUsersScan scan(selected, own);
-    for (const ConnectedUser &row : rows)
+    for (const UserIdentity &row : rows)
         if (scan.needsRows())
             scan.take(row);
     return {scan.selectedRow(), scan.ownRow()};
 }
 
 // Every row, whether needed or not: the answers must not change.
-Found scanAll(const QList<ConnectedUser> &rows, const std::optional<ConnectedUser> &selected,
-              const Workstation &own)
+Found scanAll(const QList<UserIdentity> &rows, const std::optional<UserIdentity> &selected,
+              const UserIdentity &own)
 {
     ConnectedUsersScan scan(selected, own);
-    for (const ConnectedUser &row : rows)
+    for (const UserIdentity &row : rows)
         scan.take(row);
     return {scan.selectedRow(), scan.ownRow()};
 }
 
 TEST(ConnectedUsersScan, FindsTheSelectedUserAndTheOwnConnection)
 {
-    const ConnectedUser jdoe = user("7", "WS07", "jdoe");
-    const ConnectedUser mine = user("1", "WS01", "admin", "Quellmark.exe");
+    const UserIdentity jdoe = user("7", "WS07", "jdoe");
+    const UserIdentity mine = user("1", "WS01", "admin", "Quellmark.exe");
     const struct {
         const char *shows;
-        std::optional<ConnectedUser> selected;
-        QList<ConnectedUser> rows;
+        std::optional<UserIdentity> selected;
+        QList<UserIdentity> rows;
         Found found;
-        Workstation own = Me;
+        UserIdentity own = Me;
     } cases[] = {
         {"nothing was selected", std::nullopt, {user("3", "WS03", "x"), mine}, {-1, 1}},
         {"an empty list", jdoe, {}, {-1, -1}},
@@ -156,8 +157,8 @@ TEST(ConnectedUsersScan, FindsTheSelectedUserAndTheOwnConnection)
 }
 
 // The same rules written out plainly, over the whole list.
-Found expected(const QList<ConnectedUser> &rows, const std::optional<ConnectedUser> &selected,
-               const Workstation &own)
+Found expected(const QList<UserIdentity> &rows, const std::optional<UserIdentity> &selected,
+               const UserIdentity &own)
 {
     Found found{-1, -1};
     if (selected && !selected->connection.isEmpty())
@@ -195,15 +196,15 @@ TEST(ConnectedUsersScan, AgreesWithThePlainRulesOnRandomLists)
         return values[random.bounded(int(values.size()))];
     };
     const auto anyUser = [&] {
-        return ConnectedUser{pick(connections), pick(computers), pick(logins), pick(applications)};
+        return UserIdentity{pick(computers), pick(logins), pick(applications), pick(connections)};
     };
     for (int round = 0; round < 3000; ++round) {
-        QList<ConnectedUser> rows(random.bounded(8));
-        for (ConnectedUser &row : rows)
+        QList<UserIdentity> rows(random.bounded(8));
+        for (UserIdentity &row : rows)
             row = anyUser();
-        const std::optional<ConnectedUser> selected =
+        const std::optional<UserIdentity> selected =
             random.bounded(4) == 0 ? std::nullopt : std::optional(anyUser());
-        const Workstation own{pick(computers), pick(logins), pick(applications)};
+        const UserIdentity own{pick(computers), pick(logins), pick(applications)};
         const Found plain = expected(rows, selected, own);
         SCOPED_TRACE(round);
         ASSERT_EQ(scanAsNeeded(rows, selected, own), plain);
@@ -215,33 +216,45 @@ TEST(GridChanges, NumberChangesKeepTheDecimalsShown)
 {
     const QLocale german(QLocale::German, QLocale::Germany);
     const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const auto value = [](QVariant v) { return TFieldValue{false, std::move(v), false}; };
+    const auto decimal = [&](qint64 units) { return value(QVariant::fromValue(Decimal4{units})); };
+    const TFieldValue null;
+    const qint64 largest = std::numeric_limits<qint64>::max();
     const struct {
+        const char *shows;
         const QLocale &locale;
-        const char *before, *now, *change;
+        TFieldValue before, now;
+        int decimals;
+        const char *change;
     } cases[] = {
-        {english, "3", "6", "+3"},        {english, "12", "4", "-8"},
-        {german, "12,5", "12", "-0,5"},   {german, "1,75", "1,25", "-0,50"},
-        {german, "1.234", "1.236", "+2"},                               // group separators
-        {english, "0.10", "0.10", ""},    {english, "0.1", "0.10", ""}, // written differently
-        {english, "abc", "3", ""},        {english, "3", "", ""},
-        {english, "1e308", "-1e308", ""}, // the change overflows
+        {"whole numbers", english, value(3), value(6), 0, "+3"},
+        {"down", english, value(qint64(12)), value(qint64(4)), 0, "-8"},
+        {"decimals, exactly", german, decimal(125000), decimal(120000), 1, "-0,5"},
+        {"as many decimals as shown", german, decimal(17500), decimal(12500), 2, "-0,50"},
+        {"group separators in the locale", german, value(1234), value(1236), 0, "+2"},
+        {"doubles", english, value(0.1), value(0.35), 2, "+0.25"},
+        {"no change written", english, value(0.1), value(0.1000001), 2, ""},
+        {"the whole range of 64 bits", english, value(-largest), value(largest), 0,
+         "+18,446,744,073,709,551,614"},
+        {"no number", english, value(QStringLiteral("abc")), value(3), 0, ""},
+        {"null", english, value(3), null, 0, ""},
+        {"a change a double cannot hold", english, value(1e308), value(-1e308), 0, ""},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(GridChanges::numberChange(QString::fromUtf8(c.before), QString::fromUtf8(c.now),
-                                            c.locale),
+        EXPECT_EQ(GridChanges::numberChange(c.before, c.now, c.decimals, c.locale),
                   QString::fromUtf8(c.change))
-            << c.before << " -> " << c.now;
+            << c.shows;
 }
 
 TEST(ConnectedUsersScan, LooksForTheSelectedUserOnlyAsFarAsItIsTold)
 {
-    const ConnectedUser jdoe = user("7", "WS07", "jdoe");
-    const ConnectedUser other = user("3", "WS03", "x");
-    const ConnectedUser mine = user("1", "WS01", "admin", "Quellmark.exe");
+    const UserIdentity jdoe = user("7", "WS07", "jdoe");
+    const UserIdentity other = user("3", "WS03", "x");
+    const UserIdentity mine = user("1", "WS01", "admin", "Quellmark.exe");
     const struct {
         const char *shows;
         int selectedRows;
-        QList<ConnectedUser> rows;
+        QList<UserIdentity> rows;
         Found found;
     } cases[] = {
         {"inside the bound", 2, {other, jdoe}, {1, -1}},
@@ -253,7 +266,7 @@ TEST(ConnectedUsersScan, LooksForTheSelectedUserOnlyAsFarAsItIsTold)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.shows);
         ConnectedUsersScan scan(jdoe, Me, c.selectedRows);
-        for (const ConnectedUser &row : c.rows)
+        for (const UserIdentity &row : c.rows)
             scan.take(row);
         EXPECT_EQ((Found{scan.selectedRow(), scan.ownRow()}), c.found);
         // Past the bound the scan asks for no row for the selected user's sake.
@@ -507,7 +520,7 @@ TEST(UsageHistory, KeepsTheLastHourOfAtMostSixteenLines)
     EXPECT_EQ(history.firstMs(), 0);
 }
 
-using User = TableHolderSearch::User;
+using User = UserIdentity;
 
 // The users for the search as they were first built: the list of programs split again for
 // every connection of the same computer and login.

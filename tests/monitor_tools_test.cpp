@@ -641,7 +641,7 @@ TEST(TableHolderSearchLimits, KeepsNoMoreThanACopyReadsAndSaysWhatItLeftOut)
         TableHolderSearch search(&connection);
         TableHoldersDialog dialog(search, &window);
         dialog.show();
-        QList<TableHolderSearch::User> users;
+        QList<UserIdentity> users;
         for (int i = 0; i < c.users; ++i)
             users.append({QStringLiteral("WS%1").arg(i), QStringLiteral("user%1").arg(i),
                           QStringLiteral("App.exe")});

@@ -610,21 +610,23 @@ QString DBGrid::rowsText(Rows rows)
                 break;
         return text;
     }
+    if (rows == Rows::All) {
+        forEachRecord(*dataSet, ReadOutLimits::Characters - text.size(),
+                      [&](qsizetype) -> std::optional<qsizetype> {
+                          const qsizetype before = text.size();
+                          if (!take(current))
+                              return std::nullopt;
+                          return text.size() - before;
+                      });
+        return text;
+    }
     QuietWalk walk(*dataSet);
     dataSet->First();
-    if (rows == Rows::All) {
-        for (int taken = 0; !dataSet->Eof() && taken < ReadOutLimits::Rows; ++taken) {
-            if (!take(current))
-                break;
-            dataSet->Next();
-        }
-    } else {
-        int at = 1;
-        for (const int record : records) {
-            if (dataSet->MoveBy(record - at) != record - at || !take(current))
-                break;
-            at = record;
-        }
+    int at = 1;
+    for (const int record : records) {
+        if (dataSet->MoveBy(record - at) != record - at || !take(current))
+            break;
+        at = record;
     }
     walk.restore();
     return text;

@@ -25,13 +25,6 @@ QString withFullStop(const QString &message)
     return message;
 }
 
-QString messageOf(const std::exception &error)
-{
-    if (const auto *own = dynamic_cast<const Exception *>(&error))
-        return own->message();
-    return QString::fromLocal8Bit(error.what());
-}
-
 namespace {
 
 Hook &hook()
@@ -84,7 +77,7 @@ void inform(const QString &caption, const QString &text)
 void show(const std::exception &error)
 {
     try {
-        showMessage(messageOf(error));
+        showMessage(Exception::messageOf(error));
     } catch (...) {
         // Showing a failure must not fail in turn; there is nothing left to tell.
     }
@@ -128,7 +121,7 @@ int show(const std::exception &error)
         own ? QString::fromLatin1(own->className()) : QStringLiteral("Exception");
     const QString report =
         text(className, QFileInfo(QCoreApplication::applicationFilePath()).fileName(), &error,
-             FailureDisplay::messageOf(error));
+             Exception::messageOf(error));
     FailureDisplay::present(
         {QMessageBox::Critical, QStringLiteral("Anwendungsfehler"), report, true});
     return 1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Exception.h"
+
 #include <QMessageBox>
 #include <QString>
 #include <exception>
@@ -25,8 +27,6 @@ QString programTitle(const QString &executablePath);
 
 // A full stop is added when the last character's code lies above that of ".".
 QString withFullStop(const QString &message);
-
-QString messageOf(const std::exception &error);
 
 // The box as it is shown: application-modal, one "OK" button.
 std::unique_ptr<QMessageBox> makeBox(const Box &box, QWidget *parent = nullptr);
@@ -65,9 +65,9 @@ template <typename Handler> void guardLater(Handler &&handler) noexcept
     try {
         std::forward<Handler>(handler)();
     } catch (const std::exception &error) {
-        showLater(messageOf(error));
+        showLater(Exception::messageOf(error));
     } catch (...) {
-        showLater(messageOf(std::exception()));
+        showLater(Exception::messageOf(std::exception()));
     }
 }
 

@@ -1,10 +1,13 @@
 #include "GridChanges.h"
 
 #include "DataSet.h"
+#include "Decimal4.h"
 #include "FieldText.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -27,7 +30,7 @@ void GridChanges::beginRecording()
     // A refresh that failed half-way recorded a part: compare with the last whole one.
     if (m_current.taken)
         m_previous = std::move(m_current);
-    m_current = Snapshot();
+    m_current = Recording();
 }
 
 bool GridChanges::record(const TDataSetBase &dataSet)
@@ -63,8 +66,8 @@ void GridChanges::endRecording(bool sawEveryRow)
 
 void GridChanges::clear()
 {
-    m_previous = Snapshot();
-    m_current = Snapshot();
+    m_previous = Recording();
+    m_current = Recording();
     m_ownKey.clear();
 }
 
@@ -122,29 +125,81 @@ QString GridChanges::changeText(const QString &key, const TField &field, int buf
         return {};
     const TDataSetBase &dataSet = *field.DataSet();
     const QLocale locale;
-    const QString before = FieldText::displayText(
-        field.DataType, field.Currency,
-        dataSet.GetFieldValue(field, *previousRecord(key, dataSet, bufferIndex)), locale);
-    return numberChange(before, field.DisplayTextAt(bufferIndex), locale);
-}
-
-QString GridChanges::numberChange(const QString &before, const QString &now, const QLocale &locale)
-{
-    bool nowOk = false;
-    bool beforeOk = false;
-    const double to = locale.toDouble(now, &nowOk);
-    const double from = locale.toDouble(before, &beforeOk);
-    if (!nowOk || !beforeOk || !std::isfinite(to) || !std::isfinite(from))
-        return {};
-    const auto decimalsOf = [&locale](const QString &text) {
+    const TFieldValue before =
+        dataSet.GetFieldValue(field, *previousRecord(key, dataSet, bufferIndex));
+    const TFieldValue now = dataSet.GetFieldValue(field, dataSet.RecordBuffer(bufferIndex));
+    // As many decimals as the texts the grid shows: counted in them, not read back from them.
+    const auto decimalsOf = [&](const TFieldValue &value) {
+        const QString text = FieldText::displayText(field.DataType, field.Currency, value, locale);
         const qsizetype point = text.indexOf(locale.decimalPoint());
         return point < 0 ? 0 : int(text.size() - point - 1);
     };
-    const int decimals = std::min(15, std::max(decimalsOf(before), decimalsOf(now)));
-    const double change = to - from;
-    const QString size = locale.toString(std::abs(change), 'f', decimals);
-    // The same number written differently ("0,10", "0,1") is no change.
-    if (!std::isfinite(change) || size == locale.toString(0.0, 'f', decimals))
+    return numberChange(before, now, std::max(decimalsOf(before), decimalsOf(now)), locale);
+}
+
+namespace {
+
+// A value as a whole number, when it is one.
+std::optional<qint64> wholeOf(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+        return value.toLongLong();
+    default:
+        return std::nullopt;
+    }
+}
+
+// The change from one value to another: exact in long double for whole numbers (any two
+// 64-bit ones differ by less than 2^64, which it holds) and for decimals (ten-thousandths).
+std::optional<long double> changeOf(const QVariant &before, const QVariant &now)
+{
+    if (before.typeId() == qMetaTypeId<Decimal4>() && now.typeId() == qMetaTypeId<Decimal4>())
+        return (static_cast<long double>(now.value<Decimal4>().units) -
+                static_cast<long double>(before.value<Decimal4>().units)) /
+               10000.0L;
+    const std::optional<qint64> from = wholeOf(before);
+    const std::optional<qint64> to = wholeOf(now);
+    if (from && to)
+        return static_cast<long double>(*to) - static_cast<long double>(*from);
+    bool fromOk = false;
+    bool toOk = false;
+    const double a = before.toDouble(&fromOk);
+    const double b = now.toDouble(&toOk);
+    if (!fromOk || !toOk || !std::isfinite(a) || !std::isfinite(b))
+        return std::nullopt;
+    return static_cast<long double>(b - a);
+}
+
+} // namespace
+
+QString GridChanges::numberChange(const TFieldValue &before, const TFieldValue &now, int decimals,
+                                  const QLocale &locale)
+{
+    if (before.isNull || now.isNull)
         return {};
-    return (change > 0 ? locale.positiveSign() : locale.negativeSign()) + size;
+    // Whole numbers exactly: two 64-bit ones differ by at most 2^64 - 1, which the unsigned
+    // difference holds.
+    if (const std::optional<qint64> from = wholeOf(before.value), to = wholeOf(now.value);
+        from && to && decimals <= 0) {
+        if (*from == *to)
+            return {};
+        const bool up = *to > *from;
+        const quint64 size = up ? quint64(*to) - quint64(*from) : quint64(*from) - quint64(*to);
+        return (up ? locale.positiveSign() : locale.negativeSign()) + locale.toString(size);
+    }
+    const std::optional<long double> change = changeOf(before.value, now.value);
+    if (!change || !std::isfinite(double(*change)))
+        return {};
+    decimals = std::clamp(decimals, 0, 15);
+    const QString size = locale.toString(std::abs(double(*change)), 'f', decimals);
+    // The same number written differently ("0,10", "0,1") is no change.
+    if (size == locale.toString(0.0, 'f', decimals))
+        return {};
+    return (*change > 0 ? locale.positiveSign() : locale.negativeSign()) + size;
 }

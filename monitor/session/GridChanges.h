@@ -46,15 +46,19 @@ public:
     // display texts show ("+3", "-0,25"); empty when it is no number or nothing changed.
     QString changeText(const QString &key, const TField &field, int bufferIndex) const;
 
-    // The change from one number's display text to another's in the locale, as above.
-    static QString numberChange(const QString &before, const QString &now, const QLocale &locale);
+    // The change from one number to another, worked out on the values (whole numbers and
+    // decimals exactly, others in floating point) and written with that many decimals in the
+    // locale; empty when either is null or no number, when the change does not fit a double,
+    // or when it writes as zero.
+    static QString numberChange(const TFieldValue &before, const TFieldValue &now, int decimals,
+                                const QLocale &locale);
 
     // The row that is the monitor's own connection.
     void setOwnKey(const QString &key) { m_ownKey = key; }
     bool isOwn(const QString &key) const { return !key.isEmpty() && key == m_ownKey; }
 
 private:
-    struct Snapshot {
+    struct Recording {
         QString layout; // the columns: names, kinds, sizes
         QHash<QString, QByteArray> rows;
         qsizetype bytes = 0;
@@ -66,7 +70,7 @@ private:
                                      int bufferIndex) const;
 
     QStringList m_keyFields;
-    Snapshot m_previous;
-    Snapshot m_current;
+    Recording m_previous;
+    Recording m_current;
     QString m_ownKey;
 };

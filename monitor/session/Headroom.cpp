@@ -1,13 +1,11 @@
 #include "Headroom.h"
 
 #include "DataSet.h"
+#include "MonitorNames.h"
 
 #include <QLocale>
 #include <cmath>
 #include <limits>
-
-const QColor HeadroomMarks::NearColour(255, 204, 128);
-const QColor HeadroomMarks::FullColour(255, 160, 160);
 
 namespace {
 
@@ -46,9 +44,9 @@ Headroom headroomOf(std::optional<qint64> inUse, std::optional<qint64> configure
 
 namespace {
 
-std::optional<qint64> countAt(const TDataSetBase &dataSet, int bufferIndex, const char *name)
+std::optional<qint64> countAt(const TDataSetBase &dataSet, int bufferIndex, const QString &name)
 {
-    const TField *field = dataSet.FindField(QLatin1String(name));
+    const TField *field = dataSet.FindField(name);
     if (!field)
         return std::nullopt;
     const TFieldValue value = dataSet.GetFieldValue(*field, dataSet.RecordBuffer(bufferIndex));
@@ -57,28 +55,13 @@ std::optional<qint64> countAt(const TDataSetBase &dataSet, int bufferIndex, cons
     return ok ? std::optional(count) : std::nullopt;
 }
 
+} // namespace
+
 Headroom headroomAt(const TDataSetBase &dataSet, int bufferIndex)
 {
     if (bufferIndex < 0 || bufferIndex >= dataSet.WindowRecordCount())
         return {};
-    return headroomOf(countAt(dataSet, bufferIndex, "InUse"),
-                      countAt(dataSet, bufferIndex, "Configured"),
-                      countAt(dataSet, bufferIndex, "Rejected"));
-}
-
-} // namespace
-
-QList<GridMark> HeadroomMarks::rowMarks(const TDataSetBase &dataSet, int bufferIndex,
-                                        const QList<const TField *> &fields) const
-{
-    const Headroom headroom = headroomAt(dataSet, bufferIndex);
-    const QColor colour = headroom.level == Headroom::Level::Full   ? FullColour
-                          : headroom.level == Headroom::Level::Near ? NearColour
-                                                                    : QColor();
-    return QList<GridMark>(fields.size(), GridMark{colour, false});
-}
-
-QString HeadroomMarks::toolTip(const TDataSetBase &dataSet, int bufferIndex, const TField &) const
-{
-    return headroomAt(dataSet, bufferIndex).reasons.join(QLatin1Char('\n'));
+    return headroomOf(countAt(dataSet, bufferIndex, MonitorNames::InUse),
+                      countAt(dataSet, bufferIndex, MonitorNames::Configured),
+                      countAt(dataSet, bufferIndex, MonitorNames::Rejected));
 }

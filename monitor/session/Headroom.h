@@ -1,9 +1,9 @@
 #pragma once
 
-#include "GridMarks.h"
-
 #include <QStringList>
 #include <optional>
+
+class TDataSetBase;
 
 // How close a resource of the usage counters is to its limit: near from 90 % of its
 // configured count in use, full from 100 % or once the server turned one away since it
@@ -21,15 +21,6 @@ struct Headroom {
 Headroom headroomOf(std::optional<qint64> inUse, std::optional<qint64> configured,
                     std::optional<qint64> rejected);
 
-// The usage grid's rows marked by their headroom: the whole row orange when near, red when
-// full, read from the fields InUse, Configured and Rejected.
-class HeadroomMarks : public GridMarks {
-public:
-    static const QColor NearColour;
-    static const QColor FullColour;
-
-    QList<GridMark> rowMarks(const TDataSetBase &dataSet, int bufferIndex,
-                             const QList<const TField *> &fields) const override;
-    QString toolTip(const TDataSetBase &dataSet, int bufferIndex,
-                    const TField &field) const override;
-};
+// The headroom of a usage row in the data set's buffer window, read from its InUse,
+// Configured and Rejected fields; enough when the row is outside the window.
+Headroom headroomAt(const TDataSetBase &dataSet, int bufferIndex);

@@ -25,7 +25,7 @@ int selectedUserScanRows(int previousRecNo, qsizetype recordBytes)
 
 namespace {
 
-bool hasComputerOrLogin(const ConnectedUser &user)
+bool hasComputerOrLogin(const UserIdentity &user)
 {
     return !user.computer.isEmpty() || !user.login.isEmpty();
 }
@@ -37,29 +37,29 @@ bool isWorkstations(const QString &value, const QString &workstations)
 
 } // namespace
 
-ConnectedUsersScan::ConnectedUsersScan(std::optional<ConnectedUser> selected, Workstation own,
+ConnectedUsersScan::ConnectedUsersScan(std::optional<UserIdentity> selected, UserIdentity own,
                                        int selectedRows)
     : m_selected(std::move(selected)), m_workstation(std::move(own)), m_selectedRows(selectedRows)
 {
 }
 
-void ConnectedUsersScan::take(const std::function<QString(QString ConnectedUser::*)> &read)
+void ConnectedUsersScan::take(const std::function<QString(QString UserIdentity::*)> &read)
 {
     const int index = m_taken;
     if (m_taken < INT_MAX)
         ++m_taken;
     if (m_selected && m_sameConnection < 0 && index < m_selectedRows) {
         if (!m_selected->connection.isEmpty() &&
-            read(&ConnectedUser::connection) == m_selected->connection)
+            read(&UserIdentity::connection) == m_selected->connection)
             m_sameConnection = index;
         else if (m_sameLogin < 0 && hasComputerOrLogin(*m_selected) &&
-                 read(&ConnectedUser::computer) == m_selected->computer &&
-                 read(&ConnectedUser::login) == m_selected->login)
+                 read(&UserIdentity::computer) == m_selected->computer &&
+                 read(&UserIdentity::login) == m_selected->login)
             m_sameLogin = index;
     }
-    if (m_own < 0 && isWorkstations(read(&ConnectedUser::computer), m_workstation.computer) &&
-        isWorkstations(read(&ConnectedUser::login), m_workstation.login) &&
-        isWorkstations(read(&ConnectedUser::application), m_workstation.application))
+    if (m_own < 0 && isWorkstations(read(&UserIdentity::computer), m_workstation.computer) &&
+        isWorkstations(read(&UserIdentity::login), m_workstation.login) &&
+        isWorkstations(read(&UserIdentity::application), m_workstation.application))
         m_own = index;
 }
 

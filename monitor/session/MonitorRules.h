@@ -37,17 +37,16 @@ struct CompareLimits {
 // past it as CompareLimits allow for records of that size, at least one.
 int selectedUserScanRows(int previousRecNo, qsizetype recordBytes);
 
-// One row of the connected users as text; a field the server's answer lacks reads as empty.
-struct ConnectedUser {
-    QString connection;  // ConnNumber
-    QString computer;    // UserName
-    QString login;       // OSUserLoginName
-    QString application; // ApplicationID
-};
+// Who a connection is: the computer, the login and the program, and the connection's number
+// on the server. One row of the connected users (a field the server's answer lacks reads as
+// empty), the monitor itself (no number), a user the table-holder search asks about.
+struct UserIdentity {
+    QString computer;     // UserName
+    QString login;        // OSUserLoginName
+    QString application;  // ApplicationID
+    QString connection{}; // ConnNumber; none for the monitor itself and a searched user
 
-// Who the monitor is to the server: this computer, this login, this program.
-struct Workstation {
-    QString computer, login, application;
+    bool operator==(const UserIdentity &) const = default;
 };
 
 // Finds, in one pass over the connected users in list order, the rows a refresh needs:
@@ -60,15 +59,15 @@ struct Workstation {
 class ConnectedUsersScan {
 public:
     // selected: the user the cursor was on; none when the list was empty or closed.
-    ConnectedUsersScan(std::optional<ConnectedUser> selected, Workstation own,
+    ConnectedUsersScan(std::optional<UserIdentity> selected, UserIdentity own,
                        int selectedRows = INT_MAX);
 
-    // Takes the next row, whose values read(&ConnectedUser::login) and the like give: a value
+    // Takes the next row, whose values read(&UserIdentity::login) and the like give: a value
     // is read only when a rule needs it, as reading every field of a long list costs.
-    void take(const std::function<QString(QString ConnectedUser::*value)> &read);
-    void take(const ConnectedUser &row)
+    void take(const std::function<QString(QString UserIdentity::*value)> &read);
+    void take(const UserIdentity &row)
     {
-        take([&row](QString ConnectedUser::*value) { return row.*value; });
+        take([&row](QString UserIdentity::*value) { return row.*value; });
     }
     // Whether a later row could still change selectedRow().
     bool seeksSelected() const;
@@ -80,8 +79,8 @@ public:
     int ownRow() const { return m_own; }
 
 private:
-    std::optional<ConnectedUser> m_selected;
-    Workstation m_workstation;
+    std::optional<UserIdentity> m_selected;
+    UserIdentity m_workstation;
     int m_selectedRows;
     int m_taken = 0;
     int m_sameConnection = -1;

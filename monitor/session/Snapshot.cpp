@@ -3,12 +3,31 @@
 #include "DataSetWalk.h"
 #include "Exception.h"
 #include "FileReplace.h"
+#include "MonitorNames.h"
+#include "MonitorSession.h"
+#include "adscnnct.h"
+#include "adstable.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
 #include <algorithm>
+
+Snapshot Snapshot::of(MonitorSession &session)
+{
+    Snapshot snapshot;
+    snapshot.connectPath = session.AdsConnect->ConnectPath();
+    snapshot.time = QDateTime::currentDateTime();
+    snapshot.add(MonitorNames::UsageInfo, *session.qUsageInfo);
+    snapshot.add(MonitorNames::InstallInfo, *session.qInstallInfo);
+    snapshot.add(MonitorNames::ConnectedUsers, *session.qCnctUsers);
+    snapshot.add(
+        QStringLiteral("%1('%2')")
+            .arg(MonitorNames::UserTables, session.qUserTables->Params()[0].Value.toString()),
+        *session.qUserTables);
+    return snapshot;
+}
 
 void Snapshot::add(const QString &title, TDataSetBase &dataSet)
 {
@@ -20,28 +39,25 @@ void Snapshot::add(const QString &title, TDataSetBase &dataSet)
             result.columns.append(field->FieldName);
         result.rowCount = dataSet.RecordCount();
     }
-    if (result.open && !dataSet.IsEmpty()) {
-        QuietWalk walk(dataSet);
-        dataSet.First();
-        for (int row = 0; !dataSet.Eof() && row < ReadOutLimits::Rows; ++row) {
-            QList<std::optional<QString>> values;
-            qsizetype characters = 0;
-            for (const auto &field : dataSet.Fields()) {
-                if (field->IsNull()) {
-                    values.append(std::nullopt);
-                    continue;
-                }
-                values.append(field->DisplayText());
-                characters += values.last()->size();
-            }
-            if (m_characters + characters > ReadOutLimits::Characters)
-                break;
-            m_characters += characters;
-            result.rows.append(values);
-            dataSet.Next();
-        }
-        walk.restore();
-    }
+    if (result.open)
+        forEachRecord(dataSet, ReadOutLimits::Characters - m_characters,
+                      [&](qsizetype left) -> std::optional<qsizetype> {
+                          QList<std::optional<QString>> values;
+                          qsizetype characters = 0;
+                          for (const auto &field : dataSet.Fields()) {
+                              if (field->IsNull()) {
+                                  values.append(std::nullopt);
+                                  continue;
+                              }
+                              values.append(field->DisplayText());
+                              characters += values.last()->size();
+                          }
+                          if (characters > left)
+                              return std::nullopt;
+                          m_characters += characters;
+                          result.rows.append(values);
+                          return characters;
+                      });
     results.append(result);
 }
 

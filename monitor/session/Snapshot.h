@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <optional>
 
+class MonitorSession;
 class TDataSetBase;
 
 // What the monitor shows, kept as a record: the server's connect path, the time, and each
@@ -22,6 +23,9 @@ struct Snapshot {
     QString connectPath;
     QDateTime time;
     QList<Result> results;
+
+    // What the session's four results hold now, at this time; no cursor moves for long.
+    static Snapshot of(MonitorSession &session);
 
     // Reads every field of every record, up to ReadOutLimits for all results together;
     // the cursor and what the controls show stay as they are.

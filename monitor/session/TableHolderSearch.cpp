@@ -1,7 +1,8 @@
 #include "TableHolderSearch.h"
 
 #include "DataSetWalk.h"
-#include "FailureDisplay.h"
+#include "Exception.h"
+#include "MonitorNames.h"
 #include "adscnnct.h"
 #include "adstable.h"
 
@@ -14,43 +15,39 @@ TableHolderSearch::TableHolderSearch(TAdsConnection *connection, QObject *parent
 {
     m_query->setObjectName(QStringLiteral("qTableHolders"));
     m_query->setAdsConnection(connection);
-    m_query->setSQL({QStringLiteral("EXECUTE PROCEDURE sp_mgGetUserTables(:usr);")});
+    m_query->setSQL({MonitorNames::executeSql(MonitorNames::UserTables, QStringLiteral(":usr"))});
 }
 
-QList<TableHolderSearch::User> TableHolderSearch::usersOf(TDataSetBase &connectedUsers)
+QList<UserIdentity> TableHolderSearch::usersOf(TDataSetBase &connectedUsers)
 {
-    QList<User> connections;
-    if (!connectedUsers.Active() || connectedUsers.IsEmpty())
-        return connections;
-    const TField *computer = connectedUsers.FindField(QStringLiteral("UserName"));
-    const TField *login = connectedUsers.FindField(QStringLiteral("OSUserLoginName"));
-    const TField *application = connectedUsers.FindField(QStringLiteral("ApplicationID"));
+    QList<UserIdentity> connections;
+    const TField *computer = connectedUsers.FindField(MonitorNames::UserName);
+    const TField *login = connectedUsers.FindField(MonitorNames::OSUserLoginName);
+    const TField *application = connectedUsers.FindField(MonitorNames::ApplicationID);
     const auto text = [](const TField *field) { return field ? field->AsString() : QString(); };
-    qsizetype characters = 0;
-    QuietWalk walk(connectedUsers);
-    connectedUsers.First();
-    for (int row = 0; !connectedUsers.Eof() && row < ReadOutLimits::Rows; ++row) {
-        User user{text(computer), text(login), text(application)};
-        characters += user.computer.size() + user.login.size() + user.application.size();
-        if (characters > ReadOutLimits::Characters)
-            break;
-        connections.append(std::move(user));
-        connectedUsers.Next();
-    }
-    walk.restore();
+    forEachRecord(connectedUsers, ReadOutLimits::Characters,
+                  [&](qsizetype left) -> std::optional<qsizetype> {
+                      UserIdentity user{text(computer), text(login), text(application), {}};
+                      const qsizetype characters =
+                          user.computer.size() + user.login.size() + user.application.size();
+                      if (characters > left)
+                          return std::nullopt;
+                      connections.append(std::move(user));
+                      return characters;
+                  });
     return usersFrom(connections);
 }
 
-QList<TableHolderSearch::User> TableHolderSearch::usersFrom(const QList<User> &connections)
+QList<UserIdentity> TableHolderSearch::usersFrom(const QList<UserIdentity> &connections)
 {
     const QString separator = QStringLiteral(", ");
-    QList<User> users;
+    QList<UserIdentity> users;
     // Per user, what its list of programs split at the separator holds: looking a program up
     // there costs the same however many the user runs, where splitting the list again for
     // each connection grew with the square of them.
     QList<QSet<QString>> named;
     QHash<QString, qsizetype> index;
-    for (const User &connection : connections) {
+    for (const UserIdentity &connection : connections) {
         const QString key = connection.computer + QLatin1Char('\\') + connection.login;
         const auto found = index.constFind(key);
         if (found == index.constEnd()) {
@@ -74,7 +71,7 @@ QList<TableHolderSearch::User> TableHolderSearch::usersFrom(const QList<User> &c
     return users;
 }
 
-void TableHolderSearch::start(const QString &tableText, QList<User> users)
+void TableHolderSearch::start(const QString &tableText, QList<UserIdentity> users)
 {
     cancel();
     m_tableText = tableText;
@@ -115,12 +112,12 @@ void TableHolderSearch::step()
         // Closing the window or another server cancels first; nothing connects anew here.
         if (!m_connection->IsConnected())
             throw EDataAccessError(QStringLiteral("Die Verbindung zum Server ist getrennt"));
-        const User &user = m_users[m_next];
+        const UserIdentity &user = m_users[m_next];
         m_query->Close();
         m_query->Params()[0].setAsString(user.computer + QLatin1Char('\\') + user.login);
         m_query->Open();
-        const TField *table = m_query->FindField(QStringLiteral("TableName"));
-        const TField *lock = m_query->FindField(QStringLiteral("LockType"));
+        const TField *table = m_query->FindField(MonitorNames::TableName);
+        const TField *lock = m_query->FindField(MonitorNames::LockType);
         // One user's tables are read as far as a copy would read them, so that one turn of
         // the event loop reads no more whatever the server sends.
         qsizetype read = 0;
@@ -138,7 +135,7 @@ void TableHolderSearch::step()
             ++m_usersReadInPart;
         m_query->Close();
     } catch (const std::exception &error) {
-        m_failure = FailureDisplay::messageOf(error);
+        m_failure = Exception::messageOf(error);
         try {
             m_query->Close();
         } catch (...) {

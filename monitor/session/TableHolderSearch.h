@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MonitorRules.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -15,11 +17,6 @@ class TDataSetBase;
 class TableHolderSearch : public QObject {
     Q_OBJECT
 public:
-    // A user as sp_mgGetUserTables names it (computer and login), with the programs of its
-    // connections.
-    struct User {
-        QString computer, login, application;
-    };
     struct Holder {
         QString computer, login, application, lockType, table;
     };
@@ -27,17 +24,18 @@ public:
 
     TableHolderSearch(TAdsConnection *connection, QObject *parent = nullptr);
 
-    // The users of a connected-users result, each computer and login once, up to
+    // The users of a connected-users result (sp_mgGetUserTables names a user by computer and
+    // login, without a connection number), each computer and login once, up to
     // ReadOutLimits; the cursor and what the controls show stay as they are.
-    static QList<User> usersOf(TDataSetBase &connectedUsers);
+    static QList<UserIdentity> usersOf(TDataSetBase &connectedUsers);
     // The users of these connections in one pass: each computer and login once, in the order
     // first seen, with the programs of its connections joined by ", ", each once. A program
     // counts as named when the list so far, split at ", ", holds it; an empty one adds nothing.
-    static QList<User> usersFrom(const QList<User> &connections);
+    static QList<UserIdentity> usersFrom(const QList<UserIdentity> &connections);
 
     // Starts afresh; a search still running is dropped. The first call comes on the next
     // turn of the event loop.
-    void start(const QString &tableText, QList<User> users);
+    void start(const QString &tableText, QList<UserIdentity> users);
     // Drops the search; calls already made stay made. Says finished(Cancelled) when one ran.
     void cancel();
 
@@ -67,7 +65,7 @@ private:
     TAdsConnection *m_connection;
     TAdsQuery *m_query;
     QString m_tableText;
-    QList<User> m_users;
+    QList<UserIdentity> m_users;
     QList<Holder> m_holders;
     QString m_failure;
     qsizetype m_characters = 0; // of the holders kept

@@ -11,3 +11,10 @@ EExternalException::EExternalException(quint32 code)
       m_code(code)
 {
 }
+
+QString Exception::messageOf(const std::exception &error)
+{
+    if (const auto *own = dynamic_cast<const Exception *>(&error))
+        return own->message();
+    return QString::fromLocal8Bit(error.what());
+}

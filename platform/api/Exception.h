@@ -16,6 +16,10 @@ public:
     virtual const char *className() const { return "Exception"; }
     const char *what() const noexcept override;
 
+    // The message of any exception: ours carry theirs, others their what() in the locale's
+    // encoding.
+    static QString messageOf(const std::exception &error);
+
 private:
     QString m_message;
     mutable QByteArray m_what;
