@@ -30,19 +30,19 @@ bool isNumeric(const TField &field)
 
 } // namespace
 
-QList<GridMark> ChangeMarks::rowMarks(const TDataSetBase &dataSet, int bufferIndex,
-                                      const QList<const TField *> &fields) const
+QList<GridMark> ChangeMarks::rowMarks(const GridRow &row) const
 {
-    const QString key = m_changes.keyAt(dataSet, bufferIndex);
+    const QString key = m_changes.keyAt(row.dataSet, row.bufferIndex, row.fields, row.values);
     const bool own = m_changes.isOwn(key);
     const bool isNew = m_changes.isNewRow(key);
     QList<GridMark> marks;
-    marks.reserve(fields.size());
-    for (const TField *field : fields) {
+    marks.reserve(row.fields.size());
+    for (qsizetype i = 0; i < row.fields.size(); ++i) {
         GridMark mark{QColor(), own};
         if (isNew)
             mark.background = NewRowColour;
-        else if (field && m_changes.isChanged(key, *field, bufferIndex))
+        else if (row.fields[i] && i < row.values.size() &&
+                 m_changes.isChanged(key, *row.fields[i], row.bufferIndex, row.values[i]))
             mark.background = ChangedColour;
         marks.append(mark);
     }

@@ -17,8 +17,7 @@ public:
     // Not owned; outlives the marks.
     explicit ChangeMarks(const GridChanges &changes) : m_changes(changes) {}
 
-    QList<GridMark> rowMarks(const TDataSetBase &dataSet, int bufferIndex,
-                             const QList<const TField *> &fields) const override;
+    QList<GridMark> rowMarks(const GridRow &row) const override;
     QString toolTip(const TDataSetBase &dataSet, int bufferIndex,
                     const TField &field) const override;
 

@@ -9,8 +9,7 @@ public:
     static const QColor NearColour;
     static const QColor FullColour;
 
-    QList<GridMark> rowMarks(const TDataSetBase &dataSet, int bufferIndex,
-                             const QList<const TField *> &fields) const override;
+    QList<GridMark> rowMarks(const GridRow &row) const override;
     QString toolTip(const TDataSetBase &dataSet, int bufferIndex,
                     const TField &field) const override;
 };

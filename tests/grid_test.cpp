@@ -88,14 +88,13 @@ TEST(DBGrid, EngineFailuresInResizeScrollAndKeysReachTheFailureDisplay)
 // the record and the field.
 class MarksByPosition : public GridMarks {
 public:
-    QList<GridMark> rowMarks(const TDataSetBase &, int bufferIndex,
-                             const QList<const TField *> &fields) const override
+    QList<GridMark> rowMarks(const GridRow &row) const override
     {
-        QList<GridMark> marks(fields.size());
+        QList<GridMark> marks(row.fields.size());
         for (qsizetype i = 0; i < marks.size(); ++i) {
-            if (bufferIndex == 1 && i == 1)
+            if (row.bufferIndex == 1 && i == 1)
                 marks[i].background = Qt::red;
-            marks[i].italic = bufferIndex == 2;
+            marks[i].italic = row.bufferIndex == 2;
         }
         return marks;
     }

@@ -1,5 +1,7 @@
 #include "DBGrid.h"
 
+#include "FieldText.h"
+
 #include "CellText.h"
 #include "DataSetWalk.h"
 #include "FailureDisplay.h"
@@ -15,6 +17,7 @@
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <vector>
 
 class DBGrid::Link : public TDataLink {
 public:
@@ -315,10 +318,15 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
     const QPalette &pal = palette();
     const int titleH = titleHeight();
     const int rowH = rowHeight();
+    // Each cell decoded once, for its text and its marks.
+    std::vector<GridRow> cells;
     QList<QList<GridMark>> marks;
-    if (m_marks)
-        for (int r = 0; r < rows; ++r)
-            marks.append(rowMarks(dataSet, r));
+    for (int r = 0; r < rows; ++r) {
+        cells.push_back(rowAt(dataSet, r));
+        if (m_marks)
+            marks.append(m_marks->rowMarks(cells.back()));
+    }
+    const QLocale locale;
     QFont italic = font();
     italic.setItalic(true);
     const int firstRecord = firstWindowRecord(dataSet);
@@ -340,7 +348,9 @@ void DBGrid::paintCells(QPainter &painter, const TDataSetBase &dataSet, int rows
                 continue;
             for (int r = 0; r < rows; ++r) {
                 const QRect cell(left, titleH + r * rowH, m_columns[i].width, rowH);
-                const QString text = CellText::shown(m_columns[i].field->DisplayTextAt(r));
+                const TField &field = *m_columns[i].field;
+                const QString text = CellText::shown(FieldText::displayText(
+                    field.DataType, field.Currency, cells[std::size_t(r)].values.value(i), locale));
                 const GridMark mark = m_marks ? marks[r].value(i) : GridMark();
                 const QColor &marked = mark.background;
                 const bool current = r == dataSet.ActiveRecord();
@@ -382,20 +392,26 @@ bool DBGrid::isMarkable(int row, int column) const
            m_columns[column].field;
 }
 
-QList<GridMark> DBGrid::rowMarks(const TDataSetBase &dataSet, int row) const
+GridRow DBGrid::rowAt(const TDataSetBase &dataSet, int row) const
 {
-    QList<const TField *> fields;
-    fields.reserve(m_columns.size());
-    for (const Column &column : m_columns)
-        fields.append(column.field);
-    return m_marks->rowMarks(dataSet, row, fields);
+    GridRow cells{dataSet, row, {}, {}};
+    cells.fields.reserve(m_columns.size());
+    cells.values.reserve(m_columns.size());
+    const bool inWindow = row >= 0 && row < dataSet.WindowRecordCount();
+    for (const Column &column : m_columns) {
+        cells.fields.append(column.field);
+        cells.values.append(column.field && inWindow
+                                ? dataSet.GetFieldValue(*column.field, dataSet.RecordBuffer(row))
+                                : TFieldValue());
+    }
+    return cells;
 }
 
 GridMark DBGrid::cellMark(int row, int column) const
 {
     if (!isMarkable(row, column))
         return {};
-    return rowMarks(*m_link->DataSet(), row).value(column);
+    return m_marks->rowMarks(rowAt(*m_link->DataSet(), row)).value(column);
 }
 
 QString DBGrid::cellToolTip(int row, int column) const

@@ -120,7 +120,8 @@ private:
     // Whether the cell is in the buffer window and marks are drawn at all.
     bool isMarkable(int row, int column) const;
     // The marks of a row of the buffer window, one per column.
-    QList<GridMark> rowMarks(const TDataSetBase &dataSet, int row) const;
+    // The row's cells, each decoded once.
+    GridRow rowAt(const TDataSetBase &dataSet, int row) const;
     // Widens columns the fields describe to the display texts they show.
     void fitColumnsToTexts();
     void dataChanged();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FieldKinds.h"
+
 #include <QColor>
 #include <QList>
 #include <QString>
@@ -7,6 +9,15 @@
 
 class TDataSetBase;
 class TField;
+
+// One record of a grid's buffer window as the grid paints it: the fields of its columns and
+// their values, each decoded once for the text and the marks alike.
+struct GridRow {
+    const TDataSetBase &dataSet;
+    int bufferIndex;
+    QList<const TField *> fields; // one per column; null for a column without a field
+    QList<TFieldValue> values;    // the fields' values in this record, in that order
+};
 
 // How a grid draws one cell apart from the others.
 struct GridMark {
@@ -21,10 +32,9 @@ struct GridMark {
 class GridMarks {
 public:
     virtual ~GridMarks() = default;
-    // The marks of one record of the data set's buffer window, one per field given, in
+    // The marks of one record of the data set's buffer window, one per field of the row, in
     // that order. Asked once per row, so a row's key is worked out once for all its cells.
-    virtual QList<GridMark> rowMarks(const TDataSetBase &dataSet, int bufferIndex,
-                                     const QList<const TField *> &fields) const = 0;
+    virtual QList<GridMark> rowMarks(const GridRow &row) const = 0;
     // The tooltip of one cell; empty for none.
     virtual QString toolTip(const TDataSetBase &dataSet, int bufferIndex,
                             const TField &field) const = 0;
@@ -37,12 +47,11 @@ public:
     // Not owned; they outlive this.
     explicit LayeredMarks(QList<const GridMarks *> layers) : m_layers(std::move(layers)) {}
 
-    QList<GridMark> rowMarks(const TDataSetBase &dataSet, int bufferIndex,
-                             const QList<const TField *> &fields) const override
+    QList<GridMark> rowMarks(const GridRow &row) const override
     {
-        QList<GridMark> marks(fields.size());
+        QList<GridMark> marks(row.fields.size());
         for (const GridMarks *layer : m_layers) {
-            const QList<GridMark> more = layer->rowMarks(dataSet, bufferIndex, fields);
+            const QList<GridMark> more = layer->rowMarks(row);
             for (qsizetype i = 0; i < marks.size() && i < more.size(); ++i) {
                 if (!marks[i].background.isValid())
                     marks[i].background = more[i].background;

@@ -83,12 +83,26 @@ QString GridChanges::currentKey(const TDataSetBase &dataSet) const
 
 QString GridChanges::keyAt(const TDataSetBase &dataSet, int bufferIndex) const
 {
+    return keyAt(dataSet, bufferIndex, {}, {});
+}
+
+QString GridChanges::keyAt(const TDataSetBase &dataSet, int bufferIndex,
+                           const QList<const TField *> &fields,
+                           const QList<TFieldValue> &values) const
+{
     QStringList parts;
     if (bufferIndex < 0 || bufferIndex >= dataSet.WindowRecordCount())
         return {};
-    for (const QString &name : m_keyFields)
-        if (const TField *field = dataSet.FindField(name))
-            parts.append(keyPart(dataSet.GetFieldValue(*field, dataSet.RecordBuffer(bufferIndex))));
+    for (const QString &name : m_keyFields) {
+        const TField *field = dataSet.FindField(name);
+        if (!field)
+            continue;
+        const qsizetype known = fields.indexOf(field);
+        parts.append(
+            keyPart(known >= 0 && known < values.size()
+                        ? values[known]
+                        : dataSet.GetFieldValue(*field, dataSet.RecordBuffer(bufferIndex))));
+    }
     return parts.join(QChar(0x1f));
 }
 
@@ -114,9 +128,18 @@ const QByteArray *GridChanges::previousRecord(const QString &key, const TDataSet
 bool GridChanges::isChanged(const QString &key, const TField &field, int bufferIndex) const
 {
     const TDataSetBase &dataSet = *field.DataSet();
+    if (bufferIndex < 0 || bufferIndex >= dataSet.WindowRecordCount())
+        return false;
+    return isChanged(key, field, bufferIndex,
+                     dataSet.GetFieldValue(field, dataSet.RecordBuffer(bufferIndex)));
+}
+
+bool GridChanges::isChanged(const QString &key, const TField &field, int bufferIndex,
+                            const TFieldValue &now) const
+{
+    const TDataSetBase &dataSet = *field.DataSet();
     const QByteArray *before = previousRecord(key, dataSet, bufferIndex);
-    return before && !sameValue(dataSet.GetFieldValue(field, *before),
-                                dataSet.GetFieldValue(field, dataSet.RecordBuffer(bufferIndex)));
+    return before && !sameValue(dataSet.GetFieldValue(field, *before), now);
 }
 
 QString GridChanges::changeText(const QString &key, const TField &field, int bufferIndex) const

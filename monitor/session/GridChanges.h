@@ -37,11 +37,17 @@ public:
 
     QString currentKey(const TDataSetBase &dataSet) const;
     QString keyAt(const TDataSetBase &dataSet, int bufferIndex) const;
+    // The same, taking a key field's value from those already decoded where it is among them.
+    QString keyAt(const TDataSetBase &dataSet, int bufferIndex, const QList<const TField *> &fields,
+                  const QList<TFieldValue> &values) const;
 
     bool isNewRow(const QString &key) const;
     // Whether the field's value in the record of the data set's buffer window differs from
     // the previous refresh's.
     bool isChanged(const QString &key, const TField &field, int bufferIndex) const;
+    // The same for the field's value in that record, decoded already.
+    bool isChanged(const QString &key, const TField &field, int bufferIndex,
+                   const TFieldValue &now) const;
     // A number's change since the previous refresh, signed, with as many decimals as the
     // display texts show ("+3", "-0,25"); empty when it is no number or nothing changed.
     QString changeText(const QString &key, const TField &field, int bufferIndex) const;
