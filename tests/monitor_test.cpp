@@ -11,6 +11,7 @@
 #include "FakePlatform.h"
 #include "LayoutCheck.h"
 #include "ManualClock.h"
+#include "MonitorFixture.h"
 #include "QtPrinters.h"
 #include "ShapeButton.h"
 #include "SpinEdit.h"
@@ -67,25 +68,17 @@ private:
     QList<Qt::WindowStates> m_reported;
 };
 
-class MonitorTest : public ::testing::Test {
+// "ADS Remote Check" asks the first probe port: the server listens there.
+struct AtTheFirstProbePort {
+    static QStringList listen() { return {QStringLiteral("127.0.0.51:6262")}; }
+    static QByteArray scenario() { return R"({"name":"MON","shares":["daten","apps"]})"; }
+    static QString path() { return Path; }
+};
+
+class MonitorTest : public MonitorFixture<AtTheFirstProbePort> {
 protected:
-    static void SetUpTestSuite()
-    {
-        server = std::make_unique<StandinServer>(QStringList{QStringLiteral("127.0.0.51:6262")},
-                                                 R"({"name":"MON","shares":["daten","apps"]})");
-    }
-    static void TearDownTestSuite() { server.reset(); }
+    MonitorTest() { platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, Path); }
 
-    MonitorTest()
-    {
-        server->resetFaults();
-        platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, Path);
-    }
-
-    static QStringList executions(const QString &procedure)
-    {
-        return server->executions(procedure);
-    }
     static QStringList titles(const DBGrid *grid)
     {
         QStringList result;
@@ -93,11 +86,7 @@ protected:
             result.append(column.title);
         return result;
     }
-
-    static std::unique_ptr<StandinServer> server;
-    FakePlatform platform;
 };
-std::unique_ptr<StandinServer> MonitorTest::server;
 
 TEST_F(MonitorTest, WindowAsLaidOut)
 {

@@ -11,6 +11,7 @@
 #include "Headroom.h"
 #include "HistoryChart.h"
 #include "ManualClock.h"
+#include "MonitorFixture.h"
 #include "QtPrinters.h"
 #include "ScriptedServer.h"
 #include "ShapeButton.h"
@@ -50,34 +51,20 @@ namespace {
 
 const QString Path = QStringLiteral("\\\\127.0.0.1\\daten");
 
-class MonitorToolsTest : public ::testing::Test {
+// A server on a free port of 127.0.0.1, with one share.
+struct AnyPort {
+    static QStringList listen() { return {QStringLiteral("127.0.0.1:0")}; }
+    static QByteArray scenario() { return R"({"name":"MON","shares":["daten"]})"; }
+    static QString path() { return Path; }
+};
+
+class MonitorToolsTest : public MonitorFixture<AnyPort> {
 protected:
-    static void SetUpTestSuite()
-    {
-        server = std::make_unique<StandinServer>(QStringList{QStringLiteral("127.0.0.1:0")},
-                                                 R"({"name":"MON","shares":["daten"]})");
-    }
-    static void TearDownTestSuite() { server.reset(); }
-
-    MonitorToolsTest() { server->resetFaults(); }
-
-    static QStringList executions(const QString &procedure)
-    {
-        return server->executions(procedure);
-    }
-    static void connectTo(TdlgRemoteInfo &dlg, const StandinServer &to = *server)
-    {
-        dlg.setAdsServer(Path, to.port());
-    }
     static QString text(const TDataSetBase &dataSet, const char *field)
     {
         return dataSet.FieldByName(QLatin1String(field))->AsString();
     }
-
-    static std::unique_ptr<StandinServer> server;
-    FakePlatform platform;
 };
-std::unique_ptr<StandinServer> MonitorToolsTest::server;
 
 TEST_F(MonitorToolsTest, UsageRowsNearTheirLimitsAreMarked)
 {
@@ -297,7 +284,8 @@ TEST_F(MonitorToolsTest, TheSearchCanBeCancelledAndTheTimerRunsAgainAtTheNewPeri
         QStringLiteral("Abgebrochen nach %1 von %2 Benutzern")
             .arg(done)
             .arg(dlg.HolderSearch->total())));
-    QTest::qWait(50);
+    // A step already on its way would run with the events now waiting: it must ask nothing.
+    QCoreApplication::processEvents();
     EXPECT_EQ(executions(QStringLiteral("sp_mgGetUserTables")).size() - calls, done);
     EXPECT_TRUE(dlg.Timer1->Enabled());
     EXPECT_EQ(dlg.Timer1->remainingTime(), 5000);
