@@ -5,6 +5,7 @@
 #include "FakePlatform.h"
 #include "MonitorSession.h"
 #include "QtPrinters.h"
+#include "ServerStatus.h"
 #include "StandinServer.h"
 #include "adscnnct.h"
 #include "adstable.h"
@@ -109,6 +110,48 @@ TEST(MonitorSessionAlone, RefreshFailureRecoveryAndHolderSearchWithoutAWindow)
     session.close();
     EXPECT_FALSE(session.AdsConnect->IsConnected());
     EXPECT_FALSE(session.qUsageInfo->Active());
+}
+
+// One reading for a monitoring system, for every way a server answers or does not.
+TEST(ServerStatusReading, EveryOutcomeWithWhatItRead)
+{
+    application();
+    StandinServer server({QStringLiteral("127.0.0.1:0")},
+                         R"({"name":"STATUS","shares":["daten"]})");
+    const QString path = server.connectPath(QStringLiteral("daten"));
+
+    server.control(R"({"syntheticUsers":46})");
+    const ServerStatus read = readServerStatus(path, 5);
+    ASSERT_EQ(read.outcome, ServerStatus::Outcome::Read) << qPrintable(read.text);
+    ASSERT_EQ(read.answers.size(), 3);
+    ASSERT_FALSE(read.resources.isEmpty());
+    const ResourceUsage &users = read.resources.first();
+    EXPECT_EQ(users.name, QStringLiteral("Users"));
+    EXPECT_EQ(users.configured, 50);
+    EXPECT_GE(users.inUse.value_or(-1), 1);
+    EXPECT_GE(read.connectedUsers.value_or(-1), 46);
+    EXPECT_FALSE(read.version.isEmpty());
+    // Only the three procedures, each once.
+    EXPECT_EQ(server.executions(QStringLiteral("sp_mgGetUsageInfo")).size(), 1);
+    EXPECT_EQ(server.executions(QStringLiteral("sp_mgGetInstallInfo")).size(), 1);
+    EXPECT_EQ(server.executions(QStringLiteral("sp_mgGetConnectedUsers")).size(), 1);
+    EXPECT_TRUE(server.executions(QStringLiteral("sp_mgGetUserTables")).isEmpty());
+
+    server.control(R"({"dropFields":{"sp_mgGetUsageInfo":["Configured"]}})");
+    const ServerStatus lacking = readServerStatus(path, 5);
+    EXPECT_EQ(lacking.outcome, ServerStatus::Outcome::Lacking);
+    EXPECT_EQ(lacking.text, QStringLiteral("sp_mgGetUsageInfo gave no Configured column"));
+    server.resetFaults();
+
+    server.control(R"({"delayMs":2500})");
+    const ServerStatus slow = readServerStatus(path, 1);
+    EXPECT_EQ(slow.outcome, ServerStatus::Outcome::TimedOut) << qPrintable(slow.text);
+    server.resetFaults();
+
+    server.control(R"({"refuseConnects":1})");
+    const ServerStatus refused = readServerStatus(path, 5);
+    EXPECT_EQ(refused.outcome, ServerStatus::Outcome::Unreachable) << qPrintable(refused.text);
+    EXPECT_FALSE(refused.text.isEmpty());
 }
 
 } // namespace
