@@ -315,6 +315,40 @@ TEST(MainWindowWriter, NoDrivesWritesNothingAndStillReportsSuccess)
                               .arg(programDir.filePath(QStringLiteral("ADS.INI")))});
 }
 
+// Discovery resolves each drive once: the preview shows what "Details…" shows and what was
+// probed. Writing resolves each root anew, so a drive reconnected since start-up is written
+// with its new path.
+TEST(MainWindowWriter, PreviewShowsTheDrivesAsDiscoveredTheFileAsTheyAreNow)
+{
+    QTemporaryDir programDir;
+    FakePlatform platform;
+    platform.setExecutablePath(programDir.filePath(QStringLiteral("Quellmark")));
+    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.3\\daten"));
+    platform.addDrive(QLatin1Char('G'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.3\\apps"));
+    TForm1 form(platform);
+    // Reconnected while the server is probed.
+    platform.setUniversalName(QStringLiteral("G:"), QStringLiteral("\\\\127.0.0.3\\neu"));
+    platform.setUniversalName(QStringLiteral("G:\\"), QStringLiteral("\\\\127.0.0.3\\neu\\"));
+    ASSERT_TRUE(waitForDiscovery(form));
+    EXPECT_EQ(form.Memo1->toPlainText(),
+              QStringLiteral("[DRIVES]\nF:=\\\\127.0.0.3\\daten\nG:=\\\\127.0.0.3\\apps\n\n"
+                             "[127.0.0.3]\nLAN_IP=\nLAN_PORT=0\n"));
+    ASSERT_EQ(form.Diagnosis().drives.size(), 2u);
+    EXPECT_EQ(form.Diagnosis().drives[1].uncPath, QStringLiteral("\\\\127.0.0.3\\apps"));
+    // Each root asked once, the drive resolved once.
+    EXPECT_EQ(platform.calls.filter(QStringLiteral("GetDriveTypeW")).size(), 26);
+    EXPECT_EQ(platform.calls.filter(QStringLiteral("WNetGetUniversalNameW(G:,")).size(), 1);
+
+    AnsweredBoxes watcher;
+    form.fcShapeBtn2->click();
+    ASSERT_EQ(watcher.boxes.size(), 1);
+    QFile written(programDir.filePath(QStringLiteral("ADS.INI")));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), QByteArray("[DRIVES]\r\nF:=\\\\127.0.0.3\\daten\\\r\n"
+                                            "G:=\\\\127.0.0.3\\neu\\\r\n"
+                                            "[127.0.0.3]\r\nLAN_IP=\r\nLAN_PORT=0\r\n"));
+}
+
 // --- probes side by side -------------------------------------------------------------
 
 // Every kind of server a workstation meets, behind drives in an order that matters.

@@ -6,6 +6,7 @@
 #ifndef _WIN32
 #include "StandinServer.h"
 #endif
+#include "TextColumns.h"
 
 #include "QtPrinters.h"
 
@@ -262,9 +263,9 @@ TEST(Diagnosis, PortTextsSayWhatHappenedAtEachPort)
                      trial(2001, Outcome::TimedOut, 3002, 6013)}),
          "keine Antwort in 3001 ms (Fehler 6013)", "keine Antwort in 3002 ms (Fehler 6013)"},
         {"the engine's own failures",
-         server("", {trial(6262, Outcome::Failed, 0, 5004, QStringLiteral("no such share")),
-                     trial(2001, Outcome::Failed, 0, 0,
-                           QStringLiteral("Externe Exception C06D007E"))}),
+         server("",
+                {trial(6262, Outcome::Failed, 0, 5004, QStringLiteral("no such share")),
+                 trial(2001, Outcome::Failed, 0, 0, QStringLiteral("Externe Exception C06D007E"))}),
          "Fehler 5004: no such share", "Fehler: Externe Exception C06D007E"},
         {"done without a trial at either", server("", {}), "", ""},
         {"the first still probed", server("", {}, ServerDiagnosis::Stage::Probing), "…", "…"},
@@ -284,8 +285,8 @@ TEST(Diagnosis, PortTextsSayWhatHappenedAtEachPort)
 TEST(Diagnosis, RowsAndVerdictsForEveryKindOfDrive)
 {
     DiscoveryReport report;
-    ServerDiagnosis unresolved = server("", {trial(6262, Outcome::Refused, 1, 6012),
-                                             trial(2001, Outcome::Refused, 1, 6012)});
+    ServerDiagnosis unresolved = server(
+        "", {trial(6262, Outcome::Refused, 1, 6012), trial(2001, Outcome::Refused, 1, 6012)});
     unresolved.lookup.error = 11001;
     ServerDiagnosis broken = server("", {trial(6262, Outcome::TimedOut, 3000, 6013),
                                          trial(2001, Outcome::TimedOut, 3000, 6013)});
@@ -377,6 +378,52 @@ TEST(Diagnosis, TextAlignsTheColumns)
                   "DRIVES F: und [srv], LAN_PORT=6262\n"
                   "G:        \\\\srv\\apps        srv     siehe F:                                "
                   "DRIVES G:; der Abschnitt [srv] kommt von F:\n"));
+}
+
+// The plain-text table the diagnosis and the monitor's snapshots share.
+TEST(TextColumns, AlignsRowsUnderTheirHeader)
+{
+    const QStringList header{QStringLiteral("Name"), QStringLiteral("Wert"),
+                             QStringLiteral("Notiz")};
+    const struct {
+        const char *name;
+        TextColumns table;
+        const char *text;
+    } cases[] = {
+        {"each column as wide as its widest text, the last not padded",
+         TextColumns(header).addRows({{"a", "lang und breit", "x"}, {"längerer", "", "y z"}}),
+         "Name      Wert            Notiz\n"
+         "a         lang und breit  x\n"
+         "längerer                  y z\n"},
+        {"no line ends in spaces, whatever is empty at its end",
+         TextColumns(header).addRows({{"a", "", ""}, {"", "", ""}, {"b", "c", "d  "}}),
+         "Name  Wert  Notiz\n"
+         "a\n"
+         "\n"
+         "b     c     d\n"},
+        {"missing cells are empty, cells beyond the header left out",
+         TextColumns(header).addRows({{"a"}, {"b", "c", "d", "e"}}),
+         "Name  Wert  Notiz\n"
+         "a\n"
+         "b     c     d\n"},
+        {"a rule under the header, as wide as each column",
+         TextColumns(header).setRule(QLatin1Char('-')).addRow({"ab", "", "cdefgh"}),
+         "Name  Wert  Notiz\n"
+         "----  ----  ------\n"
+         "ab          cdefgh\n"},
+        {"a gap of its own", TextColumns(header).setGap(1).addRow({"a", "b", "c"}),
+         "Name Wert Notiz\n"
+         "a    b    c\n"},
+        {"no header: the longest row gives the columns",
+         TextColumns().addRows({{"a"}, {"bb", "c"}}),
+         "a\n"
+         "bb  c\n"},
+        {"nothing at all", TextColumns(), ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.table.text(), QString::fromUtf8(c.text));
+    }
 }
 
 // The stand-in server is a Linux process; under Wine the end-to-end run probes servers.

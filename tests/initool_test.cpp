@@ -270,6 +270,8 @@ TEST_F(IniToolTest, UsageErrorsSayWhatIsWrongAndTouchNothing)
         {{}, "kein Befehl angegeben"},
         {{QStringLiteral("frobnicate")}, "unbekannter Befehl frobnicate"},
         {{QStringLiteral("--bogus"), QStringLiteral("diff")}, "unbekannte Option --bogus"},
+        {{QStringLiteral("diff"), QStringLiteral("--json=1")}, "unbekannte Option --json=1"},
+        {{QStringLiteral("-q"), QStringLiteral("diff")}, "unbekannte Option -q"},
         {{QStringLiteral("diff"), QStringLiteral("--ini")}, "--ini braucht einen Pfad"},
         {{QStringLiteral("write"), QStringLiteral("--ini="), ini}, "--ini braucht einen Pfad"},
         {{QStringLiteral("diff"), QStringLiteral("--ini"), ini, QStringLiteral("--ini"), ini},
