@@ -1,6 +1,7 @@
 #include "AdsIni.h"
 
 #include "Diagnosis.h"
+#include "Discovery.h"
 #include "DriveUtils.h"
 #include "Exception.h"
 #include "FileReplace.h"
@@ -93,32 +94,24 @@ QByteArray ReadFile(const QString &filePath, bool &exists)
     return bytes;
 }
 
-QList<Entry> Entries(Platform &platform, const QStringList &drives, const TServerInfoList &servers,
-                     DriveForm form)
+QList<Entry> EntriesToWrite(Platform &platform, const QStringList &drives,
+                            const TServerInfoList &servers)
 {
     QList<Entry> entries;
-    const QString drivesSection = QStringLiteral("DRIVES");
-    const QString root = form == DriveForm::File ? QStringLiteral("\\") : QString();
     for (const QString &drive : drives)
-        entries.append({drivesSection, drive, uncOf(platform, drive + root)});
-    for (int i = 0; i < servers.Count(); ++i) {
-        const TAdsServerInfo &server = *servers.Record(i);
-        entries.append({server.ServerName, QStringLiteral("LAN_IP"), server.LAN_IP});
-        entries.append(
-            {server.ServerName, QStringLiteral("LAN_PORT"), QString::number(server.LAN_PORT)});
-    }
+        entries.append(DriveEntry(drive, uncOf(platform, drive + QLatin1Char('\\'))));
+    for (int i = 0; i < servers.Count(); ++i)
+        entries += ServerEntries(*servers.Record(i));
     return entries;
 }
 
-QStringList PreviewLines(Platform &platform, const QStringList &drives,
-                         const TServerInfoList &servers)
+QStringList PreviewLines(const Discovery &run)
 {
     QStringList lines{QStringLiteral("[DRIVES]")};
-    for (const QString &drive : drives)
-        lines.append(drive + QLatin1Char('=') + uncOf(platform, drive));
+    for (const Entry &entry : run.driveEntries())
+        lines.append(entry.key + QLatin1Char('=') + entry.value);
     lines.append(QString());
-    for (int i = 0; i < servers.Count(); ++i) {
-        const TAdsServerInfo &server = *servers.Record(i);
+    for (const TAdsServerInfo &server : run.records()) {
         // What cannot be written is said where it would stand.
         if (const QString refused = EntryRefusal(server.ServerName, QStringLiteral("LAN_IP"));
             !refused.isEmpty()) {
@@ -134,15 +127,14 @@ QStringList PreviewLines(Platform &platform, const QStringList &drives,
     return lines;
 }
 
-QStringList ShownPreview(Platform &platform, const QStringList &drives,
-                         const TServerInfoList &servers)
+QStringList ShownPreview(Platform &platform, const Discovery &run)
 {
-    if (drives.isEmpty()) {
+    if (run.networkDrives().isEmpty()) {
         const QString hint = platform.driveSourceHint();
         if (!hint.isEmpty())
             return {hint};
     }
-    return PreviewLines(platform, drives, servers);
+    return PreviewLines(run);
 }
 
 QString FilePath(const QString &executablePath)
@@ -243,7 +235,7 @@ QString WriteRefused::fullText() const
 Plan Write(Platform &platform, const QString &filePath, const QStringList &drives,
            const TServerInfoList &servers)
 {
-    return WriteEntries(platform, filePath, Entries(platform, drives, servers, DriveForm::File),
+    return WriteEntries(platform, filePath, EntriesToWrite(platform, drives, servers),
                         OnRefusal::WriteEntriesBefore);
 }
 

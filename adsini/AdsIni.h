@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Exception.h"
+#include "IniEntries.h"
 #include "Platform.h"
 
 #include <QByteArray>
@@ -9,31 +10,28 @@
 #include <QStringList>
 #include <optional>
 
+class Discovery;
 class TServerInfoList;
 
 // The ADS.INI entries: a DRIVES section mapping each drive to its UNC path, and one
 // section per server with LAN_IP and LAN_PORT.
 namespace AdsIni {
 
-struct Entry {
-    QString section;
-    QString key;
-    QString value;
-};
+using Entry = IniEntry;
 
-// The preview resolves each drive in its "X:" form, the file from its root ("X:\"): the two
-// may differ by a trailing backslash.
-enum class DriveForm { Preview, File };
-QList<Entry> Entries(Platform &platform, const QStringList &drives, const TServerInfoList &servers,
-                     DriveForm form);
+// The entries as written: each drive's root ("X:\") resolved now, as the file gets it (a
+// drive reconnected since discovery with its new path), then the server sections. The
+// preview shows each drive in its "X:" form as discovery resolved it: the two may differ by
+// a trailing backslash.
+QList<Entry> EntriesToWrite(Platform &platform, const QStringList &drives,
+                            const TServerInfoList &servers);
 
-// The preview lines: each drive resolved in its "X:" form, then the server sections.
-QStringList PreviewLines(Platform &platform, const QStringList &drives,
-                         const TServerInfoList &servers);
+// The preview lines of a discovery run: each drive with the UNC path the run found, then
+// the server sections.
+QStringList PreviewLines(const Discovery &run);
 // What the main window's preview shows: the preview lines, or, without any drive, where
 // drives come from when the platform has something to say about it.
-QStringList ShownPreview(Platform &platform, const QStringList &drives,
-                         const TServerInfoList &servers);
+QStringList ShownPreview(Platform &platform, const Discovery &run);
 
 // ADS.INI beside the executable.
 QString FilePath(const QString &executablePath);

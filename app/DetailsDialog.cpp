@@ -1,14 +1,13 @@
 #include "DetailsDialog.h"
 
 #include "FailureDisplay.h"
+#include "ServerDiscovery.h"
+#include "TextTable.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPushButton>
-#include <QShortcut>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
@@ -17,14 +16,9 @@ DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Details"));
     resize(900, 260);
 
-    tblDetails = new QTableWidget(0, int(DiagnosisHeader().size()), this);
+    tblDetails = new TextTable(DiagnosisHeader(), this);
     tblDetails->setObjectName(QStringLiteral("tblDetails"));
-    tblDetails->setHorizontalHeaderLabels(DiagnosisHeader());
-    tblDetails->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tblDetails->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblDetails->setWordWrap(false);
-    tblDetails->verticalHeader()->hide();
-    tblDetails->horizontalHeader()->setStretchLastSection(true);
 
     btnCopy = new QPushButton(QStringLiteral("Kopieren"), this);
     btnCopy->setObjectName(QStringLiteral("btnCopy"));
@@ -33,10 +27,6 @@ DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
     connect(btnCopy, &QPushButton::clicked, this,
             [this] { FailureDisplay::guard([this] { copy(); }); });
     connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
-    // The whole table, whichever cell has the focus: one cell alone is rarely what helps.
-    auto *copyKey = new QShortcut(QKeySequence::Copy, this);
-    connect(copyKey, &QShortcut::activated, this,
-            [this] { FailureDisplay::guard([this] { copy(); }); });
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -49,34 +39,34 @@ DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
 
 void DetailsDialog::setReport(const DiscoveryReport &report)
 {
-    m_report = report;
     const QList<QStringList> rows = DiagnosisRows(report);
-    tblDetails->setRowCount(int(rows.size()));
-    for (int row = 0; row < rows.size(); ++row) {
-        for (int column = 0; column < rows[row].size(); ++column) {
-            auto *item = new QTableWidgetItem(rows[row][column]);
+    tblDetails->setRows(rows);
+    for (int row = 0; row < tblDetails->rowCount(); ++row) {
+        for (int column = 0; column < tblDetails->columnCount(); ++column) {
+            QTableWidgetItem *item = tblDetails->item(row, column);
             item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-            item->setToolTip(rows[row][column]);
-            tblDetails->setItem(row, column, item);
+            item->setToolTip(item->text());
         }
     }
     // Each port cell's tooltip gives the engine's own words.
-    for (int row = 0; row < rows.size(); ++row) {
+    for (int row = 0; row < tblDetails->rowCount(); ++row) {
         const DriveDiagnosis &drive = report.drives[std::size_t(row)];
         if (drive.serverIndex < 0 || std::size_t(drive.serverIndex) >= report.servers.size() ||
             drive.probedThrough != drive.drive)
             continue;
         for (const PortTrial &trial : report.servers[std::size_t(drive.serverIndex)].ports) {
-            QTableWidgetItem *item = tblDetails->item(row, trial.port == 6262 ? 4 : 5);
+            const DiagnosisColumn column = trial.port == FirstProbePort
+                                               ? DiagnosisColumn::FirstPort
+                                               : DiagnosisColumn::SecondPort;
+            QTableWidgetItem *item = tblDetails->item(row, int(column));
             if (item && !trial.text.isEmpty())
                 item->setToolTip(item->text() + QLatin1Char('\n') + trial.text);
         }
     }
-    tblDetails->resizeColumnsToContents();
 }
 
 void DetailsDialog::copy() const
 {
     if (QClipboard *clipboard = QGuiApplication::clipboard())
-        clipboard->setText(text());
+        clipboard->setText(tblDetails->allRowsText());
 }

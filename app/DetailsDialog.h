@@ -5,25 +5,21 @@
 #include <QDialog>
 
 class QPushButton;
-class QTableWidget;
+class TextTable;
 
-// "Details…": why each drive gives the ADS.INI entries it gives, as a read-only table
-// that can be copied as text (Ctrl+C, "Kopieren"). The main window hands it the
-// diagnosis again whenever a probe ends.
+// "Details…": why each drive gives the ADS.INI entries it gives, as a read-only table whose
+// rows copy as the grids' do (Ctrl+C, the context menu), "Kopieren" copying them all. The
+// main window hands it the diagnosis again whenever a probe ends.
 class DetailsDialog : public QDialog {
     Q_OBJECT
 public:
     explicit DetailsDialog(QWidget *parent = nullptr);
 
     void setReport(const DiscoveryReport &report);
-    // The table as text, as quellmark-ini diagnose prints it.
-    QString text() const { return DiagnosisText(m_report); }
+    // Every row, with the titles, as tab-separated text to the clipboard.
     void copy() const;
 
-    QTableWidget *tblDetails;
+    TextTable *tblDetails;
     QPushButton *btnCopy;
     QPushButton *btnClose;
-
-private:
-    DiscoveryReport m_report;
 };

@@ -2,10 +2,10 @@
 
 #include "AdsIni.h"
 #include "DetailsDialog.h"
+#include "Discovery.h"
 #include "DriveUtils.h"
 #include "FailureDisplay.h"
 #include "Platform.h"
-#include "ServerProbes.h"
 #include "ShapeButton.h"
 #include "adscnnct.h"
 #include "dlgRemoteInfoU.h"
@@ -37,6 +37,8 @@ TForm1::TForm1(Platform &platform, QWidget *parent)
     AdsConnection->setObjectName(QStringLiteral("AdsConnection"));
     FailureDisplay::guard([this] { FormCreate(); });
 }
+
+TForm1::~TForm1() = default;
 
 void TForm1::createControls()
 {
@@ -102,13 +104,11 @@ void TForm1::createControls()
 
 void TForm1::FormCreate()
 {
-    QStringList drives;
-    ListDrivesOfType(m_platform, drives, DRIVE_REMOTE, true);
     {
         // Filling must not select: the first drive is selected below, as its own step.
         const QSignalBlocker blocker(cmbDrives);
         cmbDrives->clear();
-        cmbDrives->addItems(drives);
+        cmbDrives->addItems(discovery().networkDrives());
         cmbDrives->setCurrentIndex(-1);
         cmbDrives->setEditText(QString());
     }
@@ -125,30 +125,32 @@ void TForm1::GetServerInfo()
 {
     if (!ServerInfo)
         ServerInfo = std::make_unique<TServerInfoList>(m_platform);
-    // Planning only reads the drives' link texts; the lookups and probes, which may wait
+    // Resolving only reads the drives' link texts; the lookups and probes, which may wait
     // for time-outs, run beside the window.
-    std::vector<ServerProbe> plan = PlanDiscovery(m_platform, *ServerInfo, &m_drives);
-    delete m_probes;
-    m_probes = new ServerProbes(m_platform, std::move(plan), MaxProbeWorkers, this);
-    m_discovered = false;
+    discovery().start(*ServerInfo);
     fcShapeBtn2->setEnabled(false);
-    connect(m_probes, &ServerProbes::progressed, this,
-            [this] { FailureDisplay::guard([this] { showProgress(); }); });
-    connect(m_probes, &ServerProbes::finished, this,
-            [this] { FailureDisplay::guard([this] { discoveryDone(); }); });
+}
+
+Discovery &TForm1::discovery()
+{
+    // Created with the drive list: the combo, the preview and the writer all use its list.
+    if (!m_discovery) {
+        m_discovery = std::make_unique<Discovery>(m_platform);
+        connect(m_discovery.get(), &Discovery::progressed, this,
+                [this] { FailureDisplay::guard([this] { showProgress(); }); });
+        connect(m_discovery.get(), &Discovery::finished, this,
+                [this] { FailureDisplay::guard([this] { discoveryDone(); }); });
+    }
+    return *m_discovery;
 }
 
 bool TForm1::DiscoveryDone() const
 {
-    return m_discovered;
+    return !m_discovery || m_discovery->isDone();
 }
 
 void TForm1::discoveryDone()
 {
-    const std::vector<TAdsServerInfo> &results = m_probes->results();
-    for (std::size_t i = 0; i < results.size() && int(i) < ServerInfo->Count(); ++i)
-        *ServerInfo->Record(int(i)) = results[i];
-    m_discovered = true;
     fillPreview();
     fcShapeBtn2->setEnabled(true);
     if (m_details)
@@ -162,17 +164,12 @@ void TForm1::showProgress()
         m_details->setReport(Diagnosis());
     if (DiscoveryDone())
         return;
-    Memo1->setPlainText(ProgressLines(m_probes->done(), m_probes->total(), m_probes->running())
-                            .join(QLatin1Char('\n')));
+    Memo1->setPlainText(m_discovery->progressLines().join(QLatin1Char('\n')));
 }
 
 DiscoveryReport TForm1::Diagnosis() const
 {
-    DiscoveryReport report;
-    report.drives = m_drives;
-    if (m_probes)
-        report.servers = m_probes->diagnoses();
-    return report;
+    return m_discovery ? m_discovery->report() : DiscoveryReport{};
 }
 
 DetailsDialog *TForm1::showDetails()
@@ -197,24 +194,15 @@ void TForm1::previewMenu(const QPoint &position)
     menu->exec(Memo1->viewport()->mapToGlobal(position));
 }
 
-QStringList TForm1::driveList() const
-{
-    QStringList drives;
-    for (int i = 0; i < cmbDrives->count(); ++i)
-        drives.append(cmbDrives->itemText(i));
-    return drives;
-}
-
 void TForm1::fillPreview()
 {
+    if (!m_discovery)
+        return;
     if (!DiscoveryDone()) {
         showProgress();
         return;
     }
-    const TServerInfoList none(m_platform);
-    Memo1->setPlainText(
-        AdsIni::ShownPreview(m_platform, driveList(), ServerInfo ? *ServerInfo : none)
-            .join(QLatin1Char('\n')));
+    Memo1->setPlainText(AdsIni::ShownPreview(m_platform, *m_discovery).join(QLatin1Char('\n')));
 }
 
 void TForm1::cmbDrivesChange()
@@ -241,18 +229,18 @@ quint32 TForm1::discoveredPort(const QString &path) const
 QList<KnownServer> TForm1::discoveredServers() const
 {
     QList<KnownServer> servers;
-    if (!DiscoveryDone() || !ServerInfo)
+    if (!m_discovery || !DiscoveryDone() || !ServerInfo)
         return servers;
-    for (const QString &drive : driveList()) {
-        QString path;
-        QString errorText;
-        GetUNCPath(m_platform, drive, path, errorText);
-        const int index = ServerInfo->IndexOf(SplitUNCPath(m_platform, path));
-        if (path.isEmpty() || index < 0 || !ServerInfo->Record(index)->AVaible)
+    for (const DriveDiagnosis &drive : m_discovery->report().drives) {
+        const QString &path = drive.uncPath;
+        if (path.isEmpty() || drive.serverIndex < 0 || drive.serverIndex >= ServerInfo->Count())
+            continue;
+        const TAdsServerInfo &server = *ServerInfo->Record(drive.serverIndex);
+        if (!server.AVaible)
             continue;
         if (std::none_of(servers.cbegin(), servers.cend(),
                          [&path](const KnownServer &known) { return known.path == path; }))
-            servers.append({path, ServerInfo->Record(index)->LAN_PORT});
+            servers.append({path, server.LAN_PORT});
     }
     return servers;
 }
@@ -273,7 +261,9 @@ void TForm1::fcShapeBtn2Click()
         return;
     const QString filePath = AdsIni::FilePath(m_platform.executablePath());
     const TServerInfoList none(m_platform);
-    AdsIni::Write(m_platform, filePath, driveList(), ServerInfo ? *ServerInfo : none);
+    // The drives as listed at creation, each resolved anew from its root as it is written.
+    AdsIni::Write(m_platform, filePath, m_discovery ? m_discovery->networkDrives() : QStringList(),
+                  ServerInfo ? *ServerInfo : none);
 
     FailureDisplay::inform(
         QStringLiteral("Informationen"),

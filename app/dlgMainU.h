@@ -7,6 +7,7 @@
 #include <memory>
 
 struct KnownServer;
+class Discovery;
 class Platform;
 class TAdsConnection;
 class QComboBox;
@@ -14,7 +15,6 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class DetailsDialog;
-class ServerProbes;
 class ShapeButton;
 
 // The main window: network drives, the UNC path of the selected one, the ADS.INI preview
@@ -23,6 +23,7 @@ class TForm1 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm1(Platform &platform, QWidget *parent = nullptr);
+    ~TForm1() override;
 
     QLabel *Label1;
     QLabel *Label2;
@@ -59,6 +60,8 @@ protected:
 
 private:
     void createControls();
+    // The discovery run, made with the first question to it: it lists the drives.
+    Discovery &discovery();
     void fillPreview();
     quint32 discoveredPort(const QString &path) const;
     // The drives' UNC paths whose servers discovery found, with the port each answered at.
@@ -66,13 +69,11 @@ private:
     void showProgress();
     void discoveryDone();
     void previewMenu(const QPoint &position);
-    QStringList driveList() const;
 
     Platform &m_platform;
     bool m_centred = false;
-    ServerProbes *m_probes = nullptr;
-    bool m_discovered = true;
-    std::vector<DriveDiagnosis> m_drives;
+    // Declared after ServerInfo, which it fills: it goes first.
+    std::unique_ptr<Discovery> m_discovery;
     QPointer<DetailsDialog> m_details;
 };
 

@@ -12,8 +12,8 @@
 //   build/bench/bin/discovery_bench [rounds]
 
 #include "Blackhole.h"
+#include "Discovery.h"
 #include "PosixPlatform.h"
-#include "ServerDiscovery.h"
 #include "StandinServer.h"
 #include "TempPrefix.h"
 #include "Wire.h"

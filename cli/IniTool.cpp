@@ -2,146 +2,105 @@
 
 #include "AdsIni.h"
 #include "Diagnosis.h"
-#include "DriveUtils.h"
+#include "Discovery.h"
 #include "Exception.h"
 #include "Platform.h"
-#include "ServerProbes.h"
 #include "UnifiedDiff.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <optional>
 
 namespace IniTool {
 
 namespace {
 
-const QString ProgramName = QStringLiteral("quellmark-ini");
-
-enum class Command { Preview, Diff, Write, Restore, Diagnose };
-
-struct Options {
-    Command command = Command::Preview;
-    QString ini;
+// One call of a command: what its options say, and where it writes.
+struct Call {
+    Platform &platform;
+    const CommandOutput &output;
+    QString ini; // --ini as given; empty: ADS.INI beside the executable
     bool json = false;
     bool check = false;
     bool quiet = false;
-    bool help = false;
-    bool version = false;
 };
-
-// The options, or the usage error's text.
-std::optional<Options> parse(const QStringList &arguments, QString &error)
-{
-    Options options;
-    std::optional<Command> command;
-    bool iniGiven = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (argument == QLatin1String("--json")) {
-            options.json = true;
-        } else if (argument == QLatin1String("--check")) {
-            options.check = true;
-        } else if (argument == QLatin1String("--quiet")) {
-            options.quiet = true;
-        } else if (argument == QLatin1String("--help")) {
-            options.help = true;
-        } else if (argument == QLatin1String("--version")) {
-            options.version = true;
-        } else if (argument == QLatin1String("--ini") ||
-                   argument.startsWith(QLatin1String("--ini="))) {
-            if (iniGiven) {
-                error = QStringLiteral("--ini ist zweimal angegeben");
-                return std::nullopt;
-            }
-            iniGiven = true;
-            if (argument.startsWith(QLatin1String("--ini="))) {
-                options.ini = argument.mid(6);
-            } else if (i + 1 < arguments.size()) {
-                options.ini = arguments[++i];
-            }
-            if (options.ini.isEmpty()) {
-                error = QStringLiteral("--ini braucht einen Pfad");
-                return std::nullopt;
-            }
-        } else if (argument.startsWith(QLatin1Char('-'))) {
-            error = QStringLiteral("unbekannte Option %1").arg(argument);
-            return std::nullopt;
-        } else {
-            static const QStringList names{QStringLiteral("preview"), QStringLiteral("diff"),
-                                           QStringLiteral("write"), QStringLiteral("restore"),
-                                           QStringLiteral("diagnose")};
-            const qsizetype index = names.indexOf(argument);
-            if (index < 0) {
-                error = QStringLiteral("unbekannter Befehl %1").arg(argument);
-                return std::nullopt;
-            }
-            if (command) {
-                error = QStringLiteral("nur ein Befehl auf einmal");
-                return std::nullopt;
-            }
-            command = Command(index);
-        }
-    }
-    if (options.help || options.version)
-        return options;
-    if (!command) {
-        error = QStringLiteral("kein Befehl angegeben");
-        return std::nullopt;
-    }
-    options.command = *command;
-    if (options.check && options.command != Command::Diff) {
-        error = QStringLiteral("--check gilt nur mit diff");
-        return std::nullopt;
-    }
-    return options;
-}
 
 QString text(const QStringList &lines)
 {
     return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-QJsonValue orNull(const QString &value, bool present)
+// The document --json prints; each command adds to it.
+QJsonObject document(const QString &command)
 {
-    return present ? QJsonValue(value) : QJsonValue(QJsonValue::Null);
+    return {{QStringLiteral("program"), Program.name},
+            {QStringLiteral("version"), QStringLiteral(QUELLMARK_VERSION)},
+            {QStringLiteral("command"), command}};
 }
 
-QString typeName(UINT type)
+// What a command has to say: the plain text, or with --json the document; nothing with
+// --quiet.
+Outcome answer(const Call &call, const QJsonObject &json, const QString &plain, Outcome outcome)
 {
-    switch (type) {
-    case DRIVE_REMOTE:
-        return QStringLiteral("network");
-    case DRIVE_FIXED:
-        return QStringLiteral("local");
-    case DRIVE_REMOVABLE:
-        return QStringLiteral("removable");
-    case DRIVE_CDROM:
-        return QStringLiteral("cdrom");
-    case DRIVE_RAMDISK:
-        return QStringLiteral("ramdisk");
-    default:
-        return QStringLiteral("unknown");
-    }
+    if (!call.quiet)
+        call.output.out(call.json ? QString::fromUtf8(QJsonDocument(json).toJson()) : plain);
+    return outcome;
 }
 
-QString outcomeName(PortTrial::Outcome outcome)
+// The file a command works on: as given, made absolute (a relative path would land in the
+// Windows folder through the profile calls), else ADS.INI beside the executable.
+QString iniPath(const Call &call)
 {
-    switch (outcome) {
-    case PortTrial::Outcome::Answered:
-        return QStringLiteral("answered");
-    case PortTrial::Outcome::Refused:
-        return QStringLiteral("refused");
-    case PortTrial::Outcome::TimedOut:
-        return QStringLiteral("timedOut");
-    case PortTrial::Outcome::Failed:
-        return QStringLiteral("failed");
-    }
-    return {};
+    if (call.ini.isEmpty())
+        return AdsIni::FilePath(call.platform.executablePath());
+    return QDir::toNativeSeparators(QFileInfo(call.ini).absoluteFilePath());
+}
+
+// Discovery as the window runs it, done; the list is declared first, as the run fills it.
+struct Discovered {
+    explicit Discovered(Platform &platform) : servers(platform), run(platform) {}
+    TServerInfoList servers;
+    Discovery run;
+};
+
+void discover(const Call &call, Discovered &found)
+{
+    Discovery &run = found.run;
+    run.start(found.servers);
+    const CommandOutput &output = call.output;
+    qsizetype shown = 0;
+    const auto progress = [&] {
+        if (!output.errIsTerminal || run.isDone())
+            return;
+        const QString line = run.progressLines().join(QStringLiteral(" "));
+        output.err(QLatin1Char('\r') + line.leftJustified(shown));
+        shown = line.size();
+    };
+    QEventLoop loop;
+    QObject::connect(&run, &Discovery::progressed, &loop, progress);
+    QObject::connect(&run, &Discovery::finished, &loop, &QEventLoop::quit);
+    progress();
+    // The probes end by the engine's time-outs, whatever the servers do.
+    if (!run.isDone())
+        loop.exec();
+    if (shown > 0)
+        output.err(QLatin1Char('\r') + QString(shown, QLatin1Char(' ')) + QLatin1Char('\r'));
+}
+
+// The discovery in the document: the diagnosis, and the preview as the window shows it.
+void addDiscovery(QJsonObject &json, const Call &call, const Discovered &found)
+{
+    const QJsonObject diagnosis = DiagnosisJson(found.run);
+    for (auto i = diagnosis.begin(); i != diagnosis.end(); ++i)
+        json.insert(i.key(), i.value());
+    json.insert(QStringLiteral("preview"),
+                QJsonArray::fromStringList(AdsIni::ShownPreview(call.platform, found.run)));
 }
 
 QJsonObject entryJson(const AdsIni::Entry &entry)
@@ -149,110 +108,6 @@ QJsonObject entryJson(const AdsIni::Entry &entry)
     return {{QStringLiteral("section"), entry.section},
             {QStringLiteral("key"), entry.key},
             {QStringLiteral("value"), entry.value}};
-}
-
-// Everything discovery found, as the window has it once its probes are done.
-struct Discovered {
-    explicit Discovered(Platform &platform) : servers(platform) {}
-    QStringList drives;
-    TServerInfoList servers;
-    DiscoveryReport report;
-};
-
-void discover(Platform &platform, Discovered &found, const Console &console)
-{
-    ListDrivesOfType(platform, found.drives, DRIVE_REMOTE, true);
-    std::vector<ServerProbe> plan = PlanDiscovery(platform, found.servers, &found.report.drives);
-    ServerProbes probes(platform, std::move(plan));
-    qsizetype shown = 0;
-    const auto progress = [&] {
-        if (!console.errIsTerminal || probes.isDone())
-            return;
-        const QString line = ProgressLines(probes.done(), probes.total(), probes.running())
-                                 .join(QStringLiteral(" "));
-        console.err(QLatin1Char('\r') + line.leftJustified(shown));
-        shown = line.size();
-    };
-    QEventLoop loop;
-    QObject::connect(&probes, &ServerProbes::progressed, &loop, progress);
-    QObject::connect(&probes, &ServerProbes::finished, &loop, &QEventLoop::quit);
-    progress();
-    // The probes end by the engine's time-outs, whatever the servers do.
-    if (!probes.isDone())
-        loop.exec();
-    if (shown > 0)
-        console.err(QLatin1Char('\r') + QString(shown, QLatin1Char(' ')) + QLatin1Char('\r'));
-    const std::vector<TAdsServerInfo> &results = probes.results();
-    for (std::size_t i = 0; i < results.size() && int(i) < found.servers.Count(); ++i)
-        *found.servers.Record(int(i)) = results[i];
-    found.report.servers = probes.diagnoses();
-}
-
-QJsonObject discoveryJson(Platform &platform, const Discovered &found)
-{
-    const QList<AdsIni::Entry> entries =
-        AdsIni::Entries(platform, found.drives, found.servers, AdsIni::DriveForm::Preview);
-    QJsonArray drives;
-    for (const DriveDiagnosis &drive : found.report.drives) {
-        QJsonArray given;
-        for (const AdsIni::Entry &entry : entries)
-            if ((entry.section == QLatin1String("DRIVES") && entry.key == drive.drive) ||
-                (drive.probedThrough == drive.drive && entry.section == drive.server &&
-                 entry.key.startsWith(QLatin1String("LAN_"))))
-                given.append(entryJson(entry));
-        QJsonValue uncError = QJsonValue::Null;
-        if (drive.type == DRIVE_REMOTE && drive.uncPath.isEmpty())
-            uncError = QJsonObject{{QStringLiteral("code"), qint64(drive.uncError)},
-                                   {QStringLiteral("text"), drive.uncErrorText}};
-        drives.append(QJsonObject{
-            {QStringLiteral("drive"), drive.drive},
-            {QStringLiteral("type"), typeName(drive.type)},
-            {QStringLiteral("uncPath"), orNull(drive.uncPath, !drive.uncPath.isEmpty())},
-            {QStringLiteral("uncError"), uncError},
-            {QStringLiteral("server"), orNull(drive.server, drive.serverIndex >= 0)},
-            {QStringLiteral("probedThrough"),
-             orNull(drive.probedThrough, !drive.probedThrough.isEmpty())},
-            {QStringLiteral("entries"), given},
-            {QStringLiteral("verdict"), Verdict(found.report, drive)},
-        });
-    }
-    QJsonArray servers;
-    for (int i = 0; i < found.servers.Count(); ++i) {
-        const TAdsServerInfo &record = *found.servers.Record(i);
-        const ServerDiagnosis &diagnosis = found.report.servers[std::size_t(i)];
-        QJsonArray ports;
-        for (const PortTrial &trial : diagnosis.ports) {
-            QJsonObject port{{QStringLiteral("port"), qint64(trial.port)},
-                             {QStringLiteral("outcome"), outcomeName(trial.outcome)},
-                             {QStringLiteral("milliseconds"), trial.milliseconds}};
-            if (trial.outcome != PortTrial::Outcome::Answered) {
-                port.insert(QStringLiteral("error"), qint64(trial.error));
-                port.insert(QStringLiteral("text"), trial.text);
-            }
-            ports.append(port);
-        }
-        const HostLookup &lookup = diagnosis.lookup;
-        servers.append(QJsonObject{
-            {QStringLiteral("name"), record.ServerName},
-            {QStringLiteral("LAN_IP"), record.LAN_IP},
-            {QStringLiteral("LAN_PORT"), qint64(record.LAN_PORT)},
-            {QStringLiteral("available"), record.AVaible},
-            {QStringLiteral("lookup"),
-             QJsonObject{
-                 {QStringLiteral("address"), orNull(lookup.address, !lookup.address.isEmpty())},
-                 {QStringLiteral("error"), lookup.error},
-                 {QStringLiteral("raised"), lookup.raised}}},
-            {QStringLiteral("ports"), ports},
-        });
-    }
-    QJsonArray entryList;
-    for (const AdsIni::Entry &entry : entries)
-        entryList.append(entryJson(entry));
-    return {{QStringLiteral("drives"), drives},
-            {QStringLiteral("servers"), servers},
-            {QStringLiteral("entries"), entryList},
-            {QStringLiteral("preview"), QJsonArray::fromStringList(AdsIni::ShownPreview(
-                                            platform, found.drives, found.servers))}};
 }
 
 QJsonArray changesJson(const QList<AdsIni::Change> &changes)
@@ -278,160 +133,298 @@ QJsonArray skippedJson(const QList<AdsIni::Skipped> &skipped)
     return list;
 }
 
-// The file a command works on: as given, made absolute (a relative path would land in the
-// Windows folder through the profile calls), else ADS.INI beside the executable.
-QString iniPath(Platform &platform, const Options &options)
+// What diff and write share: discovery, the entries as the file would get them now, and
+// the file's plan for them.
+struct Planned {
+    QString file;
+    QList<AdsIni::Entry> entries;
+    AdsIni::Plan plan;
+    QJsonObject json;
+};
+
+Planned planEntries(const Call &call, const QString &command)
 {
-    if (options.ini.isEmpty())
-        return AdsIni::FilePath(platform.executablePath());
-    return QDir::toNativeSeparators(QFileInfo(options.ini).absoluteFilePath());
+    Discovered found(call.platform);
+    discover(call, found);
+    Planned planned;
+    planned.json = document(command);
+    if (call.json)
+        addDiscovery(planned.json, call, found);
+    planned.file = iniPath(call);
+    planned.json.insert(QStringLiteral("file"), planned.file);
+    planned.entries =
+        AdsIni::EntriesToWrite(call.platform, found.run.networkDrives(), found.servers);
+    planned.plan = AdsIni::PlanWrite(planned.file, planned.entries);
+    // A write the file would refuse part-way is not begun: the file stays as it is.
+    if (planned.plan.refusal)
+        throw AdsIni::WriteRefused(planned.file, *planned.plan.refusal, {});
+    return planned;
 }
 
-int runCommand(Platform &platform, const Options &options, const Console &console)
+// The entries left out, once each reason on standard error, where a script's log keeps it;
+// what changes, in the document; the diff as text.
+QString reportPlan(const Call &call, Planned &planned)
 {
-    QJsonObject json{{QStringLiteral("program"), ProgramName},
-                     {QStringLiteral("version"), QStringLiteral(QUELLMARK_VERSION)}};
-    const auto finish = [&](const QString &plain, int code) {
-        if (!options.quiet)
-            console.out(options.json ? QString::fromUtf8(QJsonDocument(json).toJson()) : plain);
-        return code;
-    };
-    const QString file = iniPath(platform, options);
-
-    if (options.command == Command::Restore) {
-        json.insert(QStringLiteral("command"), QStringLiteral("restore"));
-        json.insert(QStringLiteral("file"), file);
-        json.insert(QStringLiteral("backup"), AdsIni::BackupPath(file));
-        const AdsIni::Restored restored = AdsIni::Restore(platform, file);
-        // A file that could not be read is replaced all the same; the report says so.
-        const QStringList diff =
-            restored.readable
-                ? AdsIni::Diff(file, restored.existed, restored.before, restored.after)
-                : QStringList{
-                      QStringLiteral("Die bisherige Datei %1 ist ohne Vergleich ersetzt: %2")
-                          .arg(DiffName(file), restored.unreadableReason)};
-        json.insert(QStringLiteral("changed"),
-                    !restored.readable || restored.before != restored.after);
-        json.insert(QStringLiteral("diff"), text(diff));
-        return finish(text(diff), Done);
-    }
-
-    Discovered found(platform);
-    discover(platform, found, console);
-    if (options.json) {
-        const QJsonObject discovered = discoveryJson(platform, found);
-        for (auto i = discovered.begin(); i != discovered.end(); ++i)
-            json.insert(i.key(), i.value());
-    }
-
-    switch (options.command) {
-    case Command::Preview:
-        json.insert(QStringLiteral("command"), QStringLiteral("preview"));
-        return finish(text(AdsIni::ShownPreview(platform, found.drives, found.servers)), Done);
-    case Command::Diagnose:
-        json.insert(QStringLiteral("command"), QStringLiteral("diagnose"));
-        return finish(DiagnosisText(found.report), Done);
-    case Command::Diff:
-    case Command::Write:
-        break;
-    case Command::Restore:
-        return Done;
-    }
-
-    const bool writing = options.command == Command::Write;
-    json.insert(QStringLiteral("command"),
-                writing ? QStringLiteral("write") : QStringLiteral("diff"));
-    json.insert(QStringLiteral("file"), file);
-    const QList<AdsIni::Entry> entries =
-        AdsIni::Entries(platform, found.drives, found.servers, AdsIni::DriveForm::File);
-    AdsIni::Plan plan = AdsIni::PlanWrite(file, entries);
-    // A write the file would refuse part-way is not begun: the file stays as it is.
-    if (plan.refusal)
-        throw AdsIni::WriteRefused(file, *plan.refusal, {});
-    if (writing)
-        plan = AdsIni::WriteEntries(platform, file, entries, AdsIni::OnRefusal::WriteNothing);
-    // Left out, the rest written: said where a script's log keeps it.
+    const AdsIni::Plan &plan = planned.plan;
     QStringList reasons;
     for (const AdsIni::Skipped &skipped : plan.skipped)
         if (!reasons.contains(skipped.reason))
             reasons.append(skipped.reason);
     for (const QString &reason : reasons)
-        console.err(ProgramName + QStringLiteral(": ") + reason + QLatin1Char('\n'));
-    const QStringList diff = AdsIni::Diff(file, plan.exists, plan.before, plan.after);
-    json.insert(QStringLiteral("changes"), changesJson(plan.changes));
-    json.insert(QStringLiteral("skipped"), skippedJson(plan.skipped));
-    json.insert(QStringLiteral("changed"), plan.changesFile());
+        Program.sayError(call.output, reason);
+    const QString diff = text(AdsIni::Diff(planned.file, plan.exists, plan.before, plan.after));
+    planned.json.insert(QStringLiteral("changes"), changesJson(plan.changes));
+    planned.json.insert(QStringLiteral("skipped"), skippedJson(plan.skipped));
+    planned.json.insert(QStringLiteral("changed"), plan.changesFile());
+    planned.json.insert(QStringLiteral("diff"), diff);
+    return diff;
+}
+
+// --- the commands ----------------------------------------------------------------------
+
+Outcome preview(const Call &call)
+{
+    Discovered found(call.platform);
+    discover(call, found);
+    QJsonObject json = document(QStringLiteral("preview"));
+    if (call.json)
+        addDiscovery(json, call, found);
+    return answer(call, json, text(AdsIni::ShownPreview(call.platform, found.run)), Outcome::Done);
+}
+
+Outcome diagnose(const Call &call)
+{
+    Discovered found(call.platform);
+    discover(call, found);
+    QJsonObject json = document(QStringLiteral("diagnose"));
+    if (call.json)
+        addDiscovery(json, call, found);
+    return answer(call, json, DiagnosisText(found.run.report()), Outcome::Done);
+}
+
+Outcome diff(const Call &call)
+{
+    Planned planned = planEntries(call, QStringLiteral("diff"));
+    const QString diff = reportPlan(call, planned);
+    return answer(call, planned.json, diff,
+                  call.check && planned.plan.changesFile() ? Outcome::ChangesPending
+                                                           : Outcome::Done);
+}
+
+Outcome write(const Call &call)
+{
+    Planned planned = planEntries(call, QStringLiteral("write"));
+    planned.plan = AdsIni::WriteEntries(call.platform, planned.file, planned.entries,
+                                        AdsIni::OnRefusal::WriteNothing);
+    const QString diff = reportPlan(call, planned);
+    const AdsIni::Plan &plan = planned.plan;
+    planned.json.insert(QStringLiteral("backup"), plan.exists && plan.changesFile()
+                                                      ? QJsonValue(AdsIni::BackupPath(planned.file))
+                                                      : QJsonValue::Null);
+    return answer(call, planned.json, diff, Outcome::Done);
+}
+
+Outcome restore(const Call &call)
+{
+    const QString file = iniPath(call);
+    QJsonObject json = document(QStringLiteral("restore"));
+    json.insert(QStringLiteral("file"), file);
+    json.insert(QStringLiteral("backup"), AdsIni::BackupPath(file));
+    const AdsIni::Restored restored = AdsIni::Restore(call.platform, file);
+    // A file that could not be read is replaced all the same; the report says so.
+    const QStringList diff =
+        restored.readable
+            ? AdsIni::Diff(file, restored.existed, restored.before, restored.after)
+            : QStringList{QStringLiteral("Die bisherige Datei %1 ist ohne Vergleich ersetzt: %2")
+                              .arg(DiffName(file), restored.unreadableReason)};
+    json.insert(QStringLiteral("changed"), !restored.readable || restored.before != restored.after);
     json.insert(QStringLiteral("diff"), text(diff));
-    if (!writing)
-        return finish(text(diff), options.check && plan.changesFile() ? ChangesPending : Done);
-    json.insert(QStringLiteral("backup"), plan.exists && plan.changesFile()
-                                              ? QJsonValue(AdsIni::BackupPath(file))
-                                              : QJsonValue::Null);
-    return finish(text(diff), Done);
+    return answer(call, json, text(diff), Outcome::Done);
+}
+
+using Command = Outcome (*)(const Call &);
+
+const struct {
+    const char *name;
+    Command run;
+} Commands[] = {
+    {"preview", &preview}, {"diff", &diff},         {"write", &write},
+    {"restore", &restore}, {"diagnose", &diagnose},
+};
+
+// --- the command line --------------------------------------------------------------------
+
+const QStringList Switches{QStringLiteral("json"), QStringLiteral("check"), QStringLiteral("quiet"),
+                           QStringLiteral("help"), QStringLiteral("version")};
+
+// The first argument the parser refused as an option, as typed: one the tool does not know,
+// or a switch given a value ("--json=1"). Read as the parser reads: the argument after a
+// bare --ini is its value, and "--" ends the options. None: --ini came last, without one.
+std::optional<QString> refusedOption(const QStringList &arguments)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument == QLatin1String("--ini")) {
+            ++i;
+            continue;
+        }
+        if (argument.size() < 2 || !argument.startsWith(QLatin1Char('-')) ||
+            argument.startsWith(QLatin1String("--ini=")) ||
+            (argument.startsWith(QLatin1String("--")) && Switches.contains(argument.mid(2))))
+            continue;
+        return argument;
+    }
+    return std::nullopt;
+}
+
+// The command and its options, or what is wrong with the call.
+struct Parsed {
+    Command command = nullptr;
+    QString ini;
+    bool json = false;
+    bool check = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+};
+
+std::optional<Parsed> parse(const QStringList &arguments, QString &error)
+{
+    QCommandLineParser parser;
+    parser.addOption(QCommandLineOption(QStringLiteral("ini"), QString(), QStringLiteral("PFAD")));
+    for (const QString &name : Switches)
+        parser.addOption(QCommandLineOption(name));
+    if (!parser.parse(QStringList{Program.name} + arguments)) {
+        const std::optional<QString> refused = refusedOption(arguments);
+        error = refused ? QStringLiteral("unbekannte Option %1").arg(*refused)
+                        : QStringLiteral("--ini braucht einen Pfad");
+        return std::nullopt;
+    }
+    Parsed parsed;
+    const QStringList ini = parser.values(QStringLiteral("ini"));
+    if (ini.size() > 1) {
+        error = QStringLiteral("--ini ist zweimal angegeben");
+        return std::nullopt;
+    }
+    parsed.ini = ini.value(0);
+    if (!ini.isEmpty() && parsed.ini.isEmpty()) {
+        error = QStringLiteral("--ini braucht einen Pfad");
+        return std::nullopt;
+    }
+    for (const QString &name : parser.positionalArguments()) {
+        const auto known =
+            std::find_if(std::begin(Commands), std::end(Commands),
+                         [&name](const auto &c) { return name == QLatin1String(c.name); });
+        if (known == std::end(Commands)) {
+            error = QStringLiteral("unbekannter Befehl %1").arg(name);
+            return std::nullopt;
+        }
+        if (parsed.command) {
+            error = QStringLiteral("nur ein Befehl auf einmal");
+            return std::nullopt;
+        }
+        parsed.command = known->run;
+    }
+    parsed.json = parser.isSet(QStringLiteral("json"));
+    parsed.check = parser.isSet(QStringLiteral("check"));
+    parsed.quiet = parser.isSet(QStringLiteral("quiet"));
+    parsed.help = parser.isSet(QStringLiteral("help"));
+    parsed.version = parser.isSet(QStringLiteral("version"));
+    if (parsed.help || parsed.version)
+        return parsed;
+    if (!parsed.command) {
+        error = QStringLiteral("kein Befehl angegeben");
+        return std::nullopt;
+    }
+    if (parsed.check && parsed.command != &diff) {
+        error = QStringLiteral("--check gilt nur mit diff");
+        return std::nullopt;
+    }
+    return parsed;
 }
 
 } // namespace
 
+int exitCode(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Done:
+        return 0;
+    case Outcome::ChangesPending:
+        return 1;
+    case Outcome::FileFailed:
+    case Outcome::OutputLost:
+    case Outcome::Failed:
+        return 2;
+    case Outcome::UsageError:
+        return 3;
+    }
+    return 2;
+}
+
 QString usage()
 {
-    return QStringLiteral(
-        "Aufruf: quellmark-ini BEFEHL [OPTIONEN]\n"
-        "\n"
-        "Befehle:\n"
-        "  preview    die ADS.INI-Einträge, wie das Fenster sie zeigt\n"
-        "  diff       was ein Schreiben an der Datei ändern würde, als unified diff\n"
-        "  write      schreibt die Einträge (die Datei vorher als ADS.INI.bak gesichert)\n"
-        "             und zeigt, was sich geändert hat\n"
-        "  restore    legt die Sicherung ADS.INI.bak zurück\n"
-        "  diagnose   für jedes Laufwerk, welche Einträge es gibt oder warum keine\n"
-        "\n"
-        "Optionen:\n"
-        "  --ini PFAD  die Datei (sonst die ADS.INI neben dem Programm)\n"
-        "  --json      ein JSON-Dokument statt Text\n"
-        "  --check     mit diff: Exit-Code 1, wenn ein Schreiben die Datei ändern würde\n"
-        "  --quiet     nichts auf die Standardausgabe\n"
-        "  --help      diese Hilfe\n"
-        "  --version   die Version\n"
-        "\n"
-        "Exit-Codes: 0 erledigt oder nichts zu ändern; 1 Änderungen ausstehen (diff --check);\n"
-        "2 die Datei kann nicht gelesen, geschrieben oder wiederhergestellt werden;\n"
-        "3 falscher Aufruf.\n");
+    return QStringLiteral("Aufruf: ") + Program.synopsis +
+           QStringLiteral(
+               "\n"
+               "\n"
+               "Befehle:\n"
+               "  preview    die ADS.INI-Einträge, wie das Fenster sie zeigt\n"
+               "  diff       was ein Schreiben an der Datei ändern würde, als unified diff\n"
+               "  write      schreibt die Einträge (die Datei vorher als ADS.INI.bak gesichert)\n"
+               "             und zeigt, was sich geändert hat\n"
+               "  restore    legt die Sicherung ADS.INI.bak zurück\n"
+               "  diagnose   für jedes Laufwerk, welche Einträge es gibt oder warum keine\n"
+               "\n"
+               "Optionen:\n"
+               "  --ini PFAD  die Datei (sonst die ADS.INI neben dem Programm)\n"
+               "  --json      ein JSON-Dokument statt Text\n"
+               "  --check     mit diff: Exit-Code 1, wenn ein Schreiben die Datei ändern würde\n"
+               "  --quiet     nichts auf die Standardausgabe\n"
+               "  --help      diese Hilfe\n"
+               "  --version   die Version\n"
+               "\n"
+               "Exit-Codes: 0 erledigt oder nichts zu ändern; 1 Änderungen ausstehen (diff "
+               "--check);\n"
+               "2 die Datei kann nicht gelesen, geschrieben oder wiederhergestellt werden;\n"
+               "3 falscher Aufruf.\n");
 }
 
-int usageError(const QString &error, const Console &console)
-{
-    console.err(ProgramName + QStringLiteral(": ") + error + QStringLiteral("\n\n") + usage());
-    return UsageError;
-}
-
-int run(Platform &platform, const QStringList &arguments, const Console &console)
+Outcome run(Platform &platform, const QStringList &arguments, const CommandOutput &output)
 {
     try {
         QString error;
-        const std::optional<Options> options = parse(arguments, error);
-        if (!options)
-            return usageError(error, console);
-        if (options->help) {
-            console.out(usage());
-            return Done;
+        const std::optional<Parsed> parsed = parse(arguments, error);
+        if (!parsed) {
+            Program.sayUsageError(output, error);
+            return Outcome::UsageError;
         }
-        if (options->version) {
-            console.out(ProgramName + QLatin1Char(' ') + QStringLiteral(QUELLMARK_VERSION) +
-                        QLatin1Char('\n'));
-            return Done;
+        if (parsed->help) {
+            output.out(usage());
+            return Outcome::Done;
         }
-        return runCommand(platform, *options, console);
+        if (parsed->version) {
+            output.out(Program.name + QLatin1Char(' ') + QStringLiteral(QUELLMARK_VERSION) +
+                       QLatin1Char('\n'));
+            return Outcome::Done;
+        }
+        return parsed->command(
+            Call{platform, output, parsed->ini, parsed->json, parsed->check, parsed->quiet});
     } catch (const AdsIni::WriteRefused &error) {
-        console.err(ProgramName + QStringLiteral(": ") + error.fullText() + QLatin1Char('\n'));
+        Program.sayError(output, error.fullText());
+        return Outcome::FileFailed;
     } catch (const Exception &error) {
-        console.err(ProgramName + QStringLiteral(": ") + error.message() + QLatin1Char('\n'));
+        // Reading, writing or restoring the file: what else raises here is the file's.
+        Program.sayError(output, error.message());
+        return Outcome::FileFailed;
     } catch (const std::exception &error) {
-        console.err(ProgramName + QStringLiteral(": ") + QString::fromLocal8Bit(error.what()) +
-                    QLatin1Char('\n'));
+        Program.sayError(output, QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        console.err(ProgramName + QStringLiteral(": unbekannter Fehler\n"));
+        Program.sayError(output, QStringLiteral("unbekannter Fehler"));
     }
-    return FileFailed;
+    return Outcome::Failed;
 }
 
 } // namespace IniTool

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "CommandOutput.h"
+#include "ConsoleProgram.h"
+
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 class Platform;
 
@@ -11,24 +13,26 @@ class Platform;
 // --json, --check, --quiet, --help and --version.
 namespace IniTool {
 
-// Exit codes.
-constexpr int Done = 0;           // done, or nothing to change
-constexpr int ChangesPending = 1; // diff --check: a write would change the file
-constexpr int FileFailed = 2;     // the file could not be read, written or restored
-constexpr int UsageError = 3;
-
-struct Console {
-    std::function<void(const QString &)> out; // standard output
-    std::function<void(const QString &)> err; // standard error
-    bool errIsTerminal = false;               // then probing shows its progress there
+// What a call comes to; exitCode() is what a script is told of it.
+enum class Outcome {
+    Done,           // done, or nothing to change
+    ChangesPending, // diff --check: a write would change the file
+    FileFailed,     // the file could not be read, written or restored
+    OutputLost,     // standard output or error could not be written
+    Failed,         // anything else went wrong
+    UsageError,     // a wrong call
 };
+int exitCode(Outcome outcome);
 
-// Runs one command line (arguments without the program's name) to its exit code. Needs
-// a running Qt core application on this thread; never raises.
-int run(Platform &platform, const QStringList &arguments, const Console &console);
+inline const ConsoleProgram Program{QStringLiteral("quellmark-ini"),
+                                    QStringLiteral("quellmark-ini BEFEHL [OPTIONEN]")};
+inline const ExitCodes<Outcome> Codes{&exitCode, Outcome::UsageError, Outcome::OutputLost};
 
+// Runs one command line (arguments without the program's name) to its outcome. Needs a
+// running Qt core application on this thread; never raises.
+Outcome run(Platform &platform, const QStringList &arguments, const CommandOutput &output);
+
+// What --help prints.
 QString usage();
-// Says what is wrong with the call, and how it is made; gives UsageError.
-int usageError(const QString &error, const Console &console);
 
 } // namespace IniTool

@@ -1,9 +1,12 @@
 #include "Diagnosis.h"
 
 #include "AceCodes.h"
+#include "Discovery.h"
 #include "ProfileText.h"
+#include "ServerDiscovery.h"
+#include "TextColumns.h"
 
-#include <algorithm>
+#include <QJsonArray>
 
 PortTrial::Outcome OutcomeOfEngineError(quint32 error)
 {
@@ -163,8 +166,9 @@ QString Verdict(const DiscoveryReport &report, const DriveDiagnosis &drive)
 
 QStringList DiagnosisHeader()
 {
-    return {QStringLiteral("Laufwerk"), QStringLiteral("UNC-Pfad"), QStringLiteral("Server"),
-            QStringLiteral("Adresse"),  QStringLiteral("6262"),     QStringLiteral("2001"),
+    return {QStringLiteral("Laufwerk"),      QStringLiteral("UNC-Pfad"),
+            QStringLiteral("Server"),        QStringLiteral("Adresse"),
+            QString::number(FirstProbePort), QString::number(SecondProbePort),
             QStringLiteral("Ergebnis")};
 }
 
@@ -179,8 +183,8 @@ QList<QStringList> DiagnosisRows(const DiscoveryReport &report)
         if (server && drive.probedThrough == drive.drive) {
             if (server->stage == ServerDiagnosis::Stage::Done)
                 address = lookupText(server->lookup);
-            first = PortText(*server, 6262);
-            second = PortText(*server, 2001);
+            first = PortText(*server, FirstProbePort);
+            second = PortText(*server, SecondProbePort);
         } else if (server) {
             address = QStringLiteral("siehe %1").arg(drive.probedThrough);
         }
@@ -192,20 +196,121 @@ QList<QStringList> DiagnosisRows(const DiscoveryReport &report)
 
 QString DiagnosisText(const DiscoveryReport &report)
 {
-    QList<QStringList> rows = DiagnosisRows(report);
-    rows.prepend(DiagnosisHeader());
-    std::vector<qsizetype> widths(std::size_t(DiagnosisHeader().size()), 0);
-    for (const QStringList &row : rows)
-        for (qsizetype i = 0; i < row.size(); ++i)
-            widths[std::size_t(i)] = std::max(widths[std::size_t(i)], row[i].size());
-    QString text;
-    for (const QStringList &row : rows) {
-        QString line;
-        for (qsizetype i = 0; i < row.size(); ++i)
-            line += i + 1 < row.size() ? row[i].leftJustified(widths[std::size_t(i)] + 2) : row[i];
-        text += line.trimmed() + QLatin1Char('\n');
+    return TextColumns(DiagnosisHeader()).addRows(DiagnosisRows(report)).text();
+}
+
+namespace {
+
+QJsonValue orNull(const QString &value, bool present)
+{
+    return present ? QJsonValue(value) : QJsonValue(QJsonValue::Null);
+}
+
+QString typeName(UINT type)
+{
+    switch (type) {
+    case DRIVE_REMOTE:
+        return QStringLiteral("network");
+    case DRIVE_FIXED:
+        return QStringLiteral("local");
+    case DRIVE_REMOVABLE:
+        return QStringLiteral("removable");
+    case DRIVE_CDROM:
+        return QStringLiteral("cdrom");
+    case DRIVE_RAMDISK:
+        return QStringLiteral("ramdisk");
+    default:
+        return QStringLiteral("unknown");
     }
-    return text;
+}
+
+QString outcomeName(PortTrial::Outcome outcome)
+{
+    switch (outcome) {
+    case PortTrial::Outcome::Answered:
+        return QStringLiteral("answered");
+    case PortTrial::Outcome::Refused:
+        return QStringLiteral("refused");
+    case PortTrial::Outcome::TimedOut:
+        return QStringLiteral("timedOut");
+    case PortTrial::Outcome::Failed:
+        return QStringLiteral("failed");
+    }
+    return {};
+}
+
+QJsonArray entriesJson(const QList<IniEntry> &entries)
+{
+    QJsonArray list;
+    for (const IniEntry &entry : entries)
+        list.append(QJsonObject{{QStringLiteral("section"), entry.section},
+                                {QStringLiteral("key"), entry.key},
+                                {QStringLiteral("value"), entry.value}});
+    return list;
+}
+
+QJsonObject driveJson(const Discovery &run, const DiscoveryReport &report,
+                      const DriveDiagnosis &drive)
+{
+    QJsonValue uncError = QJsonValue::Null;
+    if (drive.type == DRIVE_REMOTE && drive.uncPath.isEmpty())
+        uncError = QJsonObject{{QStringLiteral("code"), qint64(drive.uncError)},
+                               {QStringLiteral("text"), drive.uncErrorText}};
+    return {
+        {QStringLiteral("drive"), drive.drive},
+        {QStringLiteral("type"), typeName(drive.type)},
+        {QStringLiteral("uncPath"), orNull(drive.uncPath, !drive.uncPath.isEmpty())},
+        {QStringLiteral("uncError"), uncError},
+        {QStringLiteral("server"), orNull(drive.server, drive.serverIndex >= 0)},
+        {QStringLiteral("probedThrough"),
+         orNull(drive.probedThrough, !drive.probedThrough.isEmpty())},
+        {QStringLiteral("entries"), entriesJson(run.entriesOf(drive))},
+        {QStringLiteral("verdict"), Verdict(report, drive)},
+    };
+}
+
+QJsonObject serverJson(const TAdsServerInfo &record, const ServerDiagnosis &diagnosis)
+{
+    QJsonArray ports;
+    for (const PortTrial &trial : diagnosis.ports) {
+        QJsonObject port{{QStringLiteral("port"), qint64(trial.port)},
+                         {QStringLiteral("outcome"), outcomeName(trial.outcome)},
+                         {QStringLiteral("milliseconds"), trial.milliseconds}};
+        if (trial.outcome != PortTrial::Outcome::Answered) {
+            port.insert(QStringLiteral("error"), qint64(trial.error));
+            port.insert(QStringLiteral("text"), trial.text);
+        }
+        ports.append(port);
+    }
+    const HostLookup &lookup = diagnosis.lookup;
+    return {
+        {QStringLiteral("name"), record.ServerName},
+        {QStringLiteral("LAN_IP"), record.LAN_IP},
+        {QStringLiteral("LAN_PORT"), qint64(record.LAN_PORT)},
+        {QStringLiteral("available"), record.AVaible},
+        {QStringLiteral("lookup"),
+         QJsonObject{{QStringLiteral("address"), orNull(lookup.address, !lookup.address.isEmpty())},
+                     {QStringLiteral("error"), lookup.error},
+                     {QStringLiteral("raised"), lookup.raised}}},
+        {QStringLiteral("ports"), ports},
+    };
+}
+
+} // namespace
+
+QJsonObject DiagnosisJson(const Discovery &run)
+{
+    const DiscoveryReport report = run.report();
+    QJsonArray drives;
+    for (const DriveDiagnosis &drive : report.drives)
+        drives.append(driveJson(run, report, drive));
+    QJsonArray servers;
+    const std::vector<TAdsServerInfo> records = run.records();
+    for (std::size_t i = 0; i < records.size() && i < report.servers.size(); ++i)
+        servers.append(serverJson(records[i], report.servers[i]));
+    return {{QStringLiteral("drives"), drives},
+            {QStringLiteral("servers"), servers},
+            {QStringLiteral("entries"), entriesJson(run.entries())}};
 }
 
 QStringList ProgressLines(int done, int total, const QStringList &running)

@@ -3,10 +3,13 @@
 #include "PingU.h"
 #include "Platform.h"
 
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <vector>
+
+class Discovery;
 
 // Why each drive gives the ADS.INI entries it gives, gathered by discovery as it goes: no
 // connection and no wait of its own.
@@ -31,7 +34,7 @@ struct ServerDiagnosis {
     enum class Stage { Waiting, Probing, Done };
     Stage stage = Stage::Waiting;
     HostLookup lookup;
-    std::vector<PortTrial> ports; // 6262, then 2001 when 6262 did not answer
+    std::vector<PortTrial> ports; // the first probe port, then the second when it did not answer
 };
 
 // One drive as discovery met it.
@@ -55,12 +58,16 @@ struct DiscoveryReport {
 // The engine's answer to a connect, as an outcome.
 PortTrial::Outcome OutcomeOfEngineError(quint32 error);
 
-// The diagnosis in German, one row per drive: drive, UNC path, server, address, 6262, 2001
-// and the result, as the "Details…" dialog and quellmark-ini diagnose show it.
+// The diagnosis in German, one row per drive: drive, UNC path, server, address, the two
+// probe ports and the result, as the "Details…" dialog and quellmark-ini diagnose show it.
+enum class DiagnosisColumn { Drive, UncPath, Server, Address, FirstPort, SecondPort, Result };
 QStringList DiagnosisHeader();
 QList<QStringList> DiagnosisRows(const DiscoveryReport &report);
 // The table as plain text, columns aligned, lines ending in "\n".
 QString DiagnosisText(const DiscoveryReport &report);
+// The same for scripts, once the run is done: "drives", each with the entries it gives and
+// its verdict, "servers" with their lookups and probes, and every entry ("entries").
+QJsonObject DiagnosisJson(const Discovery &run);
 // A port's cell: what happened there; empty when the port was not reached (yet).
 QString PortText(const ServerDiagnosis &server, quint32 port);
 // Why ADS.INI cannot hold the key under these names (see profileNameFault), in words:

@@ -5,16 +5,32 @@
 #include <iterator>
 #include <memory>
 
+std::vector<DriveRoot> ListDriveRoots(Platform &platform)
+{
+    std::vector<DriveRoot> roots;
+    roots.reserve(26);
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
+        const char16_t root[] = {letter, u':', u'\\', 0};
+        roots.push_back({QString(QChar(letter)) + QLatin1Char(':'), platform.GetDriveTypeW(root)});
+    }
+    return roots;
+}
+
+QStringList DrivesOfType(const std::vector<DriveRoot> &roots, UINT driveType)
+{
+    QStringList drives;
+    for (const DriveRoot &root : roots)
+        if (root.type == driveType)
+            drives.append(root.drive);
+    return drives;
+}
+
 void ListDrivesOfType(Platform &platform, QStringList &driveList, quint16 driveType,
                       bool clearFirst)
 {
     if (clearFirst)
         driveList.clear();
-    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
-        const char16_t root[] = {letter, u':', u'\\', 0};
-        if (platform.GetDriveTypeW(root) == driveType)
-            driveList.append(QString(QChar(letter)) + QLatin1Char(':'));
-    }
+    driveList += DrivesOfType(ListDriveRoots(platform), driveType);
 }
 
 namespace {

@@ -4,6 +4,19 @@
 
 #include <QString>
 #include <QStringList>
+#include <vector>
+
+// A drive letter and the type of its root.
+struct DriveRoot {
+    QString drive; // "X:", without the backslash
+    UINT type = DRIVE_UNKNOWN;
+};
+
+// Every letter "A" to "Z" with its root's type ("X:\" asked once each): the one pass over
+// the roots that the drive list and discovery both read.
+std::vector<DriveRoot> ListDriveRoots(Platform &platform);
+// The drives of one type among them, in their order.
+QStringList DrivesOfType(const std::vector<DriveRoot> &roots, UINT driveType);
 
 // Drive letters of one type, in letter order ("X:", without the backslash).
 void ListDrivesOfType(Platform &platform, QStringList &driveList, quint16 driveType,

@@ -1,10 +1,8 @@
 #include "ServerDiscovery.h"
 
-#include "DriveUtils.h"
 #include "PingU.h"
 #include "adscnnct.h"
 
-#include <algorithm>
 #include <chrono>
 
 int TServerInfoList::IndexOf(const QString &name) const
@@ -25,14 +23,6 @@ void TServerInfoList::Add(const QString &name, std::unique_ptr<TAdsServerInfo> r
 }
 
 namespace {
-
-// The last component of a UNC path: what follows its last backslash or colon.
-QString lastComponent(const QString &uncPath)
-{
-    const qsizetype cut =
-        std::max(uncPath.lastIndexOf(QLatin1Char('\\')), uncPath.lastIndexOf(QLatin1Char(':')));
-    return uncPath.mid(cut + 1);
-}
 
 PortTrial probeAt(TAdsConnection &connection, const QString &server, quint32 port,
                   const QString &share)
@@ -67,49 +57,6 @@ PortTrial probeAt(TAdsConnection &connection, const QString &server, quint32 por
 
 } // namespace
 
-std::vector<ServerProbe> PlanDiscovery(Platform &platform, TServerInfoList &servers,
-                                       std::vector<DriveDiagnosis> *drives)
-{
-    servers.Clear();
-    if (drives)
-        drives->clear();
-    std::vector<ServerProbe> probes;
-    QStringList probedThrough; // by server
-    // Each root is asked once: the network drives are those ListDrivesOfType gives, and
-    // the others are only seen for the diagnosis.
-    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
-        const char16_t root[] = {letter, u':', u'\\', 0};
-        const UINT type = platform.GetDriveTypeW(root);
-        if (type != DRIVE_REMOTE && (!drives || type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR))
-            continue;
-        DriveDiagnosis drive;
-        drive.drive = QString(QChar(letter)) + QLatin1Char(':');
-        drive.type = type;
-        if (type == DRIVE_REMOTE) {
-            const UncResolution unc = ResolveUNCPath(platform, drive.drive);
-            drive.uncPath = unc.uncPath;
-            drive.uncError = unc.code;
-            drive.uncErrorText = unc.errorText;
-            if (!drive.uncPath.isEmpty()) {
-                drive.server = SplitUNCPath(platform, drive.uncPath);
-                drive.serverIndex = servers.IndexOf(drive.server);
-                if (drive.serverIndex < 0) {
-                    auto record = std::make_unique<TAdsServerInfo>();
-                    record->ServerName = drive.server;
-                    drive.serverIndex = servers.Count();
-                    servers.Add(drive.server, std::move(record));
-                    probes.push_back(ServerProbe{drive.server, lastComponent(drive.uncPath)});
-                    probedThrough.append(drive.drive);
-                }
-                drive.probedThrough = probedThrough[drive.serverIndex];
-            }
-        }
-        if (drives)
-            drives->push_back(std::move(drive));
-    }
-    return probes;
-}
-
 TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection, const ServerProbe &probe,
                            ServerDiagnosis *diagnosis)
 {
@@ -132,11 +79,4 @@ TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection, const
     if (diagnosis)
         *diagnosis = std::move(trace);
     return record;
-}
-
-void DiscoverServers(Platform &platform, TAdsConnection &connection, TServerInfoList &servers)
-{
-    const std::vector<ServerProbe> probes = PlanDiscovery(platform, servers);
-    for (std::size_t i = 0; i < probes.size(); ++i)
-        *servers.Record(int(i)) = ProbeServer(platform, connection, probes[i]);
 }

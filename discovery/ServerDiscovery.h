@@ -54,21 +54,8 @@ struct ServerProbe {
     QString share;
 };
 
-// The servers behind the network drives, once each, in drive order: the first drive that
-// leads to a server names it (case ignored as the user's locale says) and gives its share.
-// Fills the list afresh with one record per server, named but not yet probed, and gives
-// what to probe, in the list's order.
-// With drives, also gives every drive that has a root, network or not, with what the plan
-// saw of it (its servers not yet probed).
-std::vector<ServerProbe> PlanDiscovery(Platform &platform, TServerInfoList &servers,
-                                       std::vector<DriveDiagnosis> *drives = nullptr);
-
 // One server's address lookup and probe: at the first probe port, then at the second only when
 // the first did not answer.
 // With diagnosis, also tells how each step went. Never raises.
 TAdsServerInfo ProbeServer(Platform &platform, TAdsConnection &connection, const ServerProbe &probe,
                            ServerDiagnosis *diagnosis = nullptr);
-
-// Fills the list afresh from the network drives, one server after another through the
-// given connection. Never raises. (The main window probes side by side: ServerProbes.)
-void DiscoverServers(Platform &platform, TAdsConnection &connection, TServerInfoList &servers);

@@ -1,30 +1,37 @@
-// Discovery, preview and ADS.INI through the real main window, the real engine and real
-// stand-in servers. The probe's ports are fixed (6262, 2001), so these tests hold a lock
-// on them and run one at a time.
+// Discovery, preview, ADS.INI and "Details…" through the real main window, the real engine
+// and real stand-in servers. The probe's ports are fixed (6262, 2001), so these tests hold a
+// lock on them and run one at a time.
 
 #include "AdsIni.h"
 #include "AnsweredBoxes.h"
 #include "Blackhole.h"
 #include "ChildProcess.h"
+#include "DetailsDialog.h"
+#include "Discovery.h"
 #include "DiscoveryWait.h"
 #include "FakePlatform.h"
 #include "PlacedPlatform.h"
 #include "QtPrinters.h"
-#include "ServerDiscovery.h"
 #include "ShapeButton.h"
 #include "StandinServer.h"
 #include "TempPrefix.h"
+#include "TextTable.h"
 #include "adscnnct.h"
 #include "dlgMainU.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -308,6 +315,40 @@ TEST(MainWindowWriter, NoDrivesWritesNothingAndStillReportsSuccess)
                               .arg(programDir.filePath(QStringLiteral("ADS.INI")))});
 }
 
+// Discovery resolves each drive once: the preview shows what "Details…" shows and what was
+// probed. Writing resolves each root anew, so a drive reconnected since start-up is written
+// with its new path.
+TEST(MainWindowWriter, PreviewShowsTheDrivesAsDiscoveredTheFileAsTheyAreNow)
+{
+    QTemporaryDir programDir;
+    FakePlatform platform;
+    platform.setExecutablePath(programDir.filePath(QStringLiteral("Quellmark")));
+    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.3\\daten"));
+    platform.addDrive(QLatin1Char('G'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.3\\apps"));
+    TForm1 form(platform);
+    // Reconnected while the server is probed.
+    platform.setUniversalName(QStringLiteral("G:"), QStringLiteral("\\\\127.0.0.3\\neu"));
+    platform.setUniversalName(QStringLiteral("G:\\"), QStringLiteral("\\\\127.0.0.3\\neu\\"));
+    ASSERT_TRUE(waitForDiscovery(form));
+    EXPECT_EQ(form.Memo1->toPlainText(),
+              QStringLiteral("[DRIVES]\nF:=\\\\127.0.0.3\\daten\nG:=\\\\127.0.0.3\\apps\n\n"
+                             "[127.0.0.3]\nLAN_IP=\nLAN_PORT=0\n"));
+    ASSERT_EQ(form.Diagnosis().drives.size(), 2u);
+    EXPECT_EQ(form.Diagnosis().drives[1].uncPath, QStringLiteral("\\\\127.0.0.3\\apps"));
+    // Each root asked once, the drive resolved once.
+    EXPECT_EQ(platform.calls.filter(QStringLiteral("GetDriveTypeW")).size(), 26);
+    EXPECT_EQ(platform.calls.filter(QStringLiteral("WNetGetUniversalNameW(G:,")).size(), 1);
+
+    AnsweredBoxes watcher;
+    form.fcShapeBtn2->click();
+    ASSERT_EQ(watcher.boxes.size(), 1);
+    QFile written(programDir.filePath(QStringLiteral("ADS.INI")));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), QByteArray("[DRIVES]\r\nF:=\\\\127.0.0.3\\daten\\\r\n"
+                                            "G:=\\\\127.0.0.3\\neu\\\r\n"
+                                            "[127.0.0.3]\r\nLAN_IP=\r\nLAN_PORT=0\r\n"));
+}
+
 // --- probes side by side -------------------------------------------------------------
 
 // Every kind of server a workstation meets, behind drives in an order that matters.
@@ -360,12 +401,13 @@ TEST_F(SideBySide, PreviewAndFileAreWhatOneAfterAnotherGives)
 
     TAdsConnection connection;
     TServerInfoList serial(platform);
-    DiscoverServers(platform, connection, serial);
+    Discovery serialRun(platform);
+    serialRun.runInTurn(serial, connection);
     const QStringList drives{QStringLiteral("D:"), QStringLiteral("E:"), QStringLiteral("F:"),
                              QStringLiteral("G:"), QStringLiteral("H:"), QStringLiteral("I:"),
                              QStringLiteral("J:")};
-    const QString serialPreview =
-        AdsIni::PreviewLines(platform, drives, serial).join(QLatin1Char('\n'));
+    ASSERT_EQ(serialRun.networkDrives(), drives);
+    const QString serialPreview = AdsIni::PreviewLines(serialRun).join(QLatin1Char('\n'));
     const QString serialFile = programDir.filePath(QStringLiteral("serial.ini"));
     AdsIni::Write(platform, serialFile, drives, serial);
     // What one after another gives is itself right.
@@ -468,6 +510,154 @@ TEST(MainWindowHint, WithoutAnyPrefixThePreviewSaysWhereDrivesComeFrom)
     EXPECT_EQ(form.Memo1->toPlainText(), platform.driveSourceHint());
     EXPECT_TRUE(form.Memo1->toPlainText().contains(QStringLiteral("WINEPREFIX")));
     EXPECT_FALSE(form.Memo1->toPlainText().contains(QLatin1Char('\n')));
+}
+
+// --- the main window's "Details…" --------------------------------------------------------
+
+// Live at 6262 (.111), refusing (.113), not resolving (.114) and switched off behind a
+// dropping firewall (.115: both ports swallow the connect).
+class DetailsDialogTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        server = std::make_unique<StandinServer>(QStringList{QStringLiteral("127.0.0.111:6262")},
+                                                 R"({"name":"DETAILS","shares":["daten"]})");
+        blackholes.push_back(std::make_unique<Blackhole>(QStringLiteral("127.0.0.115"), 6262));
+        blackholes.push_back(std::make_unique<Blackhole>(QStringLiteral("127.0.0.115"), 2001));
+    }
+    static void TearDownTestSuite()
+    {
+        blackholes.clear();
+        server.reset();
+    }
+
+    static std::unique_ptr<StandinServer> server;
+    static std::vector<std::unique_ptr<Blackhole>> blackholes;
+    QTemporaryDir dir;
+};
+std::unique_ptr<StandinServer> DetailsDialogTest::server;
+std::vector<std::unique_ptr<Blackhole>> DetailsDialogTest::blackholes;
+
+QStringList row(const QTableWidget *table, int index)
+{
+    QStringList cells;
+    for (int column = 0; column < table->columnCount(); ++column)
+        cells << (table->item(index, column) ? table->item(index, column)->text() : QString());
+    return cells;
+}
+
+// A number of milliseconds in a cell is whatever the run took.
+QStringList withoutTimes(QStringList cells)
+{
+    cells.replaceInStrings(QRegularExpression(QStringLiteral("\\d+ ms")), QStringLiteral("N ms"));
+    return cells;
+}
+
+TEST_F(DetailsDialogTest, ReasonForEveryKindOfDriveWhileProbesRunAndAfter)
+{
+    FakePlatform platform;
+    platform.setExecutablePath(dir.filePath(QStringLiteral("Quellmark")));
+    platform.addDrive(QLatin1Char('C'), DRIVE_FIXED);
+    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.111\\daten"));
+    platform.addDrive(QLatin1Char('K'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.113\\archiv"));
+    platform.addDrive(QLatin1Char('L'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.114\\daten"));
+    platform.addDrive(QLatin1Char('N'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.115\\daten"));
+    platform.addHost("127.0.0.111", {{127, 0, 0, 111}});
+    platform.addHost("127.0.0.113", {{127, 0, 0, 113}});
+    platform.addHost("127.0.0.115", {{127, 0, 0, 115}});
+
+    TForm1 form(platform);
+    form.show();
+    // "Details…" is the preview's context menu's last entry, below the standard ones.
+    QAction *details = nullptr;
+    QTimer::singleShot(0, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            details = menu->actions().last();
+            EXPECT_GT(menu->actions().size(), 2);
+            menu->setActiveAction(details);
+            QTest::keyClick(menu, Qt::Key_Return);
+        }
+    });
+    const QPoint inside(20, 20);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, inside,
+                            form.Memo1->viewport()->mapToGlobal(inside));
+    QApplication::sendEvent(form.Memo1->viewport(), &event);
+    ASSERT_NE(details, nullptr);
+    EXPECT_EQ(details->text(), QStringLiteral("Details…"));
+    auto *dialog = form.findChild<DetailsDialog *>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    const QTableWidget *table = dialog->tblDetails;
+    ASSERT_EQ(table->rowCount(), 5);
+
+    // While the switched-off server is still probed, its row says so.
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return form.ServerInfo && form.Diagnosis().servers.size() == 4 &&
+               form.Diagnosis().servers[1].stage == ServerDiagnosis::Stage::Done &&
+               table->item(2, 6)->text().endsWith(QStringLiteral("kein Datenbankserver antwortet"));
+    }));
+    EXPECT_FALSE(form.DiscoveryDone());
+    EXPECT_EQ(row(table, 4).last(),
+              QStringLiteral("DRIVES N: und [127.0.0.115]: Server wird geprüft …"));
+
+    ASSERT_TRUE(waitForDiscovery(form));
+    const QStringList header{QStringLiteral("Laufwerk"), QStringLiteral("UNC-Pfad"),
+                             QStringLiteral("Server"),   QStringLiteral("Adresse"),
+                             QStringLiteral("6262"),     QStringLiteral("2001"),
+                             QStringLiteral("Ergebnis")};
+    for (int column = 0; column < header.size(); ++column)
+        EXPECT_EQ(table->horizontalHeaderItem(column)->text(), header[column]);
+    const QList<QStringList> expected{
+        {QStringLiteral("C:"), QStringLiteral("lokales Laufwerk"), QString(), QString(), QString(),
+         QString(), QStringLiteral("kein Eintrag: kein Netzlaufwerk")},
+        {QStringLiteral("F:"), QStringLiteral("\\\\127.0.0.111\\daten"),
+         QStringLiteral("127.0.0.111"), QStringLiteral("127.0.0.111"),
+         QStringLiteral("Antwort in N ms"), QStringLiteral("nicht nötig"),
+         QStringLiteral("DRIVES F: und [127.0.0.111], LAN_PORT=6262")},
+        {QStringLiteral("K:"), QStringLiteral("\\\\127.0.0.113\\archiv"),
+         QStringLiteral("127.0.0.113"), QStringLiteral("127.0.0.113"),
+         QStringLiteral("abgewiesen (Fehler 6012)"), QStringLiteral("abgewiesen (Fehler 6012)"),
+         QStringLiteral("DRIVES K: und [127.0.0.113] mit LAN_PORT=0: kein Datenbankserver "
+                        "antwortet")},
+        {QStringLiteral("L:"), QStringLiteral("\\\\127.0.0.114\\daten"),
+         QStringLiteral("127.0.0.114"), QStringLiteral("nicht aufgelöst (Fehler 11001)"),
+         QStringLiteral("abgewiesen (Fehler 6012)"), QStringLiteral("abgewiesen (Fehler 6012)"),
+         QStringLiteral("DRIVES L: und [127.0.0.114] mit LAN_IP leer und LAN_PORT=0: Name nicht "
+                        "aufgelöst, kein Datenbankserver antwortet")},
+        {QStringLiteral("N:"), QStringLiteral("\\\\127.0.0.115\\daten"),
+         QStringLiteral("127.0.0.115"), QStringLiteral("127.0.0.115"),
+         QStringLiteral("keine Antwort in N ms (Fehler 6013)"),
+         QStringLiteral("keine Antwort in N ms (Fehler 6013)"),
+         QStringLiteral("DRIVES N: und [127.0.0.115] mit LAN_PORT=0: kein Datenbankserver "
+                        "antwortet")},
+    };
+    for (int i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(withoutTimes(row(table, i)), expected[i]);
+        for (int column = 0; column < table->columnCount(); ++column)
+            EXPECT_FALSE(table->item(i, column)->flags() & Qt::ItemIsEditable);
+    }
+    // The engine's own words are a tooltip away.
+    EXPECT_TRUE(table->item(2, 4)->toolTip().contains(QStringLiteral("127.0.0.113:6262")));
+
+    // Copied as the grids copy: tab-separated with the titles, "Kopieren" every row, Ctrl+C
+    // the selected ones.
+    const auto copied = [] {
+        return withoutTimes(QApplication::clipboard()->text().split(QLatin1Char('\n')));
+    };
+    QStringList lines{header.join(QLatin1Char('\t'))};
+    for (const QStringList &cells : expected)
+        lines << cells.join(QLatin1Char('\t'));
+    QApplication::clipboard()->clear();
+    dialog->btnCopy->click();
+    EXPECT_EQ(copied(), lines + QStringList{QString()});
+    QApplication::clipboard()->clear();
+    dialog->activateWindow();
+    QApplication::setActiveWindow(dialog);
+    dialog->tblDetails->setFocus();
+    dialog->tblDetails->selectRow(2);
+    QTest::keyClick(dialog->tblDetails, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(copied(), QStringList({lines[0], lines[3], QString()}));
 }
 
 } // namespace

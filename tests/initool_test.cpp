@@ -1,11 +1,10 @@
 // quellmark-ini: its commands, options and exit codes against real stand-in servers, as a
 // process of its own and in the test's process (where the fake platform makes a name
-// unresolvable), and the main window's "Details…" dialog. The probe's ports are fixed
-// (6262, 2001), so these tests hold a lock on them and run one at a time.
+// unresolvable). The probe's ports are fixed (6262, 2001), so these tests hold a lock on
+// them and run one at a time.
 
 #include "AdsIni.h"
-#include "Blackhole.h"
-#include "DetailsDialog.h"
+#include "Diagnosis.h"
 #include "DiscoveryWait.h"
 #include "FakePlatform.h"
 #include "FileSizeLimit.h"
@@ -15,21 +14,15 @@
 #include "TempPrefix.h"
 #include "dlgMainU.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -85,9 +78,10 @@ protected:
     static Ran inProcess(Platform &platform, const QStringList &arguments)
     {
         Ran ran;
-        ran.code = IniTool::run(platform, arguments,
-                                {[&](const QString &text) { ran.out += text; },
-                                 [&](const QString &text) { ran.err += text; }, false});
+        ran.code = IniTool::exitCode(
+            IniTool::run(platform, arguments,
+                         CommandOutput{[&](const QString &text) { ran.out += text; },
+                                       [&](const QString &text) { ran.err += text; }, false}));
         return ran;
     }
 
@@ -265,7 +259,8 @@ TEST_F(IniToolTest, CommandsOptionsAndExitCodes)
                     .out.startsWith(handEditedDiff));
 }
 
-TEST_F(IniToolTest, UsageErrorsGiveTheUsageAndTouchNothing)
+// One line says what is wrong, one how to learn more, as command-line tools do.
+TEST_F(IniToolTest, UsageErrorsSayWhatIsWrongAndTouchNothing)
 {
     writeBytes(ini, "[S]\r\nk=v\r\n");
     const struct {
@@ -275,6 +270,8 @@ TEST_F(IniToolTest, UsageErrorsGiveTheUsageAndTouchNothing)
         {{}, "kein Befehl angegeben"},
         {{QStringLiteral("frobnicate")}, "unbekannter Befehl frobnicate"},
         {{QStringLiteral("--bogus"), QStringLiteral("diff")}, "unbekannte Option --bogus"},
+        {{QStringLiteral("diff"), QStringLiteral("--json=1")}, "unbekannte Option --json=1"},
+        {{QStringLiteral("-q"), QStringLiteral("diff")}, "unbekannte Option -q"},
         {{QStringLiteral("diff"), QStringLiteral("--ini")}, "--ini braucht einen Pfad"},
         {{QStringLiteral("write"), QStringLiteral("--ini="), ini}, "--ini braucht einen Pfad"},
         {{QStringLiteral("diff"), QStringLiteral("--ini"), ini, QStringLiteral("--ini"), ini},
@@ -288,10 +285,9 @@ TEST_F(IniToolTest, UsageErrorsGiveTheUsageAndTouchNothing)
         const Ran ran = tool(c.arguments);
         EXPECT_EQ(ran.code, 3);
         EXPECT_EQ(ran.out, QString());
-        EXPECT_TRUE(ran.err.startsWith(QStringLiteral("quellmark-ini: ") +
-                                       QString::fromUtf8(c.says) +
-                                       QStringLiteral("\n\nAufruf: quellmark-ini")))
-            << qPrintable(ran.err);
+        EXPECT_EQ(ran.err, QStringLiteral("quellmark-ini: ") + QString::fromUtf8(c.says) +
+                               QStringLiteral("\nAufruf: quellmark-ini BEFEHL [OPTIONEN]; mehr "
+                                              "mit --help\n"));
     }
     EXPECT_EQ(readBytes(ini), QByteArray("[S]\r\nk=v\r\n"));
     EXPECT_FALSE(QFileInfo::exists(backup));
@@ -682,142 +678,6 @@ TEST_F(IniToolTest, JsonEntriesAreTheWindowsPreview)
                            {QStringLiteral("key"), QStringLiteral("F:")},
                            {QStringLiteral("before"), QJsonValue::Null},
                            {QStringLiteral("after"), QStringLiteral("\\\\127.0.0.111\\daten\\")}}));
-}
-
-// --- the main window's "Details…" ------------------------------------------------------
-
-class DetailsTest : public IniToolTest {
-protected:
-    static void SetUpTestSuite()
-    {
-        IniToolTest::SetUpTestSuite();
-        // Switched off behind a dropping firewall: both ports swallow the connect.
-        blackholes.push_back(std::make_unique<Blackhole>(QStringLiteral("127.0.0.115"), 6262));
-        blackholes.push_back(std::make_unique<Blackhole>(QStringLiteral("127.0.0.115"), 2001));
-    }
-    static void TearDownTestSuite()
-    {
-        blackholes.clear();
-        IniToolTest::TearDownTestSuite();
-    }
-    static std::vector<std::unique_ptr<Blackhole>> blackholes;
-};
-std::vector<std::unique_ptr<Blackhole>> DetailsTest::blackholes;
-
-QStringList row(const QTableWidget *table, int index)
-{
-    QStringList cells;
-    for (int column = 0; column < table->columnCount(); ++column)
-        cells << (table->item(index, column) ? table->item(index, column)->text() : QString());
-    return cells;
-}
-
-// A number of milliseconds in a cell is whatever the run took.
-QStringList withoutTimes(QStringList cells)
-{
-    cells.replaceInStrings(QRegularExpression(QStringLiteral("\\d+ ms")), QStringLiteral("N ms"));
-    return cells;
-}
-
-TEST_F(DetailsTest, ReasonForEveryKindOfDriveWhileProbesRunAndAfter)
-{
-    FakePlatform platform;
-    platform.setExecutablePath(dir.filePath(QStringLiteral("Quellmark")));
-    platform.addDrive(QLatin1Char('C'), DRIVE_FIXED);
-    platform.addDrive(QLatin1Char('F'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.111\\daten"));
-    platform.addDrive(QLatin1Char('K'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.113\\archiv"));
-    platform.addDrive(QLatin1Char('L'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.114\\daten"));
-    platform.addDrive(QLatin1Char('N'), DRIVE_REMOTE, QStringLiteral("\\\\127.0.0.115\\daten"));
-    platform.addHost("127.0.0.111", {{127, 0, 0, 111}});
-    platform.addHost("127.0.0.113", {{127, 0, 0, 113}});
-    platform.addHost("127.0.0.115", {{127, 0, 0, 115}});
-
-    TForm1 form(platform);
-    form.show();
-    // "Details…" is the preview's context menu's last entry, below the standard ones.
-    QAction *details = nullptr;
-    QTimer::singleShot(0, [&] {
-        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-            details = menu->actions().last();
-            EXPECT_GT(menu->actions().size(), 2);
-            menu->setActiveAction(details);
-            QTest::keyClick(menu, Qt::Key_Return);
-        }
-    });
-    const QPoint inside(20, 20);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, inside,
-                            form.Memo1->viewport()->mapToGlobal(inside));
-    QApplication::sendEvent(form.Memo1->viewport(), &event);
-    ASSERT_NE(details, nullptr);
-    EXPECT_EQ(details->text(), QStringLiteral("Details…"));
-    auto *dialog = form.findChild<DetailsDialog *>();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(dialog->isVisible());
-    const QTableWidget *table = dialog->tblDetails;
-    ASSERT_EQ(table->rowCount(), 5);
-
-    // While the switched-off server is still probed, its row says so.
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        return form.ServerInfo && form.Diagnosis().servers.size() == 4 &&
-               form.Diagnosis().servers[1].stage == ServerDiagnosis::Stage::Done &&
-               table->item(2, 6)->text().endsWith(QStringLiteral("kein Datenbankserver antwortet"));
-    }));
-    EXPECT_FALSE(form.DiscoveryDone());
-    EXPECT_EQ(row(table, 4).last(),
-              QStringLiteral("DRIVES N: und [127.0.0.115]: Server wird geprüft …"));
-
-    ASSERT_TRUE(waitForDiscovery(form));
-    const QStringList header{QStringLiteral("Laufwerk"), QStringLiteral("UNC-Pfad"),
-                             QStringLiteral("Server"),   QStringLiteral("Adresse"),
-                             QStringLiteral("6262"),     QStringLiteral("2001"),
-                             QStringLiteral("Ergebnis")};
-    for (int column = 0; column < header.size(); ++column)
-        EXPECT_EQ(table->horizontalHeaderItem(column)->text(), header[column]);
-    const QList<QStringList> expected{
-        {QStringLiteral("C:"), QStringLiteral("lokales Laufwerk"), QString(), QString(), QString(),
-         QString(), QStringLiteral("kein Eintrag: kein Netzlaufwerk")},
-        {QStringLiteral("F:"), QStringLiteral("\\\\127.0.0.111\\daten"),
-         QStringLiteral("127.0.0.111"), QStringLiteral("127.0.0.111"),
-         QStringLiteral("Antwort in N ms"), QStringLiteral("nicht nötig"),
-         QStringLiteral("DRIVES F: und [127.0.0.111], LAN_PORT=6262")},
-        {QStringLiteral("K:"), QStringLiteral("\\\\127.0.0.113\\archiv"),
-         QStringLiteral("127.0.0.113"), QStringLiteral("127.0.0.113"),
-         QStringLiteral("abgewiesen (Fehler 6012)"), QStringLiteral("abgewiesen (Fehler 6012)"),
-         QStringLiteral("DRIVES K: und [127.0.0.113] mit LAN_PORT=0: kein Datenbankserver "
-                        "antwortet")},
-        {QStringLiteral("L:"), QStringLiteral("\\\\127.0.0.114\\daten"),
-         QStringLiteral("127.0.0.114"), QStringLiteral("nicht aufgelöst (Fehler 11001)"),
-         QStringLiteral("abgewiesen (Fehler 6012)"), QStringLiteral("abgewiesen (Fehler 6012)"),
-         QStringLiteral("DRIVES L: und [127.0.0.114] mit LAN_IP leer und LAN_PORT=0: Name nicht "
-                        "aufgelöst, kein Datenbankserver antwortet")},
-        {QStringLiteral("N:"), QStringLiteral("\\\\127.0.0.115\\daten"),
-         QStringLiteral("127.0.0.115"), QStringLiteral("127.0.0.115"),
-         QStringLiteral("keine Antwort in N ms (Fehler 6013)"),
-         QStringLiteral("keine Antwort in N ms (Fehler 6013)"),
-         QStringLiteral("DRIVES N: und [127.0.0.115] mit LAN_PORT=0: kein Datenbankserver "
-                        "antwortet")},
-    };
-    for (int i = 0; i < expected.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(withoutTimes(row(table, i)), expected[i]);
-        for (int column = 0; column < table->columnCount(); ++column)
-            EXPECT_FALSE(table->item(i, column)->flags() & Qt::ItemIsEditable);
-    }
-    // The engine's own words are a tooltip away.
-    EXPECT_TRUE(table->item(2, 4)->toolTip().contains(QStringLiteral("127.0.0.113:6262")));
-
-    // Copied as text, by the button and by Ctrl+C, as quellmark-ini diagnose prints it.
-    const QString text = DiagnosisText(form.Diagnosis());
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Laufwerk  UNC-Pfad")));
-    QApplication::clipboard()->clear();
-    dialog->btnCopy->click();
-    EXPECT_EQ(QApplication::clipboard()->text(), text);
-    QApplication::clipboard()->clear();
-    dialog->activateWindow();
-    QApplication::setActiveWindow(dialog);
-    dialog->tblDetails->setFocus();
-    QTest::keyClick(dialog->tblDetails, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), text);
 }
 
 } // namespace

@@ -1,0 +1,12 @@
+#include "ConsoleProgram.h"
+
+void ConsoleProgram::sayError(const CommandOutput &output, const QString &text) const
+{
+    output.err(name + QStringLiteral(": ") + text + QLatin1Char('\n'));
+}
+
+void ConsoleProgram::sayUsageError(const CommandOutput &output, const QString &text) const
+{
+    output.err(name + QStringLiteral(": ") + text + QStringLiteral("\nAufruf: ") + synopsis +
+               QStringLiteral("; mehr mit --help\n"));
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Arguments.h"
+#include "CommandOutput.h"
+#include "StandardStreams.h"
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// What the console programs in cli/ share: every message on standard error starts with the
+// program's name; a wrong call is told in one line, followed by the call and where to read
+// more; an argument must be text; output that cannot be written is a failure; and each
+// program turns its outcomes into exit codes in one table of its own.
+struct ConsoleProgram {
+    QString name;     // "quellmark-ini"
+    QString synopsis; // how it is called: "quellmark-ini BEFEHL [OPTIONEN]"
+
+    // "NAME: text" on standard error.
+    void sayError(const CommandOutput &output, const QString &text) const;
+    // "NAME: text", then "Aufruf: SYNOPSIS; mehr mit --help".
+    void sayUsageError(const CommandOutput &output, const QString &text) const;
+};
+
+// A program's table from outcome to exit code, and the outcomes the frame itself reaches.
+template <typename Outcome> struct ExitCodes {
+    int (*of)(Outcome);
+    Outcome usageError; // an argument that is not text
+    Outcome outputLost; // standard output or error could not be written
+};
+
+// main() of a console program: Qt's core application, the arguments as text, the command
+// line run to its outcome on the process's standard streams (run(arguments, output) never
+// raises), the streams finished, and the outcome's exit code.
+template <typename Outcome, typename Run>
+int runConsoleProgram(int argc, char *argv[], const ConsoleProgram &program,
+                      const ExitCodes<Outcome> &codes, const Run &run)
+{
+    const QCoreApplication application(argc, argv);
+    const CommandOutput output = StandardStreams::output();
+    QString error;
+    const std::optional<QStringList> arguments = decodeArguments(argc, argv, error);
+    Outcome outcome = codes.usageError;
+    if (arguments)
+        outcome = run(*arguments, output);
+    else
+        program.sayUsageError(output, error);
+    // Output that did not arrive is a failure: a scan would collect nothing and be told all
+    // is well.
+    if (const std::optional<QString> failure = StandardStreams::finish()) {
+        program.sayError(output, *failure);
+        outcome = codes.outputLost;
+    }
+    return codes.of(outcome);
+}
