@@ -40,29 +40,21 @@ DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
 void DetailsDialog::setReport(const DiscoveryReport &report)
 {
     const QList<QStringList> rows = DiagnosisRows(report);
-    tblDetails->setRows(rows);
-    for (int row = 0; row < tblDetails->rowCount(); ++row) {
-        for (int column = 0; column < tblDetails->columnCount(); ++column) {
-            QTableWidgetItem *item = tblDetails->item(row, column);
-            item->setFlags(item->flags() & ~Qt::ItemIsEditable);
-            item->setToolTip(item->text());
-        }
-    }
-    // Each port cell's tooltip gives the engine's own words.
-    for (int row = 0; row < tblDetails->rowCount(); ++row) {
+    // Every cell's tooltip is its whole text; a port's gives the engine's own words too.
+    QList<QStringList> tips = rows;
+    for (qsizetype row = 0; row < rows.size() && std::size_t(row) < report.drives.size(); ++row) {
         const DriveDiagnosis &drive = report.drives[std::size_t(row)];
         if (drive.serverIndex < 0 || std::size_t(drive.serverIndex) >= report.servers.size() ||
             drive.probedThrough != drive.drive)
             continue;
         for (const PortTrial &trial : report.servers[std::size_t(drive.serverIndex)].ports) {
-            const DiagnosisColumn column = trial.port == FirstProbePort
-                                               ? DiagnosisColumn::FirstPort
-                                               : DiagnosisColumn::SecondPort;
-            QTableWidgetItem *item = tblDetails->item(row, int(column));
-            if (item && !trial.text.isEmpty())
-                item->setToolTip(item->text() + QLatin1Char('\n') + trial.text);
+            const int column = int(trial.port == FirstProbePort ? DiagnosisColumn::FirstPort
+                                                                : DiagnosisColumn::SecondPort);
+            if (column < tips[row].size() && !trial.text.isEmpty())
+                tips[row][column] += QLatin1Char('\n') + trial.text;
         }
     }
+    tblDetails->setRows(rows, tips);
 }
 
 void DetailsDialog::copy() const

@@ -538,11 +538,11 @@ protected:
 std::unique_ptr<StandinServer> DetailsDialogTest::server;
 std::vector<std::unique_ptr<Blackhole>> DetailsDialogTest::blackholes;
 
-QStringList row(const QTableWidget *table, int index)
+QStringList row(const TextTable *table, int index)
 {
     QStringList cells;
     for (int column = 0; column < table->columnCount(); ++column)
-        cells << (table->item(index, column) ? table->item(index, column)->text() : QString());
+        cells << table->shownText(index, column);
     return cells;
 }
 
@@ -587,14 +587,14 @@ TEST_F(DetailsDialogTest, ReasonForEveryKindOfDriveWhileProbesRunAndAfter)
     auto *dialog = form.findChild<DetailsDialog *>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
-    const QTableWidget *table = dialog->tblDetails;
+    const TextTable *table = dialog->tblDetails;
     ASSERT_EQ(table->rowCount(), 5);
 
     // While the switched-off server is still probed, its row says so.
     ASSERT_TRUE(QTest::qWaitFor([&] {
         return form.ServerInfo && form.Diagnosis().servers.size() == 4 &&
                form.Diagnosis().servers[1].stage == ServerDiagnosis::Stage::Done &&
-               table->item(2, 6)->text().endsWith(QStringLiteral("kein Datenbankserver antwortet"));
+               table->shownText(2, 6).endsWith(QStringLiteral("kein Datenbankserver antwortet"));
     }));
     EXPECT_FALSE(form.DiscoveryDone());
     EXPECT_EQ(row(table, 4).last(),
@@ -606,7 +606,7 @@ TEST_F(DetailsDialogTest, ReasonForEveryKindOfDriveWhileProbesRunAndAfter)
                              QStringLiteral("6262"),     QStringLiteral("2001"),
                              QStringLiteral("Ergebnis")};
     for (int column = 0; column < header.size(); ++column)
-        EXPECT_EQ(table->horizontalHeaderItem(column)->text(), header[column]);
+        EXPECT_EQ(table->model()->headerData(column, Qt::Horizontal).toString(), header[column]);
     const QList<QStringList> expected{
         {QStringLiteral("C:"), QStringLiteral("lokales Laufwerk"), QString(), QString(), QString(),
          QString(), QStringLiteral("kein Eintrag: kein Netzlaufwerk")},
@@ -635,10 +635,11 @@ TEST_F(DetailsDialogTest, ReasonForEveryKindOfDriveWhileProbesRunAndAfter)
         SCOPED_TRACE(i);
         EXPECT_EQ(withoutTimes(row(table, i)), expected[i]);
         for (int column = 0; column < table->columnCount(); ++column)
-            EXPECT_FALSE(table->item(i, column)->flags() & Qt::ItemIsEditable);
+            EXPECT_FALSE(table->model()->flags(table->model()->index(i, column)) &
+                         Qt::ItemIsEditable);
     }
     // The engine's own words are a tooltip away.
-    EXPECT_TRUE(table->item(2, 4)->toolTip().contains(QStringLiteral("127.0.0.113:6262")));
+    EXPECT_TRUE(table->toolTip(2, 4).contains(QStringLiteral("127.0.0.113:6262")));
 
     // Copied as the grids copy: tab-separated with the titles, "Kopieren" every row, Ctrl+C
     // the selected ones.

@@ -29,9 +29,15 @@ public:
     }
     QVariant data(const QModelIndex &index, int role) const override
     {
-        if (role != Qt::DisplayRole || !index.isValid())
+        if (!index.isValid())
             return {};
-        return CellText::shown(text(index.row(), index.column()));
+        if (role == Qt::DisplayRole)
+            return CellText::shown(text(index.row(), index.column()));
+        if (role == Qt::ToolTipRole) {
+            const QString tip = m_toolTips.value(index.row()).value(index.column());
+            return tip.isEmpty() ? QVariant() : QVariant(CellText::shown(tip));
+        }
+        return {};
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
@@ -40,10 +46,11 @@ public:
         return QAbstractTableModel::headerData(section, orientation, role);
     }
 
-    void setRows(QList<QStringList> rows)
+    void setRows(QList<QStringList> rows, QList<QStringList> toolTips)
     {
         beginResetModel();
         m_rows = std::move(rows);
+        m_toolTips = std::move(toolTips);
         endResetModel();
     }
     QString text(int row, int column) const { return m_rows.value(row).value(column); }
@@ -52,6 +59,7 @@ public:
 private:
     const QStringList m_titles;
     QList<QStringList> m_rows;
+    QList<QStringList> m_toolTips;
 };
 
 TextTable::TextTable(const QStringList &titles, QWidget *parent)
@@ -70,9 +78,9 @@ TextTable::TextTable(const QStringList &titles, QWidget *parent)
     horizontalHeader()->setResizeContentsPrecision(CellText::SampleRows);
 }
 
-void TextTable::setRows(QList<QStringList> rows)
+void TextTable::setRows(QList<QStringList> rows, QList<QStringList> toolTips)
 {
-    m_rows->setRows(std::move(rows));
+    m_rows->setRows(std::move(rows), std::move(toolTips));
     fitColumns();
 }
 
@@ -84,6 +92,11 @@ int TextTable::rowCount() const
 int TextTable::columnCount() const
 {
     return m_rows->columnCount();
+}
+
+QString TextTable::toolTip(int row, int column) const
+{
+    return m_rows->data(m_rows->index(row, column), Qt::ToolTipRole).toString();
 }
 
 QString TextTable::shownText(int row, int column) const

@@ -15,11 +15,13 @@ class TextTable : public QTableView {
 public:
     explicit TextTable(const QStringList &titles, QWidget *parent = nullptr);
 
-    void setRows(QList<QStringList> rows);
+    // The rows, and for each cell the tooltip, if any (an empty text: none).
+    void setRows(QList<QStringList> rows, QList<QStringList> toolTips = {});
     int rowCount() const;
     int columnCount() const;
-    // What the cell shows.
+    // What the cell shows, and its tooltip.
     QString shownText(int row, int column) const;
+    QString toolTip(int row, int column) const;
     QString selectedRowsText() const;
     QString allRowsText() const;
     // The caller owns it.
