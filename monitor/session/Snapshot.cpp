@@ -5,6 +5,7 @@
 #include "FileReplace.h"
 #include "MonitorNames.h"
 #include "MonitorSession.h"
+#include "TextColumns.h"
 #include "adscnnct.h"
 #include "adstable.h"
 
@@ -88,28 +89,15 @@ QByteArray Snapshot::text() const
         out += QStringLiteral("\n== %1 (%2) ==\n").arg(result.title, rowsLine(result));
         if (!result.open)
             continue;
-        QList<qsizetype> widths;
-        for (const QString &column : result.columns)
-            widths.append(column.size());
-        for (const auto &row : result.rows)
-            for (qsizetype c = 0; c < row.size() && c < widths.size(); ++c)
-                widths[c] = std::max(widths[c], row[c] ? row[c]->size() : 0);
-        const auto line = [&widths](const auto &textOf) {
-            QString text;
-            for (qsizetype c = 0; c < widths.size(); ++c) {
-                if (c > 0)
-                    text += QStringLiteral("  ");
-                text += c + 1 < widths.size() ? textOf(c).leftJustified(widths[c]) : textOf(c);
-            }
-            // Trailing blanks of an empty last column say nothing.
-            while (text.endsWith(QLatin1Char(' ')))
-                text.chop(1);
-            return text + QLatin1Char('\n');
-        };
-        out += line([&result](qsizetype c) { return result.columns[c]; });
-        out += line([&widths](qsizetype c) { return QString(widths[c], QLatin1Char('-')); });
-        for (const auto &row : result.rows)
-            out += line([&row](qsizetype c) { return row.value(c).value_or(QString()); });
+        TextColumns table(result.columns);
+        table.setRule(QLatin1Char('-'));
+        for (const auto &row : result.rows) {
+            QStringList cells;
+            for (const std::optional<QString> &value : row)
+                cells.append(value.value_or(QString()));
+            table.addRow(cells);
+        }
+        out += table.text();
     }
     return out.toUtf8();
 }
