@@ -9,10 +9,19 @@
 #include "ServerDiscovery.h"
 #include "UnifiedDiff.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <algorithm>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(AdsIni)
+};
+
+} // namespace
 
 namespace {
 
@@ -30,10 +39,10 @@ QString causeOf(DWORD code)
 {
     switch (code) {
     case ERROR_INVALID_DATA:
-        return QStringLiteral("ein Name oder Wert enthält einen Zeilenumbruch");
+        return Texts::tr("ein Name oder Wert enthält einen Zeilenumbruch");
     case ERROR_NO_UNICODE_TRANSLATION:
-        return QStringLiteral("ein Name oder Wert enthält Zeichen, die die Kodierung der Datei "
-                              "nicht darstellen kann");
+        return Texts::tr("ein Name oder Wert enthält Zeichen, die die Kodierung der Datei "
+                         "nicht darstellen kann");
     default:
         return {};
     }
@@ -76,19 +85,19 @@ QByteArray ReadFile(const QString &filePath, bool &exists)
     if (!exists)
         return {};
     const auto refuse = [&](const QString &reason) {
-        return Exception(filePath + QStringLiteral(" kann nicht gelesen werden: ") + reason);
+        return Exception(filePath + Texts::tr(" kann nicht gelesen werden: ") + reason);
     };
     if (info.isDir())
-        throw refuse(QStringLiteral("das ist ein Ordner"));
+        throw refuse(Texts::tr("das ist ein Ordner"));
     // A pipe or a device would be read for ever, or wait for a writer.
     if (!info.isFile() || info.size() > MaxFileBytes)
-        throw refuse(QStringLiteral("das ist keine Datei bis 16 MiB"));
+        throw refuse(Texts::tr("das ist keine Datei bis 16 MiB"));
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
         throw refuse(file.errorString());
     QByteArray bytes = file.read(MaxFileBytes + 1);
     if (bytes.size() > MaxFileBytes)
-        throw refuse(QStringLiteral("das ist keine Datei bis 16 MiB"));
+        throw refuse(Texts::tr("das ist keine Datei bis 16 MiB"));
     if (file.error() != QFileDevice::NoError)
         throw refuse(file.errorString());
     return bytes;
@@ -211,8 +220,8 @@ QStringList Diff(const QString &filePath, bool existed, const QByteArray &before
         return {};
     if (before.size() > MaxDiffBytes || after.size() > MaxDiffBytes) {
         const QLocale german(QLocale::German);
-        return {QStringLiteral("Die Datei %1 ändert sich: zu groß für einen zeilenweisen "
-                               "Vergleich (%2 Bytes vorher, %3 Bytes nachher)")
+        return {Texts::tr("Die Datei %1 ändert sich: zu groß für einen zeilenweisen "
+                          "Vergleich (%2 Bytes vorher, %3 Bytes nachher)")
                     .arg(DiffName(filePath), german.toString(existed ? before.size() : 0),
                          german.toString(after.size()))};
     }
@@ -221,7 +230,7 @@ QStringList Diff(const QString &filePath, bool existed, const QByteArray &before
 }
 
 WriteRefused::WriteRefused(const QString &file, const QString &cause, const QString &reason)
-    : Exception(QStringLiteral("In ") + file + QStringLiteral(" kann nicht geschrieben werden") +
+    : Exception(Texts::tr("In %1 kann nicht geschrieben werden").arg(file) +
                 (cause.isEmpty() ? QString() : QStringLiteral(": ") + cause)),
       m_file(file), m_reason(reason)
 {
@@ -252,7 +261,7 @@ Plan WriteEntries(Platform &platform, const QString &filePath, const QList<Entry
     if (!result.ok())
         throw WriteRefused(result.refusedName, {}, FileReplace::reasonText(result));
     if (planner.tooLarge)
-        throw WriteRefused(filePath, {}, QStringLiteral("das ist keine Datei bis 16 MiB"));
+        throw WriteRefused(filePath, {}, Texts::tr("das ist keine Datei bis 16 MiB"));
     Plan &plan = planner.plan;
     if (plan.refusal)
         throw WriteRefused(filePath, *plan.refusal, {});
@@ -265,11 +274,10 @@ Restored Restore(Platform &platform, const QString &filePath)
     const QString backup = BackupPath(filePath);
     const FileReplace::Result saved = FileReplace::readPlain(backup, MaxFileBytes);
     if (!saved.ok())
-        throw Exception(backup + QStringLiteral(" kann nicht zurückgelegt werden: ") +
+        throw Exception(backup + Texts::tr(" kann nicht zurückgelegt werden: ") +
                         FileReplace::reasonText(saved));
     if (!saved.before.exists)
-        throw Exception(QStringLiteral("Keine Sicherung: ") + backup +
-                        QStringLiteral(" gibt es nicht"));
+        throw Exception(Texts::tr("Keine Sicherung: ") + backup + Texts::tr(" gibt es nicht"));
     Restored restored;
     restored.after = saved.before.bytes;
     FileReplace::Request request;
@@ -279,7 +287,7 @@ Restored Restore(Platform &platform, const QString &filePath)
         restored.existed = current.exists;
         restored.readable = !current.tooLarge;
         if (current.tooLarge)
-            restored.unreadableReason = QStringLiteral("größer als 16 MiB");
+            restored.unreadableReason = Texts::tr("größer als 16 MiB");
         restored.before = current.bytes;
         if (current.exists && !current.tooLarge && current.bytes == restored.after)
             return std::nullopt;

@@ -8,6 +8,7 @@
 #include "UnifiedDiff.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -16,6 +17,14 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <optional>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(IniTool)
+};
+
+} // namespace
 
 namespace IniTool {
 
@@ -235,7 +244,7 @@ Outcome restore(const Call &call)
     const QStringList diff =
         restored.readable
             ? AdsIni::Diff(file, restored.existed, restored.before, restored.after)
-            : QStringList{QStringLiteral("Die bisherige Datei %1 ist ohne Vergleich ersetzt: %2")
+            : QStringList{Texts::tr("Die bisherige Datei %1 ist ohne Vergleich ersetzt: %2")
                               .arg(DiffName(file), restored.unreadableReason)};
     json.insert(QStringLiteral("changed"), !restored.readable || restored.before != restored.after);
     json.insert(QStringLiteral("diff"), text(diff));
@@ -298,19 +307,19 @@ std::optional<Parsed> parse(const QStringList &arguments, QString &error)
         parser.addOption(QCommandLineOption(name));
     if (!parser.parse(QStringList{Program.name} + arguments)) {
         const std::optional<QString> refused = refusedOption(arguments);
-        error = refused ? QStringLiteral("unbekannte Option %1").arg(*refused)
-                        : QStringLiteral("--ini braucht einen Pfad");
+        error = refused ? Texts::tr("unbekannte Option %1").arg(*refused)
+                        : Texts::tr("--ini braucht einen Pfad");
         return std::nullopt;
     }
     Parsed parsed;
     const QStringList ini = parser.values(QStringLiteral("ini"));
     if (ini.size() > 1) {
-        error = QStringLiteral("--ini ist zweimal angegeben");
+        error = Texts::tr("--ini ist zweimal angegeben");
         return std::nullopt;
     }
     parsed.ini = ini.value(0);
     if (!ini.isEmpty() && parsed.ini.isEmpty()) {
-        error = QStringLiteral("--ini braucht einen Pfad");
+        error = Texts::tr("--ini braucht einen Pfad");
         return std::nullopt;
     }
     for (const QString &name : parser.positionalArguments()) {
@@ -318,11 +327,11 @@ std::optional<Parsed> parse(const QStringList &arguments, QString &error)
             std::find_if(std::begin(Commands), std::end(Commands),
                          [&name](const auto &c) { return name == QLatin1String(c.name); });
         if (known == std::end(Commands)) {
-            error = QStringLiteral("unbekannter Befehl %1").arg(name);
+            error = Texts::tr("unbekannter Befehl %1").arg(name);
             return std::nullopt;
         }
         if (parsed.command) {
-            error = QStringLiteral("nur ein Befehl auf einmal");
+            error = Texts::tr("nur ein Befehl auf einmal");
             return std::nullopt;
         }
         parsed.command = known->run;
@@ -335,11 +344,11 @@ std::optional<Parsed> parse(const QStringList &arguments, QString &error)
     if (parsed.help || parsed.version)
         return parsed;
     if (!parsed.command) {
-        error = QStringLiteral("kein Befehl angegeben");
+        error = Texts::tr("kein Befehl angegeben");
         return std::nullopt;
     }
     if (parsed.check && parsed.command != &diff) {
-        error = QStringLiteral("--check gilt nur mit diff");
+        error = Texts::tr("--check gilt nur mit diff");
         return std::nullopt;
     }
     return parsed;
@@ -366,30 +375,31 @@ int exitCode(Outcome outcome)
 
 QString usage()
 {
-    return QStringLiteral("Aufruf: ") + Program.synopsis +
-           QStringLiteral(
-               "\n"
-               "\n"
-               "Befehle:\n"
-               "  preview    die ADS.INI-Einträge, wie das Fenster sie zeigt\n"
-               "  diff       was ein Schreiben an der Datei ändern würde, als unified diff\n"
-               "  write      schreibt die Einträge (die Datei vorher als ADS.INI.bak gesichert)\n"
-               "             und zeigt, was sich geändert hat\n"
-               "  restore    legt die Sicherung ADS.INI.bak zurück\n"
-               "  diagnose   für jedes Laufwerk, welche Einträge es gibt oder warum keine\n"
-               "\n"
-               "Optionen:\n"
-               "  --ini PFAD  die Datei (sonst die ADS.INI neben dem Programm)\n"
-               "  --json      ein JSON-Dokument statt Text\n"
-               "  --check     mit diff: Exit-Code 1, wenn ein Schreiben die Datei ändern würde\n"
-               "  --quiet     nichts auf die Standardausgabe\n"
-               "  --help      diese Hilfe\n"
-               "  --version   die Version\n"
-               "\n"
-               "Exit-Codes: 0 erledigt oder nichts zu ändern; 1 Änderungen ausstehen (diff "
-               "--check);\n"
-               "2 die Datei kann nicht gelesen, geschrieben oder wiederhergestellt werden;\n"
-               "3 falscher Aufruf.\n");
+    return Texts::tr("Aufruf: %1\n").arg(QCoreApplication::translate("Console", Program.synopsis)) +
+           Texts::tr("\n"
+                     "Befehle:\n"
+                     "  preview    die ADS.INI-Einträge, wie das Fenster sie zeigt\n"
+                     "  diff       was ein Schreiben an der Datei ändern würde, als unified diff\n"
+                     "  write      schreibt die Einträge (die Datei vorher als ADS.INI.bak "
+                     "gesichert)\n"
+                     "             und zeigt, was sich geändert hat\n"
+                     "  restore    legt die Sicherung ADS.INI.bak zurück\n"
+                     "  diagnose   für jedes Laufwerk, welche Einträge es gibt oder warum keine\n"
+                     "\n"
+                     "Optionen:\n"
+                     "  --ini PFAD  die Datei (sonst die ADS.INI neben dem Programm)\n"
+                     "  --json      ein JSON-Dokument statt Text\n"
+                     "  --check     mit diff: Exit-Code 1, wenn ein Schreiben die Datei ändern "
+                     "würde\n"
+                     "  --quiet     nichts auf die Standardausgabe\n"
+                     "  --lang de|en  die Sprache (sonst die des Arbeitsplatzes)\n"
+                     "  --help      diese Hilfe\n"
+                     "  --version   die Version\n"
+                     "\n"
+                     "Exit-Codes: 0 erledigt oder nichts zu ändern; 1 Änderungen ausstehen (diff "
+                     "--check);\n"
+                     "2 die Datei kann nicht gelesen, geschrieben oder wiederhergestellt werden;\n"
+                     "3 falscher Aufruf.\n");
 }
 
 Outcome run(Platform &platform, const QStringList &arguments, const CommandOutput &output)
@@ -422,7 +432,7 @@ Outcome run(Platform &platform, const QStringList &arguments, const CommandOutpu
     } catch (const std::exception &error) {
         Program.sayError(output, QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        Program.sayError(output, QStringLiteral("unbekannter Fehler"));
+        Program.sayError(output, Texts::tr("unbekannter Fehler"));
     }
     return Outcome::Failed;
 }

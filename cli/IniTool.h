@@ -3,6 +3,7 @@
 #include "CommandOutput.h"
 #include "ConsoleProgram.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -24,8 +25,9 @@ enum class Outcome {
 };
 int exitCode(Outcome outcome);
 
-inline const ConsoleProgram Program{QStringLiteral("quellmark-ini"),
-                                    QStringLiteral("quellmark-ini BEFEHL [OPTIONEN]")};
+inline const ConsoleProgram Program{
+    QStringLiteral("quellmark-ini"),
+    QT_TRANSLATE_NOOP("Console", "quellmark-ini BEFEHL [OPTIONEN]")};
 inline const ExitCodes<Outcome> Codes{&exitCode, Outcome::UsageError, Outcome::OutputLost};
 
 // Runs one command line (arguments without the program's name) to its outcome. Needs a

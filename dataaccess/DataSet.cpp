@@ -2,7 +2,16 @@
 
 #include "FieldText.h"
 
+#include <QCoreApplication>
 #include <algorithm>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(DataSet)
+};
+
+} // namespace
 
 // --- TField --------------------------------------------------------------------------------
 
@@ -209,7 +218,7 @@ TField *TDataSetBase::FieldByName(const QString &name) const
 {
     if (TField *field = FindField(name))
         return field;
-    const QString message = QStringLiteral("Das Feld '%1' wurde nicht gefunden").arg(name);
+    const QString message = Texts::tr("Das Feld '%1' wurde nicht gefunden").arg(name);
     throw EDataAccessError(objectName().isEmpty() ? message
                                                   : objectName() + QStringLiteral(": ") + message);
 }

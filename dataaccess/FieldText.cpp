@@ -2,22 +2,36 @@
 
 #include "Decimal4.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QHash>
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(FieldText)
+};
+
+} // namespace
+
 namespace FieldText {
 
 namespace {
 
-constexpr QStringView TrueText = u"Wahr";
-constexpr QStringView FalseText = u"Falsch";
+// The framework's words for a logical value, translated once and shared by every cell.
+const QString &booleanText(bool value)
+{
+    static const QString yes = Texts::tr("Wahr");
+    static const QString no = Texts::tr("Falsch");
+    return value ? yes : no;
+}
 
 // Display widths in characters of the kinds whose width is not their size.
 constexpr int LargeintWidth = 15;
-constexpr int BooleanWidth = int(std::max(TrueText.size(), FalseText.size()));
-constexpr int DateWidth = 10; // and time
+constexpr int BooleanWidth = 6; // "Falsch"
+constexpr int DateWidth = 10;   // and time
 constexpr int DateTimeWidth = 18;
 constexpr int OtherWidth = 10; // and a BCD field without precision
 
@@ -169,7 +183,7 @@ QString displayText(TFieldType kind, bool currency, const TFieldValue &value, co
         return currencyDouble(locale, value.value.toDouble());
     case TFieldType::ftBCD: {
         if (value.overflow)
-            return QStringLiteral("BCD-Überlauf");
+            return Texts::tr("BCD-Überlauf");
         const Decimal4 decimal = value.value.value<Decimal4>();
         return currency ? currencyText(locale, decimal) : decimal.toGeneral(locale);
     }
@@ -179,9 +193,7 @@ QString displayText(TFieldType kind, bool currency, const TFieldValue &value, co
         return text;
     }
     case TFieldType::ftBoolean: {
-        // Static words, shared rather than copied for every cell.
-        const QStringView word = value.value.toBool() ? TrueText : FalseText;
-        return QString::fromRawData(word.data(), word.size());
+        return booleanText(value.value.toBool());
     }
     case TFieldType::ftDate:
         return locale.toString(value.value.toDate(), shortDateFormat(locale));

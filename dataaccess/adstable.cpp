@@ -3,6 +3,15 @@
 #include "AceCodes.h"
 #include "ace.h"
 #include "adscnnct.h"
+#include <QCoreApplication>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(DataSet)
+};
+
+} // namespace
 
 namespace {
 
@@ -149,7 +158,7 @@ TParam &TAdsQuery::ParamByName(const QString &name)
     for (TParam &param : moParams)
         if (param.Name.compare(name, Qt::CaseInsensitive) == 0)
             return param;
-    const QString message = QStringLiteral("Parameter '%1' nicht gefunden").arg(name);
+    const QString message = Texts::tr("Parameter '%1' nicht gefunden").arg(name);
     throw EDataAccessError(objectName().isEmpty() ? message
                                                   : objectName() + QStringLiteral(": ") + message);
 }

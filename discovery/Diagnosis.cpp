@@ -6,7 +6,16 @@
 #include "ServerDiscovery.h"
 #include "TextColumns.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Diagnosis)
+};
+
+} // namespace
 
 PortTrial::Outcome OutcomeOfEngineError(quint32 error)
 {
@@ -36,13 +45,13 @@ QString driveKind(UINT type)
 {
     switch (type) {
     case DRIVE_REMOVABLE:
-        return QStringLiteral("Wechseldatenträger");
+        return Texts::tr("Wechseldatenträger");
     case DRIVE_CDROM:
-        return QStringLiteral("CD-/DVD-Laufwerk");
+        return Texts::tr("CD-/DVD-Laufwerk");
     case DRIVE_RAMDISK:
-        return QStringLiteral("RAM-Disk");
+        return Texts::tr("RAM-Disk");
     default:
-        return QStringLiteral("lokales Laufwerk");
+        return Texts::tr("lokales Laufwerk");
     }
 }
 
@@ -51,10 +60,10 @@ QString lookupText(const HostLookup &lookup)
     if (!lookup.address.isEmpty())
         return lookup.address;
     if (lookup.raised)
-        return QStringLiteral("nicht aufgelöst: die Namensauflösung brach ab");
+        return Texts::tr("nicht aufgelöst: die Namensauflösung brach ab");
     if (lookup.error != 0)
-        return QStringLiteral("nicht aufgelöst (Fehler %1)").arg(lookup.error);
-    return QStringLiteral("nicht aufgelöst");
+        return Texts::tr("nicht aufgelöst (Fehler %1)").arg(lookup.error);
+    return Texts::tr("nicht aufgelöst");
 }
 
 QString uncText(const DriveDiagnosis &drive)
@@ -63,9 +72,9 @@ QString uncText(const DriveDiagnosis &drive)
         return driveKind(drive.type);
     if (!drive.uncPath.isEmpty())
         return drive.uncPath;
-    QString text = QStringLiteral("kein UNC-Pfad");
+    QString text = Texts::tr("kein UNC-Pfad");
     if (drive.uncError != NO_ERROR)
-        text += QStringLiteral(" (Fehler %1)").arg(drive.uncError);
+        text += Texts::tr(" (Fehler %1)").arg(drive.uncError);
     if (!drive.uncErrorText.isEmpty())
         text += QStringLiteral(": ") + drive.uncErrorText;
     return text;
@@ -89,40 +98,39 @@ QString PortText(const ServerDiagnosis &server, quint32 port)
             continue;
         switch (trial.outcome) {
         case PortTrial::Outcome::Answered:
-            return QStringLiteral("Antwort in %1 ms").arg(trial.milliseconds);
+            return Texts::tr("Antwort in %1 ms").arg(trial.milliseconds);
         case PortTrial::Outcome::Refused:
-            return QStringLiteral("abgewiesen (Fehler %1)").arg(trial.error);
+            return Texts::tr("abgewiesen (Fehler %1)").arg(trial.error);
         case PortTrial::Outcome::TimedOut:
-            return QStringLiteral("keine Antwort in %1 ms (Fehler %2)")
+            return Texts::tr("keine Antwort in %1 ms (Fehler %2)")
                 .arg(trial.milliseconds)
                 .arg(trial.error);
         case PortTrial::Outcome::Failed:
-            return trial.error != 0
-                       ? QStringLiteral("Fehler %1: %2").arg(trial.error).arg(trial.text)
-                       : QStringLiteral("Fehler: %1").arg(trial.text);
+            return trial.error != 0 ? Texts::tr("Fehler %1: %2").arg(trial.error).arg(trial.text)
+                                    : Texts::tr("Fehler: %1").arg(trial.text);
         }
     }
     if (server.stage == ServerDiagnosis::Stage::Done)
-        return answeredPort(server) != 0 ? QStringLiteral("nicht nötig") : QString();
+        return answeredPort(server) != 0 ? Texts::tr("nicht nötig") : QString();
     return server.stage == ServerDiagnosis::Stage::Probing ? QStringLiteral("…") : QString();
 }
 
 QString EntryRefusal(const QString &section, const QString &key)
 {
-    const QString entry = QStringLiteral("%1 in [%2]").arg(key, section);
+    const QString entry = Texts::tr("%1 in [%2]").arg(key, section);
     switch (profileNameFault(section, key)) {
     case ProfileNameFault::None:
         return {};
     case ProfileNameFault::SectionBracket:
-        return QStringLiteral("[%1] wird nicht eingetragen: ein Abschnittsname kann in ADS.INI "
-                              "kein \"]\" enthalten")
+        return Texts::tr("[%1] wird nicht eingetragen: ein Abschnittsname kann in ADS.INI "
+                         "kein \"]\" enthalten")
             .arg(section);
     case ProfileNameFault::KeyEquals:
-        return entry + QStringLiteral(" wird nicht eingetragen: ein Schlüssel kann in ADS.INI "
-                                      "kein \"=\" enthalten");
+        return entry + Texts::tr(" wird nicht eingetragen: ein Schlüssel kann in ADS.INI "
+                                 "kein \"=\" enthalten");
     case ProfileNameFault::KeyStart:
-        return entry + QStringLiteral(" wird nicht eingetragen: ein Schlüssel kann in ADS.INI "
-                                      "nicht mit \"%1\" beginnen")
+        return entry + Texts::tr(" wird nicht eingetragen: ein Schlüssel kann in ADS.INI "
+                                 "nicht mit \"%1\" beginnen")
                            .arg(key.trimmed().left(1));
     }
     return {};
@@ -131,33 +139,33 @@ QString EntryRefusal(const QString &section, const QString &key)
 QString Verdict(const DiscoveryReport &report, const DriveDiagnosis &drive)
 {
     if (drive.type != DRIVE_REMOTE)
-        return QStringLiteral("kein Eintrag: kein Netzlaufwerk");
+        return Texts::tr("kein Eintrag: kein Netzlaufwerk");
     const QString driveEntry = QStringLiteral("DRIVES %1").arg(drive.drive);
     if (drive.uncPath.isEmpty())
-        return driveEntry + QStringLiteral(" leer: kein UNC-Pfad");
+        return driveEntry + Texts::tr(" leer: kein UNC-Pfad");
     const ServerDiagnosis *server = serverOf(report, drive);
     if (!server)
-        return driveEntry + QStringLiteral(": kein Server im UNC-Pfad");
+        return driveEntry + Texts::tr(": kein Server im UNC-Pfad");
     if (const QString refused = EntryRefusal(drive.server, QStringLiteral("LAN_IP"));
         !refused.isEmpty())
         return driveEntry + QStringLiteral("; ") + refused;
     if (drive.probedThrough != drive.drive)
-        return driveEntry + QStringLiteral("; der Abschnitt [%1] kommt von %2")
+        return driveEntry + Texts::tr("; der Abschnitt [%1] kommt von %2")
                                 .arg(drive.server, drive.probedThrough);
     const QString section = QStringLiteral("[%1]").arg(drive.server);
     if (server->stage != ServerDiagnosis::Stage::Done)
-        return driveEntry + QStringLiteral(" und %1: Server wird geprüft …").arg(section);
+        return driveEntry + Texts::tr(" und %1: Server wird geprüft …").arg(section);
     const quint32 port = answeredPort(*server);
     QStringList reasons;
-    QString entries = driveEntry + QStringLiteral(" und ") + section;
+    QString entries = driveEntry + Texts::tr(" und ") + section;
     if (server->lookup.address.isEmpty()) {
-        entries += QStringLiteral(" mit LAN_IP leer");
-        reasons.append(QStringLiteral("Name nicht aufgelöst"));
+        entries += Texts::tr(" mit LAN_IP leer");
+        reasons.append(Texts::tr("Name nicht aufgelöst"));
     }
     if (port == 0) {
-        entries += server->lookup.address.isEmpty() ? QStringLiteral(" und LAN_PORT=0")
-                                                    : QStringLiteral(" mit LAN_PORT=0");
-        reasons.append(QStringLiteral("kein Datenbankserver antwortet"));
+        entries += server->lookup.address.isEmpty() ? Texts::tr(" und LAN_PORT=0")
+                                                    : Texts::tr(" mit LAN_PORT=0");
+        reasons.append(Texts::tr("kein Datenbankserver antwortet"));
     } else {
         entries += QStringLiteral(", LAN_PORT=%1").arg(port);
     }
@@ -166,10 +174,10 @@ QString Verdict(const DiscoveryReport &report, const DriveDiagnosis &drive)
 
 QStringList DiagnosisHeader()
 {
-    return {QStringLiteral("Laufwerk"),      QStringLiteral("UNC-Pfad"),
-            QStringLiteral("Server"),        QStringLiteral("Adresse"),
-            QString::number(FirstProbePort), QString::number(SecondProbePort),
-            QStringLiteral("Ergebnis")};
+    return {
+        Texts::tr("Laufwerk"), Texts::tr("UNC-Pfad"),           Texts::tr("Server"),
+        Texts::tr("Adresse"),  QString::number(FirstProbePort), QString::number(SecondProbePort),
+        Texts::tr("Ergebnis")};
 }
 
 QList<QStringList> DiagnosisRows(const DiscoveryReport &report)
@@ -186,7 +194,7 @@ QList<QStringList> DiagnosisRows(const DiscoveryReport &report)
             first = PortText(*server, FirstProbePort);
             second = PortText(*server, SecondProbePort);
         } else if (server) {
-            address = QStringLiteral("siehe %1").arg(drive.probedThrough);
+            address = Texts::tr("siehe %1").arg(drive.probedThrough);
         }
         rows.append({drive.drive, uncText(drive), drive.server, address, first, second,
                      Verdict(report, drive)});
@@ -315,10 +323,9 @@ QJsonObject DiagnosisJson(const Discovery &run)
 
 QStringList ProgressLines(int done, int total, const QStringList &running)
 {
-    QStringList lines{QStringLiteral("Datenbankserver werden gesucht: %1 von %2 geprüft ...")
-                          .arg(done)
-                          .arg(total)};
+    QStringList lines{
+        Texts::tr("Datenbankserver werden gesucht: %1 von %2 geprüft ...").arg(done).arg(total)};
     if (!running.isEmpty())
-        lines.append(QStringLiteral("Wird geprüft: ") + running.join(QStringLiteral(", ")));
+        lines.append(Texts::tr("Wird geprüft: ") + running.join(QStringLiteral(", ")));
     return lines;
 }

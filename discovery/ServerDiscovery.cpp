@@ -3,7 +3,16 @@
 #include "PingU.h"
 #include "adscnnct.h"
 
+#include <QCoreApplication>
 #include <chrono>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(ServerDiscovery)
+};
+
+} // namespace
 
 int TServerInfoList::IndexOf(const QString &name) const
 {
@@ -47,7 +56,7 @@ PortTrial probeAt(TAdsConnection &connection, const QString &server, quint32 por
     } catch (const std::exception &error) {
         trial.text = QString::fromLocal8Bit(error.what());
     } catch (...) {
-        trial.text = QStringLiteral("unbekannter Fehler");
+        trial.text = Texts::tr("unbekannter Fehler");
     }
     trial.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
                              std::chrono::steady_clock::now() - started)

@@ -5,8 +5,15 @@
 
 const QColor ChangeMarks::ChangedColour(255, 236, 150);
 const QColor ChangeMarks::NewRowColour(200, 240, 200);
-const QString ChangeMarks::OwnConnectionTip = QStringLiteral("Die Verbindung dieses Monitors");
-const QString ChangeMarks::NewRowTip = QStringLiteral("Neu seit der letzten Aktualisierung");
+QString ChangeMarks::ownConnectionTip()
+{
+    return tr("Die Verbindung dieses Monitors");
+}
+
+QString ChangeMarks::newRowTip()
+{
+    return tr("Neu seit der letzten Aktualisierung");
+}
 
 namespace {
 
@@ -55,9 +62,9 @@ QString ChangeMarks::toolTip(const TDataSetBase &dataSet, int bufferIndex,
     const QString key = m_changes.keyAt(dataSet, bufferIndex);
     QStringList lines;
     if (m_changes.isOwn(key))
-        lines.append(OwnConnectionTip);
+        lines.append(ownConnectionTip());
     if (m_changes.isNewRow(key))
-        lines.append(NewRowTip);
+        lines.append(newRowTip());
     else if (isNumeric(field)) {
         const QString change = m_changes.changeText(key, field, bufferIndex);
         if (!change.isEmpty())

@@ -2,12 +2,24 @@
 
 #include "UsageHistory.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QPainter>
 #include <QPolygon>
 #include <algorithm>
 
-const QString HistoryChart::EmptyText = QStringLiteral("Noch keine Aktualisierung aufgezeichnet");
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(HistoryChart)
+};
+
+} // namespace
+
+QString HistoryChart::emptyText()
+{
+    return tr("Noch keine Aktualisierung aufgezeichnet");
+}
 
 HistoryChart::HistoryChart(const UsageHistory &history, QWidget *parent)
     : QWidget(parent), m_history(history)
@@ -59,7 +71,7 @@ void paintSeries(QPainter &painter, const QRect &area, const UsageHistory::Serie
     painter.setPen(palette.color(QPalette::PlaceholderText));
     painter.drawText(QRect(area.left(), area.top(), area.width(), titleHeight),
                      Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("höchstens %1").arg(locale.toString(high)));
+                     Texts::tr("höchstens %1").arg(locale.toString(high)));
 
     const QRect plot = area.adjusted(0, titleHeight + 2, -1, -1);
     painter.setPen(palette.color(QPalette::Mid));
@@ -98,7 +110,7 @@ void HistoryChart::paintEvent(QPaintEvent *)
     const QPalette &pal = palette();
     if (m_history.isEmpty()) {
         painter.setPen(pal.color(QPalette::PlaceholderText));
-        painter.drawText(rect(), Qt::AlignCenter, EmptyText);
+        painter.drawText(rect(), Qt::AlignCenter, emptyText());
         return;
     }
     QList<const UsageHistory::Series *> charts{&m_history.users()};
@@ -123,7 +135,7 @@ void HistoryChart::paintEvent(QPaintEvent *)
     const QRect footerArea(area.left() + 4, rect().bottom() - footer + 2, area.width() - 8,
                            footer - 4);
     painter.drawText(footerArea, Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("vor %1").arg(spanText(lastMs - firstMs)));
+                     Texts::tr("vor %1").arg(spanText(lastMs - firstMs)));
     painter.drawText(footerArea, Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("letzte Aktualisierung"));
+                     Texts::tr("letzte Aktualisierung"));
 }

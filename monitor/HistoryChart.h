@@ -15,7 +15,7 @@ public:
 
     // The colour of the chart at that place: the users' chart is 0.
     static QColor lineColour(int chart);
-    static const QString EmptyText;
+    static QString emptyText();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -119,7 +119,9 @@ TEST(EngineAgainstABrokenServer, HugeErrorTextOfInvalidBytesIsConvertedInOnePass
     QElapsedTimer clock;
     clock.start();
     const EngineOutcome outcome = executeAgainst(server, 1);
-    EXPECT_LT(clock.elapsed(), 1000);
+    // The time-out bounds the call; half a second more is what a busy machine may add to
+    // connecting and scheduling (converting the whole text took 3.4 to 4 s here).
+    EXPECT_LT(clock.elapsed(), 1500);
     EXPECT_EQ(outcome.code, 7200u);
     // The engine's last-error text holds the start of it, as far as 600 bytes go, cut
     // between characters.
@@ -162,7 +164,7 @@ TEST(EngineAgainstABrokenServer, ErrorTextTheLocaleCannotHoldIsConvertedInOnePas
     QElapsedTimer clock;
     clock.start();
     const EngineOutcome outcome = executeAgainst(server, 1);
-    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_LT(clock.elapsed(), 1500); // as above
     EXPECT_EQ(outcome.code, 7200u);
     EXPECT_EQ(outcome.text, std::string(599, '?'));
 }

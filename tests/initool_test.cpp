@@ -583,6 +583,67 @@ TEST_F(IniToolTest, NamesWithLineBreaksStayOneHeaderLine)
               QStringLiteral("--- %1\n+++ %1\n@@ -1,2 +1,2 @@\n [S]\n-k=v\n+k=w\n").arg(quoted));
 }
 
+// In English on the command line or by the environment: the help, a wrong call and a file
+// that cannot be written say nothing in German; JSON keys and exit codes stay.
+TEST_F(IniToolTest, EnglishByTheCommandLineOrTheEnvironment)
+{
+    const QStringList german{QStringLiteral("Aufruf"),    QStringLiteral("Befehl"),
+                             QStringLiteral("Datei"),     QStringLiteral("nicht"),
+                             QStringLiteral("kann"),      QStringLiteral("unbekannt"),
+                             QStringLiteral("Sicherung"), QStringLiteral("Sprache")};
+    const auto englishOnly = [&german](const QString &text) {
+        for (const QString &word : german)
+            if (text.contains(word))
+                return word;
+        return QString();
+    };
+    const Ran help =
+        tool({QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("--help")});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: quellmark-ini COMMAND [OPTIONS]")))
+        << qPrintable(help.out);
+    EXPECT_EQ(englishOnly(help.out), QString()) << qPrintable(help.out);
+
+    const Ran wrong = tool({QStringLiteral("--lang=en"), QStringLiteral("frobnicate")});
+    EXPECT_EQ(wrong.code, 3);
+    EXPECT_EQ(wrong.err,
+              QStringLiteral("quellmark-ini: unknown command frobnicate\n"
+                             "Usage: quellmark-ini COMMAND [OPTIONS]; more with --help\n"));
+
+    writeBytes(ini, "[S]\r\nk=v\r\n");
+    QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("WINEPREFIX"), prefix.path());
+    environment.insert(QStringLiteral("QUELLMARK_LANG"), QStringLiteral("en"));
+    prefix.link(QLatin1Char('f'), QStringLiteral("unc/127.0.0.111/daten"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(QUELLMARK_INI), {QStringLiteral("write"), QStringLiteral("--json"),
+                                                  QStringLiteral("--ini"), ini});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_EQ(
+        err, QStringLiteral("quellmark-ini: Cannot write to %1: the file is read-only\n").arg(ini));
+    QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner);
+
+    // The diagnosis's words are translated, its JSON keys are not.
+    const Ran diagnose = tool({QStringLiteral("--lang"), QStringLiteral("en"),
+                               QStringLiteral("diagnose"), QStringLiteral("--json")});
+    EXPECT_EQ(diagnose.code, 0);
+    const QJsonObject json = QJsonDocument::fromJson(diagnose.out.toUtf8()).object();
+    EXPECT_TRUE(json.contains(QStringLiteral("drives")));
+    EXPECT_EQ(json[QStringLiteral("drives")].toArray()[0][QStringLiteral("verdict")].toString(),
+              QStringLiteral("DRIVES F: and [127.0.0.111], LAN_PORT=6262"));
+
+    const Ran unknown =
+        tool({QStringLiteral("--lang"), QStringLiteral("fr"), QStringLiteral("preview")});
+    EXPECT_EQ(unknown.code, 3);
+    EXPECT_TRUE(unknown.err.startsWith(
+        QStringLiteral("quellmark-ini: unbekannte Sprache \"fr\" (de oder en)\n")))
+        << qPrintable(unknown.err);
+}
+
 // The window and the tool on the same seeded workstation: the tool's JSON holds the
 // window's preview and the entries that make it.
 TEST_F(IniToolTest, JsonEntriesAreTheWindowsPreview)

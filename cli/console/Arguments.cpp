@@ -5,6 +5,14 @@
 #include <QCoreApplication>
 #include <QFile>
 
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Console)
+};
+
+} // namespace
+
 std::optional<QStringList> decodeArguments([[maybe_unused]] int argc, [[maybe_unused]] char *argv[],
                                            [[maybe_unused]] QString &error)
 {
@@ -23,8 +31,8 @@ std::optional<QStringList> decodeArguments([[maybe_unused]] int argc, [[maybe_un
                          ? QString(QLatin1Char(byte))
                          : QStringLiteral("\\x") + QString::number(value, 16).toUpper();
         }
-        error = QStringLiteral("das Argument \"%1\" ist in der Kodierung der Dateinamen (%2) kein "
-                               "gültiger Text; eine Datei dieses Namens wird nicht bearbeitet")
+        error = Texts::tr("das Argument \"%1\" ist in der Kodierung der Dateinamen (%2) kein "
+                          "gültiger Text; eine Datei dieses Namens wird nicht bearbeitet")
                     .arg(shown, QLatin1String("UTF-8"));
         return std::nullopt;
     }

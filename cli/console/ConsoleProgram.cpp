@@ -1,5 +1,7 @@
 #include "ConsoleProgram.h"
 
+#include <QCoreApplication>
+
 void ConsoleProgram::sayError(const CommandOutput &output, const QString &text) const
 {
     output.err(name + QStringLiteral(": ") + text + QLatin1Char('\n'));
@@ -7,6 +9,8 @@ void ConsoleProgram::sayError(const CommandOutput &output, const QString &text) 
 
 void ConsoleProgram::sayUsageError(const CommandOutput &output, const QString &text) const
 {
-    output.err(name + QStringLiteral(": ") + text + QStringLiteral("\nAufruf: ") + synopsis +
-               QStringLiteral("; mehr mit --help\n"));
+    output.err(name + QStringLiteral(": ") + text + QLatin1Char('\n') +
+               QCoreApplication::translate("Console", "Aufruf: %1; mehr mit --help")
+                   .arg(QCoreApplication::translate("Console", synopsis)) +
+               QLatin1Char('\n'));
 }

@@ -2,6 +2,7 @@
 
 #include "Arguments.h"
 #include "CommandOutput.h"
+#include "Language.h"
 #include "StandardStreams.h"
 
 #include <QCoreApplication>
@@ -14,8 +15,8 @@
 // more; an argument must be text; output that cannot be written is a failure; and each
 // program turns its outcomes into exit codes in one table of its own.
 struct ConsoleProgram {
-    QString name;     // "quellmark-ini"
-    QString synopsis; // how it is called: "quellmark-ini BEFEHL [OPTIONEN]"
+    QString name;         // "quellmark-ini"
+    const char *synopsis; // how it is called, translated in the context "Console"
 
     // "NAME: text" on standard error.
     void sayError(const CommandOutput &output, const QString &text) const;
@@ -37,15 +38,20 @@ template <typename Outcome, typename Run>
 int runConsoleProgram(int argc, char *argv[], const ConsoleProgram &program,
                       const ExitCodes<Outcome> &codes, const Run &run)
 {
-    const QCoreApplication application(argc, argv);
+    QCoreApplication application(argc, argv);
     const CommandOutput output = StandardStreams::output();
     QString error;
     const std::optional<QStringList> arguments = decodeArguments(argc, argv, error);
     Outcome outcome = codes.usageError;
-    if (arguments)
-        outcome = run(*arguments, output);
-    else
+    // The language first, so that even a wrong call is told in it.
+    const LanguageChoice language = arguments ? chooseLanguage(*arguments) : LanguageChoice();
+    installLanguage(application, language.language);
+    if (!arguments)
         program.sayUsageError(output, error);
+    else if (!language.error.isEmpty())
+        program.sayUsageError(output, language.error);
+    else
+        outcome = run(withoutLanguage(*arguments), output);
     // Output that did not arrive is a failure: a scan would collect nothing and be told all
     // is well.
     if (const std::optional<QString> failure = StandardStreams::finish()) {

@@ -2,11 +2,20 @@
 
 #include "WinApi.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <cerrno>
 #include <cstdio>
 #ifndef QUELLMARK_WIN32
 #include <unistd.h>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Console)
+};
+
+} // namespace
 #endif
 
 namespace {
@@ -19,16 +28,17 @@ constexpr DWORD STD_ERROR_HANDLE = 2;
 // The first failed write; later ones are kept from hiding it.
 std::optional<QString> firstFailure;
 
-void failed(const char *stream, int error)
+void failed(const QString &stream, int error)
 {
     if (!firstFailure)
-        firstFailure = QStringLiteral("die %1 kann nicht geschrieben werden: %2")
-                           .arg(QLatin1String(stream), qt_error_string(error));
+        firstFailure = Texts::tr("die %1 kann nicht geschrieben werden: %2")
+                           .arg(stream, qt_error_string(error));
 }
 
-const char *nameOf(DWORD handle)
+QString nameOf(DWORD handle)
 {
-    return handle == STD_OUTPUT_HANDLE ? "Standardausgabe" : "Standardfehlerausgabe";
+    return handle == STD_OUTPUT_HANDLE ? Texts::tr("Standardausgabe")
+                                       : Texts::tr("Standardfehlerausgabe");
 }
 
 #ifdef QUELLMARK_WIN32

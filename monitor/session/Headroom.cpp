@@ -3,9 +3,18 @@
 #include "DataSet.h"
 #include "MonitorNames.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <cmath>
 #include <limits>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Headroom)
+};
+
+} // namespace
 
 namespace {
 
@@ -30,14 +39,14 @@ Headroom headroomOf(std::optional<qint64> inUse, std::optional<qint64> configure
         const bool full = *inUse >= *configured;
         if (full || *inUse >= *configured - *configured / 10) {
             headroom.level = full ? Headroom::Level::Full : Headroom::Level::Near;
-            headroom.reasons.append(QStringLiteral("Zu %1 % ausgelastet")
+            headroom.reasons.append(Texts::tr("Zu %1 % ausgelastet")
                                         .arg(german.toString(percentOf(*inUse, *configured))));
         }
     }
     if (rejected && *rejected > 0) {
         headroom.level = Headroom::Level::Full;
         headroom.reasons.append(
-            QStringLiteral("Seit dem Serverstart %1 abgewiesen").arg(german.toString(*rejected)));
+            Texts::tr("Seit dem Serverstart %1 abgewiesen").arg(german.toString(*rejected)));
     }
     return headroom;
 }

@@ -6,9 +6,18 @@
 #include "adscnnct.h"
 #include "adstable.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSet>
 #include <QTimer>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(TableHolderSearch)
+};
+
+} // namespace
 
 TableHolderSearch::TableHolderSearch(TAdsConnection *connection, QObject *parent)
     : QObject(parent), m_connection(connection), m_query(new TAdsQuery(this))
@@ -111,7 +120,7 @@ void TableHolderSearch::step()
     try {
         // Closing the window or another server cancels first; nothing connects anew here.
         if (!m_connection->IsConnected())
-            throw EDataAccessError(QStringLiteral("Die Verbindung zum Server ist getrennt"));
+            throw EDataAccessError(Texts::tr("Die Verbindung zum Server ist getrennt"));
         const UserIdentity &user = m_users[m_next];
         m_query->Close();
         m_query->Params()[0].setAsString(user.computer + QLatin1Char('\\') + user.login);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 #include <deque>
@@ -15,7 +16,11 @@ public:
     static constexpr int MaxResources = 16;
     // Per line: one sample a second for the hour, whatever the refreshes come at.
     static constexpr int MaxPoints = 3600;
-    static inline const QString UsersName = QStringLiteral("Verbundene Benutzer");
+    // The connected users' line, by its name in the chart.
+    static QString usersName()
+    {
+        return QCoreApplication::translate("UsageHistory", "Verbundene Benutzer");
+    }
 
     struct Point {
         qint64 atMs;
@@ -48,6 +53,6 @@ private:
     static void dropBefore(Series &series, qint64 atMs);
 
     QList<Series> m_resources;
-    Series m_users{UsersName, {}};
+    Series m_users{usersName(), {}};
     qint64 m_lastMs = 0;
 };

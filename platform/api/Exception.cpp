@@ -1,4 +1,13 @@
 #include "Exception.h"
+#include <QCoreApplication>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Exception)
+};
+
+} // namespace
 
 const char *Exception::what() const noexcept
 {
@@ -7,8 +16,7 @@ const char *Exception::what() const noexcept
 }
 
 EExternalException::EExternalException(quint32 code)
-    : Exception(QStringLiteral("Externe Exception ") + QString::number(code, 16).toUpper()),
-      m_code(code)
+    : Exception(Texts::tr("Externe Exception ") + QString::number(code, 16).toUpper()), m_code(code)
 {
 }
 

@@ -1,4 +1,13 @@
 #include "FileReplace.h"
+#include <QCoreApplication>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(FileReplace)
+};
+
+} // namespace
 
 namespace FileReplace {
 
@@ -9,34 +18,34 @@ QString reasonText(const Result &result)
     case Refusal::None:
         break;
     case Refusal::Link:
-        reason = QStringLiteral("das ist eine symbolische Verknüpfung");
+        reason = Texts::tr("das ist eine symbolische Verknüpfung");
         break;
     case Refusal::HardLink:
-        reason = QStringLiteral("die Datei hat weitere Namen (harte Verknüpfung)");
+        reason = Texts::tr("die Datei hat weitere Namen (harte Verknüpfung)");
         break;
     case Refusal::Folder:
-        reason = QStringLiteral("das ist ein Ordner");
+        reason = Texts::tr("das ist ein Ordner");
         break;
     case Refusal::NotAFile:
-        reason = QStringLiteral("das ist keine gewöhnliche Datei (eine Pipe oder ein Gerät)");
+        reason = Texts::tr("das ist keine gewöhnliche Datei (eine Pipe oder ein Gerät)");
         break;
     case Refusal::TooLarge:
-        reason = QStringLiteral("das ist keine Datei bis 16 MiB");
+        reason = Texts::tr("das ist keine Datei bis 16 MiB");
         break;
     case Refusal::ReadOnly:
-        reason = QStringLiteral("die Datei ist schreibgeschützt");
+        reason = Texts::tr("die Datei ist schreibgeschützt");
         break;
     case Refusal::AccessDenied:
-        reason = QStringLiteral("Zugriff verweigert");
+        reason = Texts::tr("Zugriff verweigert");
         break;
     case Refusal::DiskFull:
-        reason = QStringLiteral("kein Platz auf dem Datenträger");
+        reason = Texts::tr("kein Platz auf dem Datenträger");
         break;
     case Refusal::Busy:
-        reason = QStringLiteral("ein anderes Programm schreibt gerade hinein");
+        reason = Texts::tr("ein anderes Programm schreibt gerade hinein");
         break;
     case Refusal::Failed:
-        reason = QStringLiteral("das System hat das Schreiben abgelehnt");
+        reason = Texts::tr("das System hat das Schreiben abgelehnt");
         break;
     }
     if (!result.detail.isEmpty())

@@ -39,6 +39,14 @@ int main(int argc, char **argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("LC_ALL", "C.UTF-8", 1);
 #endif
+    // Quellmark's texts in German unless a test asks otherwise; the programs tests start
+    // inherit it.
+#ifdef _WIN32
+    if (!std::getenv("QUELLMARK_LANG"))
+        _putenv_s("QUELLMARK_LANG", "de");
+#else
+    setenv("QUELLMARK_LANG", "de", 0);
+#endif
     // As the program's application object does: the engine speaks the locale's encoding.
     std::setlocale(LC_ALL, "");
     // Listing the tests (which ctest does at build time) needs no GUI; running them does.
