@@ -1,10 +1,9 @@
 #pragma once
 
+#include "BatchCache.h"
 #include "Session.h"
 
-#include <deque>
 #include <optional>
-#include <unordered_map>
 
 namespace engine {
 
@@ -28,20 +27,8 @@ struct Cursor : Object {
     std::uint32_t rowCount = 0;
     std::uint32_t recordLength = 0;
     std::vector<wire::Column> columns;
-    std::uint32_t batchRows = 1;
     int answerTimeoutMs = AnswerTimeoutMs; // fetches wait as long as the execution did
-    // Fetched batches by number, each the answer frame as read, rows from its offset on.
-    // Only the most recent ones are kept: a result may be far larger than memory. Walking
-    // forward, the next batch is asked for when one arrives (Session::fetchAhead).
-    std::unordered_map<std::uint32_t, std::vector<std::uint8_t>> batches;
-    std::deque<std::uint32_t> batchOrder;
-    std::size_t cachedBytes = 0;
-    std::uint32_t lastFetched = 0;
-    std::vector<std::uint8_t> spare; // a dropped batch's memory, for the next answer
-    // The spare, else a buffer the session kept from a closed cursor, else none.
-    std::vector<std::uint8_t> takeSpare(Session &owner);
-    static constexpr std::size_t RowsOffset = 9; // type byte, first row, count
-    static constexpr std::size_t MaxCachedBytes = 4u * 1024 * 1024;
+    BatchCache batches;                    // made for the result's row count and length
     // 0 before the first row, 1..rowCount on a row, rowCount + 1 after the last.
     std::uint32_t position = 0;
 
@@ -49,6 +36,12 @@ struct Cursor : Object {
     // The current row's image, fetching its batch when needed; null and the last error
     // set on failure.
     const std::uint8_t *row(UNSIGNED32 &failure);
+
+private:
+    // Reads a batch into answer, the one asked for ahead when it was, and checks and
+    // converts its rows; gives 0 or the failure, the last error set.
+    std::uint32_t fetch(Session &owner, const BatchCache::Batch &batch, BufferPool::Buffer &answer,
+                        Deadline deadline);
 };
 
 // The wire carries character columns in UTF-8; the 8-bit API gives them in the system's

@@ -70,16 +70,8 @@ int columnIndex(const Cursor &cursor, const UNSIGNED8 *field)
 
 Cursor::~Cursor()
 {
-    if (const auto owner = session.lock()) {
-        for (auto &batch : batches)
-            owner->keepBuffer(std::move(batch.second));
-        owner->keepBuffer(std::move(spare));
-    }
-}
-
-std::vector<std::uint8_t> Cursor::takeSpare(Session &owner)
-{
-    return spare.capacity() > 0 ? std::move(spare) : owner.takeBuffer();
+    if (const auto owner = session.lock())
+        batches.release(owner->buffers);
 }
 
 const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
@@ -90,66 +82,50 @@ const std::uint8_t *Cursor::row(UNSIGNED32 &failure)
         return nullptr;
     }
     const std::uint32_t index = position - 1;
-    const std::uint32_t batch = index / batchRows;
-    auto found = batches.find(batch);
-    if (found == batches.end()) {
-        const Deadline deadline = Deadline::in(answerTimeoutMs);
-        auto owner = session.lock();
-        if (!owner) {
-            failure = fail(acecode::ConnectionLost, "The cursor's connection is closed.");
-            return nullptr;
-        }
-        const std::uint32_t first = batch * batchRows;
-        const std::uint32_t count = std::min(batchRows, rowCount - first);
-        std::vector<std::uint8_t> answer;
-        failure = owner->takeAhead(serverId, first, count, answer, deadline);
-        if (failure == Session::NotAhead) {
-            wire::Writer request(wire::Fetch);
-            request.u32(serverId).u32(first).u32(count);
-            answer = takeSpare(*owner);
-            failure = owner->request(request, answer, wire::Rows, wire::MaxFrame, deadline);
-        }
-        if (failure)
-            return nullptr;
-        auto checked =
-            answer::rows(answer.data() + 1, answer.size() - 1, first, count, recordLength);
-        if (auto *broken = std::get_if<answer::Failure>(&checked)) {
-            failure = fail(broken->code, std::move(broken->text));
-            return nullptr;
-        }
-        if (!sys::localIsUtf8())
-            for (std::uint32_t i = 0; i < count; ++i) {
-                // The statement's time-out bounds the call, converting the rows included.
-                if (i % 256 == 255 && deadline.passed()) {
-                    failure = fail(acecode::TimedOut, "The rows were not read in time.");
-                    return nullptr;
-                }
-                localiseCharacters(answer.data() + RowsOffset + std::size_t(i) * recordLength,
-                                   columns);
-            }
-        // The oldest batch's memory takes the next answer: no fresh pages for each batch.
-        while (cachedBytes + answer.size() > MaxCachedBytes && !batchOrder.empty()) {
-            const auto old = batches.find(batchOrder.front());
-            cachedBytes -= old->second.size();
-            if (spare.capacity() > 0)
-                owner->keepBuffer(std::move(spare));
-            spare = std::move(old->second);
-            batches.erase(old);
-            batchOrder.pop_front();
-        }
-        cachedBytes += answer.size();
-        batchOrder.push_back(batch);
-        found = batches.emplace(batch, std::move(answer)).first;
-        const std::uint32_t next = batch + 1;
-        if (next < (rowCount + batchRows - 1) / batchRows &&
-            (batch == 0 || batch == lastFetched + 1) && !batches.count(next))
-            owner->fetchAhead(serverId, next * batchRows,
-                              std::min(batchRows, rowCount - next * batchRows), takeSpare(*owner),
-                              deadline);
-        lastFetched = batch;
+    if (const std::uint8_t *cached = batches.row(index))
+        return cached;
+    const Deadline deadline = Deadline::in(answerTimeoutMs);
+    const auto owner = session.lock();
+    if (!owner) {
+        failure = fail(acecode::ConnectionLost, "The cursor's connection is closed.");
+        return nullptr;
     }
-    return found->second.data() + RowsOffset +
-           std::size_t(index - batch * batchRows) * recordLength;
+    const BatchCache::Batch missing = batches.batchOf(index);
+    BufferPool::Buffer answer;
+    failure = fetch(*owner, missing, answer, deadline);
+    if (failure)
+        return nullptr;
+    if (const auto next = batches.add(missing, std::move(answer), owner->buffers))
+        owner->fetchAhead(serverId, next->first, next->count, batches.buffer(owner->buffers),
+                          deadline);
+    return batches.row(index);
+}
+
+std::uint32_t Cursor::fetch(Session &owner, const BatchCache::Batch &batch,
+                            BufferPool::Buffer &answer, Deadline deadline)
+{
+    std::uint32_t rc = owner.takeAhead(serverId, batch.first, batch.count, answer, deadline);
+    if (rc == Session::NotAhead) {
+        wire::Writer request(wire::Fetch);
+        request.u32(serverId).u32(batch.first).u32(batch.count);
+        answer = batches.buffer(owner.buffers);
+        rc = owner.request(request, answer, wire::Rows, wire::MaxFrame, deadline);
+    }
+    if (rc)
+        return rc;
+    auto checked =
+        answer::rows(answer.data() + 1, answer.size() - 1, batch.first, batch.count, recordLength);
+    if (auto *broken = std::get_if<answer::Failure>(&checked))
+        return fail(broken->code, std::move(broken->text));
+    if (!sys::localIsUtf8())
+        for (std::uint32_t i = 0; i < batch.count; ++i) {
+            // The statement's time-out bounds the call, converting the rows included.
+            if (i % 256 == 255 && deadline.passed())
+                return fail(acecode::TimedOut, "The rows were not read in time.");
+            localiseCharacters(
+                answer.data() + BatchCache::RowsOffset + std::size_t(i) * recordLength, columns);
+        }
+    return acecode::Success;
 }
 
 } // namespace engine

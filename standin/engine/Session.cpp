@@ -67,29 +67,9 @@ void Session::forgetAhead(std::uint32_t cursor)
 {
     const std::lock_guard lock(mutex);
     if (m_ahead && m_ahead->read && m_ahead->cursor == cursor) {
-        keepBuffer(std::move(m_ahead->answer));
+        buffers.keep(std::move(m_ahead->answer));
         m_ahead.reset();
     }
-}
-
-std::vector<std::uint8_t> Session::takeBuffer()
-{
-    const std::lock_guard lock(m_buffersMutex);
-    if (m_buffers.empty())
-        return {};
-    std::vector<std::uint8_t> buffer = std::move(m_buffers.back());
-    m_buffers.pop_back();
-    m_keptBytes -= buffer.capacity();
-    return buffer;
-}
-
-void Session::keepBuffer(std::vector<std::uint8_t> buffer)
-{
-    const std::lock_guard lock(m_buffersMutex);
-    if (buffer.capacity() == 0 || m_keptBytes + buffer.capacity() > MaxKeptBytes)
-        return;
-    m_keptBytes += buffer.capacity();
-    m_buffers.push_back(std::move(buffer));
 }
 
 std::uint32_t Session::checked(const std::vector<std::uint8_t> &reply, std::uint8_t expected)

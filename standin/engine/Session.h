@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BufferPool.h"
 #include "Limits.h"
 #include "Link.h"
 #include "Registry.h"
@@ -81,11 +82,8 @@ struct Session : Object {
     // Drops what was fetched ahead for a cursor the server no longer has.
     void forgetAhead(std::uint32_t cursor);
 
-    // Batch buffers of closed cursors, kept for the next ones (up to MaxKeptBytes): fresh
-    // memory costs a page fault per 4 KiB, more than reading the rows into it does.
-    std::vector<std::uint8_t> takeBuffer();
-    void keepBuffer(std::vector<std::uint8_t> buffer);
-    static constexpr std::size_t MaxKeptBytes = 8u * 1024 * 1024;
+    // Memory for the cursors' batches, used again.
+    BufferPool buffers;
 
 private:
     struct Ahead {
@@ -100,9 +98,6 @@ private:
     std::uint32_t checked(const std::vector<std::uint8_t> &reply, std::uint8_t expected);
 
     std::optional<Ahead> m_ahead;
-    std::mutex m_buffersMutex;
-    std::vector<std::vector<std::uint8_t>> m_buffers;
-    std::size_t m_keptBytes = 0;
 };
 
 } // namespace engine

@@ -6,7 +6,6 @@
 #include "Cursor.h"
 #include "Text.h"
 
-#include <algorithm>
 #include <climits>
 
 using namespace engine;
@@ -194,9 +193,7 @@ UNSIGNED32 engine::api::AdsExecuteSQL(ADSHANDLE hStatement, ADSHANDLE *phCursor)
     cursor->statement = hStatement;
     cursor->session = session;
     cursor->answerTimeoutMs = timeoutMs;
-    // A batch fits one answer frame with room to spare.
-    cursor->batchRows = std::clamp<std::uint32_t>(
-        (2u * 1024 * 1024) / std::max<std::uint32_t>(1, cursor->recordLength), 1, 10000);
+    cursor->batches = BatchCache(cursor->rowCount, cursor->recordLength);
     *phCursor = Handles::instance().add(cursor);
     return acecode::Success;
 }
