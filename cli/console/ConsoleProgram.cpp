@@ -7,6 +7,6 @@ void ConsoleProgram::sayError(const CommandOutput &output, const QString &text) 
 
 void ConsoleProgram::sayUsageError(const CommandOutput &output, const QString &text) const
 {
-    output.err(name + QStringLiteral(": ") + text + QStringLiteral("\nAufruf: ") + synopsis +
-               QStringLiteral("; mehr mit --help\n"));
+    output.err(name + QStringLiteral(": ") + text + QLatin1Char('\n') + usageLead + synopsis +
+               moreHelp + QLatin1Char('\n'));
 }

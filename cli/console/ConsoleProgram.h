@@ -16,10 +16,13 @@
 struct ConsoleProgram {
     QString name;     // "quellmark-ini"
     QString synopsis; // how it is called: "quellmark-ini BEFEHL [OPTIONEN]"
+    // The words around the synopsis in a usage error, in the program's language.
+    QString usageLead = QStringLiteral("Aufruf: ");
+    QString moreHelp = QStringLiteral("; mehr mit --help");
 
     // "NAME: text" on standard error.
     void sayError(const CommandOutput &output, const QString &text) const;
-    // "NAME: text", then "Aufruf: SYNOPSIS; mehr mit --help".
+    // "NAME: text", then "USAGELEAD SYNOPSIS MOREHELP" ("Aufruf: ...; mehr mit --help").
     void sayUsageError(const CommandOutput &output, const QString &text) const;
 };
 
