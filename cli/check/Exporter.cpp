@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QHttpServerRequest>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QUrlQuery>
 #include <mutex>
@@ -16,6 +18,7 @@ namespace {
 
 namespace Texts {
 const char *const Body = "a scrape takes no request body";
+const char *const OnlyGet = "only GET is served";
 const char *const NoTarget = "the target parameter is missing (/probe?target=HOST:PORT)";
 const char *const TwoTargets = "the target parameter is given more than once";
 const char *const UnknownParameter = "unknown parameter %1 (only target is taken)";
@@ -68,14 +71,36 @@ struct Exporter::Mailbox {
     Exporter *exporter = nullptr;
 };
 
-// One scrape waiting for its answer. Qt 6.4's QFuture answers end in a null dereference in
-// the module's continuation; a responder kept until the answer is what the module offers
-// instead (the request and its socket stay with it).
+// One scrape waiting for its answer. Qt 6.4 keeps neither a QFuture's answer (its
+// continuation dereferences null) nor a responder kept for later (it writes to the socket
+// of a client that has left): the answer's responder is made when the answer is ready, for
+// a socket that is still there.
 struct Exporter::Waiter {
-    explicit Waiter(QHttpServerResponder &&r) : responder(std::move(r)) {}
-    QHttpServerResponder responder;
+    Client client;
     bool answered = false;
     std::unique_ptr<QTimer> deadline;
+};
+
+// Qt's HTTP server, its requests handed to the exporter with their sockets.
+class Exporter::Http : public QAbstractHttpServer {
+public:
+    explicit Http(Exporter &exporter) : m_exporter(exporter) {}
+    using QAbstractHttpServer::makeResponder;
+
+protected:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override
+    {
+        return m_exporter.handle(request, socket);
+    }
+    void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override
+    {
+        makeResponder(request, socket)
+            .write(QByteArrayLiteral("not found: /metrics or /probe?target=HOST:PORT\n"), PlainText,
+                   QHttpServerResponder::StatusCode::NotFound);
+    }
+
+private:
+    Exporter &m_exporter;
 };
 
 struct Exporter::Run {
@@ -89,20 +114,7 @@ Exporter::Exporter(ExporterSettings settings, QObject *parent)
     m_mailbox->exporter = this;
     m_uptime.start();
     m_startedSeconds = QDateTime::currentSecsSinceEpoch();
-    m_server.route(QStringLiteral("/probe"), QHttpServerRequest::Method::Get,
-                   [this](const QHttpServerRequest &request, QHttpServerResponder &&responder) {
-                       probe(request, std::move(responder));
-                   });
-    m_server.route(QStringLiteral("/metrics"), QHttpServerRequest::Method::Get,
-                   [this](const QHttpServerRequest &request) {
-                       if (!carriesBody(request))
-                           return ownMetrics();
-                       ++m_refused[QStringLiteral("bad_request")];
-                       return QHttpServerResponse(PlainText, QByteArray(Texts::Body) + '\n',
-                                                  QHttpServerResponder::StatusCode::BadRequest);
-                   });
-    m_server.route(QStringLiteral("/"), QHttpServerRequest::Method::Get,
-                   [] { return QHttpServerResponse(PlainText, QByteArray(Texts::Index)); });
+    m_server = std::make_unique<Http>(*this);
 }
 
 Exporter::~Exporter()
@@ -111,9 +123,39 @@ Exporter::~Exporter()
     m_mailbox->exporter = nullptr;
 }
 
+bool Exporter::handle(const QHttpServerRequest &request, QTcpSocket *socket)
+{
+    using Status = QHttpServerResponder::StatusCode;
+    const QString path = request.url().path();
+    const bool known = path == QLatin1String("/probe") || path == QLatin1String("/metrics") ||
+                       path == QLatin1String("/");
+    if (!known)
+        return false;
+    const Client client{socket, &request};
+    if (request.method() != QHttpServerRequest::Method::Get) {
+        refuse(client, Status::MethodNotAllowed, say(Texts::OnlyGet), "bad_request");
+    } else if (carriesBody(request)) {
+        refuse(client, Status::BadRequest, say(Texts::Body), "bad_request");
+    } else if (path == QLatin1String("/probe")) {
+        probe(request, client);
+    } else if (path == QLatin1String("/metrics")) {
+        reply(client, Status::Ok, ownMetrics(), TextFormat);
+    } else {
+        reply(client, Status::Ok, QByteArray(Texts::Index), PlainText);
+    }
+    return true;
+}
+
+void Exporter::reply(const Client &client, QHttpServerResponder::StatusCode status,
+                     const QByteArray &body, const QByteArray &type)
+{
+    if (client.socket && client.socket->state() == QAbstractSocket::ConnectedState)
+        Http::makeResponder(*client.request, client.socket).write(body, type, status);
+}
+
 bool Exporter::listen(QString &error)
 {
-    m_port = m_server.listen(m_settings.address, m_settings.port);
+    m_port = m_server->listen(m_settings.address, m_settings.port);
     if (m_port == 0) {
         error = say(Texts::CannotListen)
                     .arg(m_settings.address.toString(), QString::number(m_settings.port));
@@ -122,22 +164,20 @@ bool Exporter::listen(QString &error)
     return true;
 }
 
-void Exporter::refuse(QHttpServerResponder &responder, QHttpServerResponder::StatusCode status,
+void Exporter::refuse(const Client &client, QHttpServerResponder::StatusCode status,
                       const QString &reason, const char *counter)
 {
     ++m_refused[QLatin1String(counter)];
-    responder.write(reason.toUtf8() + '\n', PlainText, status);
+    reply(client, status, reason.toUtf8() + '\n', PlainText);
 }
 
-void Exporter::probe(const QHttpServerRequest &request, QHttpServerResponder &&responder)
+void Exporter::probe(const QHttpServerRequest &request, const Client &client)
 {
     using Status = QHttpServerResponder::StatusCode;
-    const auto refused = [&responder, this](Status status, const QString &reason,
-                                            const char *counter) {
-        refuse(responder, status, reason, counter);
+    const auto refused = [&client, this](Status status, const QString &reason,
+                                         const char *counter) {
+        refuse(client, status, reason, counter);
     };
-    if (carriesBody(request))
-        return refused(Status::BadRequest, say(Texts::Body), "bad_request");
     const QUrlQuery query = request.query();
     for (const auto &[key, value] : query.queryItems())
         if (key != QLatin1String("target"))
@@ -173,7 +213,8 @@ void Exporter::probe(const QHttpServerRequest &request, QHttpServerResponder &&r
     std::shared_ptr<Run> run = m_runs.value(key);
     if (!run && m_runs.size() >= m_settings.maxRunning)
         return refused(Status::ServiceUnavailable, say(Texts::Busy).arg(m_runs.size()), "busy");
-    auto waiter = std::make_shared<Waiter>(std::move(responder));
+    auto waiter = std::make_shared<Waiter>();
+    waiter->client = client;
     waiter->deadline = std::make_unique<QTimer>();
     waiter->deadline->setSingleShot(true);
     const std::weak_ptr<Waiter> weak = waiter;
@@ -229,10 +270,11 @@ void Exporter::answer(Waiter &waiter, const ServerStatus &status)
     waiter.deadline->stop();
     const CheckVerdict verdict = judge(status, m_settings.rules, QDate::currentDate());
     ++m_states[int(verdict.state)];
-    waiter.responder.write(CheckFormats::prometheusText(status, verdict), TextFormat);
+    reply(waiter.client, QHttpServerResponder::StatusCode::Ok,
+          CheckFormats::prometheusText(status, verdict), TextFormat);
 }
 
-QHttpServerResponse Exporter::ownMetrics() const
+QByteArray Exporter::ownMetrics() const
 {
     QByteArray out;
     const auto family = [&out](const char *name, const char *type, const char *help) {
@@ -271,7 +313,7 @@ QHttpServerResponse Exporter::ownMetrics() const
         family("process_resident_memory_bytes", "gauge", "Resident memory size in bytes.");
         sample("process_resident_memory_bytes", {}, double(*resident));
     }
-    return QHttpServerResponse(TextFormat, out);
+    return out;
 }
 
 CheckState runExporter(const ExporterSettings &settings, const CommandOutput &output)

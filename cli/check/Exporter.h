@@ -5,11 +5,12 @@
 #include "ExporterSettings.h"
 #include "ServerStatus.h"
 
+#include <QAbstractHttpServer>
 #include <QElapsedTimer>
 #include <QHash>
-#include <QHttpServer>
-#include <QHttpServerResponse>
+#include <QHttpServerResponder>
 #include <QObject>
+#include <QPointer>
 #include <memory>
 #include <vector>
 
@@ -35,16 +36,26 @@ private:
     struct Waiter;
     struct Run;
     struct Mailbox;
+    class Http;
+    // Where an answer goes: a client may leave before it is ready, and with it goes the
+    // request Qt keeps for its socket.
+    struct Client {
+        QPointer<QTcpSocket> socket;
+        const QHttpServerRequest *request = nullptr;
+    };
 
-    void probe(const QHttpServerRequest &request, QHttpServerResponder &&responder);
-    QHttpServerResponse ownMetrics() const;
-    void refuse(QHttpServerResponder &responder, QHttpServerResponder::StatusCode status,
+    bool handle(const QHttpServerRequest &request, QTcpSocket *socket);
+    void probe(const QHttpServerRequest &request, const Client &client);
+    QByteArray ownMetrics() const;
+    void reply(const Client &client, QHttpServerResponder::StatusCode status,
+               const QByteArray &body, const QByteArray &type);
+    void refuse(const Client &client, QHttpServerResponder::StatusCode status,
                 const QString &reason, const char *counter);
     void finished(const QString &key, const ServerStatus &status);
     void answer(Waiter &waiter, const ServerStatus &status);
 
     ExporterSettings m_settings;
-    QHttpServer m_server;
+    std::unique_ptr<Http> m_server;
     quint16 m_port = 0;
     QHash<QString, std::shared_ptr<Run>> m_runs;
     std::shared_ptr<Mailbox> m_mailbox;

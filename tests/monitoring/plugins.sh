@@ -6,7 +6,7 @@
 # check and the windows_exporter task of the docs run their command lines here.
 #
 #   tests/monitoring/plugins.sh QUELLMARK_CHECK STANDIN_SERVER
-check="$1"
+check="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 standin_program="$2"
 source "$(dirname "$0")/common.sh"
 docs="$root/docs/monitoring"
@@ -129,7 +129,9 @@ pids+=($!)
 
 # The service's block in status.dat, once Nagios has checked it.
 service_status() {
-    awk -v host="$1" 'BEGIN { RS = "\n}\n" } /servicestatus/ && $0 ~ "host_name=" host "\n" { print }' \
+    awk -v host="$1" '/^servicestatus \{/ { inside = 1; block = "" }
+        inside { block = block $0 "\n" }
+        inside && /^\t}/ { inside = 0; if (block ~ "\thost_name=" host "\n") printf "%s", block }' \
         "$n/status.dat" 2>/dev/null
 }
 checked() { service_status "$1" | grep -q 'has_been_checked=1'; }

@@ -5,7 +5,7 @@
 # the exposition text and the alert rules of the docs, and the rules' own tests pass.
 #
 #   tests/monitoring/prometheus.sh QUELLMARK_CHECK STANDIN_SERVER
-check="$1"
+check="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 standin_program="$2"
 source "$(dirname "$0")/common.sh"
 command -v prometheus >/dev/null || fail "prometheus is not installed (packages.txt)"
@@ -85,7 +85,7 @@ expect "ads_resource_configured{$a,resource=\"Work Areas\"}" 500
 expect "ads_check_state{$a}" 1
 expect "ads_resource_in_use{$b,resource=\"Connections\"}" 99
 expect "ads_resource_rejected_total{$b,resource=\"Connections\"}" 3
-expect "ads_check_state{$b}" 2
+expect "ads_check_state{$b}" 1
 expect "count(ads_install_info{$b,version=\"10.10.0.28\",serial=\"QM-4711-0815\"})" 1
 expect "round((ads_eval_expiry_timestamp_seconds{$b} - time()) / 86400)" 9
 expect "ads_connected_users{$a} >= bool 1" 1
