@@ -1,6 +1,7 @@
 #include "AllowList.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 

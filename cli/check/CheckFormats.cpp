@@ -4,7 +4,6 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QStringList>
-#include <QTimeZone>
 
 namespace CheckFormats {
 
@@ -302,8 +301,7 @@ QByteArray prometheusText(const ServerStatus &status, const CheckVerdict &verdic
     if (status.evalExpireDate) {
         family(out, Metrics::EvalExpiry);
         sample(out, Metrics::EvalExpiry, base,
-               QString::number(QDateTime(*status.evalExpireDate, QTime(0, 0), QTimeZone::utc())
-                                   .toSecsSinceEpoch()));
+               QString::number(status.evalExpireDate->startOfDay(Qt::UTC).toSecsSinceEpoch()));
     }
     return out;
 }

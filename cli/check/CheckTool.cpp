@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <algorithm>
 #include <optional>
 
 namespace CheckTool {
