@@ -13,12 +13,14 @@
 #include <QUrlQuery>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
 namespace Texts {
 const char *const Body = "a scrape takes no request body";
 const char *const OnlyGet = "only GET is served";
+const char *const NotFound = "not found: /metrics or /probe?target=HOST:PORT\n";
 const char *const NoTarget = "the target parameter is missing (/probe?target=HOST:PORT)";
 const char *const TwoTargets = "the target parameter is given more than once";
 const char *const UnknownParameter = "unknown parameter %1 (only target is taken)";
@@ -60,7 +62,7 @@ std::optional<qint64> residentBytes()
     const qint64 pages = fields.value(1).toLongLong(&ok);
     if (!ok)
         return std::nullopt;
-    return pages * 4096;
+    return pages * ::sysconf(_SC_PAGESIZE);
 }
 
 } // namespace
@@ -95,7 +97,7 @@ protected:
     void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override
     {
         makeResponder(request, socket)
-            .write(QByteArrayLiteral("not found: /metrics or /probe?target=HOST:PORT\n"), PlainText,
+            .write(QByteArray(Texts::NotFound), PlainText,
                    QHttpServerResponder::StatusCode::NotFound);
     }
 
