@@ -7,6 +7,7 @@
 #include "CheckTarget.h"
 #include "CheckTool.h"
 #include "CheckVerdict.h"
+#include "IpLiteral.h"
 #include "Thresholds.h"
 
 #include <QCoreApplication>
@@ -127,6 +128,55 @@ TEST(CheckTargets, ConnectPathsAndHostPortsAsTheMonitorAddressesThem)
     QString error;
     EXPECT_FALSE(parseTarget(QStringLiteral("fs") + QChar(0) + QStringLiteral("x"),
                              DefaultCheckShare, error));
+}
+
+TEST(CheckAllowList, AddressesAsWrittenWithoutQtNetwork)
+{
+    const struct {
+        const char *text;
+        bool valid;
+    } cases[] = {
+        {"127.0.0.1", true},
+        {"0.0.0.0", true},
+        {"255.255.255.255", true},
+        {"256.0.0.1", false},
+        {"1.2.3", false},
+        {"1.2.3.4.5", false},
+        {"01.2.3.4", false},
+        {"1.2.3.-4", false},
+        {"1.2.3.4 ", false},
+        {"::1", true},
+        {"::", true},
+        {"fe80::1", true},
+        {"2001:db8::8:800:200c:417a", true},
+        {"::ffff:10.1.0.7", true},
+        {"1:2:3:4:5:6:7:8", true},
+        {"1:2:3:4:5:6:7:8:9", false},
+        {"1:2:3:4:5:6:7", false},
+        {"1::2::3", false},
+        {":::", false},
+        {":1", false},
+        {"1:", false},
+        {"12345::", false},
+        {"fe80::1%eth0", false},
+        {"::ffff:1.2.3", false},
+        {"g::1", false},
+        {"1::+2", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(parseIpLiteral(QString::fromLatin1(c.text)).has_value(), c.valid);
+    }
+    const auto at = [](const char *text) { return *parseIpLiteral(QString::fromLatin1(text)); };
+    EXPECT_TRUE(at("10.1.0.200").isIn(at("10.1.0.0"), 24));
+    EXPECT_FALSE(at("10.1.1.200").isIn(at("10.1.0.0"), 24));
+    EXPECT_TRUE(at("10.1.1.200").isIn(at("10.1.0.0"), 23));
+    EXPECT_TRUE(at("1.2.3.4").isIn(at("9.9.9.9"), 0));
+    EXPECT_FALSE(at("::ffff:10.1.0.7").isIn(at("10.1.0.0"), 24)); // no family mixing
+    EXPECT_TRUE(at("2001:db8::1").isIn(at("2001:db8::"), 32));
+    EXPECT_FALSE(at("2001:db9::1").isIn(at("2001:db8::"), 32));
+    EXPECT_EQ(at("::ffff:10.1.0.7").bytes[15], 7);
+    EXPECT_EQ(at("1::").bytes[1], 1);
 }
 
 TEST(CheckAllowList, OnlyWhatIsNamedAndOnlyAtItsPorts)

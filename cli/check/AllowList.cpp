@@ -57,17 +57,23 @@ std::optional<AllowList> AllowList::parse(const QString &text, QString &error)
             }
             entry.port = quint16(port);
         }
-        if (body.contains(QLatin1Char('/'))) {
-            const auto subnet = QHostAddress::parseSubnet(body);
-            if (subnet.first.isNull() || subnet.second < 0) {
-                error = QString::fromLatin1(Texts::BadEntry).arg(item);
-                return std::nullopt;
+        const qsizetype slash = body.indexOf(QLatin1Char('/'));
+        const std::optional<IpLiteral> address =
+            parseIpLiteral(slash < 0 ? body : body.left(slash));
+        if (address) {
+            entry.network = *address;
+            entry.prefix = address->bits();
+            if (slash >= 0) {
+                bool ok = false;
+                const QString bits = body.mid(slash + 1);
+                entry.prefix = bits.toInt(&ok, 10);
+                if (!ok || bits.startsWith(QLatin1Char('+')) || entry.prefix < 0 ||
+                    entry.prefix > address->bits()) {
+                    error = QString::fromLatin1(Texts::BadEntry).arg(item);
+                    return std::nullopt;
+                }
             }
-            entry.subnet = subnet;
-        } else if (QHostAddress address;
-                   address.setAddress(body) && !body.contains(QLatin1Char('%'))) {
-            entry.subnet = {address, address.protocol() == QHostAddress::IPv6Protocol ? 128 : 32};
-        } else if (isValidHost(body)) {
+        } else if (slash < 0 && isValidHost(body)) {
             entry.name = body;
         } else {
             error = QString::fromLatin1(Texts::BadEntry).arg(item);
@@ -80,8 +86,7 @@ std::optional<AllowList> AllowList::parse(const QString &text, QString &error)
 
 bool AllowList::allows(const CheckTarget &target) const
 {
-    QHostAddress address;
-    const bool isAddress = address.setAddress(target.host);
+    const std::optional<IpLiteral> address = parseIpLiteral(target.host);
     for (const Entry &entry : m_entries) {
         const bool portAllowed = entry.port
                                      ? *entry.port == target.port
@@ -90,9 +95,9 @@ bool AllowList::allows(const CheckTarget &target) const
         if (!portAllowed)
             continue;
         if (!entry.name.isEmpty()) {
-            if (!isAddress && entry.name.compare(target.host, Qt::CaseInsensitive) == 0)
+            if (!address && entry.name.compare(target.host, Qt::CaseInsensitive) == 0)
                 return true;
-        } else if (isAddress && address.isInSubnet(entry.subnet)) {
+        } else if (address && address->isIn(entry.network, entry.prefix)) {
             return true;
         }
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CheckTarget.h"
+#include "IpLiteral.h"
 
-#include <QHostAddress>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -23,9 +23,10 @@ public:
 
 private:
     struct Entry {
-        QString name;                        // a host name, or empty for an address
-        std::pair<QHostAddress, int> subnet; // address and prefix length
-        std::optional<quint16> port;         // none: the two probe ports
+        QString name;                // a host name, or empty for an address
+        IpLiteral network;           // with name empty
+        int prefix = 0;              // bits of network that must match
+        std::optional<quint16> port; // none: the two probe ports
     };
     QList<Entry> m_entries;
 };

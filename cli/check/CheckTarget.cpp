@@ -1,8 +1,7 @@
 #include "CheckTarget.h"
 
+#include "IpLiteral.h"
 #include "adscnnct.h"
-
-#include <QHostAddress>
 
 namespace {
 
@@ -110,9 +109,8 @@ bool isValidHost(const QString &host)
 {
     if (host.isEmpty() || host.size() > 253)
         return false;
-    QHostAddress address;
-    if (address.setAddress(host))
-        return !host.contains(QLatin1Char('%')); // a scope would name an interface here
+    if (parseIpLiteral(host))
+        return true;
     if (host.contains(QLatin1Char(':')))
         return false;
     // Dotted digits that are no IPv4 address ("1.2.3", "999.1.1.1") are refused too.

@@ -4,6 +4,7 @@
 #include "CheckFormats.h"
 #include "CheckTarget.h"
 #include "FileReplace.h"
+#include "IpLiteral.h"
 
 #include <QCommandLineParser>
 #include <QDate>
@@ -308,19 +309,17 @@ std::optional<Parsed> parse(const QStringList &arguments, QString &error)
 std::optional<ExporterSettings> exporterSettings(const Parsed &parsed, QString &error)
 {
     ExporterSettings settings;
-    CheckTarget where;
-    where.port = 1;
-    QString problem;
     const qsizetype colon = parsed.listen.lastIndexOf(QLatin1Char(':'));
     QString host = parsed.listen.left(colon);
     if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
         host = host.mid(1, host.size() - 2);
     bool ok = false;
     const uint port = parsed.listen.mid(colon + 1).toUInt(&ok);
-    if (colon < 0 || !settings.address.setAddress(host) || !ok || port > 65535) {
+    if (colon < 0 || !parseIpLiteral(host) || !ok || port > 65535) {
         error = say(Texts::BadListen).arg(parsed.listen);
         return std::nullopt;
     }
+    settings.address = host;
     settings.port = quint16(port);
     settings.allow = *parsed.allow;
     settings.share = parsed.share;

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QHostAddress>
 #include <QHttpServerRequest>
 #include <QTcpSocket>
 #include <QTimer>
@@ -157,10 +158,9 @@ void Exporter::reply(const Client &client, QHttpServerResponder::StatusCode stat
 
 bool Exporter::listen(QString &error)
 {
-    m_port = m_server->listen(m_settings.address, m_settings.port);
+    m_port = m_server->listen(QHostAddress(m_settings.address), m_settings.port);
     if (m_port == 0) {
-        error = say(Texts::CannotListen)
-                    .arg(m_settings.address.toString(), QString::number(m_settings.port));
+        error = say(Texts::CannotListen).arg(m_settings.address, QString::number(m_settings.port));
         return false;
     }
     return true;
@@ -327,9 +327,9 @@ CheckState runExporter(const ExporterSettings &settings, const CommandOutput &ou
         output.out(QStringLiteral("ADS UNKNOWN - %1\n").arg(error));
         return CheckState::Unknown;
     }
-    const QString shown = settings.address.protocol() == QAbstractSocket::IPv6Protocol
-                              ? QLatin1Char('[') + settings.address.toString() + QLatin1Char(']')
-                              : settings.address.toString();
+    const QString shown = settings.address.contains(QLatin1Char(':'))
+                              ? QLatin1Char('[') + settings.address + QLatin1Char(']')
+                              : settings.address;
     output.out(say(Texts::Listening).arg(shown, QString::number(exporter.port())));
     QObject::connect(&stop, &StopSignal::stopped, QCoreApplication::instance(),
                      &QCoreApplication::quit);

@@ -3,12 +3,11 @@
 #include "AllowList.h"
 #include "CheckVerdict.h"
 
-#include <QHostAddress>
 #include <QString>
 
 // What --listen starts: where it listens, which servers it may probe, and how it judges.
 struct ExporterSettings {
-    QHostAddress address;
+    QString address; // an IP literal
     quint16 port = 0;
     AllowList allow;
     QString share;             // for targets given as HOST[:PORT]
