@@ -24,13 +24,13 @@ struct Shared {
 
 } // namespace
 
-ServerStatus readWithin(const CheckTarget &target, int timeoutMs)
+ServerStatus readWithin(const CheckTarget &target, int timeoutMs, UserRows userRows)
 {
     const QString path = target.connectPath();
     const int seconds = std::max(1, (timeoutMs + 999) / 1000);
     auto shared = std::make_shared<Shared>();
-    std::thread reader([shared, path, seconds] {
-        ServerStatus status = readServerStatus(path, quint32(seconds));
+    std::thread reader([shared, path, seconds, userRows] {
+        ServerStatus status = readServerStatus(path, quint32(seconds), userRows);
         const std::lock_guard lock(shared->mutex);
         shared->status = std::move(status);
         shared->done.notify_all();

@@ -9,7 +9,7 @@
 // own time-outs (connecting, each procedure) are longer than a check may take. A reading
 // that is given up keeps running to its end on its thread; the process must then end
 // without waiting for it (see readingAbandoned()).
-ServerStatus readWithin(const CheckTarget &target, int timeoutMs);
+ServerStatus readWithin(const CheckTarget &target, int timeoutMs, UserRows userRows);
 
 // Whether a reading was given up and still runs: the process then ends with _Exit once its
 // output is out, so that nothing is torn down under that thread.

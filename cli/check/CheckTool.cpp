@@ -342,7 +342,10 @@ CheckState check(const Parsed &parsed, const CommandOutput &output)
     const std::optional<CheckTarget> target = parseTarget(parsed.target, parsed.share, error);
     if (!target)
         return usageError(output, error);
-    const ServerStatus status = readWithin(*target, parsed.timeoutSeconds * 1000);
+    // Only --json shows the users' rows; the other forms need their count.
+    const ServerStatus status =
+        readWithin(*target, parsed.timeoutSeconds * 1000,
+                   parsed.format == Format::Json ? UserRows::All : UserRows::CountOnly);
     const CheckVerdict verdict = judge(status, parsed.rules, QDate::currentDate());
     switch (parsed.format) {
     case Format::Plugin:

@@ -246,7 +246,7 @@ void Exporter::probe(const QHttpServerRequest &request, const Client &client)
     ++m_probesStarted;
     const quint32 sqlSeconds = quint32(std::max(1, (timeoutMs + 999) / 1000));
     std::thread([mailbox = m_mailbox, key, path = target->connectPath(), sqlSeconds] {
-        ServerStatus status = readServerStatus(path, sqlSeconds);
+        ServerStatus status = readServerStatus(path, sqlSeconds, UserRows::CountOnly);
         const std::lock_guard lock(mailbox->mutex);
         if (Exporter *exporter = mailbox->exporter)
             QMetaObject::invokeMethod(
