@@ -136,6 +136,13 @@ TEST(ServerStatusReading, EveryOutcomeWithWhatItRead)
     EXPECT_EQ(server.executions(QStringLiteral("sp_mgGetInstallInfo")).size(), 1);
     EXPECT_EQ(server.executions(QStringLiteral("sp_mgGetConnectedUsers")).size(), 1);
     EXPECT_TRUE(server.executions(QStringLiteral("sp_mgGetUserTables")).isEmpty());
+    EXPECT_EQ(read.answers[2].rows.size(), read.answers[2].rowCount);
+    // Counted, not kept: the users' rows are not read at all.
+    const ServerStatus counted = readServerStatus(path, 5, UserRows::CountOnly);
+    EXPECT_EQ(counted.connectedUsers, read.connectedUsers);
+    EXPECT_TRUE(counted.answers[2].rows.isEmpty());
+    EXPECT_EQ(counted.answers[2].rowCount, read.answers[2].rowCount);
+    EXPECT_EQ(counted.answers[0].rows.size(), read.answers[0].rows.size());
 
     server.control(R"({"dropFields":{"sp_mgGetUsageInfo":["Configured"]}})");
     const ServerStatus lacking = readServerStatus(path, 5);

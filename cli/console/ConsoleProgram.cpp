@@ -10,7 +10,7 @@ void ConsoleProgram::sayError(const CommandOutput &output, const QString &text) 
 void ConsoleProgram::sayUsageError(const CommandOutput &output, const QString &text) const
 {
     output.err(name + QStringLiteral(": ") + text + QLatin1Char('\n') +
-               QCoreApplication::translate("Console", "Aufruf: %1; mehr mit --help")
+               QCoreApplication::translate("Console", usageLine)
                    .arg(QCoreApplication::translate("Console", synopsis)) +
                QLatin1Char('\n'));
 }

@@ -17,10 +17,13 @@
 struct ConsoleProgram {
     QString name;         // "quellmark-ini"
     const char *synopsis; // how it is called, translated in the context "Console"
+    // The line after a usage error; a program whose texts are English by nature (the
+    // monitoring check) gives its own, which has no translation.
+    const char *usageLine = QT_TRANSLATE_NOOP("Console", "Aufruf: %1; mehr mit --help");
 
     // "NAME: text" on standard error.
     void sayError(const CommandOutput &output, const QString &text) const;
-    // "NAME: text", then "Aufruf: SYNOPSIS; mehr mit --help".
+    // "NAME: text", then "USAGELEAD SYNOPSIS MOREHELP" ("Aufruf: ...; mehr mit --help").
     void sayUsageError(const CommandOutput &output, const QString &text) const;
 };
 

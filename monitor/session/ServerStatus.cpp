@@ -43,9 +43,9 @@ std::optional<qint64> countOf(const QVariant &value)
     }
 }
 
-// Reads one procedure's answer, up to MaxStatusRows rows.
+// Reads one procedure's answer, up to maxRows rows.
 ProcedureAnswer read(TAdsConnection &connection, const char *name, const QString &procedure,
-                     quint32 sqlTimeoutSeconds)
+                     quint32 sqlTimeoutSeconds, int maxRows = MaxStatusRows)
 {
     ProcedureAnswer answer;
     answer.procedure = procedure;
@@ -59,7 +59,7 @@ ProcedureAnswer read(TAdsConnection &connection, const char *name, const QString
     for (const auto &field : query.Fields())
         answer.columns.append(field->FieldName);
     answer.rowCount = query.RecordCount();
-    for (int row = 0; !query.Eof() && row < MaxStatusRows; ++row, query.Next()) {
+    for (int row = 0; !query.Eof() && row < maxRows; ++row, query.Next()) {
         QList<QVariant> values;
         values.reserve(answer.columns.size());
         for (const auto &field : query.Fields())
@@ -130,7 +130,8 @@ void takeInstallation(ServerStatus &status, const ProcedureAnswer &installation)
 
 } // namespace
 
-ServerStatus readServerStatus(const QString &connectPath, quint32 sqlTimeoutSeconds)
+ServerStatus readServerStatus(const QString &connectPath, quint32 sqlTimeoutSeconds,
+                              UserRows userRows)
 {
     ServerStatus status;
     status.connectPath = connectPath;
@@ -168,8 +169,9 @@ ServerStatus readServerStatus(const QString &connectPath, quint32 sqlTimeoutSeco
                 read(connection, "qUsageInfo", MonitorNames::UsageInfo, sqlTimeoutSeconds));
             status.answers.append(
                 read(connection, "qInstallInfo", MonitorNames::InstallInfo, sqlTimeoutSeconds));
-            status.answers.append(
-                read(connection, "qCnctUsers", MonitorNames::ConnectedUsers, sqlTimeoutSeconds));
+            status.answers.append(read(connection, "qCnctUsers", MonitorNames::ConnectedUsers,
+                                       sqlTimeoutSeconds,
+                                       userRows == UserRows::All ? MaxStatusRows : 0));
         } catch (...) {
             disconnect();
             throw;

@@ -58,10 +58,15 @@ struct ServerStatus {
 // Rows read of each answer at the most: a server that sends millions costs no more.
 constexpr int MaxStatusRows = 10000;
 
+// What a reading keeps of the connected users: every row (for whoever shows them), or only
+// their count (a monitoring system's metrics; 10,000 users then cost no conversion).
+enum class UserRows { All, CountOnly };
+
 // Reads the server at a connect path ("\\server:port\share") on this thread, through a
 // connection of its own: connecting gives up after the engine's time-out, each procedure
 // after sqlTimeoutSeconds (at least one). Never raises.
-ServerStatus readServerStatus(const QString &connectPath, quint32 sqlTimeoutSeconds);
+ServerStatus readServerStatus(const QString &connectPath, quint32 sqlTimeoutSeconds,
+                              UserRows userRows = UserRows::All);
 
 // The outcome's name as machines read it: "read", "unreachable", "timedOut", "failed",
 // "lacking".

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes build/windows/Quellmark-win64.zip: the program and quellmark-ini.exe, the Qt
+# Makes build/windows/Quellmark-win64.zip: the program, quellmark-ini.exe and
+# quellmark-check.exe (without its exporter: the Windows Qt has no HTTP server module), the Qt
 # libraries and plugins they load, the compiler's run-time libraries and a note on the
 # client engine (ace32.dll), which is not part of the package; and the same files as
 # build/windows/Quellmark-VERSION-win64.msi (msi.sh). Builds first when needed.
@@ -14,8 +15,8 @@ source "$quellmark_root/scripts/windows/mingw-runtime.sh"
 stage="$build/package/Quellmark"
 rm -rf "$build/package"
 mkdir -p "$stage/platforms" "$stage/styles" "$stage/translations"
-cp "$build/bin/Quellmark.exe" "$build/bin/quellmark-ini.exe" "$stage/"
-cp "$qt/bin/Qt6Core.dll" "$qt/bin/Qt6Gui.dll" "$qt/bin/Qt6Widgets.dll" "$stage/"
+cp "$build/bin/Quellmark.exe" "$build/bin/quellmark-ini.exe" "$build/bin/quellmark-check.exe" "$stage/"
+cp "$qt/bin/Qt6Core.dll" "$qt/bin/Qt6Gui.dll" "$qt/bin/Qt6Widgets.dll" "$qt/bin/Qt6Network.dll" "$stage/"
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
 cp "${mingw_runtime_dlls[@]}" "$stage/"

@@ -48,6 +48,57 @@ void requireObject(const std::string &key, const nlohmann::json &value)
         refuse(key, "an object is needed");
 }
 
+std::optional<std::int64_t> bigCount(const std::string &key, const nlohmann::json &value)
+{
+    if (value.is_null())
+        return std::nullopt;
+    if (!value.is_number_integer() ||
+        (value.is_number_unsigned() && value.get<unsigned long long>() > 0x7FFFFFFFFFFFFFFFull))
+        refuse(key, "a whole number of 64 bits or null is needed");
+    return value.get<std::int64_t>();
+}
+
+// A name as text, or as its raw bytes: a list of numbers from 0 to 255.
+QByteArray nameBytes(const std::string &key, const nlohmann::json &value)
+{
+    if (value.is_string())
+        return QByteArray::fromStdString(value.get<std::string>());
+    if (!value.is_array())
+        refuse(key, "a text or a list of bytes is needed");
+    QByteArray bytes;
+    for (const auto &byte : value)
+        bytes.append(char(count(key, byte, 0, 255)));
+    return bytes;
+}
+
+QList<Faults::UsageRow> usageRowsOf(const std::string &key, const nlohmann::json &value)
+{
+    if (!value.is_array())
+        refuse(key, "a list of rows is needed");
+    QList<Faults::UsageRow> rows;
+    for (const auto &item : value) {
+        requireObject(key, item);
+        Faults::UsageRow row;
+        for (const auto &[field, entry] : item.items()) {
+            const std::string where = key + "." + field;
+            if (field == "name")
+                row.name = nameBytes(where, entry);
+            else if (field == "inUse")
+                row.inUse = bigCount(where, entry);
+            else if (field == "maxUsed")
+                row.maxUsed = bigCount(where, entry);
+            else if (field == "configured")
+                row.configured = bigCount(where, entry);
+            else if (field == "rejected")
+                row.rejected = bigCount(where, entry);
+            else
+                refuse(key, "unknown key \"" + field + "\"");
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
 } // namespace
 
 Faults Faults::changedBy(const nlohmann::json &changes) const
@@ -112,6 +163,12 @@ Faults Faults::changedBy(const nlohmann::json &changes) const
                                                        0, 0x7FFFFFFF)));
                 next.columnLengths.insert(QString::fromStdString(procedure).toLower(), lengths);
             }
+        } else if (key == "usageRows") {
+            next.usageRows =
+                value.is_null() ? std::nullopt : std::optional(usageRowsOf(key, value));
+        } else if (key == "evalExpiresInDays") {
+            next.evalExpiresInDays =
+                value.is_null() ? std::nullopt : std::optional(count(key, value, -36500, 36500));
         } else if (key == "lowerCaseFields") {
             next.lowerCaseFields = names(key, value);
         } else if (key == "unknownTypeColumn") {

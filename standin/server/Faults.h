@@ -4,10 +4,13 @@
 
 #include "AceCodes.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 
 // Faults a test switches on to see how clients cope; counters count down as they strike.
 // Procedure names are kept in lower case: they match without regard to case.
@@ -16,6 +19,13 @@ struct Faults {
         std::uint32_t code = acecode::ProcedureFailed;
         QString text = QStringLiteral("procedure failed");
         int count = -1; // -1: always
+    };
+
+    // A row of sp_mgGetUsageInfo as a hostile server sends it: the name's raw bytes (NULs
+    // and bytes that are no text included) and 64-bit counts, each absent for null.
+    struct UsageRow {
+        QByteArray name;
+        std::optional<std::int64_t> inUse, maxUsed, configured, rejected;
     };
 
     int refuseConnects = 0; // the next N hellos are refused
@@ -29,6 +39,8 @@ struct Faults {
     QStringList unknownTypeColumn;         // procedures with a column of type 25
     QStringList emptyResults;              // procedures that return no rows
     QMap<QString, QMap<QString, std::uint32_t>> columnLengths; // procedure: field: declared length
+    std::optional<QList<UsageRow>> usageRows;                  // instead of the computed counters
+    std::optional<int> evalExpiresInDays;                      // an evaluation licence ending then
 
     // These faults with the changes of a JSON object applied: the keys above, and "reset":
     // true, which first restores every default. Every key and value is checked; anything

@@ -120,9 +120,9 @@ ProcedureOutcome Procedures::execute(const QString &sql,
         }
         *result = userTables(arguments.first());
     } else if (name == QLatin1String("sp_mggetinstallinfo")) {
-        *result = installInfo();
+        *result = installInfo(faults);
     } else if (name == QLatin1String("sp_mggetusageinfo")) {
-        *result = usageInfo(state);
+        *result = usageInfo(state, faults);
     } else {
         outcome.code = acecode::ProcedureFailed;
         outcome.text =
@@ -286,7 +286,7 @@ ResultBuilder Procedures::userTables(const QString &user)
     return r;
 }
 
-ResultBuilder Procedures::installInfo()
+ResultBuilder Procedures::installInfo(const Faults &faults)
 {
     ResultBuilder r;
     r.column("Owner", acetype::WideCharacter, 60);
@@ -310,14 +310,41 @@ ResultBuilder Procedures::installInfo()
     r.setLogical(5, false);
     r.setChar(6, QStringLiteral("10.10.0.28"));
     r.setDate(7, QDate(2024, 3, 18));
+    if (faults.evalExpiresInDays)
+        r.setDate(8, QDate::currentDate().addDays(*faults.evalExpiresInDays));
     r.setChar(9, QStringLiteral("German"));
     r.setChar(10, QStringLiteral("German"));
     r.setMoney(11, 4890.5);
     return r;
 }
 
-ResultBuilder Procedures::usageInfo(const ServerState &state)
+ResultBuilder Procedures::hostileUsage(const QList<Faults::UsageRow> &rows)
 {
+    ResultBuilder r;
+    r.column("ResourceName", acetype::Character, 25);
+    r.column("InUse", acetype::LongInteger);
+    r.column("MaxUsed", acetype::LongInteger);
+    r.column("Configured", acetype::LongInteger);
+    r.column("Rejected", acetype::LongInteger);
+    for (const Faults::UsageRow &row : rows) {
+        r.newRow();
+        r.setBytes(0, row.name);
+        const std::optional<std::int64_t> counts[] = {row.inUse, row.maxUsed, row.configured,
+                                                      row.rejected};
+        for (int i = 0; i < 4; ++i) {
+            if (counts[i])
+                r.setLong(1 + i, *counts[i]);
+            else
+                r.setNull(1 + i);
+        }
+    }
+    return r;
+}
+
+ResultBuilder Procedures::usageInfo(const ServerState &state, const Faults &faults)
+{
+    if (faults.usageRows)
+        return hostileUsage(*faults.usageRows);
     ResultBuilder r;
     r.column("ResourceName", acetype::Character, 25);
     r.column("InUse", acetype::Integer);

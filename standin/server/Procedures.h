@@ -57,8 +57,9 @@ private:
     void step();
     ResultBuilder connectedUsers(const ServerState &state, int synthetic);
     ResultBuilder userTables(const QString &user);
-    ResultBuilder installInfo();
-    ResultBuilder usageInfo(const ServerState &state);
+    ResultBuilder installInfo(const Faults &faults);
+    ResultBuilder usageInfo(const ServerState &state, const Faults &faults);
+    static ResultBuilder hostileUsage(const QList<Faults::UsageRow> &rows);
     std::shared_ptr<const RowBlocks> syntheticRows(const ResultBuilder &layout, int count);
     RowBytes syntheticBlock(const ResultBuilder &layout, std::uint32_t index) const;
     static void applyShapeFaults(const QString &procedure, const Faults &faults,

@@ -20,6 +20,7 @@ std::uint32_t bytesOf(std::uint16_t type, std::uint32_t length)
     case Double:
     case Timestamp:
     case Money:
+    case LongInteger:
         return 8;
     case Integer:
         return 4;
@@ -57,6 +58,7 @@ void writeNull(const wire::Column &c, std::uint8_t *p)
         put<std::uint16_t>(p, 0x8000u);
         break;
     case acetype::Money:
+    case acetype::LongInteger:
         put<std::uint32_t>(p + 4, 0x80000000u);
         break;
     default:
@@ -159,10 +161,15 @@ void ResultBuilder::setNull(int column)
 
 void ResultBuilder::setChar(int column, const QString &text)
 {
+    setBytes(column, text.toUtf8());
+}
+
+void ResultBuilder::setBytes(int column, const QByteArray &text)
+{
     if (column < 0)
         return;
     const wire::Column &c = m_columns[std::size_t(column)];
-    const QByteArray bytes = text.toUtf8().left(int(c.length));
+    const QByteArray bytes = text.left(int(c.length));
     std::uint8_t *p = at(column);
     std::memset(p, ' ', c.length);
     std::memcpy(p, bytes.constData(), std::size_t(bytes.size()));
@@ -181,6 +188,12 @@ void ResultBuilder::setWide(int column, const QString &text)
 }
 
 void ResultBuilder::setInt(int column, std::int32_t value)
+{
+    if (column >= 0)
+        put(at(column), value);
+}
+
+void ResultBuilder::setLong(int column, std::int64_t value)
 {
     if (column >= 0)
         put(at(column), value);

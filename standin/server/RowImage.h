@@ -66,6 +66,9 @@ public:
     void setNull(int column);
     void setChar(int column, const QString &text);
     void setWide(int column, const QString &text);
+    // Raw bytes into a character column, cut to its width and padded with blanks.
+    void setBytes(int column, const QByteArray &bytes);
+    void setLong(int column, std::int64_t value);
     void setInt(int column, std::int32_t value);
     void setShort(int column, std::int16_t value);
     void setLogical(int column, bool value);
