@@ -1,17 +1,18 @@
 #include "ServerPolls.h"
 
 #include <QMetaObject>
+#include <system_error>
 
 ServerPolls::ServerPolls(quint32 sqlTimeoutSeconds, QObject *parent)
     : QObject(parent), m_sqlTimeoutSeconds(sqlTimeoutSeconds)
 {
-    m_pool.setMaxThreadCount(MaxPollWorkers);
 }
 
 ServerPolls::~ServerPolls()
 {
     // The workers post to this object: none may be left once it goes.
-    m_pool.waitForDone();
+    for (Worker &worker : m_workers)
+        worker.thread.join();
 }
 
 void ServerPolls::setServers(const QStringList &connectPaths)
@@ -22,6 +23,14 @@ void ServerPolls::setServers(const QStringList &connectPaths)
 
 int ServerPolls::pollAll()
 {
+    for (auto worker = m_workers.begin(); worker != m_workers.end();) {
+        if (!worker->ended) {
+            ++worker;
+            continue;
+        }
+        worker->thread.join();
+        worker = m_workers.erase(worker);
+    }
     int started = 0;
     for (const QString &path : std::as_const(m_paths)) {
         if (m_reading.contains(path))
@@ -29,21 +38,33 @@ int ServerPolls::pollAll()
         m_reading.insert(path);
         ++m_running;
         ++started;
-        m_pool.start([this, path, generation = m_generation, timeout = m_sqlTimeoutSeconds] {
-            ServerStatus status;
-            try {
-                status = readServerStatus(path, timeout);
-            } catch (...) {
-                // It never raises but for want of memory; the path must still come back free.
-                status = {};
-                status.connectPath = path;
-                status.text = QStringLiteral("out of memory");
-            }
-            QMetaObject::invokeMethod(
-                this, [this, generation, status] { collect(generation, status); },
-                Qt::QueuedConnection);
+        Worker &worker = m_workers.emplace_back();
+        try {
+            worker.thread = std::thread(
+                [this, &worker, path, generation = m_generation, timeout = m_sqlTimeoutSeconds] {
+                    ServerStatus status;
+                    try {
+                        status = readServerStatus(path, timeout);
+                    } catch (...) {
+                        // It raises only for want of memory; the path must still come back free.
+                        status = {};
+                        status.connectPath = path;
+                        status.text = QStringLiteral("out of memory");
+                    }
+                    QMetaObject::invokeMethod(
+                        this, [this, generation, status] { collect(generation, status); },
+                        Qt::QueuedConnection);
+                    --m_running;
+                    worker.ended = true;
+                });
+        } catch (const std::system_error &) {
+            // No thread to be had now: this server and the rest wait for the next poll.
+            m_workers.pop_back();
+            m_reading.remove(path);
             --m_running;
-        });
+            --started;
+            break;
+        }
     }
     return started;
 }

@@ -5,18 +5,17 @@
 #include <QObject>
 #include <QSet>
 #include <QStringList>
-#include <QThreadPool>
 #include <atomic>
+#include <list>
+#include <thread>
 
 // How long a reading waits for each procedure: a server that hangs mid-answer is given up
 // in this time, not at the period.
 constexpr quint32 PollSqlTimeoutSeconds = 10;
-// A server for each drive letter is read at once; more wait for a worker.
-constexpr int MaxPollWorkers = 26;
 
 // Reads servers side by side, off the thread that asks: each reading is readServerStatus
-// on a worker of a pool of its own, with a connection of its own, and its result comes back
-// through the asking thread's event loop as read(). At most one reading of a connect path
+// on a thread of its own, with a connection of its own, and its result comes back through
+// the asking thread's event loop as read(). At most one reading of a connect path
 // runs at a time: asking while one runs does nothing, so a period shorter than a reading
 // skips instead of piling readings up.
 //
@@ -58,6 +57,12 @@ private:
     // Paths whose reading has not come back yet; kept on the asking thread only.
     QSet<QString> m_reading;
     std::atomic<int> m_running = 0;
-    // Last, so that it goes first: its destructor waits for the readings.
-    QThreadPool m_pool;
+    // A thread for each reading, started through the system's call so that ThreadSanitizer
+    // sees what it is handed (a pool hands work over by locks it cannot see); joined once
+    // it has ended, at the next poll or when the object goes.
+    struct Worker {
+        std::thread thread;
+        std::atomic<bool> ended = false;
+    };
+    std::list<Worker> m_workers;
 };
