@@ -49,9 +49,9 @@ int runEntrySequence(QApplication &application, Platform &platform)
 
         mainWindow->show();
         const int code = application.exec();
-        if (!mainWindow->DiscoveryDone()) {
-            // Closed while servers are still probed: end now rather than wait out their
-            // time-outs. Nothing is written meanwhile, so nothing is lost.
+        if (!mainWindow->DiscoveryDone() || mainWindow->ReadingsRunning()) {
+            // Closed while servers are still probed or read: end now rather than wait out
+            // their time-outs. Nothing is written meanwhile, so nothing is lost.
             std::fflush(nullptr);
             std::_Exit(code);
         }

@@ -6,6 +6,7 @@
 #include "DriveUtils.h"
 #include "FailureDisplay.h"
 #include "Platform.h"
+#include "ServerOverview.h"
 #include "ShapeButton.h"
 #include "adscnnct.h"
 #include "dlgRemoteInfoU.h"
@@ -77,7 +78,7 @@ void TForm1::createControls()
     memoFont.setPixelSize(11);
     memoFont.setStyleHint(QFont::TypeWriter);
     Memo1->setFont(memoFont);
-    // The standard menu, and "Details…" below it.
+    // The standard menu, and "Alle Server…" and "Details…" below it.
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo1, &QWidget::customContextMenuRequested, this, [this](const QPoint &position) {
         FailureDisplay::guard([&] { previewMenu(position); });
@@ -155,6 +156,8 @@ void TForm1::discoveryDone()
     fcShapeBtn2->setEnabled(true);
     if (m_details)
         m_details->setReport(Diagnosis());
+    if (m_overview)
+        m_overview->setServers(overviewServers(), true);
     emit discoveryFinished();
 }
 
@@ -183,10 +186,42 @@ DetailsDialog *TForm1::showDetails()
     return m_details;
 }
 
+ServerOverview *TForm1::showAllServers()
+{
+    if (!m_overview) {
+        m_overview = new ServerOverview(this);
+        connect(m_overview, &ServerOverview::serverChosen, this,
+                [this](const QString &path, quint32 port) {
+                    FailureDisplay::guard([&] { remoteCheck(path, port); });
+                });
+    }
+    m_overview->setServers(overviewServers(), DiscoveryDone());
+    m_overview->show();
+    m_overview->raise();
+    m_overview->activateWindow();
+    return m_overview;
+}
+
+bool TForm1::ReadingsRunning() const
+{
+    return m_overview && m_overview->readingsRunning();
+}
+
+QList<PolledServer> TForm1::overviewServers() const
+{
+    if (!m_discovery || !DiscoveryDone())
+        return {};
+    return polledServers(m_platform, m_discovery->report(), m_discovery->records());
+}
+
 void TForm1::previewMenu(const QPoint &position)
 {
     const std::unique_ptr<QMenu> menu(Memo1->createStandardContextMenu(position));
     menu->addSeparator();
+    QAction *allServers = menu->addAction(QStringLiteral("Alle Server…"));
+    allServers->setObjectName(QStringLiteral("actAllServers"));
+    connect(allServers, &QAction::triggered, this,
+            [this] { FailureDisplay::guard([this] { showAllServers(); }); });
     QAction *details = menu->addAction(QStringLiteral("Details…"));
     details->setObjectName(QStringLiteral("actDetails"));
     connect(details, &QAction::triggered, this,
@@ -247,10 +282,15 @@ QList<KnownServer> TForm1::discoveredServers() const
 
 void TForm1::fcShapeBtn1Click()
 {
+    remoteCheck(wwDBEdit1->text(), discoveredPort(wwDBEdit1->text()));
+}
+
+void TForm1::remoteCheck(const QString &path, quint32 port)
+{
     if (!dlgRemoteInfo)
         dlgRemoteInfo = new TdlgRemoteInfo(m_platform, this);
     dlgRemoteInfo->setKnownServers(discoveredServers());
-    dlgRemoteInfo->setAdsServer(wwDBEdit1->text(), discoveredPort(wwDBEdit1->text()));
+    dlgRemoteInfo->setAdsServer(path, port);
     dlgRemoteInfo->exec();
 }
 

@@ -15,6 +15,8 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class DetailsDialog;
+struct PolledServer;
+class ServerOverview;
 class ShapeButton;
 
 // The main window: network drives, the UNC path of the selected one, the ADS.INI preview
@@ -45,12 +47,19 @@ public:
     DiscoveryReport Diagnosis() const;
     // "Details…" in the preview's context menu: the diagnosis, updated while probes run.
     DetailsDialog *showDetails();
+    // "Alle Server…" in the preview's context menu: every server discovery found, read side
+    // by side on a period; a double-click runs the remote check on one.
+    ServerOverview *showAllServers();
+    // The overview still reads servers, also for a closed window.
+    bool ReadingsRunning() const;
 
     void FormCreate();
     void GetServerInfo();
     void cmbDrivesChange();
     void fcShapeBtn1Click();
     void fcShapeBtn2Click();
+    // "ADS Remote Check" on a share's path, asking at the port.
+    void remoteCheck(const QString &path, quint32 port);
 
 signals:
     void discoveryFinished();
@@ -66,6 +75,8 @@ private:
     quint32 discoveredPort(const QString &path) const;
     // The drives' UNC paths whose servers discovery found, with the port each answered at.
     QList<KnownServer> discoveredServers() const;
+    // Every server discovery found, as the overview reads it; none while discovery runs.
+    QList<PolledServer> overviewServers() const;
     void showProgress();
     void discoveryDone();
     void previewMenu(const QPoint &position);
@@ -75,6 +86,7 @@ private:
     // Declared after ServerInfo, which it fills: it goes first.
     std::unique_ptr<Discovery> m_discovery;
     QPointer<DetailsDialog> m_details;
+    QPointer<ServerOverview> m_overview;
 };
 
 // The program-wide reference to the main window; empty until it is created.

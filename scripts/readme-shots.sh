@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Release program, starts the demo servers and takes the screenshots of the
-# monitor and of the "Details…" dialog (README.md, docs/monitor.md, docs/deployment.md)
-# into docs/.
+# monitor, of "Alle Server…" and of the "Details…" dialog (README.md, docs/monitor.md,
+# docs/deployment.md) into docs/.
 set -euo pipefail
 source "$(dirname "$0")/demo.sh"
 cd "$quellmark_root"
@@ -10,4 +10,5 @@ trap stop_standin_server EXIT
 demo_up
 WINEPREFIX="$demo_dir/prefix" XDG_RUNTIME_DIR="$(mktemp -d)" scripts/monitor-shot.sh "$demo_build/bin/Quellmark" docs
 WINEPREFIX="$demo_dir/prefix" XDG_RUNTIME_DIR="$(mktemp -d)" scripts/details-shot.sh "$demo_build/bin/Quellmark" docs/details.png
-echo "Screenshots in docs/: monitor-usage.png, monitor-installation.png, monitor-users.png, monitor-holders.png, monitor-servers.png, monitor-history.png, details.png"
+WINEPREFIX="$demo_dir/prefix" XDG_RUNTIME_DIR="$(mktemp -d)" scripts/overview-shot.sh "$demo_build/bin/Quellmark" docs/monitor-overview.png
+echo "Screenshots in docs/: monitor-usage.png, monitor-installation.png, monitor-users.png, monitor-holders.png, monitor-servers.png, monitor-history.png, details.png, monitor-overview.png"

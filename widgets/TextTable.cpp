@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QClipboard>
+#include <QColor>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -37,6 +38,10 @@ public:
             const QString tip = m_toolTips.value(index.row()).value(index.column());
             return tip.isEmpty() ? QVariant() : QVariant(CellText::shown(tip));
         }
+        if (role == Qt::BackgroundRole) {
+            const QColor colour = m_backgrounds.value(index.row()).value(index.column());
+            return colour.isValid() ? QVariant(colour) : QVariant();
+        }
         return {};
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -51,7 +56,21 @@ public:
         beginResetModel();
         m_rows = std::move(rows);
         m_toolTips = std::move(toolTips);
+        m_backgrounds.clear();
         endResetModel();
+    }
+    void setRow(int row, QStringList cells, QStringList toolTips, QList<QColor> backgrounds)
+    {
+        if (row < 0 || row >= m_rows.size())
+            return;
+        m_rows[row] = std::move(cells);
+        if (m_toolTips.size() <= row)
+            m_toolTips.resize(row + 1);
+        m_toolTips[row] = std::move(toolTips);
+        if (m_backgrounds.size() <= row)
+            m_backgrounds.resize(row + 1);
+        m_backgrounds[row] = std::move(backgrounds);
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     }
     QString text(int row, int column) const { return m_rows.value(row).value(column); }
     const QStringList &titles() const { return m_titles; }
@@ -60,6 +79,7 @@ private:
     const QStringList m_titles;
     QList<QStringList> m_rows;
     QList<QStringList> m_toolTips;
+    QList<QList<QColor>> m_backgrounds;
 };
 
 TextTable::TextTable(const QStringList &titles, QWidget *parent)
@@ -82,6 +102,23 @@ void TextTable::setRows(QList<QStringList> rows, QList<QStringList> toolTips)
 {
     m_rows->setRows(std::move(rows), std::move(toolTips));
     fitColumns();
+}
+
+void TextTable::setRow(int row, QStringList cells, QStringList toolTips, QList<QColor> backgrounds)
+{
+    m_rows->setRow(row, std::move(cells), std::move(toolTips), std::move(backgrounds));
+    // A column widens for a longer text and never narrows: what the user widened stays.
+    const int widest = fontMetrics().averageCharWidth() * CellText::WidthCharacters;
+    for (int c = 0; c < columnCount(); ++c) {
+        const int wanted = std::min(sizeHintForColumn(c), widest);
+        if (wanted > columnWidth(c))
+            setColumnWidth(c, wanted);
+    }
+}
+
+QColor TextTable::background(int row, int column) const
+{
+    return m_rows->data(m_rows->index(row, column), Qt::BackgroundRole).value<QColor>();
 }
 
 int TextTable::rowCount() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QTableView>
 
 class QMenu;
@@ -17,6 +18,12 @@ public:
 
     // The rows, and for each cell the tooltip, if any (an empty text: none).
     void setRows(QList<QStringList> rows, QList<QStringList> toolTips = {});
+    // One row's texts, tooltips and cell backgrounds (an invalid colour: none) in place: the
+    // selection and the scroll position stay, a column only widens for a longer text. A row
+    // that is not there is left alone.
+    void setRow(int row, QStringList cells, QStringList toolTips = {},
+                QList<QColor> backgrounds = {});
+    QColor background(int row, int column) const;
     int rowCount() const;
     int columnCount() const;
     // What the cell shows, and its tooltip.

@@ -123,6 +123,21 @@ qint64 MonitorSession::now() const
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+QString monitorConnectPath(Platform &platform, const QString &path, quint32 port)
+{
+    QChar buffer[ShareBufferLength];
+    std::fill(std::begin(buffer), std::end(buffer), QLatin1Char(' '));
+    const QString server = SplitUNCPath(platform, path, buffer);
+    // The buffer's whole text without surrounding blanks and control characters: the
+    // terminator and the spaces after it go too.
+    QString share(buffer, ShareBufferLength - 1);
+    const qsizetype nul = share.indexOf(QChar(0));
+    if (nul >= 0)
+        share.truncate(nul);
+    share = share.trimmed();
+    return ConnectPathOf(server, port, share);
+}
+
 QString MonitorSession::connectTo(const QString &path, quint32 port)
 {
     HolderSearch->cancel();
@@ -132,17 +147,7 @@ QString MonitorSession::connectTo(const QString &path, quint32 port)
     m_usageChanges.clear();
     m_userChanges.clear();
     AdsConnect->setIsConnected(false);
-    QChar buffer[ShareBufferLength];
-    std::fill(std::begin(buffer), std::end(buffer), QLatin1Char(' '));
-    const QString server = SplitUNCPath(m_platform, path, buffer);
-    // The buffer's whole text without surrounding blanks and control characters: the
-    // terminator and the spaces after it go too.
-    QString share(buffer, ShareBufferLength - 1);
-    const qsizetype nul = share.indexOf(QChar(0));
-    if (nul >= 0)
-        share.truncate(nul);
-    share = share.trimmed();
-    const QString connectPath = ConnectPathOf(server, port, share);
+    const QString connectPath = monitorConnectPath(m_platform, path, port);
     AdsConnect->setConnectPath(connectPath);
     try {
         AdsConnect->Connect();

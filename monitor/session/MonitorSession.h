@@ -18,6 +18,10 @@ class TAdsQuery;
 class TDataSetBase;
 class TDataSource;
 
+// The connect path the monitor makes of a share's path ("\\server\share", or a drive's
+// path) and a port: the server, the port and everything after the server, trimmed.
+QString monitorConnectPath(Platform &platform, const QString &path, quint32 port);
+
 // The timer the monitor refreshes by, as the session needs it: a window's timer component,
 // or a test's.
 class RefreshTimer {
