@@ -5,10 +5,19 @@
 #include "TextTable.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(DetailsDialog)
+};
+
+} // namespace
 
 DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
 {
@@ -20,9 +29,9 @@ DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
     tblDetails->setObjectName(QStringLiteral("tblDetails"));
     tblDetails->setWordWrap(false);
 
-    btnCopy = new QPushButton(QStringLiteral("Kopieren"), this);
+    btnCopy = new QPushButton(Texts::tr("Kopieren"), this);
     btnCopy->setObjectName(QStringLiteral("btnCopy"));
-    btnClose = new QPushButton(QStringLiteral("Schließen"), this);
+    btnClose = new QPushButton(Texts::tr("Schließen"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     connect(btnCopy, &QPushButton::clicked, this,
             [this] { FailureDisplay::guard([this] { copy(); }); });

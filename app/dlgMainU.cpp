@@ -12,6 +12,7 @@
 #include "dlgRemoteInfoU.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,14 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <algorithm>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(MainWindow)
+};
+
+} // namespace
 
 QPointer<TForm1> Form1;
 
@@ -49,9 +58,9 @@ void TForm1::createControls()
         result->setGeometry(geometry);
         return result;
     };
-    Label1 = label("Label1", QStringLiteral("Netzwerklaufwerke"), {24, 24, 92, 13});
+    Label1 = label("Label1", Texts::tr("Netzwerklaufwerke"), {24, 24, 92, 13});
     Label2 = label("Label2", QStringLiteral("UNC-Path"), {24, 46, 47, 13});
-    Label3 = label("Label3", QStringLiteral("zu setzende ADS.INI Einträge:"), {24, 85, 142, 15});
+    Label3 = label("Label3", Texts::tr("zu setzende ADS.INI Einträge:"), {24, 85, 142, 15});
 
     cmbDrives = new QComboBox(this);
     cmbDrives->setObjectName(QStringLiteral("cmbDrives"));
@@ -90,8 +99,7 @@ void TForm1::createControls()
     connect(fcShapeBtn1, &ShapeButton::clicked, this,
             [this] { FailureDisplay::guard([this] { fcShapeBtn1Click(); }); });
 
-    fcShapeBtn2 =
-        new ShapeButton(QStringLiteral("ADS.INI aktualisieren"), QColor(255, 255, 160), this);
+    fcShapeBtn2 = new ShapeButton(Texts::tr("ADS.INI aktualisieren"), QColor(255, 255, 160), this);
     fcShapeBtn2->setObjectName(QStringLiteral("fcShapeBtn2"));
     fcShapeBtn2->setGeometry(323, 73, 150, 25);
     connect(fcShapeBtn2, &ShapeButton::clicked, this,
@@ -218,11 +226,11 @@ void TForm1::previewMenu(const QPoint &position)
 {
     const std::unique_ptr<QMenu> menu(Memo1->createStandardContextMenu(position));
     menu->addSeparator();
-    QAction *allServers = menu->addAction(QStringLiteral("Alle Server…"));
+    QAction *allServers = menu->addAction(Texts::tr("Alle Server…"));
     allServers->setObjectName(QStringLiteral("actAllServers"));
     connect(allServers, &QAction::triggered, this,
             [this] { FailureDisplay::guard([this] { showAllServers(); }); });
-    QAction *details = menu->addAction(QStringLiteral("Details…"));
+    QAction *details = menu->addAction(Texts::tr("Details…"));
     details->setObjectName(QStringLiteral("actDetails"));
     connect(details, &QAction::triggered, this,
             [this] { FailureDisplay::guard([this] { showDetails(); }); });
@@ -306,8 +314,8 @@ void TForm1::fcShapeBtn2Click()
                   ServerInfo ? *ServerInfo : none);
 
     FailureDisplay::inform(
-        QStringLiteral("Informationen"),
-        QStringLiteral("Die Konfigurationsdatei \"%1\" wurde aktualisiert!").arg(filePath));
+        Texts::tr("Informationen"),
+        Texts::tr("Die Konfigurationsdatei \"%1\" wurde aktualisiert!").arg(filePath));
 }
 
 void TForm1::showEvent(QShowEvent *event)

@@ -8,12 +8,21 @@
 #include "Timer.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(ServerOverview)
+};
+
+} // namespace
 
 namespace {
 
@@ -35,17 +44,17 @@ QColor colourOf(const Headroom &headroom)
 ServerOverview::ServerOverview(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("ServerOverview"));
-    setWindowTitle(QStringLiteral("Alle Server"));
+    setWindowTitle(Texts::tr("Alle Server"));
     resize(900, 280);
 
-    lblPeriod = new QLabel(QStringLiteral("Abfragen alle"), this);
+    lblPeriod = new QLabel(Texts::tr("Abfragen alle"), this);
     lblPeriod->setObjectName(QStringLiteral("lblPeriod"));
     edPeriod = new SpinEdit(this);
     edPeriod->setObjectName(QStringLiteral("edPeriod"));
     edPeriod->setFixedSize(47, 21);
     // Every server anew on a connection of its own: a calmer pace than the monitor's.
     edPeriod->setText(QStringLiteral("5"));
-    lblSeconds = new QLabel(QStringLiteral("Sekunde(n)"), this);
+    lblSeconds = new QLabel(Texts::tr("Sekunde(n)"), this);
     lblSeconds->setObjectName(QStringLiteral("lblSeconds"));
     lblState = new QLabel(this);
     lblState->setObjectName(QStringLiteral("lblState"));
@@ -54,9 +63,9 @@ ServerOverview::ServerOverview(QWidget *parent) : QDialog(parent)
     tblServers->setObjectName(QStringLiteral("tblServers"));
     tblServers->setWordWrap(false);
 
-    btnCopy = new QPushButton(QStringLiteral("Kopieren"), this);
+    btnCopy = new QPushButton(Texts::tr("Kopieren"), this);
     btnCopy->setObjectName(QStringLiteral("btnCopy"));
-    btnClose = new QPushButton(QStringLiteral("Schließen"), this);
+    btnClose = new QPushButton(Texts::tr("Schließen"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
 
     tmrPoll = new TTimer(this);
@@ -136,11 +145,11 @@ void ServerOverview::showAll()
 void ServerOverview::showState()
 {
     if (!m_complete)
-        lblState->setText(QStringLiteral("Die Server werden noch gesucht …"));
+        lblState->setText(Texts::tr("Die Server werden noch gesucht …"));
     else if (m_servers.isEmpty())
-        lblState->setText(QStringLiteral("Keine Server gefunden."));
+        lblState->setText(Texts::tr("Keine Server gefunden."));
     else
-        lblState->setText(QStringLiteral("Doppelklick: ADS Remote Check für den Server"));
+        lblState->setText(Texts::tr("Doppelklick: ADS Remote Check für den Server"));
 }
 
 void ServerOverview::takeReading(int index, const ServerStatus &status)

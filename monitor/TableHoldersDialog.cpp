@@ -4,6 +4,7 @@
 #include "DataSetWalk.h"
 #include "TextTable.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,22 +13,33 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-const QString TableHoldersDialog::Title = QStringLiteral("Wer hat diese Tabelle geöffnet?");
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(TableHoldersDialog)
+};
+
+} // namespace
+
+QString TableHoldersDialog::title()
+{
+    return Texts::tr("Wer hat diese Tabelle geöffnet?");
+}
 
 TableHoldersDialog::TableHoldersDialog(const TableHolderSearch &search, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::WindowCloseButtonHint), m_search(search)
 {
     setObjectName(QStringLiteral("dlgTableHolders"));
-    setWindowTitle(Title);
+    setWindowTitle(title());
     resize(640, 360);
     auto *layout = new QVBoxLayout(this);
 
     auto *ask = new QHBoxLayout;
-    auto *label = new QLabel(QStringLiteral("Tabelle (ein Teil des Namens genügt):"), this);
+    auto *label = new QLabel(Texts::tr("Tabelle (ein Teil des Namens genügt):"), this);
     edTableName = new QLineEdit(this);
     edTableName->setObjectName(QStringLiteral("edTableName"));
     label->setBuddy(edTableName);
-    btnSearch = new QPushButton(QStringLiteral("Suchen"), this);
+    btnSearch = new QPushButton(Texts::tr("Suchen"), this);
     btnSearch->setObjectName(QStringLiteral("btnSearch"));
     btnSearch->setDefault(true);
     ask->addWidget(label);
@@ -43,7 +55,7 @@ TableHoldersDialog::TableHoldersDialog(const TableHolderSearch &search, QWidget 
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setWordWrap(true);
-    btnCancel = new QPushButton(QStringLiteral("Abbrechen"), this);
+    btnCancel = new QPushButton(Texts::tr("Abbrechen"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->setEnabled(false);
     running->addWidget(progress, 1);
@@ -51,10 +63,10 @@ TableHoldersDialog::TableHoldersDialog(const TableHolderSearch &search, QWidget 
     layout->addLayout(running);
     layout->addWidget(lblStatus);
 
-    tblHolders = new TextTable({QStringLiteral("Computer"), QStringLiteral("Login"),
-                                QStringLiteral("Anwendung"), QStringLiteral("Sperrtyp"),
-                                QStringLiteral("Tabelle")},
-                               this);
+    tblHolders =
+        new TextTable({QStringLiteral("Computer"), QStringLiteral("Login"), Texts::tr("Anwendung"),
+                       Texts::tr("Sperrtyp"), Texts::tr("Tabelle")},
+                      this);
     tblHolders->setObjectName(QStringLiteral("tblHolders"));
     layout->addWidget(tblHolders, 1);
 
@@ -83,7 +95,7 @@ void TableHoldersDialog::showProgress()
     btnCancel->setEnabled(m_search.isRunning());
     progress->setRange(0, std::max(1, m_search.total()));
     progress->setValue(m_search.done());
-    lblStatus->setText(QStringLiteral("Suche nach „%1“: %2 von %3 Benutzern gefragt")
+    lblStatus->setText(Texts::tr("Suche nach „%1“: %2 von %3 Benutzern gefragt")
                            .arg(CellText::shown(m_search.tableText()),
                                 locale.toString(m_search.done()),
                                 locale.toString(m_search.total())));
@@ -105,17 +117,16 @@ void TableHoldersDialog::showOutcome(TableHolderSearch::Outcome outcome)
     QString status;
     switch (outcome) {
     case TableHolderSearch::Outcome::Done:
-        status = m_search.found() == 0
-                     ? QStringLiteral("Keiner von %1 Benutzern hat „%2“ geöffnet")
-                           .arg(total, CellText::shown(m_search.tableText()))
-                     : QStringLiteral("%1 Treffer bei %2 Benutzern").arg(found, total);
+        status = m_search.found() == 0 ? Texts::tr("Keiner von %1 Benutzern hat „%2“ geöffnet")
+                                             .arg(total, CellText::shown(m_search.tableText()))
+                                       : Texts::tr("%1 Treffer bei %2 Benutzern").arg(found, total);
         break;
     case TableHolderSearch::Outcome::Cancelled:
-        status = QStringLiteral("Abgebrochen nach %1 von %2 Benutzern: %3 Treffer")
-                     .arg(asked, total, found);
+        status =
+            Texts::tr("Abgebrochen nach %1 von %2 Benutzern: %3 Treffer").arg(asked, total, found);
         break;
     case TableHolderSearch::Outcome::Failed:
-        status = QStringLiteral("Fehlgeschlagen nach %1 von %2 Benutzern: %3")
+        status = Texts::tr("Fehlgeschlagen nach %1 von %2 Benutzern: %3")
                      .arg(asked, total, m_search.failure());
         break;
     }
@@ -123,12 +134,12 @@ void TableHoldersDialog::showOutcome(TableHolderSearch::Outcome outcome)
     const QString rowLimit = locale.toString(ReadOutLimits::Rows);
     const QString characterLimit = locale.toString(ReadOutLimits::Characters);
     if (m_search.found() > shown)
-        status += QStringLiteral(" – gezeigt werden die ersten %1: mehr als %2 Zeilen oder %3 "
-                                 "Zeichen hält die Liste nicht")
+        status += Texts::tr(" – gezeigt werden die ersten %1: mehr als %2 Zeilen oder %3 "
+                            "Zeichen hält die Liste nicht")
                       .arg(locale.toString(shown), rowLimit, characterLimit);
     if (m_search.usersReadInPart() > 0)
-        status += QStringLiteral(" – von %1 Benutzern nur die ersten %2 Tabellen oder %3 Zeichen "
-                                 "gelesen")
+        status += Texts::tr(" – von %1 Benutzern nur die ersten %2 Tabellen oder %3 Zeichen "
+                            "gelesen")
                       .arg(locale.toString(m_search.usersReadInPart()), rowLimit, characterLimit);
     lblStatus->setText(status);
 }

@@ -16,7 +16,7 @@ class TextTable;
 class TableHoldersDialog : public QDialog {
     Q_OBJECT
 public:
-    static const QString Title;
+    static QString title();
 
     TableHoldersDialog(const TableHolderSearch &search, QWidget *parent);
 

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCompleter>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -30,6 +31,14 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Monitor)
+};
+
+} // namespace
 
 QPointer<TdlgRemoteInfo> dlgRemoteInfo;
 
@@ -296,17 +305,17 @@ void TdlgRemoteInfo::createHistoryTab()
     chHistory = new HistoryChart(m_session.history(), TabSheet4);
     chHistory->setObjectName(QStringLiteral("chHistory"));
     layout->addWidget(chHistory);
-    PageControl1->addTab(TabSheet4, QStringLiteral("Verlauf"));
+    PageControl1->addTab(TabSheet4, Texts::tr("Verlauf"));
 }
 
 void TdlgRemoteInfo::createTools()
 {
     const QColor face(214, 224, 240);
-    btnTableHolders = new ShapeButton(QStringLiteral("Tabelle suchen…"), face, Panel1);
+    btnTableHolders = new ShapeButton(Texts::tr("Tabelle suchen…"), face, Panel1);
     btnTableHolders->setObjectName(QStringLiteral("btnTableHolders"));
     btnTableHolders->setGeometry(556, 37, 116, 25);
-    btnTableHolders->setToolTip(TableHoldersDialog::Title);
-    btnSnapshot = new ShapeButton(QStringLiteral("Schnappschuss speichern…"), face, Panel1);
+    btnTableHolders->setToolTip(TableHoldersDialog::title());
+    btnSnapshot = new ShapeButton(Texts::tr("Schnappschuss speichern…"), face, Panel1);
     btnSnapshot->setObjectName(QStringLiteral("btnSnapshot"));
     btnSnapshot->setGeometry(680, 37, 150, 25);
 
@@ -321,7 +330,7 @@ void TdlgRemoteInfo::createTools()
             });
     actKnownServers = edConnectPath->addAction(style()->standardIcon(QStyle::SP_ArrowDown),
                                                QLineEdit::TrailingPosition);
-    actKnownServers->setToolTip(QStringLiteral("Gefundene Server"));
+    actKnownServers->setToolTip(Texts::tr("Gefundene Server"));
     actKnownServers->setVisible(false);
     connect(actKnownServers, &QAction::triggered, this, [this] {
         cmpKnownServers->setCompletionPrefix(QString());
@@ -348,7 +357,7 @@ void TdlgRemoteInfo::createTools()
         dlgTableHolders->edTableName->setFocus();
     });
 
-    actTableHolders = new QAction(TableHoldersDialog::Title, this);
+    actTableHolders = new QAction(TableHoldersDialog::title(), this);
     wwDBGrid3->addAction(actTableHolders);
     connect(actTableHolders, &QAction::triggered, this, [this] {
         FailureDisplay::guard([this] {
@@ -368,7 +377,7 @@ void TdlgRemoteInfo::createTools()
         const QString name =
             QStringLiteral("Monitor-%1.txt")
                 .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Schnappschuss speichern"), name,
+        return QFileDialog::getSaveFileName(this, Texts::tr("Schnappschuss speichern"), name,
                                             QStringLiteral("Text (*.txt);;JSON (*.json)"));
     };
 }

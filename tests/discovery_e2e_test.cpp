@@ -569,10 +569,13 @@ TEST_F(DetailsDialogTest, ReasonForEveryKindOfDriveWhileProbesRunAndAfter)
     TForm1 form(platform);
     form.show();
     // "Details…" is the preview's context menu's last entry, below the standard ones.
+    // The menu and its actions are gone once it closes: the entry's text is kept.
     QAction *details = nullptr;
+    QString detailsText;
     QTimer::singleShot(0, [&] {
         if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
             details = menu->actions().last();
+            detailsText = details->text();
             EXPECT_GT(menu->actions().size(), 2);
             menu->setActiveAction(details);
             QTest::keyClick(menu, Qt::Key_Return);
@@ -583,7 +586,7 @@ TEST_F(DetailsDialogTest, ReasonForEveryKindOfDriveWhileProbesRunAndAfter)
                             form.Memo1->viewport()->mapToGlobal(inside));
     QApplication::sendEvent(form.Memo1->viewport(), &event);
     ASSERT_NE(details, nullptr);
-    EXPECT_EQ(details->text(), QStringLiteral("Details…"));
+    EXPECT_EQ(detailsText, QStringLiteral("Details…"));
     auto *dialog = form.findChild<DetailsDialog *>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());

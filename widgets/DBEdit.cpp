@@ -1,4 +1,13 @@
 #include "DBEdit.h"
+#include <QCoreApplication>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(DBEdit)
+};
+
+} // namespace
 
 class DBEdit::Link : public TDataLink {
 public:
@@ -32,8 +41,8 @@ void DBEdit::bind()
         return;
     m_field = dataSet->FindField(m_fieldName);
     if (!m_field)
-        throw EDataAccessError(
-            objectName() + QStringLiteral(": Das Feld '%1' wurde nicht gefunden").arg(m_fieldName));
+        throw EDataAccessError(objectName() +
+                               Texts::tr(": Das Feld '%1' wurde nicht gefunden").arg(m_fieldName));
     showValue();
 }
 

@@ -530,9 +530,9 @@ void DBGrid::contextMenuEvent(QContextMenuEvent *event)
 QMenu *DBGrid::createContextMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
-    menu->addAction(TabText::CopyRowsText, this,
+    menu->addAction(TabText::copyRowsText(), this,
                     [this] { FailureDisplay::guard([this] { copySelectedRows(); }); });
-    menu->addAction(TabText::CopyAllRowsText, this,
+    menu->addAction(TabText::copyAllRowsText(), this,
                     [this] { FailureDisplay::guard([this] { copyAllRows(); }); });
     if (!actions().isEmpty()) {
         menu->addSeparator();

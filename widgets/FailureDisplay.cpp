@@ -3,9 +3,18 @@
 #include "Exception.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(FatalReport)
+};
+
+} // namespace
 
 namespace FailureDisplay {
 
@@ -109,7 +118,7 @@ QString text(const QString &className, const QString &moduleName, const void *ad
             .arg(reinterpret_cast<quintptr>(address), int(sizeof(void *) * 2), 16, QLatin1Char('0'))
             .toUpper();
     const bool needsStop = !message.isEmpty() && !message.endsWith(QLatin1Char('.'));
-    return QStringLiteral("Exception %1 in Modul %2 bei %3.\r\n%4%5\r\n")
+    return Texts::tr("Exception %1 in Modul %2 bei %3.\r\n%4%5\r\n")
         .arg(className, moduleName, addressText, message,
              needsStop ? QStringLiteral(".") : QString());
 }
@@ -122,8 +131,7 @@ int show(const std::exception &error)
     const QString report =
         text(className, QFileInfo(QCoreApplication::applicationFilePath()).fileName(), &error,
              Exception::messageOf(error));
-    FailureDisplay::present(
-        {QMessageBox::Critical, QStringLiteral("Anwendungsfehler"), report, true});
+    FailureDisplay::present({QMessageBox::Critical, Texts::tr("Anwendungsfehler"), report, true});
     return 1;
 }
 

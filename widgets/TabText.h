@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QStringList>
 
 // Rows as tab-separated text, one line each, as spreadsheets take them from the clipboard:
@@ -7,9 +8,15 @@
 // space.
 namespace TabText {
 
-// The context menu entries that copy such text.
-inline const QString CopyRowsText = QStringLiteral("Zeile kopieren");
-inline const QString CopyAllRowsText = QStringLiteral("Alle Zeilen kopieren");
+// The context menu entries that copy such text, in the program's language.
+inline QString copyRowsText()
+{
+    return QCoreApplication::translate("Grids", "Zeile kopieren");
+}
+inline QString copyAllRowsText()
+{
+    return QCoreApplication::translate("Grids", "Alle Zeilen kopieren");
+}
 
 inline QString line(const QStringList &cells)
 {

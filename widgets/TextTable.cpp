@@ -184,9 +184,9 @@ QString TextTable::rowsText(const QList<int> &rows) const
 QMenu *TextTable::createContextMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
-    menu->addAction(TabText::CopyRowsText, this,
+    menu->addAction(TabText::copyRowsText(), this,
                     [this] { QGuiApplication::clipboard()->setText(selectedRowsText()); });
-    menu->addAction(TabText::CopyAllRowsText, this,
+    menu->addAction(TabText::copyAllRowsText(), this,
                     [this] { QGuiApplication::clipboard()->setText(allRowsText()); });
     return menu;
 }

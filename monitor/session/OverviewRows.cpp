@@ -4,9 +4,18 @@
 #include "MonitorNames.h"
 #include "MonitorSession.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <cmath>
 #include <limits>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Overview)
+};
+
+} // namespace
 
 QList<PolledServer> polledServers(Platform &platform, const DiscoveryReport &report,
                                   const std::vector<TAdsServerInfo> &records)
@@ -34,9 +43,9 @@ QList<PolledServer> polledServers(Platform &platform, const DiscoveryReport &rep
 
 QStringList overviewHeader()
 {
-    return {QStringLiteral("Server"),     QStringLiteral("Adresse"),  QStringLiteral("Port"),
-            QStringLiteral("Erreicht"),   QStringLiteral("Benutzer"), QStringLiteral("Engpass"),
-            QStringLiteral("Abgewiesen"), QStringLiteral("Version")};
+    return {QStringLiteral("Server"), Texts::tr("Adresse"),     QStringLiteral("Port"),
+            Texts::tr("Erreicht"),    Texts::tr("Benutzer"),    Texts::tr("Engpass"),
+            Texts::tr("Abgewiesen"),  QStringLiteral("Version")};
 }
 
 namespace {
@@ -64,22 +73,22 @@ QString reachedText(const ServerStatus &status)
 {
     switch (status.outcome) {
     case ServerStatus::Outcome::Read:
-        return QStringLiteral("ja (%1 ms)").arg(status.milliseconds);
+        return Texts::tr("ja (%1 ms)").arg(status.milliseconds);
     case ServerStatus::Outcome::Lacking:
-        return QStringLiteral("ja, aber unvollständig: %1").arg(status.text);
+        return Texts::tr("ja, aber unvollständig: %1").arg(status.text);
     case ServerStatus::Outcome::Unreachable:
-        return QStringLiteral("nein: %1 (Fehler %2)")
+        return Texts::tr("nein: %1 (Fehler %2)")
             .arg(status.error == acecode::ConnectionRefused ? QStringLiteral("abgewiesen")
-                                                            : QStringLiteral("nicht erreichbar"))
+                                                            : Texts::tr("nicht erreichbar"))
             .arg(status.error);
     case ServerStatus::Outcome::TimedOut:
-        return QStringLiteral("nein: keine Antwort in %1 ms (Fehler %2)")
+        return Texts::tr("nein: keine Antwort in %1 ms (Fehler %2)")
             .arg(status.milliseconds)
             .arg(status.error);
     case ServerStatus::Outcome::Failed:
         return status.error != 0
-                   ? QStringLiteral("nein: Fehler %1: %2").arg(status.error).arg(status.text)
-                   : QStringLiteral("nein: Fehler: %1").arg(status.text);
+                   ? Texts::tr("nein: Fehler %1: %2").arg(status.error).arg(status.text)
+                   : Texts::tr("nein: Fehler: %1").arg(status.text);
     }
     return {};
 }
@@ -94,7 +103,7 @@ const ResourceUsage *usersOf(const QList<ResourceUsage> &resources)
 
 QString nameOf(const ResourceUsage &resource)
 {
-    return resource.name.isEmpty() ? QStringLiteral("(ohne Namen)") : resource.name;
+    return resource.name.isEmpty() ? Texts::tr("(ohne Namen)") : resource.name;
 }
 
 } // namespace
@@ -129,12 +138,12 @@ OverviewRow overviewRow(const PolledServer &server, const ServerStatus *last)
     };
     set(OverviewColumn::Server, server.name, server.path);
     set(OverviewColumn::Address,
-        server.address.isEmpty() ? QStringLiteral("nicht aufgelöst") : server.address);
+        server.address.isEmpty() ? Texts::tr("nicht aufgelöst") : server.address);
     set(OverviewColumn::Port, QString::number(server.port),
         server.answered ? QString()
-                        : QStringLiteral("Bei der Suche antwortete hier kein Datenbankserver."));
+                        : Texts::tr("Bei der Suche antwortete hier kein Datenbankserver."));
     if (!last) {
-        set(OverviewColumn::Reached, QStringLiteral("wird abgefragt …"), server.connectPath);
+        set(OverviewColumn::Reached, Texts::tr("wird abgefragt …"), server.connectPath);
         return row;
     }
     set(OverviewColumn::Reached, reachedText(*last),
@@ -145,9 +154,9 @@ OverviewRow overviewRow(const PolledServer &server, const ServerStatus *last)
 
     if (const ResourceUsage *users = usersOf(last->resources))
         set(OverviewColumn::Users,
-            QStringLiteral("%1 von %2").arg(countText(users->inUse), countText(users->configured)),
+            Texts::tr("%1 von %2").arg(countText(users->inUse), countText(users->configured)),
             last->connectedUsers
-                ? QStringLiteral("%1 Verbindungen").arg(locale.toString(*last->connectedUsers))
+                ? Texts::tr("%1 Verbindungen").arg(locale.toString(*last->connectedUsers))
                 : QString());
     else
         set(OverviewColumn::Users, QStringLiteral("–"));
@@ -156,7 +165,7 @@ OverviewRow overviewRow(const PolledServer &server, const ServerStatus *last)
     if (nearest >= 0) {
         const ResourceUsage &resource = last->resources[nearest];
         row.bottleneck = headroomOf(resource.inUse, resource.configured, resource.rejected);
-        QStringList tip{QStringLiteral("%1 von %2 in Gebrauch")
+        QStringList tip{Texts::tr("%1 von %2 in Gebrauch")
                             .arg(countText(resource.inUse), countText(resource.configured))};
         tip += row.bottleneck.reasons;
         set(OverviewColumn::Bottleneck,

@@ -9,11 +9,20 @@
 #include "adscnnct.h"
 #include "adstable.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
 #include <algorithm>
+
+namespace {
+
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(Snapshot)
+};
+
+} // namespace
 
 Snapshot Snapshot::of(MonitorSession &session)
 {
@@ -68,23 +77,22 @@ QString rowsLine(const Snapshot::Result &result)
 {
     const QLocale locale;
     if (!result.open)
-        return QStringLiteral("nicht geöffnet");
+        return Texts::tr("nicht geöffnet");
     const QString count = result.rowCount == 1
-                              ? QStringLiteral("1 Zeile")
-                              : QStringLiteral("%1 Zeilen").arg(locale.toString(result.rowCount));
+                              ? Texts::tr("1 Zeile")
+                              : Texts::tr("%1 Zeilen").arg(locale.toString(result.rowCount));
     if (result.rows.size() >= result.rowCount)
         return count;
-    return QStringLiteral("%1, davon die ersten %2")
-        .arg(count, locale.toString(result.rows.size()));
+    return Texts::tr("%1, davon die ersten %2").arg(count, locale.toString(result.rows.size()));
 }
 
 } // namespace
 
 QByteArray Snapshot::text() const
 {
-    QString out = QStringLiteral("Quellmark: Schnappschuss des Monitors\n");
+    QString out = Texts::tr("Quellmark: Schnappschuss des Monitors\n");
     out += QStringLiteral("Server: %1\n").arg(connectPath);
-    out += QStringLiteral("Zeit:   %1\n").arg(time.toString(Qt::ISODate));
+    out += Texts::tr("Zeit:   %1\n").arg(time.toString(Qt::ISODate));
     for (const Result &result : results) {
         out += QStringLiteral("\n== %1 (%2) ==\n").arg(result.title, rowsLine(result));
         if (!result.open)
@@ -140,6 +148,6 @@ void Snapshot::save(const QString &filePath) const
     request.produce = [&](const FileReplace::Current &) { return std::optional(bytes); };
     const FileReplace::Result result = FileReplace::replace(request);
     if (!result.ok())
-        throw Exception(QStringLiteral("Der Schnappschuss kann nicht in %1 gespeichert werden: %2")
+        throw Exception(Texts::tr("Der Schnappschuss kann nicht in %1 gespeichert werden: %2")
                             .arg(filePath, FileReplace::reasonText(result)));
 }

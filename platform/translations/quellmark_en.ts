@@ -87,6 +87,13 @@
     </message>
 </context>
 <context>
+    <name>DBEdit</name>
+    <message>
+        <source>: Das Feld &apos;%1&apos; wurde nicht gefunden</source>
+        <translation>: Field &apos;%1&apos; not found</translation>
+    </message>
+</context>
+<context>
     <name>DataSet</name>
     <message>
         <source>Parameter &apos;%1&apos; nicht gefunden</source>
@@ -95,6 +102,17 @@
     <message>
         <source>Das Feld &apos;%1&apos; wurde nicht gefunden</source>
         <translation>Field &apos;%1&apos; not found</translation>
+    </message>
+</context>
+<context>
+    <name>DetailsDialog</name>
+    <message>
+        <source>Kopieren</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Schließen</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
@@ -260,6 +278,21 @@
     </message>
 </context>
 <context>
+    <name>FatalReport</name>
+    <message>
+        <source>Exception %1 in Modul %2 bei %3.<byte value="xd"/>
+%4%5<byte value="xd"/>
+</source>
+        <translation>Exception %1 in module %2 at %3.<byte value="xd"/>
+%4%5<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source>Anwendungsfehler</source>
+        <translation>Application Error</translation>
+    </message>
+</context>
+<context>
     <name>FieldText</name>
     <message>
         <source>Wahr</source>
@@ -315,6 +348,17 @@
     <message>
         <source>das System hat das Schreiben abgelehnt</source>
         <translation>the system refused the write</translation>
+    </message>
+</context>
+<context>
+    <name>Grids</name>
+    <message>
+        <source>Zeile kopieren</source>
+        <translation>Copy row</translation>
+    </message>
+    <message>
+        <source>Alle Zeilen kopieren</source>
+        <translation>Copy all rows</translation>
     </message>
 </context>
 <context>
@@ -446,6 +490,139 @@ Exit codes: 0 done or nothing to change; 1 changes pending (diff --check);
     </message>
 </context>
 <context>
+    <name>MainWindow</name>
+    <message>
+        <source>zu setzende ADS.INI Einträge:</source>
+        <translation>ADS.INI entries to set:</translation>
+    </message>
+    <message>
+        <source>ADS.INI aktualisieren</source>
+        <translation>Update ADS.INI</translation>
+    </message>
+    <message>
+        <source>Alle Server…</source>
+        <translation>All servers…</translation>
+    </message>
+    <message>
+        <source>Details…</source>
+        <translation>Details…</translation>
+    </message>
+    <message>
+        <source>Die Konfigurationsdatei &quot;%1&quot; wurde aktualisiert!</source>
+        <translation>The configuration file &quot;%1&quot; has been updated!</translation>
+    </message>
+    <message>
+        <source>Informationen</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>Netzwerklaufwerke</source>
+        <translation>Network drives</translation>
+    </message>
+</context>
+<context>
+    <name>Monitor</name>
+    <message>
+        <source>Tabelle suchen…</source>
+        <translation>Find table…</translation>
+    </message>
+    <message>
+        <source>Schnappschuss speichern…</source>
+        <translation>Save snapshot…</translation>
+    </message>
+    <message>
+        <source>Gefundene Server</source>
+        <translation>Servers found</translation>
+    </message>
+    <message>
+        <source>Schnappschuss speichern</source>
+        <translation>Save snapshot</translation>
+    </message>
+    <message>
+        <source>Verlauf</source>
+        <translation>History</translation>
+    </message>
+</context>
+<context>
+    <name>Overview</name>
+    <message>
+        <source>Adresse</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>Erreicht</source>
+        <translation>Reached</translation>
+    </message>
+    <message>
+        <source>Benutzer</source>
+        <translation>Users</translation>
+    </message>
+    <message>
+        <source>Engpass</source>
+        <translation>Nearest limit</translation>
+    </message>
+    <message>
+        <source>Abgewiesen</source>
+        <translation>Rejected</translation>
+    </message>
+    <message>
+        <source>ja (%1 ms)</source>
+        <translation>yes (%1 ms)</translation>
+    </message>
+    <message>
+        <source>ja, aber unvollständig: %1</source>
+        <translation>yes, but incomplete: %1</translation>
+    </message>
+    <message>
+        <source>nein: %1 (Fehler %2)</source>
+        <translation>no: %1 (error %2)</translation>
+    </message>
+    <message>
+        <source>nicht erreichbar</source>
+        <translation>unreachable</translation>
+    </message>
+    <message>
+        <source>nein: keine Antwort in %1 ms (Fehler %2)</source>
+        <translation>no: no answer in %1 ms (error %2)</translation>
+    </message>
+    <message>
+        <source>nein: Fehler %1: %2</source>
+        <translation>no: error %1: %2</translation>
+    </message>
+    <message>
+        <source>nein: Fehler: %1</source>
+        <translation>no: error: %1</translation>
+    </message>
+    <message>
+        <source>(ohne Namen)</source>
+        <translation>(no name)</translation>
+    </message>
+    <message>
+        <source>nicht aufgelöst</source>
+        <translation>not resolved</translation>
+    </message>
+    <message>
+        <source>Bei der Suche antwortete hier kein Datenbankserver.</source>
+        <translation>No database server answered here during the search.</translation>
+    </message>
+    <message>
+        <source>wird abgefragt …</source>
+        <translation>being read …</translation>
+    </message>
+    <message>
+        <source>%1 von %2</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <source>%1 Verbindungen</source>
+        <translation>%1 connections</translation>
+    </message>
+    <message>
+        <source>%1 von %2 in Gebrauch</source>
+        <translation>%1 of %2 in use</translation>
+    </message>
+</context>
+<context>
     <name>ServerDiscovery</name>
     <message>
         <source>unbekannter Fehler</source>
@@ -453,10 +630,139 @@ Exit codes: 0 done or nothing to change; 1 changes pending (diff --check);
     </message>
 </context>
 <context>
+    <name>ServerOverview</name>
+    <message>
+        <source>Alle Server</source>
+        <translation>All servers</translation>
+    </message>
+    <message>
+        <source>Abfragen alle</source>
+        <translation>Read every</translation>
+    </message>
+    <message>
+        <source>Sekunde(n)</source>
+        <translation>second(s)</translation>
+    </message>
+    <message>
+        <source>Schließen</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Die Server werden noch gesucht …</source>
+        <translation>Still searching for servers …</translation>
+    </message>
+    <message>
+        <source>Keine Server gefunden.</source>
+        <translation>No servers found.</translation>
+    </message>
+    <message>
+        <source>Doppelklick: ADS Remote Check für den Server</source>
+        <translation>Double-click: ADS Remote Check for the server</translation>
+    </message>
+    <message>
+        <source>Kopieren</source>
+        <translation>Copy</translation>
+    </message>
+</context>
+<context>
+    <name>Snapshot</name>
+    <message>
+        <source>nicht geöffnet</source>
+        <translation>not open</translation>
+    </message>
+    <message>
+        <source>1 Zeile</source>
+        <translation>1 row</translation>
+    </message>
+    <message>
+        <source>%1 Zeilen</source>
+        <translation>%1 rows</translation>
+    </message>
+    <message>
+        <source>%1, davon die ersten %2</source>
+        <translation>%1, the first %2 of them</translation>
+    </message>
+    <message>
+        <source>Quellmark: Schnappschuss des Monitors
+</source>
+        <translation>Quellmark: snapshot of the monitor
+</translation>
+    </message>
+    <message>
+        <source>Zeit:   %1
+</source>
+        <translation>Time:   %1
+</translation>
+    </message>
+    <message>
+        <source>Der Schnappschuss kann nicht in %1 gespeichert werden: %2</source>
+        <translation>The snapshot cannot be saved in %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>TableHolderSearch</name>
     <message>
         <source>Die Verbindung zum Server ist getrennt</source>
         <translation>The connection to the server is closed</translation>
+    </message>
+</context>
+<context>
+    <name>TableHoldersDialog</name>
+    <message>
+        <source>Wer hat diese Tabelle geöffnet?</source>
+        <translation>Who has this table open?</translation>
+    </message>
+    <message>
+        <source>Tabelle (ein Teil des Namens genügt):</source>
+        <translation>Table (part of the name will do):</translation>
+    </message>
+    <message>
+        <source>Suche nach „%1“: %2 von %3 Benutzern gefragt</source>
+        <translation>Searching for “%1”: %2 of %3 users asked</translation>
+    </message>
+    <message>
+        <source>Keiner von %1 Benutzern hat „%2“ geöffnet</source>
+        <translation>None of %1 users has “%2” open</translation>
+    </message>
+    <message>
+        <source>%1 Treffer bei %2 Benutzern</source>
+        <translation>%1 found among %2 users</translation>
+    </message>
+    <message>
+        <source>Abgebrochen nach %1 von %2 Benutzern: %3 Treffer</source>
+        <translation>Cancelled after %1 of %2 users: %3 found</translation>
+    </message>
+    <message>
+        <source>Fehlgeschlagen nach %1 von %2 Benutzern: %3</source>
+        <translation>Failed after %1 of %2 users: %3</translation>
+    </message>
+    <message>
+        <source> – gezeigt werden die ersten %1: mehr als %2 Zeilen oder %3 Zeichen hält die Liste nicht</source>
+        <translation> – the first %1 are shown: the list holds no more than %2 rows or %3 characters</translation>
+    </message>
+    <message>
+        <source> – von %1 Benutzern nur die ersten %2 Tabellen oder %3 Zeichen gelesen</source>
+        <translation> – of %1 users only the first %2 tables or %3 characters were read</translation>
+    </message>
+    <message>
+        <source>Suchen</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>Abbrechen</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Anwendung</source>
+        <translation>Application</translation>
+    </message>
+    <message>
+        <source>Sperrtyp</source>
+        <translation>Lock type</translation>
+    </message>
+    <message>
+        <source>Tabelle</source>
+        <translation>Table</translation>
     </message>
 </context>
 <context>
