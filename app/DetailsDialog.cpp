@@ -3,6 +3,7 @@
 #include "FailureDisplay.h"
 #include "ServerDiscovery.h"
 #include "TextTable.h"
+#include "WindowAccess.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -19,6 +20,7 @@ DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
     tblDetails = new TextTable(DiagnosisHeader(), this);
     tblDetails->setObjectName(QStringLiteral("tblDetails"));
     tblDetails->setWordWrap(false);
+    tblDetails->setAccessibleName(QStringLiteral("Laufwerke"));
 
     btnCopy = new QPushButton(QStringLiteral("Kopieren"), this);
     btnCopy->setObjectName(QStringLiteral("btnCopy"));
@@ -35,6 +37,7 @@ DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tblDetails);
     layout->addLayout(buttons);
+    WindowAccess::adopt(*this);
 }
 
 void DetailsDialog::setReport(const DiscoveryReport &report)

@@ -3,6 +3,7 @@
 #include "CellText.h"
 #include "DataSetWalk.h"
 #include "TextTable.h"
+#include "WindowAccess.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,6 +58,9 @@ TableHoldersDialog::TableHoldersDialog(const TableHolderSearch &search, QWidget 
                                this);
     tblHolders->setObjectName(QStringLiteral("tblHolders"));
     layout->addWidget(tblHolders, 1);
+    tblHolders->setAccessibleName(QStringLiteral("Gefundene Benutzer"));
+    progress->setAccessibleName(QStringLiteral("Fortschritt"));
+    WindowAccess::adopt(*this);
 
     connect(btnSearch, &QPushButton::clicked, this, &TableHoldersDialog::requestSearch);
     connect(edTableName, &QLineEdit::returnPressed, this, &TableHoldersDialog::requestSearch);
@@ -131,4 +135,5 @@ void TableHoldersDialog::showOutcome(TableHolderSearch::Outcome outcome)
                                  "gelesen")
                       .arg(locale.toString(m_search.usersReadInPart()), rowLimit, characterLimit);
     lblStatus->setText(status);
+    WindowAccess::announce(*this, status);
 }

@@ -154,6 +154,15 @@ QMenu *TextTable::createContextMenu(QWidget *parent)
     return menu;
 }
 
+QVariant TextTable::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query != Qt::ImCursorRectangle)
+        return QTableView::inputMethodQuery(query);
+    // The view gives the cell in its viewport's coordinates, and nothing without a cell.
+    const QRect cell = visualRect(currentIndex());
+    return (cell.isValid() ? cell : QRect(0, 0, 1, 1)).translated(viewport()->pos());
+}
+
 void TextTable::keyPressEvent(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Copy)) {
