@@ -20,7 +20,7 @@ DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
     tblDetails = new TextTable(DiagnosisHeader(), this);
     tblDetails->setObjectName(QStringLiteral("tblDetails"));
     tblDetails->setWordWrap(false);
-    tblDetails->setAccessibleName(QStringLiteral("Laufwerke"));
+    tblDetails->setAccessibleName(tr("Laufwerke"));
 
     btnCopy = new QPushButton(QStringLiteral("Kopieren"), this);
     btnCopy->setObjectName(QStringLiteral("btnCopy"));

@@ -163,7 +163,7 @@ void TForm1::discoveryDone()
     int answered = 0;
     for (int i = 0; ServerInfo && i < ServerInfo->Count(); ++i)
         answered += ServerInfo->Record(i)->AVaible ? 1 : 0;
-    WindowAccess::announce(*this, QStringLiteral("Suche beendet: %1 von %2 Servern antworten")
+    WindowAccess::announce(*this, tr("Suche beendet: %1 von %2 Servern antworten")
                                       .arg(answered)
                                       .arg(ServerInfo ? ServerInfo->Count() : 0));
     if (m_details)

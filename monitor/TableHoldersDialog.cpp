@@ -58,8 +58,8 @@ TableHoldersDialog::TableHoldersDialog(const TableHolderSearch &search, QWidget 
                                this);
     tblHolders->setObjectName(QStringLiteral("tblHolders"));
     layout->addWidget(tblHolders, 1);
-    tblHolders->setAccessibleName(QStringLiteral("Gefundene Benutzer"));
-    progress->setAccessibleName(QStringLiteral("Fortschritt"));
+    tblHolders->setAccessibleName(tr("Gefundene Benutzer"));
+    progress->setAccessibleName(tr("Fortschritt"));
     WindowAccess::adopt(*this);
 
     connect(btnSearch, &QPushButton::clicked, this, &TableHoldersDialog::requestSearch);

@@ -392,12 +392,11 @@ void TdlgRemoteInfo::describeForScreenReaders()
     wwDBSpinEdit1->lineEdit()->setAccessibleDescription(Label15->text());
     Label13->setBuddy(wwDBGrid3);
     wwDBGrid1->setAccessibleName(PageControl1->tabText(PageControl1->indexOf(TabSheet1)));
-    wwDBGrid1->setAccessibleDescription(
-        QStringLiteral("The server's usage counters, one resource a row"));
+    wwDBGrid1->setAccessibleDescription(tr("The server's usage counters, one resource a row"));
     wwDBGrid2->setAccessibleName(PageControl1->tabText(PageControl1->indexOf(TabSheet3)));
     wwDBGrid2->setAccessibleDescription(
-        QStringLiteral("One user a row; the tables the selected user holds open are listed "
-                       "below, under \"%1\"")
+        tr("One user a row; the tables the selected user holds open are listed below, "
+           "under \"%1\"")
             .arg(Label13->text()));
     chHistory->setAccessibleName(PageControl1->tabText(PageControl1->indexOf(TabSheet4)));
     // The panel's buttons in the order they stand, then the tabs.
@@ -541,8 +540,7 @@ void TdlgRemoteInfo::Timer1Timer()
 
 void TdlgRemoteInfo::announceRefreshFailure(const std::exception &error)
 {
-    WindowAccess::announce(*this,
-                           QStringLiteral("Refresh failed: %1").arg(Exception::messageOf(error)));
+    WindowAccess::announce(*this, tr("Refresh failed: %1").arg(Exception::messageOf(error)));
 }
 
 void TdlgRemoteInfo::wwDBSpinEdit1Change()

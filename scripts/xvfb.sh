@@ -5,14 +5,26 @@
 # starts PROGRAM on a new display of 1280x900, killed with it at exit, its pid in $app and
 # its main window "Quellmark" in $main. keys WINDOW KEY... types into a window;
 # settled_preview_of WINDOW prints the main window's preview as a user copies it.
+#
+# On a machine shared with other runs a fresh server has been seen to take no client, as if
+# another server that was ending on the same display took the socket with it; such a start
+# is tried again.
 start_xvfb() {
-    local displayfile
-    displayfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
-    xvfb=$!
-    for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
-    export DISPLAY=":$(head -n 1 "$displayfile")"
-    rm -f "$displayfile"
+    local displayfile attempt _
+    for attempt in 1 2 3 4 5; do
+        displayfile=$(mktemp)
+        Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+        xvfb=$!
+        for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+        export DISPLAY=":$(head -n 1 "$displayfile")"
+        rm -f "$displayfile"
+        sleep 0.2
+        xdpyinfo > /dev/null 2>&1 && return 0
+        echo "Xvfb on $DISPLAY takes no client (attempt $attempt)" >&2
+        kill "$xvfb" 2>/dev/null || true
+        wait "$xvfb" 2>/dev/null || true
+    done
+    return 1
 }
 
 window_of() {

@@ -3,7 +3,10 @@
 controls with their names and roles, the announcement that the search for servers is done,
 then the monitor, opened by pressing "ADS Remote Check" through its accessible action, with
 its grids as tables: titles as column headers, the rows in view as cells, the current cell
-focused. Every wait has a bound; the first thing missing ends the run with its reason."""
+focused. Every wait has a bound; the first thing missing ends the run with its reason.
+
+    atspi_tree.py UNC-PATH ANSWERING SERVERS   (the first drive's path; of the drives' servers,
+                                               how many answer)"""
 
 import sys
 import time
@@ -12,6 +15,8 @@ import pyatspi
 
 WAIT_SECONDS = 30
 failures = []
+# The first drive's path, and how many of the drives' servers answer.
+UNC_PATH, ANSWERING, SERVERS = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 
 
 def check(what, got, expected):
@@ -94,7 +99,7 @@ def main_window(app):
     drives = wait_for("the drive list", lambda: find(main, "combo box"))
     check("the drive list's label", labels_of(drives), ["Netzwerklaufwerke"])
     unc = wait_for("the UNC path", lambda: find(main, "text", "UNC-Path"))
-    check("the UNC path", text_of(unc), "\\\\localhost\\daten")
+    check("the UNC path", text_of(unc), UNC_PATH)
     preview = wait_for("the preview",
                        lambda: find(main, "text", "zu setzende ADS.INI Einträge:"))
     for name in ("ADS Remote Check", "ADS.INI aktualisieren"):
@@ -102,7 +107,8 @@ def main_window(app):
     # The search for servers runs beside the window and is announced when it is done.
     wait_for("the announcement that the search is done",
              lambda: main.description.startswith("Suche beendet"))
-    check("the announcement", main.description, "Suche beendet: 3 von 4 Servern antworten")
+    check("the announcement", main.description,
+          f"Suche beendet: {ANSWERING} von {SERVERS} Servern antworten")
     check("the preview's first line", text_of(preview).split("\n")[0], "[DRIVES]")
     return main
 

@@ -31,6 +31,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -199,8 +200,9 @@ TEST_F(KeyboardTest, GridsMoveByKeysShowTheFocusAndOpenTheirMenusByKey)
     connectTo(dlg);
     ASSERT_TRUE(showActive(dlg));
     // To the users' tab: the tab strip takes the arrow keys, Tab goes on into the page.
-    while (focused() != dlg.PageControl1)
+    for (int i = 0; i < 10 && focused() != dlg.PageControl1; ++i)
         press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), dlg.PageControl1);
     press(Qt::Key_Right);
     press(Qt::Key_Right);
     ASSERT_EQ(dlg.PageControl1->currentWidget(), dlg.TabSheet3);
@@ -278,6 +280,102 @@ TEST_F(KeyboardTest, GridsMoveByKeysShowTheFocusAndOpenTheirMenusByKey)
     EXPECT_TRUE(dlg.dlgTableHolders->isVisible());
     EXPECT_EQ(dlg.dlgTableHolders->edTableName->text(), table);
     EXPECT_GE(dlg.HolderSearch->found(), 1);
+}
+
+// Tab goes through each dialog's controls in the order they stand and comes round again; a
+// table's Tab is the dialog's, not a step to the next cell, or the buttons below it could
+// not be reached.
+TEST_F(KeyboardTest, DialogsTabThroughTheirControlsInTheOrderTheyStand)
+{
+    TForm1 form(platform);
+    ASSERT_TRUE(waitForDiscovery(form));
+    DetailsDialog *details = form.showDetails();
+    ASSERT_TRUE(becomesActive(*details));
+    const QList<QWidget *> detailsOrder{details->tblDetails, details->btnCopy, details->btnClose,
+                                        details->tblDetails};
+    EXPECT_EQ(focusWalk(Qt::Key_Tab, 3), detailsOrder);
+    EXPECT_EQ(focusWalk(Qt::Key_Backtab, 3),
+              QList<QWidget *>(detailsOrder.rbegin(), detailsOrder.rend()));
+    press(Qt::Key_Escape);
+
+    ManualClock clock;
+    TdlgRemoteInfo dlg(platform);
+    dlg.Timer1->setClock(&clock);
+    connectTo(dlg);
+    dlg.findTableHolders(QStringLiteral("adt"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg.HolderSearch->isRunning(); }));
+    TableHoldersDialog &holders = *dlg.dlgTableHolders;
+    ASSERT_TRUE(showActive(holders));
+    holders.edTableName->setFocus();
+    // "Abbrechen" is there while a search runs, and the progress bar takes no focus.
+    EXPECT_EQ(focusWalk(Qt::Key_Tab, 3),
+              QList<QWidget *>({holders.edTableName, holders.btnSearch, holders.tblHolders,
+                                holders.edTableName}));
+    press(Qt::Key_Escape);
+
+    LoginDialog login(QStringLiteral("dd"), QString());
+    ASSERT_TRUE(showActive(login));
+    QList<QPushButton *> buttons = login.findChildren<QPushButton *>();
+    ASSERT_EQ(buttons.size(), 2);
+    std::sort(buttons.begin(), buttons.end(), [](const QPushButton *a, const QPushButton *b) {
+        return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
+    });
+    EXPECT_EQ(focusWalk(Qt::Key_Tab, 4),
+              QList<QWidget *>(
+                  {login.userEdit, login.passwordEdit, buttons[0], buttons[1], login.userEdit}));
+}
+
+// The text tables (Details, the search's list of users) move as the grids do, and show where
+// the cursor is.
+TEST(TextTableKeys, MoveByArrowsPagesHomeAndEndAndShowTheFocus)
+{
+    TextTable table(
+        {QStringLiteral("Computer"), QStringLiteral("Login"), QStringLiteral("Anwendung")});
+    QList<QStringList> rows;
+    for (int i = 0; i < 100; ++i)
+        rows.append({QStringLiteral("WS%1").arg(i), QStringLiteral("user%1").arg(i),
+                     QStringLiteral("app.exe")});
+    table.setRows(rows);
+    table.resize(400, 200);
+    ASSERT_TRUE(showActive(table));
+    table.setFocus();
+    const int page = table.viewport()->height() / table.rowHeight(0);
+    ASSERT_GT(page, 2);
+
+    const struct {
+        const char *keys;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int row;
+        int column;
+    } moves[] = {
+        {"Down", Qt::Key_Down, {}, 1, 0},
+        {"Right", Qt::Key_Right, {}, 1, 1},
+        {"End", Qt::Key_End, {}, 1, 2},
+        {"Left", Qt::Key_Left, {}, 1, 1},
+        {"Home", Qt::Key_Home, {}, 1, 0},
+        {"Up", Qt::Key_Up, {}, 0, 0},
+        {"Ctrl+End", Qt::Key_End, Qt::ControlModifier, 99, 2},
+        {"Ctrl+Home", Qt::Key_Home, Qt::ControlModifier, 0, 0},
+    };
+    for (const auto &move : moves) {
+        SCOPED_TRACE(move.keys);
+        press(move.key, move.modifiers);
+        EXPECT_EQ(table.currentIndex().row(), move.row);
+        EXPECT_EQ(table.currentIndex().column(), move.column);
+    }
+    press(Qt::Key_PageDown);
+    EXPECT_GE(table.currentIndex().row(), page - 1);
+    EXPECT_TRUE(table.viewport()->rect().contains(table.visualRect(table.currentIndex())));
+    press(Qt::Key_PageUp);
+    EXPECT_EQ(table.currentIndex().row(), 0);
+    // The cursor's row is the one picked, so Ctrl+C copies it.
+    EXPECT_TRUE(table.selectionModel()->isRowSelected(0, {}));
+    EXPECT_EQ(table.selectionModel()->selectedRows().size(), 1);
+
+    const QImage withFocus = table.viewport()->grab().toImage();
+    table.clearFocus();
+    EXPECT_NE(withFocus, table.viewport()->grab().toImage());
 }
 
 // Escape closes every dialog, from whichever control has the focus; in the monitor a grid's

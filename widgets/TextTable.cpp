@@ -69,6 +69,8 @@ TextTable::TextTable(const QStringList &titles, QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Tab leaves the table for the next control, as it leaves a grid; the arrows move in it.
+    setTabKeyNavigation(false);
     verticalHeader()->setVisible(false);
     // A list to read and copy, not to edit: rows as tight as the text.
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);

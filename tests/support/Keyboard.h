@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QMenu>
 #include <QPointer>
 #include <QTest>
@@ -57,11 +58,14 @@ inline std::unique_ptr<QTimer> whenReady(std::function<bool()> ready, std::funct
     return look;
 }
 
-// The control with the focus; an editable combo box's text field stands for its combo.
+// The control with the focus; a part that is a control's focus proxy stands for the control
+// (an editable combo box's text field, a tab widget's tab strip), except a button box's
+// default button, which is a control of its own.
 inline QWidget *focused()
 {
     QWidget *widget = QApplication::focusWidget();
-    if (widget && widget->parentWidget() && widget->parentWidget()->focusProxy() == widget)
+    if (widget && widget->parentWidget() && widget->parentWidget()->focusProxy() == widget &&
+        !qobject_cast<QDialogButtonBox *>(widget->parentWidget()))
         return widget->parentWidget();
     return widget;
 }
