@@ -218,6 +218,33 @@ TEST_F(AccessibilityTest, GridsAreTablesWhoseCellsSayWhatTheGridShows)
     EXPECT_EQ(users->focusChild(), nullptr);
 }
 
+// The text tables are Qt's own tables to a screen reader; what they read is what the cells
+// show, with the titles as headers.
+TEST_F(AccessibilityTest, TextTablesReadAsTheyShow)
+{
+    TForm1 form(platform);
+    ASSERT_TRUE(waitForDiscovery(form));
+    DetailsDialog *details = form.showDetails();
+    const TextTable &table = *details->tblDetails;
+    QAccessibleTableInterface *cells = accessible(details->tblDetails)->tableInterface();
+    ASSERT_NE(cells, nullptr);
+    ASSERT_GT(table.rowCount(), 0);
+    ASSERT_EQ(cells->rowCount(), table.rowCount());
+    ASSERT_EQ(cells->columnCount(), table.columnCount());
+    for (int row = 0; row < table.rowCount(); ++row)
+        for (int column = 0; column < table.columnCount(); ++column) {
+            SCOPED_TRACE(testing::Message() << "row " << row << ", column " << column);
+            QAccessibleInterface *cell = cells->cellAt(row, column);
+            ASSERT_NE(cell, nullptr);
+            EXPECT_EQ(cell->text(QAccessible::Name), table.shownText(row, column));
+            const QList<QAccessibleInterface *> headers =
+                cell->tableCellInterface()->columnHeaderCells();
+            ASSERT_EQ(headers.size(), 1);
+            EXPECT_EQ(headers[0]->text(QAccessible::Name),
+                      table.model()->headerData(column, Qt::Horizontal).toString());
+        }
+}
+
 TEST_F(AccessibilityTest, StatusChangesReachTheWindowsDescription)
 {
     TForm1 form(platform);

@@ -13,6 +13,18 @@ standin="$2"
 source "$here/../scripts/demo.sh"
 source "$here/../scripts/xvfb.sh"
 
+# Without the packages of packages.txt there is nothing to read the tree with: skipped (77),
+# with what is missing.
+missing=()
+for tool in Xvfb xdpyinfo dbus-run-session /usr/libexec/at-spi-bus-launcher; do
+    command -v "$tool" > /dev/null || missing+=("$tool")
+done
+/usr/bin/python3 -c 'import pyatspi' 2> /dev/null || missing+=("pyatspi (python3-pyatspi)")
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "skipped: no ${missing[*]}" >&2
+    exit 77
+fi
+
 work="$(mktemp -d)"
 # The session bus starts the accessibility bus and its registry, which outlive the session
 # bus a moment and are no children of this script: every process of the session is known by
