@@ -6,25 +6,17 @@
 # its main window "Quellmark" in $main. keys WINDOW KEY... types into a window;
 # settled_preview_of WINDOW prints the main window's preview as a user copies it.
 #
-# On a machine shared with other runs a fresh server has been seen to take no client, as if
-# another server that was ending on the same display took the socket with it; such a start
-# is tried again.
+# -noreset: by default the server starts over when its last client leaves and takes none
+# meanwhile; a client that comes and goes at the start (the accessibility bus's launcher,
+# which publishes the bus on the root window) would leave the program no display.
 start_xvfb() {
-    local displayfile attempt _
-    for attempt in 1 2 3 4 5; do
-        displayfile=$(mktemp)
-        Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
-        xvfb=$!
-        for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
-        export DISPLAY=":$(head -n 1 "$displayfile")"
-        rm -f "$displayfile"
-        sleep 0.2
-        xdpyinfo > /dev/null 2>&1 && return 0
-        echo "Xvfb on $DISPLAY takes no client (attempt $attempt)" >&2
-        kill "$xvfb" 2>/dev/null || true
-        wait "$xvfb" 2>/dev/null || true
-    done
-    return 1
+    local displayfile
+    displayfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$displayfile" >/dev/null 2>&1 &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -n 1 "$displayfile")"
+    rm -f "$displayfile"
 }
 
 window_of() {

@@ -83,5 +83,6 @@ XDG_RUNTIME_DIR="$work/runtime" timeout 150 dbus-run-session -- bash -c '
     kill "$program" 2>/dev/null || true
     wait "$program" 2>/dev/null || true
     [ "$status" -eq 0 ] || { echo "--- the program said:"; cat "$3/program.log"; }
+    [ "$status" -eq 0 ] || xdpyinfo > /dev/null 2>&1 || echo "--- $DISPLAY takes no client now"
     exit "$status"
 ' _ "$program" "$here/atspi_tree.py" "$work"
