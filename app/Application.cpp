@@ -1,6 +1,12 @@
 #include "Application.h"
 
 #include "FailureDisplay.h"
+#include "WindowAccess.h"
+
+Application::Application(int &argc, char **argv) : QApplication(argc, argv)
+{
+    WindowAccess::installAccessibility();
+}
 
 bool Application::notify(QObject *receiver, QEvent *event)
 {

@@ -3,6 +3,7 @@
 #include "FailureDisplay.h"
 #include "ServerDiscovery.h"
 #include "TextTable.h"
+#include "WindowAccess.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -28,6 +29,7 @@ DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
     tblDetails = new TextTable(DiagnosisHeader(), this);
     tblDetails->setObjectName(QStringLiteral("tblDetails"));
     tblDetails->setWordWrap(false);
+    tblDetails->setAccessibleName(tr("Laufwerke"));
 
     btnCopy = new QPushButton(Texts::tr("Kopieren"), this);
     btnCopy->setObjectName(QStringLiteral("btnCopy"));
@@ -44,6 +46,7 @@ DetailsDialog::DetailsDialog(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tblDetails);
     layout->addLayout(buttons);
+    WindowAccess::adopt(*this);
 }
 
 void DetailsDialog::setReport(const DiscoveryReport &report)

@@ -8,6 +8,7 @@
 #include "Platform.h"
 #include "ServerOverview.h"
 #include "ShapeButton.h"
+#include "WindowAccess.h"
 #include "adscnnct.h"
 #include "dlgRemoteInfoU.h"
 
@@ -109,6 +110,12 @@ void TForm1::createControls()
     setTabOrder(wwDBEdit1, Memo1);
     setTabOrder(Memo1, fcShapeBtn1);
     setTabOrder(fcShapeBtn1, fcShapeBtn2);
+
+    // Screen readers name each control after the label beside it.
+    Label1->setBuddy(cmbDrives);
+    Label2->setBuddy(wwDBEdit1);
+    Label3->setBuddy(Memo1);
+    WindowAccess::adopt(*this);
 }
 
 void TForm1::FormCreate()
@@ -162,6 +169,12 @@ void TForm1::discoveryDone()
 {
     fillPreview();
     fcShapeBtn2->setEnabled(true);
+    int answered = 0;
+    for (int i = 0; ServerInfo && i < ServerInfo->Count(); ++i)
+        answered += ServerInfo->Record(i)->AVaible ? 1 : 0;
+    WindowAccess::announce(*this, tr("Suche beendet: %1 von %2 Servern antworten")
+                                      .arg(answered)
+                                      .arg(ServerInfo ? ServerInfo->Count() : 0));
     if (m_details)
         m_details->setReport(Diagnosis());
     if (m_overview)

@@ -3,6 +3,7 @@
 #include "CellText.h"
 #include "DataSetWalk.h"
 #include "TextTable.h"
+#include "WindowAccess.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -69,6 +70,9 @@ TableHoldersDialog::TableHoldersDialog(const TableHolderSearch &search, QWidget 
                       this);
     tblHolders->setObjectName(QStringLiteral("tblHolders"));
     layout->addWidget(tblHolders, 1);
+    tblHolders->setAccessibleName(tr("Gefundene Benutzer"));
+    progress->setAccessibleName(tr("Fortschritt"));
+    WindowAccess::adopt(*this);
 
     connect(btnSearch, &QPushButton::clicked, this, &TableHoldersDialog::requestSearch);
     connect(edTableName, &QLineEdit::returnPressed, this, &TableHoldersDialog::requestSearch);
@@ -142,4 +146,5 @@ void TableHoldersDialog::showOutcome(TableHolderSearch::Outcome outcome)
                             "gelesen")
                       .arg(locale.toString(m_search.usersReadInPart()), rowLimit, characterLimit);
     lblStatus->setText(status);
+    WindowAccess::announce(*this, status);
 }

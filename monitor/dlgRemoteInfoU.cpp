@@ -11,6 +11,7 @@
 #include "SpinEdit.h"
 #include "TableHoldersDialog.h"
 #include "Timer.h"
+#include "WindowAccess.h"
 #include "adscnnct.h"
 #include "adstable.h"
 
@@ -98,6 +99,8 @@ TdlgRemoteInfo::TdlgRemoteInfo(Platform &platform, QWidget *owner)
     createHistoryTab();
     createTools();
     PageControl1->setCurrentIndex(0);
+    describeForScreenReaders();
+    WindowAccess::adopt(*this);
 
     connect(&m_session, &MonitorSession::historyChanged, chHistory, qOverload<>(&QWidget::update));
 }
@@ -244,6 +247,7 @@ void TdlgRemoteInfo::createInstallationTab()
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         installLabels.append(label);
         auto *edit = new DBEdit(TabSheet2);
+        label->setBuddy(edit);
         edit->setObjectName(QStringLiteral("wwDBEdit%1").arg(number));
         edit->setGeometry(181, row.editTop, row.width, row.height);
         edit->setFont(tahoma(13, true));
@@ -331,7 +335,12 @@ void TdlgRemoteInfo::createTools()
     actKnownServers = edConnectPath->addAction(style()->standardIcon(QStyle::SP_ArrowDown),
                                                QLineEdit::TrailingPosition);
     actKnownServers->setToolTip(Texts::tr("Gefundene Server"));
+    // Its button shows the icon alone; the text is what screen readers call it.
+    actKnownServers->setText(actKnownServers->toolTip());
     actKnownServers->setVisible(false);
+    // The keys that open a drop-down list on Windows.
+    actKnownServers->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Down), QKeySequence(Qt::Key_F4)});
+    actKnownServers->setShortcutContext(Qt::WidgetShortcut);
     connect(actKnownServers, &QAction::triggered, this, [this] {
         cmpKnownServers->setCompletionPrefix(QString());
         cmpKnownServers->complete();
@@ -380,6 +389,29 @@ void TdlgRemoteInfo::createTools()
         return QFileDialog::getSaveFileName(this, Texts::tr("Schnappschuss speichern"), name,
                                             QStringLiteral("Text (*.txt);;JSON (*.json)"));
     };
+}
+
+void TdlgRemoteInfo::describeForScreenReaders()
+{
+    // Each control is named by its label where one is beside it, else by its tab; the unit
+    // right of the spin edit, and what a tab's grid holds, are descriptions.
+    Label1->setBuddy(edConnectPath);
+    // The spin edit's text field is not the label's sibling, which a buddy must be.
+    wwDBSpinEdit1->lineEdit()->setAccessibleName(Label14->text());
+    wwDBSpinEdit1->lineEdit()->setAccessibleDescription(Label15->text());
+    Label13->setBuddy(wwDBGrid3);
+    wwDBGrid1->setAccessibleName(PageControl1->tabText(PageControl1->indexOf(TabSheet1)));
+    wwDBGrid1->setAccessibleDescription(tr("The server's usage counters, one resource a row"));
+    wwDBGrid2->setAccessibleName(PageControl1->tabText(PageControl1->indexOf(TabSheet3)));
+    wwDBGrid2->setAccessibleDescription(
+        tr("One user a row; the tables the selected user holds open are listed below, "
+           "under \"%1\"")
+            .arg(Label13->text()));
+    chHistory->setAccessibleName(PageControl1->tabText(PageControl1->indexOf(TabSheet4)));
+    // The panel's buttons in the order they stand, then the tabs.
+    setTabOrder(fcShapeBtn1, btnTableHolders);
+    setTabOrder(btnTableHolders, btnSnapshot);
+    setTabOrder(btnSnapshot, PageControl1);
 }
 
 void TdlgRemoteInfo::setKnownServers(const QList<KnownServer> &servers)
@@ -498,13 +530,26 @@ void TdlgRemoteInfo::Refresh()
 
 void TdlgRemoteInfo::fcShapeBtn1Click()
 {
-    m_session.refreshNow([this] { Refresh(); });
+    try {
+        m_session.refreshNow([this] { Refresh(); });
+    } catch (const std::exception &error) {
+        announceRefreshFailure(error);
+        throw;
+    }
 }
 
 void TdlgRemoteInfo::Timer1Timer()
 {
     m_session.tick([this] { Refresh(); },
-                   [](const std::exception &error) { FailureDisplay::show(error); });
+                   [this](const std::exception &error) {
+                       announceRefreshFailure(error);
+                       FailureDisplay::show(error);
+                   });
+}
+
+void TdlgRemoteInfo::announceRefreshFailure(const std::exception &error)
+{
+    WindowAccess::announce(*this, tr("Refresh failed: %1").arg(Exception::messageOf(error)));
 }
 
 void TdlgRemoteInfo::wwDBSpinEdit1Change()

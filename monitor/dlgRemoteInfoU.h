@@ -146,6 +146,9 @@ private:
     void tableHoldersFound(TableHolderSearch::Outcome outcome);
     // Lets the timer run at the spin edit's period, if it gives one, or not.
     void applyPeriod(bool run);
+    // Names, descriptions and the tab order for keyboard and screen-reader users.
+    void describeForScreenReaders();
+    void announceRefreshFailure(const std::exception &error);
 
     Platform &m_platform;
     TimerControl m_timerControl{Timer1};

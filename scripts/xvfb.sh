@@ -5,10 +5,14 @@
 # starts PROGRAM on a new display of 1280x900, killed with it at exit, its pid in $app and
 # its main window "Quellmark" in $main. keys WINDOW KEY... types into a window;
 # settled_preview_of WINDOW prints the main window's preview as a user copies it.
+#
+# -noreset: by default the server starts over when its last client leaves and takes none
+# meanwhile; a client that comes and goes at the start (the accessibility bus's launcher,
+# which publishes the bus on the root window) would leave the program no display.
 start_xvfb() {
     local displayfile
     displayfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset 3>"$displayfile" >/dev/null 2>&1 &
     xvfb=$!
     for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
     export DISPLAY=":$(head -n 1 "$displayfile")"

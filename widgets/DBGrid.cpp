@@ -5,6 +5,7 @@
 #include "CellText.h"
 #include "DataSetWalk.h"
 #include "FailureDisplay.h"
+#include "GridAccessible.h"
 #include "TabText.h"
 
 #include <QClipboard>
@@ -15,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <vector>
@@ -36,6 +38,8 @@ private:
 
 DBGrid::DBGrid(QWidget *parent) : QAbstractScrollArea(parent), m_link(std::make_unique<Link>(*this))
 {
+    // Before anything asks for the grid's interface, which Qt keeps once made.
+    GridAccessible::install();
     m_titleFont = font();
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -156,6 +160,7 @@ void DBGrid::layoutColumns()
         for (Column &column : m_columns)
             column.width = columnWidth(column.title, column.characters);
     }
+    m_currentColumn = std::clamp(m_currentColumn, 0, std::max(0, int(m_columns.size()) - 1));
     fitColumnsToTexts();
     dataChanged();
 }
@@ -284,6 +289,128 @@ void DBGrid::paint()
     const int rows = std::min(dataSet->WindowRecordCount(), visibleRowCount());
     paintCells(painter, *dataSet, rows);
     paintIndicatorColumn(painter, dataSet, rows);
+    if (hasFocus())
+        paintFocus(painter, rows);
+}
+
+void DBGrid::paintFocus(QPainter &painter, int rows)
+{
+    // The current cell, or the whole grid while it has no rows: the focus is always seen.
+    const int row = currentRow();
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = row >= 0 && row < rows && m_currentColumn < m_columns.size()
+                     ? cellRect(row, m_currentColumn).adjusted(1, 1, -2, -2)
+                     : viewport()->rect().adjusted(1, titleHeight() + 1, -2, -2);
+    focus.backgroundColor = palette().color(row >= 0 ? QPalette::Highlight : QPalette::Base);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+}
+
+int DBGrid::shownRowCount() const
+{
+    const TDataSetBase *dataSet = m_link->DataSet();
+    if (!dataSet || !dataSet->Active())
+        return 0;
+    return std::min(dataSet->WindowRecordCount(), visibleRowCount());
+}
+
+int DBGrid::currentRow() const
+{
+    const TDataSetBase *dataSet = m_link->DataSet();
+    if (!dataSet || !dataSet->Active() || dataSet->IsEmpty())
+        return -1;
+    const int row = dataSet->ActiveRecord();
+    return row < shownRowCount() ? row : -1;
+}
+
+void DBGrid::setCurrentRow(int row)
+{
+    const int current = currentRow();
+    if (current < 0 || row < 0 || row >= shownRowCount())
+        return;
+    clearSelection();
+    moveBy(row - current);
+}
+
+void DBGrid::setCurrentColumn(int column)
+{
+    if (m_columns.isEmpty())
+        return;
+    m_currentColumn = std::clamp(column, 0, int(m_columns.size()) - 1);
+    // A scrolling column is brought out from under the fixed ones and into the view.
+    if (m_currentColumn >= m_fixedColumns) {
+        int fixedRight = IndicatorWidth;
+        for (int i = 0; i < std::min<int>(m_fixedColumns, m_columns.size()); ++i)
+            fixedRight += m_columns[i].width;
+        const int left = columnLeft(m_currentColumn);
+        const int right = left + m_columns[m_currentColumn].width;
+        QScrollBar *bar = horizontalScrollBar();
+        if (right > viewport()->width())
+            bar->setValue(bar->value() + right - viewport()->width());
+        if (const int shownLeft = columnLeft(m_currentColumn); shownLeft < fixedRight)
+            bar->setValue(bar->value() - (fixedRight - shownLeft));
+    }
+    currentCellMoved();
+}
+
+QString DBGrid::shownText(int row, int column) const
+{
+    if (column < 0 || column >= m_columns.size())
+        return {};
+    if (row < 0)
+        return m_columns[column].title;
+    return CellText::shown(cellText(row, column));
+}
+
+QRect DBGrid::cellRect(int row, int column) const
+{
+    if (column < 0 || column >= m_columns.size())
+        return {};
+    const int top = row < 0 ? 0 : titleHeight() + row * rowHeight();
+    return {columnLeft(column), top, m_columns[column].width,
+            row < 0 ? titleHeight() : rowHeight()};
+}
+
+bool DBGrid::isRowSelected(int row) const
+{
+    const TDataSetBase *dataSet = m_link->DataSet();
+    if (row < 0 || row >= shownRowCount())
+        return false;
+    return row == dataSet->ActiveRecord() ||
+           m_selection.contains(firstWindowRecord(*dataSet) + row);
+}
+
+QVariant DBGrid::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query != Qt::ImCursorRectangle)
+        return QAbstractScrollArea::inputMethodQuery(query);
+    QRect at;
+    FailureDisplay::guardLater([&] {
+        if (const int row = currentRow(); row >= 0)
+            at = cellRect(row, m_currentColumn);
+    });
+    if (!at.isValid())
+        at = QRect(0, titleHeight(), 1, 1);
+    return at.translated(viewport()->pos());
+}
+
+void DBGrid::currentCellMoved()
+{
+    viewport()->update();
+    if (hasFocus())
+        GridAccessible::currentCellChanged(*this);
+}
+
+void DBGrid::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    currentCellMoved();
+}
+
+void DBGrid::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void DBGrid::paintTitles(QPainter &painter)
@@ -475,6 +602,7 @@ void DBGrid::moveBy(int distance)
         return;
     FailureDisplay::guard([dataSet, distance] { dataSet->MoveBy(distance); });
     dataChanged();
+    currentCellMoved();
 }
 
 void DBGrid::mousePressEvent(QMouseEvent *event)
@@ -494,6 +622,8 @@ void DBGrid::mousePressEvent(QMouseEvent *event)
     TDataSetBase *dataSet = m_link->DataSet();
     if (!dataSet || !dataSet->Active() || row >= dataSet->WindowRecordCount())
         return;
+    if (column >= 0)
+        m_currentColumn = column;
     const int record = firstWindowRecord(*dataSet) + row;
     const int before = dataSet->RecNo();
     if (event->modifiers() & Qt::ShiftModifier) {
@@ -508,7 +638,7 @@ void DBGrid::mousePressEvent(QMouseEvent *event)
         clearSelection();
     }
     moveBy(row - dataSet->ActiveRecord());
-    viewport()->update();
+    currentCellMoved();
 }
 
 void DBGrid::contextMenuEvent(QContextMenuEvent *event)
@@ -714,16 +844,16 @@ void DBGrid::keyPressEvent(QKeyEvent *event)
             const bool first = event->key() == Qt::Key_Home;
             FailureDisplay::guard([dataSet, first] { first ? dataSet->First() : dataSet->Last(); });
             dataChanged();
+            currentCellMoved();
         } else {
-            horizontalScrollBar()->setValue(
-                event->key() == Qt::Key_Home ? 0 : horizontalScrollBar()->maximum());
+            setCurrentColumn(event->key() == Qt::Key_Home ? 0 : int(m_columns.size()) - 1);
         }
         break;
     case Qt::Key_Left:
-        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        setCurrentColumn(m_currentColumn - 1);
         break;
     case Qt::Key_Right:
-        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        setCurrentColumn(m_currentColumn + 1);
         break;
     default:
         QAbstractScrollArea::keyPressEvent(event);

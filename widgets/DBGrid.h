@@ -24,6 +24,11 @@ class QPainter;
 // Rows are picked with Ctrl+click, Shift+click, Shift with the arrow keys and Ctrl+A; Ctrl+C
 // copies the picked rows, or the current row when none is, as tab-separated text with a
 // title line. The context menu offers the same, and then the grid's own actions.
+//
+// The cursor is a cell: the dataset's current row and a current column. Up, Down, Page Up and
+// Page Down move the row, Ctrl+Home and Ctrl+End to the first and last; Left, Right, Home and
+// End move the column, scrolling it into view. With the focus the current cell is framed,
+// and screen readers read it (GridAccessible).
 class DBGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -82,6 +87,25 @@ public:
     const QList<Column> &columns() const { return m_columns; }
     int visibleRowCount() const;
     QString cellText(int row, int column) const;
+
+    // The rows in view (of the buffer window) and the cursor among them; -1: none. Reading
+    // them may raise what the data layer raises.
+    int shownRowCount() const;
+    int currentRow() const;
+    int currentColumn() const { return m_currentColumn; }
+    // Moves the cursor to a row in view, as a click would.
+    void setCurrentRow(int row);
+    // Makes a column current and scrolls it into view.
+    void setCurrentColumn(int column);
+    // What a cell of the rows in view shows; row -1: the column's title.
+    QString shownText(int row, int column) const;
+    // Where a cell is drawn in the viewport; row -1: the column's title.
+    QRect cellRect(int row, int column) const;
+    // The current row and the picked rows are selected.
+    bool isRowSelected(int row) const;
+    // Where the current cell is, in the grid's coordinates: a menu opened by a key opens
+    // there.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     int rowHeight() const;
     int titleHeight() const;
     static constexpr int IndicatorWidth = 12;
@@ -94,6 +118,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
@@ -127,6 +153,9 @@ private:
     void dataChanged();
     void updateScrollBars();
     void moveBy(int distance);
+    // The current cell moved: it is shown and told to screen readers.
+    void currentCellMoved();
+    void paintFocus(QPainter &painter, int rows);
     int columnWidth(const QString &title, int characters) const;
     int columnAt(int x, bool *onBorder) const;
     // The row of the buffer window under a point's y, -1 on the title row.
@@ -155,4 +184,5 @@ private:
     const GridMarks *m_marks = nullptr;
     RowSelection m_selection;
     int m_anchor = 0; // 0: none yet
+    int m_currentColumn = 0;
 };

@@ -1,5 +1,7 @@
 #include "LoginDialog.h"
 
+#include "WindowAccess.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGuiApplication>
@@ -43,6 +45,7 @@ LoginDialog::LoginDialog(const QString &databaseName, const QString &username, Q
     layout->addLayout(form);
     layout->addWidget(buttons);
 
+    WindowAccess::adopt(*this);
     (username.isEmpty() ? userEdit : passwordEdit)->setFocus();
     adjustSize();
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {

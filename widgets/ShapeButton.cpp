@@ -1,5 +1,6 @@
 #include "ShapeButton.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleOptionFocusRect>
@@ -59,4 +60,17 @@ void ShapeButton::paintEvent(QPaintEvent *)
                          .adjusted(-3, -1, 3, 1);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
+}
+
+void ShapeButton::keyPressEvent(QKeyEvent *event)
+{
+    // Space is the base class's (pressed on the key, clicked on its release); Enter clicks at
+    // once. A held Enter clicks once: each click may open a window.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QAbstractButton::keyPressEvent(event);
+        return;
+    }
+    if (!event->isAutoRepeat())
+        click();
 }

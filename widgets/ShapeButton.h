@@ -4,7 +4,8 @@
 #include <QColor>
 
 // A push button drawn as a filled rounded rectangle with raised shading and a centred
-// caption; the corner ellipse is 25 pixels across.
+// caption; the corner ellipse is 25 pixels across. It takes the focus, and Space and Enter
+// press it, as they press a push button on Windows.
 class ShapeButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -17,6 +18,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QColor m_face;

@@ -1,6 +1,8 @@
 #include "SpinEdit.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QRegularExpressionValidator>
@@ -22,6 +24,15 @@ SpinEdit::SpinEdit(QWidget *parent) : QWidget(parent)
         button->setFocusPolicy(Qt::NoFocus);
         button->setFixedWidth(15);
     }
+    // Named as Qt names the actions of its own spin boxes, in the workstation's language.
+    if (QAccessibleInterface *edit = QAccessible::queryAccessibleInterface(m_edit))
+        if (QAccessibleActionInterface *actions = edit->actionInterface()) {
+            m_up->setAccessibleName(
+                actions->localizedActionName(QAccessibleActionInterface::increaseAction()));
+            m_down->setAccessibleName(
+                actions->localizedActionName(QAccessibleActionInterface::decreaseAction()));
+        }
+    m_edit->installEventFilter(this);
     auto *buttons = new QVBoxLayout;
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setSpacing(0);
@@ -60,4 +71,16 @@ void SpinEdit::stepBy(int steps)
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     m_edit->setText(locale.toString(value() + steps, 'g', 15));
+}
+
+bool SpinEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_edit || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier ||
+        (key->key() != Qt::Key_Up && key->key() != Qt::Key_Down))
+        return false;
+    stepBy(key->key() == Qt::Key_Up ? 1 : -1);
+    return true;
 }

@@ -8,6 +8,7 @@ class QToolButton;
 // A number with up and down buttons: typed input takes digits, "+", "-" and the locale's
 // decimal separator; the buttons add or subtract 1 and write the value back as text.
 // No limits. An empty or unreadable text reads as 0. textChanged fires on every change.
+// The Up and Down keys do what the buttons do; the buttons take no focus.
 class SpinEdit : public QWidget {
     Q_OBJECT
 public:
@@ -24,6 +25,9 @@ public:
 
 signals:
     void textChanged(const QString &text);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QLineEdit *m_edit;

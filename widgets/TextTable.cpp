@@ -89,6 +89,8 @@ TextTable::TextTable(const QStringList &titles, QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Tab leaves the table for the next control, as it leaves a grid; the arrows move in it.
+    setTabKeyNavigation(false);
     verticalHeader()->setVisible(false);
     // A list to read and copy, not to edit: rows as tight as the text.
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -189,6 +191,15 @@ QMenu *TextTable::createContextMenu(QWidget *parent)
     menu->addAction(TabText::copyAllRowsText(), this,
                     [this] { QGuiApplication::clipboard()->setText(allRowsText()); });
     return menu;
+}
+
+QVariant TextTable::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query != Qt::ImCursorRectangle)
+        return QTableView::inputMethodQuery(query);
+    // The view gives the cell in its viewport's coordinates, and nothing without a cell.
+    const QRect cell = visualRect(currentIndex());
+    return (cell.isValid() ? cell : QRect(0, 0, 1, 1)).translated(viewport()->pos());
 }
 
 void TextTable::keyPressEvent(QKeyEvent *event)

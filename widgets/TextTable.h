@@ -33,6 +33,9 @@ public:
     QString allRowsText() const;
     // The caller owns it.
     QMenu *createContextMenu(QWidget *parent);
+    // Where the current cell is, in the table's coordinates: a menu opened by a key opens
+    // there.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
