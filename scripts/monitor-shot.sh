@@ -29,11 +29,15 @@ sleep 3.5
 import -window "$monitor" "$out/monitor-users.png"
 
 # Who else holds the user's first table: its context menu's "Wer hat diese Tabelle
-# geöffnet?", after the two copy entries.
+# geöffnet?" ("Who has this table open?" in English), after the two copy entries.
 xdotool mousemove --window "$monitor" 200 311 click 3
 sleep 0.5
 xdotool key Down Down Down Return
-holders=$(window_of "Wer hat diese Tabelle geöffnet\?")
+if [ "${QUELLMARK_LANG:-de}" = en ]; then
+    holders=$(window_of "Who has this table open\?")
+else
+    holders=$(window_of "Wer hat diese Tabelle geöffnet\?")
+fi
 sleep 1
 import -window "$holders" "$out/monitor-holders.png"
 # Without a window manager the keyboard stays with the monitor unless told.

@@ -13,7 +13,8 @@ sleep 2
 xdotool mousemove --window "$main" 200 200 click 3
 sleep 0.5
 xdotool key Up Up Return
-overview=$(window_of "Alle Server")
+[ "${QUELLMARK_LANG:-de}" = en ] && title="All servers" || title="Alle Server"
+overview=$(window_of "$title")
 sleep 2
 mkdir -p "$(dirname "$out")"
 import -window "$overview" "$out"

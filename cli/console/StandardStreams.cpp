@@ -8,17 +8,13 @@
 #include <cstdio>
 #ifndef QUELLMARK_WIN32
 #include <unistd.h>
+#endif
 
 namespace {
 
 struct Texts {
     Q_DECLARE_TR_FUNCTIONS(Console)
 };
-
-} // namespace
-#endif
-
-namespace {
 
 #ifndef QUELLMARK_WIN32
 constexpr DWORD STD_OUTPUT_HANDLE = 1;
