@@ -114,6 +114,10 @@
         <source>Schließen</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>Laufwerke</source>
+        <translation>Drives</translation>
+    </message>
 </context>
 <context>
     <name>Diagnosis</name>
@@ -700,6 +704,13 @@ Exit codes: 0 done or nothing to change; 1 changes pending (diff --check);
     </message>
 </context>
 <context>
+    <name>TForm1</name>
+    <message>
+        <source>Suche beendet: %1 von %2 Servern antworten</source>
+        <translation>Search finished: %1 of %2 servers answer</translation>
+    </message>
+</context>
+<context>
     <name>TableHolderSearch</name>
     <message>
         <source>Die Verbindung zum Server ist getrennt</source>
@@ -763,6 +774,29 @@ Exit codes: 0 done or nothing to change; 1 changes pending (diff --check);
     <message>
         <source>Tabelle</source>
         <translation>Table</translation>
+    </message>
+    <message>
+        <source>Gefundene Benutzer</source>
+        <translation>Users found</translation>
+    </message>
+    <message>
+        <source>Fortschritt</source>
+        <translation>Progress</translation>
+    </message>
+</context>
+<context>
+    <name>TdlgRemoteInfo</name>
+    <message>
+        <source>The server&apos;s usage counters, one resource a row</source>
+        <translation>The server&apos;s usage counters, one resource a row</translation>
+    </message>
+    <message>
+        <source>One user a row; the tables the selected user holds open are listed below, under &quot;%1&quot;</source>
+        <translation>One user a row; the tables the selected user holds open are listed below, under &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Refresh failed: %1</source>
+        <translation>Refresh failed: %1</translation>
     </message>
 </context>
 <context>
