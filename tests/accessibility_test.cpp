@@ -128,7 +128,7 @@ TEST_F(AccessibilityTest, EveryControlTheFocusReachesHasAName)
         {dlg.wwDBGrid1, QStringLiteral("Database Information"), description(dlg.wwDBGrid1)},
         {dlg.wwDBGrid2, QStringLiteral("Connected Users"), description(dlg.wwDBGrid2)},
         {dlg.wwDBGrid3, dlg.Label13->text(), {}},
-        {dlg.btnTableHolders, dlg.btnTableHolders->text(), TableHoldersDialog::Title},
+        {dlg.btnTableHolders, dlg.btnTableHolders->text(), TableHoldersDialog::title()},
     };
     for (const auto &control : named) {
         SCOPED_TRACE(control.control->objectName().toStdString());

@@ -274,8 +274,8 @@ TEST_F(KeyboardTest, GridsMoveByKeysShowTheFocusAndOpenTheirMenusByKey)
     press(Qt::Key_Tab);
     ASSERT_EQ(focused(), dlg.wwDBGrid3);
     const QString table = dlg.qUserTables->FieldByName(QStringLiteral("TableName"))->AsString();
-    const KeyMenu tables = menuByKey(Qt::Key_F10, Qt::ShiftModifier, TableHoldersDialog::Title);
-    EXPECT_TRUE(tables.entries.contains(TableHoldersDialog::Title));
+    const KeyMenu tables = menuByKey(Qt::Key_F10, Qt::ShiftModifier, TableHoldersDialog::title());
+    EXPECT_TRUE(tables.entries.contains(TableHoldersDialog::title()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg.HolderSearch->isRunning(); }));
     EXPECT_TRUE(dlg.dlgTableHolders->isVisible());
     EXPECT_EQ(dlg.dlgTableHolders->edTableName->text(), table);
