@@ -6,12 +6,15 @@
 #include "SpinEdit.h"
 #include "TextTable.h"
 #include "Timer.h"
+#include "WindowAccess.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -101,6 +104,14 @@ ServerOverview::ServerOverview(QWidget *parent) : QDialog(parent)
     connect(&m_polls, &ServerPolls::read, this, [this](int index, const ServerStatus &status) {
         FailureDisplay::guard([&] { takeReading(index, status); });
     });
+    tblServers->installEventFilter(this);
+
+    // For screen readers: the period's field is named by the label before it and described
+    // by its unit after it, as in the monitor.
+    edPeriod->lineEdit()->setAccessibleName(lblPeriod->text());
+    edPeriod->lineEdit()->setAccessibleDescription(lblSeconds->text());
+    tblServers->setAccessibleName(windowTitle());
+    WindowAccess::adopt(*this);
     showAll();
 }
 
@@ -183,6 +194,19 @@ void ServerOverview::applyPeriod(bool run)
         return;
     tmrPoll->setInterval(period);
     tmrPoll->setEnabled(run);
+}
+
+bool ServerOverview::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == tblServers && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+            tblServers->currentIndex().isValid()) {
+            FailureDisplay::guard([this] { chooseRow(tblServers->currentIndex().row()); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void ServerOverview::chooseRow(int row)

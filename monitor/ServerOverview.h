@@ -53,6 +53,8 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Enter on a row does what a double-click does.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void showAll();

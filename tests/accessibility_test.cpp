@@ -13,6 +13,7 @@
 #include "ManualClock.h"
 #include "MonitorFixture.h"
 #include "QtPrinters.h"
+#include "ServerOverview.h"
 #include "ShapeButton.h"
 #include "SpinEdit.h"
 #include "TableHoldersDialog.h"
@@ -85,6 +86,11 @@ TEST_F(AccessibilityTest, EveryControlTheFocusReachesHasAName)
     EXPECT_EQ(unnamed(form), QStringList());
     DetailsDialog *details = form.showDetails();
     EXPECT_EQ(unnamed(*details), QStringList());
+    ServerOverview *overview = form.showAllServers();
+    EXPECT_EQ(unnamed(*overview), QStringList());
+    EXPECT_EQ(name(overview->edPeriod->lineEdit()), overview->lblPeriod->text());
+    EXPECT_EQ(description(overview->edPeriod->lineEdit()), overview->lblSeconds->text());
+    overview->close();
 
     ManualClock clock;
     TdlgRemoteInfo dlg(platform);

@@ -11,7 +11,9 @@
 #include "LoginDialog.h"
 #include "ManualClock.h"
 #include "MonitorFixture.h"
+#include "OverviewRows.h"
 #include "QtPrinters.h"
+#include "ServerOverview.h"
 #include "ShapeButton.h"
 #include "SpinEdit.h"
 #include "TableHoldersDialog.h"
@@ -28,6 +30,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -323,6 +326,43 @@ TEST_F(KeyboardTest, DialogsTabThroughTheirControlsInTheOrderTheyStand)
     EXPECT_EQ(focusWalk(Qt::Key_Tab, 4),
               QList<QWidget *>(
                   {login.userEdit, login.passwordEdit, buttons[0], buttons[1], login.userEdit}));
+}
+
+// "Alle Server…" by keys alone: Tab through the period, the table and the buttons; Enter on a
+// row asks for the monitor as a double-click does; the Menu key copies; Escape closes.
+TEST_F(KeyboardTest, AllServersByKeys)
+{
+    ServerOverview overview;
+    const PolledServer here{QStringLiteral("127.0.0.91"),
+                            QStringLiteral("127.0.0.91"),
+                            server->port(),
+                            true,
+                            Path,
+                            QStringLiteral("\\\\127.0.0.91:%1\\daten").arg(server->port())};
+    overview.setServers({here});
+    ASSERT_TRUE(showActive(overview));
+    overview.edPeriod->lineEdit()->setFocus();
+    EXPECT_EQ(focusWalk(Qt::Key_Tab, 4),
+              QList<QWidget *>({overview.edPeriod, overview.tblServers, overview.btnCopy,
+                                overview.btnClose, overview.edPeriod}));
+
+    overview.tblServers->setFocus();
+    press(Qt::Key_Down);
+    EXPECT_EQ(overview.tblServers->currentIndex().row(), 0);
+    const KeyMenu menu =
+        menuByKey(Qt::Key_Menu, Qt::NoModifier, QStringLiteral("Alle Zeilen kopieren"));
+    EXPECT_TRUE(menu.opened);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("Server\t")));
+
+    QSignalSpy chosen(&overview, &ServerOverview::serverChosen);
+    press(Qt::Key_Return);
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_EQ(chosen[0][0].toString(), Path);
+    EXPECT_EQ(chosen[0][1].toUInt(), server->port());
+    EXPECT_TRUE(overview.isVisible());
+
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(overview.isVisible());
 }
 
 // The text tables (Details, the search's list of users) move as the grids do, and show where
