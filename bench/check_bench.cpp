@@ -10,6 +10,7 @@
 //
 //   build/bench/bin/check_bench [scrapes] [rounds]
 
+#include "BenchClock.h"
 #include "ChildProcess.h"
 #include "FakePlatform.h"
 #include "MonitorSession.h"
@@ -33,23 +34,7 @@ extern char **environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-const char *verdict(bool met)
-{
-    return met ? "met" : "MISSED";
-}
+using namespace BenchClock;
 
 // Runs a program to its end with its output discarded; the wall time in ms, -1 when it
 // could not start.

@@ -11,6 +11,7 @@
 //
 //   build/bench/bin/discovery_bench [rounds]
 
+#include "BenchClock.h"
 #include "Blackhole.h"
 #include "Discovery.h"
 #include "PosixPlatform.h"
@@ -32,12 +33,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using namespace BenchClock;
 
 QString address(int i, int base)
 {

@@ -10,6 +10,7 @@
 //
 //   build/bench/bin/monitor_bench [users] [rounds]   # one size; the search over it too
 
+#include "BenchClock.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
 #include "DataSetWalk.h"
@@ -36,18 +37,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using namespace BenchClock;
 
 // What painting reads: every visible cell's display text, and each visible row's marks
 // (painting asks for them once a row).
@@ -123,11 +113,6 @@ qsizetype readAll(QSqlDatabase &db)
                 characters += q.value(c).toString().size();
     }
     return characters;
-}
-
-const char *verdict(bool met)
-{
-    return met ? "met" : "MISSED";
 }
 
 // The medians of one size, in ms.

@@ -9,6 +9,7 @@
 // --server measures another build of the server (an older one, to compare): the benchmark
 // speaks only the wire protocol.
 
+#include "BenchClock.h"
 #include "Wire.h"
 
 #include <algorithm>
@@ -34,12 +35,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using namespace BenchClock;
 
 const std::string UsersSql = "EXECUTE PROCEDURE sp_mgGetConnectedUsers();";
 const std::string UsageSql = "EXECUTE PROCEDURE sp_mgGetUsageInfo();";

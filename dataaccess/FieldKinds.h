@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QVariant>
+#include <optional>
 
 // The field kinds the dataset framework knows, and a decoded value. Shared by the
 // framework and the decoders, which know nothing of each other.
@@ -38,3 +39,20 @@ struct TFieldValue {
     QVariant value;
     bool overflow = false; // a BCD value too large for the field
 };
+
+// A value as a whole number, when it holds one of the integer types that fit 64 signed bits
+// (unsigned 64-bit values are left out: they may not fit).
+inline std::optional<qint64> wholeNumberOf(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+        return value.toLongLong();
+    default:
+        return std::nullopt;
+    }
+}

@@ -1,5 +1,7 @@
 #include "CheckFormats.h"
 
+#include "FieldKinds.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QJsonArray>
@@ -117,6 +119,8 @@ QJsonValue jsonOf(const QVariant &value)
 {
     if (!value.isValid() || value.isNull())
         return QJsonValue::Null;
+    if (const std::optional<qint64> whole = wholeNumberOf(value))
+        return *whole;
     switch (value.typeId()) {
     case QMetaType::QDate:
         return value.toDate().toString(Qt::ISODate);
@@ -128,13 +132,6 @@ QJsonValue jsonOf(const QVariant &value)
         return QString::fromLatin1(value.toByteArray().toBase64());
     case QMetaType::Bool:
         return value.toBool();
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-        return value.toLongLong();
     case QMetaType::Float:
     case QMetaType::Double:
         return value.toDouble();

@@ -2,6 +2,7 @@
 
 #include "DataSet.h"
 #include "Decimal4.h"
+#include "FieldKinds.h"
 #include "FieldText.h"
 
 #include <QLocale>
@@ -162,22 +163,6 @@ QString GridChanges::changeText(const QString &key, const TField &field, int buf
 
 namespace {
 
-// A value as a whole number, when it is one.
-std::optional<qint64> wholeOf(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-        return value.toLongLong();
-    default:
-        return std::nullopt;
-    }
-}
-
 // The change from one value to another: exact in long double for whole numbers (any two
 // 64-bit ones differ by less than 2^64, which it holds) and for decimals (ten-thousandths).
 std::optional<long double> changeOf(const QVariant &before, const QVariant &now)
@@ -186,8 +171,8 @@ std::optional<long double> changeOf(const QVariant &before, const QVariant &now)
         return (static_cast<long double>(now.value<Decimal4>().units) -
                 static_cast<long double>(before.value<Decimal4>().units)) /
                10000.0L;
-    const std::optional<qint64> from = wholeOf(before);
-    const std::optional<qint64> to = wholeOf(now);
+    const std::optional<qint64> from = wholeNumberOf(before);
+    const std::optional<qint64> to = wholeNumberOf(now);
     if (from && to)
         return static_cast<long double>(*to) - static_cast<long double>(*from);
     bool fromOk = false;
@@ -208,7 +193,8 @@ QString GridChanges::numberChange(const TFieldValue &before, const TFieldValue &
         return {};
     // Whole numbers exactly: two 64-bit ones differ by at most 2^64 - 1, which the unsigned
     // difference holds.
-    if (const std::optional<qint64> from = wholeOf(before.value), to = wholeOf(now.value);
+    if (const std::optional<qint64> from = wholeNumberOf(before.value),
+        to = wholeNumberOf(now.value);
         from && to && decimals <= 0) {
         if (*from == *to)
             return {};

@@ -2,6 +2,7 @@
 
 #include "AceCodes.h"
 #include "Exception.h"
+#include "FieldKinds.h"
 #include "MonitorNames.h"
 #include "adscnnct.h"
 #include "adstable.h"
@@ -30,17 +31,7 @@ std::optional<qint64> countOf(const QVariant &value)
 {
     if (!value.isValid() || value.isNull())
         return std::nullopt;
-    switch (value.typeId()) {
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-        return value.toLongLong();
-    default:
-        return std::nullopt;
-    }
+    return wholeNumberOf(value);
 }
 
 // Reads one procedure's answer, up to maxRows rows.
