@@ -51,9 +51,11 @@ int ServerPolls::pollAll()
                         status.connectPath = path;
                         status.text = QStringLiteral("out of memory");
                     }
-                    QMetaObject::invokeMethod(
-                        this, [this, generation, status] { collect(generation, status); },
-                        Qt::QueuedConnection);
+                    {
+                        const std::lock_guard lock(m_resultsLock);
+                        m_results.push_back({generation, std::move(status)});
+                    }
+                    QMetaObject::invokeMethod(this, &ServerPolls::collect, Qt::QueuedConnection);
                     --m_running;
                     worker.ended = true;
                 });
@@ -84,7 +86,18 @@ int ServerPolls::running() const
     return m_running;
 }
 
-void ServerPolls::collect(quint64 generation, const ServerStatus &status)
+void ServerPolls::collect()
+{
+    std::vector<Result> results;
+    {
+        const std::lock_guard lock(m_resultsLock);
+        results.swap(m_results);
+    }
+    for (const Result &result : results)
+        take(result.generation, result.status);
+}
+
+void ServerPolls::take(quint64 generation, const ServerStatus &status)
 {
     m_reading.remove(status.connectPath);
     if (generation != m_generation)

@@ -7,7 +7,9 @@
 #include <QStringList>
 #include <atomic>
 #include <list>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 // How long a reading waits for each procedure: a server that hangs mid-answer is given up
 // in this time, not at the period.
@@ -47,7 +49,9 @@ signals:
     void read(int index, const ServerStatus &status);
 
 private:
-    void collect(quint64 generation, const ServerStatus &status);
+    // Takes the results the workers have left, on the asking thread.
+    void collect();
+    void take(quint64 generation, const ServerStatus &status);
 
     quint32 m_sqlTimeoutSeconds;
     QStringList m_paths;
@@ -65,4 +69,12 @@ private:
         std::atomic<bool> ended = false;
     };
     std::list<Worker> m_workers;
+    // Results waiting for the asking thread: handed over under a lock the sanitizer sees,
+    // not inside the queued call (Qt's own hand-over is invisible to it).
+    struct Result {
+        quint64 generation;
+        ServerStatus status;
+    };
+    std::mutex m_resultsLock;
+    std::vector<Result> m_results;
 };
