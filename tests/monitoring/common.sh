@@ -40,12 +40,13 @@ wait_for() {
     return 1
 }
 
-# standin NAME ADDRESS SCENARIO_JSON: a stand-in server on ADDRESS:0; prints its port.
+# standin NAME ADDRESS SCENARIO_JSON: a stand-in server on ADDRESS:0, its port in
+# $standin_port. Not in a command substitution: its process must be known here to be ended.
 standin() {
     local name="$1" address="$2" scenario="$3"
     printf '%s\n' "$scenario" > "$scratch/$name.json"
     start_standin_server "$standin_program" "$scratch/$name.log" --listen "$address:0" \
         --scenario "$scratch/$name.json" >&2
     pids+=("$standin_server")
-    sed -n 's/^listening [0-9.]*:\([0-9]*\).*/\1/p' "$scratch/$name.log" | head -1
+    standin_port=$(sed -n 's/^listening [0-9.]*:\([0-9]*\).*/\1/p' "$scratch/$name.log" | head -1)
 }

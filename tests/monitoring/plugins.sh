@@ -21,9 +21,10 @@ for example in $examples; do
         { diff "$scratch/page-example" "$root/docs/$example"; fail "docs/monitoring.md shows another $example"; }
 done
 
-port=$(standin ads 127.0.0.41 '{"name":"GAMMA","faults":{"usageRows":[
+standin ads 127.0.0.41 '{"name":"GAMMA","faults":{"usageRows":[
     {"name":"Users","inUse":47,"maxUsed":48,"configured":50,"rejected":0},
-    {"name":"Work Areas","inUse":120,"maxUsed":130,"configured":500,"rejected":0}]}}')
+    {"name":"Work Areas","inUse":120,"maxUsed":130,"configured":500,"rejected":0}]}}'
+port=$standin_port
 dead_port=$(free_port)
 
 # --- Nagios 4 ---------------------------------------------------------------------------

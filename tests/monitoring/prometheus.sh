@@ -11,13 +11,15 @@ source "$(dirname "$0")/common.sh"
 command -v prometheus >/dev/null || fail "prometheus is not installed (packages.txt)"
 
 # Two servers whose counters are fixed, so that what Prometheus holds can be compared.
-port_a=$(standin a 127.0.0.31 '{"name":"ALPHA","faults":{"usageRows":[
+standin a 127.0.0.31 '{"name":"ALPHA","faults":{"usageRows":[
     {"name":"Users","inUse":47,"maxUsed":48,"configured":50,"rejected":0},
-    {"name":"Work Areas","inUse":120,"maxUsed":130,"configured":500,"rejected":0}]}}')
-port_b=$(standin b 127.0.0.32 '{"name":"BETA","faults":{"usageRows":[
+    {"name":"Work Areas","inUse":120,"maxUsed":130,"configured":500,"rejected":0}]}}'
+port_a=$standin_port
+standin b 127.0.0.32 '{"name":"BETA","faults":{"usageRows":[
     {"name":"Users","inUse":12,"maxUsed":20,"configured":50,"rejected":0},
     {"name":"Connections","inUse":99,"maxUsed":100,"configured":100,"rejected":3}],
-    "evalExpiresInDays":9}}')
+    "evalExpiresInDays":9}}'
+port_b=$standin_port
 dead_port=$(free_port)
 
 exporter_port=$(free_port)
