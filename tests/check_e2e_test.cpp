@@ -320,6 +320,15 @@ public:
         }
         return answer;
     }
+    // A sample of the exporter's own /metrics without labels; -1 when it is not there.
+    double metric(const char *name)
+    {
+        const QByteArray prefix = QByteArray(name) + ' ';
+        for (const QByteArray &line : get("/metrics").body.split('\n'))
+            if (line.startsWith(prefix))
+                return line.mid(prefix.size()).toDouble();
+        return -1;
+    }
     // Bytes as a client sends them, and what comes back before the link closes.
     // With untilAnswered, up to the end of the first answer (by its Content-Length).
     QByteArray raw(const QByteArray &bytes, bool untilAnswered = false)
@@ -455,16 +464,21 @@ TEST_F(CheckE2E, ScrapesOfOneTargetShareARunAndEachKeepsItsDeadline)
     EXPECT_LT(clock.elapsed(), 2500);
     EXPECT_TRUE(late.body.contains("ads_up 0\n")) << late.body.toStdString();
 
-    // A client that leaves before its answer costs the exporter nothing.
+    // A client that leaves before its answer costs the exporter nothing: it leaves once its
+    // probe has started, and the probe runs to its own end.
+    const auto probesRunning = [&] { return exporter.metric("ads_exporter_probes_running"); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return probesRunning() == 0; }, 20000));
     {
+        const double started = exporter.metric("ads_exporter_probes_total");
         QTcpSocket socket;
         socket.connectToHost(QHostAddress::LocalHost, exporter.port());
         ASSERT_TRUE(socket.waitForConnected(5000));
         socket.write("GET /probe?target=" + hostPort().toLatin1() + " HTTP/1.1\r\nHost: x\r\n\r\n");
         socket.waitForBytesWritten(5000);
-        QTest::qWait(100);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return exporter.metric("ads_exporter_probes_total") > started; }, 5000));
     }
-    QTest::qWait(4000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return probesRunning() == 0; }, 20000));
     demo->resetFaults();
     EXPECT_TRUE(exporter.get("/probe?target=" + hostPort().toLatin1()).body.contains("ads_up 1\n"));
 
